@@ -1,0 +1,20 @@
+// Sorting of paths by name alone: archive kinds by their last three
+// characters, pictures by their last four. Neither touches the disk.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rivano {
+
+// "LZH", "ARJ", "ZIP", "CAB", "TAR", "TGZ", "BZ2", "RAR", or empty.
+std::wstring myArchiveType(std::wstring_view path);
+// True for names ending in .BMP .GIF .JPG .JPE JPEG .ICO .WMF, any case.
+bool myPictureCheck(std::wstring_view path);
+
+// Upper case for the comparisons above. Only ASCII letters change: in the
+// Japanese code page no other character upper-cases to an ASCII letter, so
+// the tests cannot tell this apart from the locale's full conversion.
+std::wstring upperAscii(std::wstring_view text);
+
+}  // namespace rivano

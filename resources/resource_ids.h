@@ -1,0 +1,43 @@
+// Numbers of the string table, bitmaps, icon and cursor. Shared by the
+// resource script (plain #defines) and the C++ code.
+#ifndef RIVANO_RESOURCE_IDS_H
+#define RIVANO_RESOURCE_IDS_H
+
+#define IDS_APP_TITLE 100
+#define IDS_RUNTIME_ERROR 101
+#define IDS_ERROR_SOURCE 102
+#define IDS_QUOTE_OPEN 103
+#define IDS_QUOTE_CLOSE 104
+#define IDS_SELECT_PICTURE 105
+#define IDS_ADVICE_PATH 106
+#define IDS_ADVICE_CHECK_FILE 107
+#define IDS_ADVICE_CANNOT_READ 108
+#define IDS_ADVICE_BAD_PICTURE 109
+#define IDS_ADVICE_UNKNOWN 110
+#define IDS_ADVICE_TELL_US 111
+#define IDS_FILE_MISSING 114
+#define IDS_SECOND_INSTANCE 115
+#define IDS_NO_ARCHIVER_DLL 120
+#define IDS_MAIN_TITLE 500
+#define IDS_VERSION_PREFIX 803
+#define IDS_VERSION_DOT 804
+#define IDS_HOME_PAGE 810
+#define IDS_TITLE_DATA_TYPE 1001
+#define IDS_TITLE_SHELL_EXECUTE 1002
+#define IDS_TITLE_OPTIONS_CHANGE 1003
+#define IDS_TITLE_OPTIONS_HISTORY 1004
+#define IDS_TITLE_MAIN_CHANGE 1005
+#define IDS_TITLE_ACCESS_FILE 1008
+#define IDS_TITLE_COMMAND_WALL 1009
+#define IDS_TITLE_ITEM_CLICK 1010
+// Run-time error descriptions: IDS_ERROR_BASE + error number; the base
+// itself is the text for numbers without one of their own.
+#define IDS_ERROR_BASE 2000
+
+#define IDI_RIVANO 1
+#define IDB_ABOUT 101
+#define IDB_WIDEN 102
+#define IDB_NARROW 103
+#define IDC_LINK 101
+
+#endif

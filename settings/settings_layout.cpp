@@ -1,0 +1,198 @@
+#include "settings/settings_layout.h"
+
+#include <utility>
+
+#include "settings/number_text.h"
+#include "settings/run_error.h"
+
+namespace rivano {
+namespace {
+
+std::wstring_view sectionName(Section section) {
+  switch (section) {
+    case Section::winPos: return L"\\WinPos";
+    case Section::option: return L"\\Option";
+    case Section::wallList: return L"\\WallList";
+  }
+  return L"";
+}
+
+// Runs one read step of a load; a stored text that does not convert leaves
+// the value unread instead of stopping the load.
+template <typename Read>
+auto attempt(Read&& read) -> std::optional<decltype(read())> {
+  try {
+    return read();
+  } catch (const RunError&) {
+    return std::nullopt;
+  }
+}
+
+std::wstring numberedName(std::wstring_view stem, std::size_t n) {
+  return std::wstring(stem) + std::to_wstring(n);
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(Registry& registry, std::wstring programKey)
+    : registry_(registry), programKey_(std::move(programKey)) {}
+
+std::wstring SettingsStore::keyPath(Section section) const {
+  return programKey_ + std::wstring(sectionName(section));
+}
+
+bool SettingsStore::sectionExists(Section section) const {
+  return registry_.myRegKeyExists(programKey_, std::wstring(sectionName(section)));
+}
+
+std::wstring SettingsStore::text(const ValueDef& def) const {
+  return text(def, std::wstring(def.defaultText));
+}
+
+std::wstring SettingsStore::text(const ValueDef& def, const std::wstring& defaultOverride) const {
+  return registry_.myRegGetString(RegRoot::currentUser, keyPath(def.section),
+                                  std::wstring(def.name), defaultOverride);
+}
+
+std::int16_t SettingsStore::int16(const ValueDef& def) const { return textToInt16(text(def)); }
+std::int32_t SettingsStore::int32(const ValueDef& def) const { return textToInt32(text(def)); }
+bool SettingsStore::truth(const ValueDef& def) const { return textToTruth(text(def)); }
+
+void SettingsStore::writeText(const ValueDef& def, const std::wstring& data) {
+  registry_.myRegSetString(RegRoot::currentUser, keyPath(def.section), std::wstring(def.name), data);
+}
+
+void SettingsStore::writeNumber(const ValueDef& def, std::int64_t number) {
+  writeText(def, numberText(number));
+}
+
+void SettingsStore::writeTruth(const ValueDef& def, bool value) {
+  writeText(def, def.form == Form::word ? wordText(value) : checkBoxText(value));
+}
+
+std::wstring SettingsStore::numberedText(Section section, std::wstring_view stem, std::size_t n,
+                                         const std::wstring& defaultText) const {
+  return registry_.myRegGetString(RegRoot::currentUser, keyPath(section), numberedName(stem, n),
+                                  defaultText);
+}
+
+void SettingsStore::writeNumbered(Section section, std::wstring_view stem, std::size_t n,
+                                  const std::wstring& data) {
+  registry_.myRegSetString(RegRoot::currentUser, keyPath(section), numberedName(stem, n), data);
+}
+
+bool SettingsStore::deleteSection(Section section) {
+  return registry_.myRegDeleteKey(keyPath(section));
+}
+
+bool SettingsStore::deleteProgramKey() { return registry_.myRegDeleteKey(programKey_); }
+
+MainLoadValues readMainLoadValues(const SettingsStore& s, const MainLoadDefaults& current) {
+  MainLoadValues v;
+  const std::wstring sortKeyDefault = numberText(current.sortColumn - 1);
+  v.sortKey = attempt([&] { return textToInt16(s.text(value::sortKey, sortKeyDefault)); });
+  v.sortOrder =
+      attempt([&] { return textToInt32(s.text(value::sortOrder, numberText(current.sortOrder))); });
+  v.listView = attempt([&] { return s.int16(value::listView); });
+  v.listWidth =
+      attempt([&] { return textToTruth(s.text(value::listWidth, wordText(current.listWidth))); });
+  v.winPosExists = s.sectionExists(Section::winPos);
+  if (v.winPosExists) {
+    v.left = attempt([&] { return textToInt32(s.text(value::left, numberText(current.left))); });
+    v.top = attempt([&] { return textToInt32(s.text(value::top, numberText(current.top))); });
+  }
+  v.freeIcon = attempt([&] { return s.int32(value::freeIcon); });
+  v.freeEnd = attempt([&] { return s.int32(value::freeEnd); });
+  if (v.freeEnd == 1) {
+    v.tmrCount = attempt([&] { return s.int16(value::tmrCount); });
+    v.actStop = attempt([&] { return s.int16(value::actStop); });
+  }
+  v.viwer = attempt([&] { return s.int16(value::viwer); });
+  v.noWallpaper = attempt([&] { return s.truth(value::noWallpaper); });
+  v.picReSize = attempt([&] { return s.truth(value::picReSize); });
+  v.picReMag = attempt([&] { return s.int16(value::picReMag); });
+  return v;
+}
+
+namespace {
+
+// A stored per-entry value: `missing` when absent, `empty` when present but
+// blank; a text that is no number falls back to `missing` rather than
+// stopping the load of the whole list.
+std::int16_t entryNumber(const SettingsStore& s, std::wstring_view stem, std::size_t n,
+                         const wchar_t* missing, std::int16_t empty) {
+  const std::wstring t = s.numberedText(Section::wallList, stem, n, missing);
+  if (t.empty()) return empty;
+  return attempt([&] { return textToInt16(t); }).value_or(textToInt16(missing));
+}
+
+bool entryChecked(const SettingsStore& s, std::size_t n) {
+  const std::wstring t = s.numberedText(Section::wallList, L"LSelect", n, L"1");
+  if (t.empty()) return true;
+  return attempt([&] { return textToTruth(t); }).value_or(true);
+}
+
+}  // namespace
+
+StoredWallList readWallList(const SettingsStore& s) {
+  StoredWallList stored;
+  stored.keyExists = s.sectionExists(Section::wallList);
+  if (!stored.keyExists) return stored;
+  const std::int16_t count = attempt([&] { return s.int16(value::count); }).value_or(0);
+  for (std::int16_t i = 1; i <= count; ++i) {
+    const auto n = static_cast<std::size_t>(i);
+    WallEntry e;
+    e.path = s.numberedText(Section::wallList, L"List", n, L"");
+    if (e.path.empty()) break;
+    e.checked = entryChecked(s, n);
+    e.tileOpt = entryNumber(s, L"TileOpt", n, L"2", 2);
+    e.tileX = entryNumber(s, L"TileX", n, L"2", 1);
+    e.tileY = entryNumber(s, L"TileY", n, L"2", 1);
+    stored.entries.append(e);
+  }
+  return stored;
+}
+
+std::vector<std::wstring> readHistory(const SettingsStore& s) {
+  std::vector<std::wstring> history;
+  for (std::size_t k = 0; k < kStoredHistory; ++k) {
+    std::wstring path = s.numberedText(Section::wallList, L"Rireki", k, L"");
+    if (path.empty()) break;
+    history.push_back(std::move(path));
+  }
+  return history;
+}
+
+void writeMainExitValues(SettingsStore& s, const MainExitValues& v, const WallList& wallList,
+                         const std::vector<std::wstring>& history) {
+  s.writeNumber(value::sortKey, v.sortKey);
+  s.writeNumber(value::sortOrder, v.sortOrder);
+  s.writeNumber(value::listView, v.listView);
+  s.writeTruth(value::listWidth, v.listWidth);
+  if (v.windowNormal) {
+    s.writeNumber(value::left, v.left);
+    s.writeNumber(value::top, v.top);
+  }
+  s.writeNumber(value::viwer, v.viwer);
+
+  s.deleteSection(Section::wallList);
+  const std::size_t c = history.size();
+  const std::size_t first = c <= kStoredHistory ? 0 : c - kStoredHistory;
+  for (std::size_t k = 0; k < kStoredHistory && k != c; ++k) {
+    // An empty entry leaves a gap, which ends the list at the next load.
+    if (!history[first + k].empty())
+      s.writeNumbered(Section::wallList, L"Rireki", k, history[first + k]);
+  }
+  if (wallList.empty()) return;
+  for (std::size_t i = 0; i < wallList.size(); ++i) {
+    const std::size_t n = i + 1;
+    s.writeNumbered(Section::wallList, L"List", n, wallList.gList[i]);
+    s.writeNumbered(Section::wallList, L"LSelect", n, wordText(wallList.gLSelect[i]));
+    s.writeNumbered(Section::wallList, L"TileOpt", n, numberText(wallList.gTileOpt[i]));
+    s.writeNumbered(Section::wallList, L"TileX", n, numberText(wallList.gTileX[i]));
+    s.writeNumbered(Section::wallList, L"TileY", n, numberText(wallList.gTileY[i]));
+  }
+  s.writeNumber(value::count, static_cast<std::int64_t>(wallList.size()));
+}
+
+}  // namespace rivano

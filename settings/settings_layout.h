@@ -1,0 +1,159 @@
+// Every key and value the program keeps under its registry key: the stored
+// form, the default a reader assumes, the conversion, and the orders in
+// which the main window reads them at load and writes them at exit.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/registry.h"
+#include "settings/wall_list.h"
+
+namespace rivano {
+
+inline constexpr std::wstring_view kProgramKey = L"Software\\Velmorat\\Rivano";
+// How many history entries survive an exit.
+inline constexpr std::size_t kStoredHistory = 20;
+
+enum class Section { winPos, option, wallList };
+
+enum class Form {
+  int16,     // "15", "-1"; read with the 16-bit conversion
+  int32,     // written from a 32-bit value
+  checkBox,  // "1" / "0"
+  word,      // "True" / "False"
+  text,      // as typed
+};
+
+struct ValueDef {
+  Section section;
+  std::wstring_view name;
+  std::wstring_view defaultText;
+  Form form;
+};
+
+namespace value {
+// WinPos
+inline constexpr ValueDef sortKey{Section::winPos, L"SortKey", L"-1", Form::int16};
+inline constexpr ValueDef sortOrder{Section::winPos, L"SortOrder", L"0", Form::int32};
+inline constexpr ValueDef listView{Section::winPos, L"ListView", L"0", Form::int16};
+inline constexpr ValueDef listWidth{Section::winPos, L"ListWidth", L"False", Form::word};
+inline constexpr ValueDef left{Section::winPos, L"Left", L"", Form::int32};
+inline constexpr ValueDef top{Section::winPos, L"Top", L"", Form::int32};
+// Option
+inline constexpr ValueDef freeIcon{Section::option, L"FreeIcon", L"0", Form::checkBox};
+inline constexpr ValueDef freeEnd{Section::option, L"FreeEnd", L"0", Form::checkBox};
+inline constexpr ValueDef tmrCount{Section::option, L"TmrCount", L"15", Form::int32};
+inline constexpr ValueDef actStop{Section::option, L"ActStop", L"0", Form::checkBox};
+inline constexpr ValueDef viwer{Section::option, L"Viwer", L"1", Form::checkBox};
+inline constexpr ValueDef rlViwer{Section::option, L"RLViwer", L"1", Form::checkBox};
+inline constexpr ValueDef straShow{Section::option, L"StraShow", L"1", Form::checkBox};
+inline constexpr ValueDef noWallpaper{Section::option, L"NoWallpaper", L"0", Form::checkBox};
+inline constexpr ValueDef picReSize{Section::option, L"PicReSize", L"0", Form::checkBox};
+inline constexpr ValueDef picReMag{Section::option, L"PicReMag", L"0", Form::int32};
+inline constexpr ValueDef dragOpt{Section::option, L"DragOpt", L"2", Form::int16};
+inline constexpr ValueDef dragTate{Section::option, L"DragTate", L"2", Form::text};
+inline constexpr ValueDef dragYoko{Section::option, L"DragYoko", L"2", Form::text};
+// WallList
+inline constexpr ValueDef count{Section::wallList, L"Count", L"0", Form::int16};
+}  // namespace value
+
+// Reads and writes through the registry routines under one program key.
+class SettingsStore {
+ public:
+  explicit SettingsStore(Registry& registry, std::wstring programKey = std::wstring(kProgramKey));
+
+  std::wstring keyPath(Section section) const;
+  bool sectionExists(Section section) const;
+
+  // Raw text with the value's default, or `defaultOverride` where the
+  // default is a current state of the caller (a window position, say).
+  std::wstring text(const ValueDef& def) const;
+  std::wstring text(const ValueDef& def, const std::wstring& defaultOverride) const;
+  // Conversions raise RunError 13 (no number) or 6 (out of range).
+  std::int16_t int16(const ValueDef& def) const;
+  std::int32_t int32(const ValueDef& def) const;
+  bool truth(const ValueDef& def) const;
+
+  void writeText(const ValueDef& def, const std::wstring& text);
+  void writeNumber(const ValueDef& def, std::int64_t number);
+  // In the value's own truth form: "1"/"0" or "True"/"False".
+  void writeTruth(const ValueDef& def, bool truth);
+
+  // Numbered values: "List3", "Rireki0".
+  std::wstring numberedText(Section section, std::wstring_view stem, std::size_t n,
+                            const std::wstring& defaultText) const;
+  void writeNumbered(Section section, std::wstring_view stem, std::size_t n,
+                     const std::wstring& text);
+
+  bool deleteSection(Section section);
+  bool deleteProgramKey();
+  Registry& registry() const { return registry_; }
+
+ private:
+  Registry& registry_;
+  std::wstring programKey_;
+};
+
+// What the main window's load reads, in its order. A value whose text does
+// not convert is left empty here; the window keeps its own state for it.
+struct MainLoadValues {
+  std::optional<std::int16_t> sortKey;
+  std::optional<std::int32_t> sortOrder;
+  std::optional<std::int16_t> listView;
+  std::optional<bool> listWidth;
+  bool winPosExists = false;
+  std::optional<std::int32_t> left;  // only when winPosExists
+  std::optional<std::int32_t> top;
+  std::optional<std::int32_t> freeIcon;
+  std::optional<std::int32_t> freeEnd;
+  std::optional<std::int16_t> tmrCount;  // only when freeEnd is 1
+  std::optional<std::int16_t> actStop;   // only when freeEnd is 1
+  std::optional<std::int16_t> viwer;
+  std::optional<bool> noWallpaper;
+  std::optional<bool> picReSize;
+  std::optional<std::int16_t> picReMag;
+};
+
+// The caller's current state, used where a missing value means "as it is".
+struct MainLoadDefaults {
+  std::int16_t sortColumn = 0;  // the list's initial sort column
+  std::int32_t sortOrder = 0;
+  bool listWidth = false;
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+};
+
+MainLoadValues readMainLoadValues(const SettingsStore& store, const MainLoadDefaults& current);
+
+// The stored wall list: `keyExists` false on a first run (or after removal
+// of the settings), which is not the same as an empty list.
+struct StoredWallList {
+  bool keyExists = false;
+  WallList entries;
+};
+StoredWallList readWallList(const SettingsStore& store);
+
+// Rireki0 upwards until the first empty text or Rireki19.
+std::vector<std::wstring> readHistory(const SettingsStore& store);
+
+struct MainExitValues {
+  std::int16_t sortKey = 0;
+  std::int32_t sortOrder = 0;
+  std::int16_t listView = 0;
+  bool listWidth = false;
+  bool windowNormal = true;
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int16_t viwer = 1;
+};
+
+// Writes in the exit order: WinPos, Option "Viwer", then the WallList key
+// deleted and rewritten with the newest 20 history entries and every entry.
+void writeMainExitValues(SettingsStore& store, const MainExitValues& values,
+                         const WallList& wallList, const std::vector<std::wstring>& history);
+
+}  // namespace rivano

@@ -1,0 +1,102 @@
+#include "engine/fit_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "settings/run_error.h"
+
+namespace rivano {
+namespace {
+
+// 1024 × 768 pixels at 15 twips per pixel.
+constexpr ScreenTwips kScreen{15360, 11520};
+
+TEST(TileCheck, CopiesThatFillTheScreenExactlyDoNotTile) {
+  EXPECT_FALSE(myTileCheck(kScreen, {7680, 5760}, 2, 2));
+  EXPECT_TRUE(myTileCheck(kScreen, {7679, 5760}, 2, 2));
+  EXPECT_TRUE(myTileCheck(kScreen, {7680, 5759}, 2, 2));
+}
+
+TEST(TileCheck, EitherAxisIsEnough) {
+  EXPECT_FALSE(myTileCheck(kScreen, {6000, 4000}, 3, 3));
+  EXPECT_TRUE(myTileCheck(kScreen, {6000, 4000}, 3, 2));
+}
+
+TEST(TileCheck, ZeroCountsAlwaysTile) {
+  EXPECT_TRUE(myTileCheck(kScreen, {99999, 99999}, 0, 5));
+  EXPECT_TRUE(myTileCheck(kScreen, {99999, 99999}, 5, 0));
+}
+
+TEST(TileCheck, SpanBeyondThirtyTwoBitsOverflows) {
+  try {
+    myTileCheck(kScreen, {2.0e9f, 10}, 2, 2);
+    FAIL() << "expected overflow";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::overflow);
+  }
+}
+
+TEST(TileDecision, OptionsNeverAlwaysAutomatic) {
+  const PictureTwips small{100, 100};
+  const PictureTwips huge{20000, 20000};
+  EXPECT_FALSE(tileDecision(0, kScreen, small, 2, 2));
+  EXPECT_TRUE(tileDecision(1, kScreen, huge, 2, 2));
+  EXPECT_TRUE(tileDecision(2, kScreen, small, 2, 2));
+  EXPECT_FALSE(tileDecision(2, kScreen, huge, 2, 2));
+  EXPECT_FALSE(tileDecision(7, kScreen, huge, 2, 2));  // any other value is automatic
+}
+
+TEST(FitBox, MarginRoundsToNearestTwip) {
+  EXPECT_EQ(myFitBox(kScreen, 0), (TwipsBox{15360, 11520}));
+  EXPECT_EQ(myFitBox(kScreen, 5), (TwipsBox{14592, 10944}));
+  EXPECT_EQ(myFitBox(kScreen, 3).width, 14899);  // 14899.2
+  // 0.5 goes to the even neighbour: 1 × 15 / 100 ... use 50 % of 15361 = 7680.5
+  EXPECT_EQ(myFitBox({15361, 3}, 50), (TwipsBox{7680, 2}));
+  EXPECT_EQ(myFitBox({15363, 5}, 50), (TwipsBox{7682, 2}));
+}
+
+TEST(FitBox, ArithmeticFaultsRaiseOverflow) {
+  EXPECT_THROW(myFitBox({2000000000, 10}, -100), RunError);
+  EXPECT_THROW(myFitBox(kScreen, -32700), RunError);
+}
+
+struct RatioCase {
+  PictureTwips picture;
+  float factor;
+  TwipsBox canvas;
+};
+
+class FitRatio : public ::testing::TestWithParam<RatioCase> {};
+
+TEST_P(FitRatio, FactorAndCanvas) {
+  const TwipsBox box{14592, 10944};
+  const RatioCase& c = GetParam();
+  const float factor = myFitRatio(c.picture, box);
+  EXPECT_FLOAT_EQ(factor, c.factor);
+  EXPECT_EQ(fittedCanvas(c.picture, factor), c.canvas);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExamplesOnA95PercentBox, FitRatio,
+    ::testing::Values(RatioCase{{19200, 14400}, 1.3157895f, {14592, 10944}},
+                      // The width decides and comes out one twip below the box.
+                      RatioCase{{20000, 14000}, 1.3706141f, {14591, 10214}},
+                      RatioCase{{16000, 4000}, 1.0964912f, {14592, 3648}},
+                      // Equal excesses: the width decides, the height stays above the box.
+                      RatioCase{{15592, 11944}, 1.0685307f, {14592, 11177}}));
+
+TEST(FitRatioLimits, PictureWithinTheBoxIsNotScaled) {
+  EXPECT_EQ(myFitRatio({14592, 10944}, {14592, 10944}), 0.0f);
+  EXPECT_EQ(myFitRatio({100, 100}, {14592, 10944}), 0.0f);
+}
+
+TEST(FitRatioLimits, EmptyBoxIsADivisionError) {
+  try {
+    myFitRatio({100, 100}, {0, 0});
+    FAIL() << "expected a division error";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::divisionByZero);
+  }
+}
+
+}  // namespace
+}  // namespace rivano
