@@ -1,0 +1,100 @@
+#include "app/startup.h"
+
+#include <windows.h>
+// needs windows.h first
+#include <objbase.h>
+
+#include "app/command_line.h"
+#include "app/program_state.h"
+#include "platform/cursor.h"
+#include "platform/desktop.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/ole_picture.h"
+#include "platform/screen.h"
+#include "platform/single_instance.h"
+#include "platform/string_table.h"
+#include "platform/win32_registry.h"
+#include "resources/resource_ids.h"
+#include "ui/dropwork/frm_drop_work.h"
+#include "ui/main/frm_main.h"
+
+namespace rivano {
+namespace {
+
+// COM for the picture loader and, later, the shell and drag and drop.
+class OleSession {
+ public:
+  OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleSession() {
+    if (ok_) OleUninitialize();
+  }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+
+ private:
+  bool ok_;
+};
+
+int messageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runProgram() {
+  win::SingleInstance instance(L"Local\\Velmorat.Rivano.Running");
+  if (instance.anotherIsRunning()) {
+    win::showMessage(nullptr, win::loadString(IDS_SECOND_INSTANCE), MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  OleSession ole;
+
+  ProgramState state;
+  state.gAppPath = win::programFolder();
+  state.gWallBmp = state.gAppPath + L"Rivano.bmp";
+  state.screen = win::measureScreen();
+  state.gScreenW = state.screen.twips.width;
+  state.gScreenH = state.screen.twips.height;
+
+  win::Win32Registry registry;
+  win::OlePictureLoader pictures(state.screen);
+  win::BitmapFile bitmapFile;
+  win::SystemDesktop desktop;
+  Services services{registry, pictures, bitmapFile, desktop};
+  FrmMain main(state, services);
+
+  const std::wstring arguments = argumentText(GetCommandLineW());
+  switch (dispatchKind(preparedCommandLine(arguments))) {
+    case RunKind::silent:
+      main.load();
+      win::processPendingMessages();
+      main.unload();
+      return 0;
+    case RunKind::noRandom:
+      state.gNoRandom = true;
+      [[fallthrough]];
+    case RunKind::interactive:
+      main.load();
+      win::processPendingMessages();
+      main.show();
+      return messageLoop();
+    case RunKind::picture: {
+      FrmDropWork work(state, services, arguments);
+      work.load();
+      win::processPendingMessages();
+      work.unload();
+      return 0;
+    }
+    case RunKind::nothing:
+      return 0;
+  }
+  return 0;
+}
+
+}  // namespace rivano

@@ -1,0 +1,33 @@
+// Files and folders as the program uses them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "engine/wallpaper.h"
+
+namespace rivano::win {
+
+// The folder of the running program file, always ending in "\".
+std::wstring programFolder();
+
+bool fileExists(const std::wstring& path);       // a file, not a folder
+bool directoryExists(const std::wstring& path);
+
+// Raises the run-time error for a path that cannot be reached: 53 when the
+// file is missing in an existing folder, 76 when the folder is missing.
+void raiseMissingPath(const std::wstring& path);
+
+// Writes the whole content beside `path` and then replaces `path` with it,
+// so that a reader never meets a half-written file. Raises RunError.
+void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> content);
+
+class BitmapFile final : public BitmapFileWriter {
+ public:
+  void write(const std::wstring& path, const PixelImage& image) override;
+};
+
+}  // namespace rivano::win

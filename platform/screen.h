@@ -1,0 +1,10 @@
+// The primary screen's size in twips, measured once at start-up.
+#pragma once
+
+#include "engine/wallpaper.h"
+
+namespace rivano::win {
+
+ScreenMetrics measureScreen();
+
+}  // namespace rivano::win

@@ -1,0 +1,9 @@
+#include "platform/single_instance.h"
+
+namespace rivano::win {
+
+SingleInstance::SingleInstance(const std::wstring& name)
+    : mutex_(CreateMutexW(nullptr, FALSE, name.c_str())),
+      another_(GetLastError() == ERROR_ALREADY_EXISTS) {}
+
+}  // namespace rivano::win

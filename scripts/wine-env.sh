@@ -1,0 +1,53 @@
+# Shared by the run and test commands: a virtual display and Wine prefixes
+# set up like a Japanese Windows. Source it; it defines functions only.
+
+# Mono and Gecko installers would stop the boot with a dialog; menu entries
+# for the host desktop are not wanted either.
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+
+# Starts Xvfb on a free display unless DISPLAY already works; exports DISPLAY.
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local number
+  read -r number <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$number"
+}
+
+stop_display() {
+  if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+}
+
+# Creates (or refreshes) the prefix in $1 and maps the Japanese UI fonts to
+# the IPA fonts Debian ships.
+prepare_prefix() {
+  export WINEPREFIX="$1"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  if ! grep -q 'IPAPGothic' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    local face
+    for face in "MS UI Gothic" "MS PGothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Meiryo UI" \
+                "ＭＳ Ｐゴシック" "ＭＳ ＵＩ Ｇｏｔｈｉｃ"; do
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
+    done
+    for face in "MS Gothic" "ＭＳ ゴシック"; do
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f >/dev/null 2>&1
+    done
+    wineserver -w
+  fi
+}
+
+# A Linux path as Wine's Z: drive sees it.
+wine_path() {
+  printf 'Z:%s' "$(realpath -m "$1" | tr '/' '\\')"
+}

@@ -1,0 +1,52 @@
+#include "ui/dropwork/frm_drop_work.h"
+
+#include <new>
+
+#include "app/command_line.h"
+#include "engine/fit_rules.h"
+#include "platform/cursor.h"
+#include "platform/message_box.h"
+#include "resources/resource_ids.h"
+#include "settings/run_error.h"
+#include "settings/settings_layout.h"
+
+namespace rivano {
+
+FrmDropWork::FrmDropWork(const ProgramState& state, Services& services, std::wstring arguments)
+    : state_(state), services_(services), arguments_(std::move(arguments)) {}
+
+void FrmDropWork::load() {
+  CreateArgs args;
+  args.className = L"RivanoDropWork";
+  args.style = WS_OVERLAPPED;
+  create(args);
+  myCommandWall();
+}
+
+void FrmDropWork::unload() { destroy(); }
+
+void FrmDropWork::myCommandWall() {
+  try {
+    const std::unique_ptr<Picture> picture = services_.pictures.load(picturePath(arguments_));
+    SettingsStore store(services_.registry);
+    const std::int16_t option = store.int16(value::dragOpt);
+    bool tile = option == 1;
+    if (option != 0 && option != 1) {
+      const std::int16_t down = store.int16(value::dragTate);
+      const std::int16_t across = store.int16(value::dragYoko);
+      tile = myTileCheck(state_.screen.twips, picture->sizeTwips(), across, down);
+    }
+    writeTileWallpaper(services_.registry, tile);
+    win::ScopedHourglass hourglass;
+    // Never shrunk here: a dropped picture is the user's explicit choice.
+    saveAsLoaded(*picture, services_.bitmapFile, state_.gWallBmp);
+    win::processPendingMessages();
+    services_.desktop.setWallpaper(state_.gWallBmp);
+  } catch (const RunError& e) {
+    win::showErrorDialog(hwnd(), IDS_TITLE_COMMAND_WALL, e.number(), PictureAdvice::handled);
+  } catch (const std::bad_alloc&) {
+    win::showErrorDialog(hwnd(), IDS_TITLE_COMMAND_WALL, err::outOfMemory, PictureAdvice::handled);
+  }
+}
+
+}  // namespace rivano
