@@ -1,0 +1,238 @@
+// Real-world samples from the shared corpus (other archivers' own test
+// archives, archives made with Debian tools, hand-made hostile files).
+// Skipped when the corpus is not beside the repository.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "archivers/arj/arj_reader.h"
+#include "archivers/bzip2/bzip2_reader.h"
+#include "archivers/lzh/lzh_reader.h"
+#include "tests/archivers/decoders/decoder_test_util.h"
+
+namespace rivano::arc::test {
+namespace {
+
+using Opener = std::unique_ptr<ArchiveReader> (*)(ByteSpan, const Limits&, Result&);
+
+// Members of the made-debian archives and the original each one copies.
+std::string originalOf(std::string name) {
+  static const std::map<std::string, std::string> aliases = {
+      {"photos\\a.JPG", "teal_120x90.jpg"},     {"photos\\old\\c.BMP", "green_64x48.bmp"},
+      {"\x8e\xca\x90\x5e.jpg", "teal_120x90.jpg"}, {"\x95\x5c\x8e\x86.bmp", "blue_320x240.bmp"},
+      {"photo.jpe", "teal_120x90.jpg"},         {"photo.jp", "teal_120x90.jpg"},
+      {"big_photo.jpeg", "red_800x600.jpg"},    {"Icon.Ico", "purple_32.ico"},
+      {"UPPER.GIF", "orange_320x240.gif"},      {"image.png", "notapicture_64x64.png"},
+      {"noext", "readme.txt"},                  {"scan.tif", "magenta_40x30.tif"},
+      {"green_64x48_multistream.bmp", "green_64x48.bmp"}};
+  auto it = aliases.find(name);
+  return sharedArchive("originals/" + (it == aliases.end() ? name : it->second));
+}
+
+struct Outcome {
+  Result list = Result::ok;
+  std::size_t members = 0;
+  std::size_t failed = 0;  // members whose extraction did not give ok
+  Result firstFailure = Result::ok;
+};
+
+Outcome run(const std::string& file, Opener open, bool compareOriginals) {
+  Outcome o;
+  Bytes a = readFile(sharedArchive(file));
+  Result r;
+  auto reader = open(a, Limits{}, r);
+  if (!reader) {
+    o.list = r;
+    return o;
+  }
+  std::vector<MemberEntry> members;
+  o.list = reader->list(members);
+  o.members = members.size();
+  for (const auto& m : members) {
+    Bytes out;
+    Result e = extractTo(*reader, m, out);
+    if (e != Result::ok) {
+      if (o.failed++ == 0) o.firstFailure = e;
+      continue;
+    }
+    EXPECT_EQ(out.size(), m.size) << file << ": " << m.name;
+    if (compareOriginals && !m.isFolder) {
+      EXPECT_TRUE(out == readFile(originalOf(m.name))) << file << ": " << m.name;
+    }
+  }
+  return o;
+}
+
+TEST(SharedLzh, MadeDebianArchivesExtractToTheOriginals) {
+  RIVANO_REQUIRE_SHARED();
+  for (const char* f : {"endings_lh5_h2.lzh", "folders_sjis_lh5_h2.lzh", "folders_sjis_lh6_h0.lzh",
+                        "folders_sjis_lh7_h1.lzh", "pics_lh0_h0.lzh", "pics_lh0_h2.lzh", "pics_lh5_h0.lzh",
+                        "pics_lh5_h1.lzh", "pics_lh5_h2.lzh", "pics_lh6_h0.lzh", "pics_lh6_h2.lzh",
+                        "pics_lh7_h1.lzh", "pics_lh7_h2.lzh"}) {
+    SCOPED_TRACE(f);
+    Outcome o = run(std::string("lzh/made-debian/") + f, openLzh, true);
+    EXPECT_EQ(o.list, Result::ok);
+    EXPECT_GE(o.members, 7u);
+    EXPECT_EQ(o.failed, 0u);
+  }
+}
+
+TEST(SharedLzh, OtherArchiversSamplesDecode) {
+  RIVANO_REQUIRE_SHARED();
+  const std::pair<const char*, std::size_t> ok[] = {
+      {"lhasa/explzh_723/h0_lh0.lzh", 1},   {"lhasa/explzh_723/h1_lh7.lzh", 1},
+      {"lhasa/explzh_723/h1_subdir.lzh", 3}, {"lhasa/explzh_723/h2_lh6.lzh", 1},
+      {"lhasa/explzh_723/h2_lh7.lzh", 1},   {"lhasa/explzh_723/h2_subdir.lzh", 3},
+      {"lhasa/lha213/lh5.lzh", 1},          {"lhasa/lha255e/lh0.lzh", 1},
+      {"lhasa/lha255e/lh5.lzh", 1},         {"lhasa/lha255e/sfx.exe", 1},
+      {"lhasa/lha255e/subdir.lzh", 1},      {"lhasa/lha_amiga_122/lh4.lzh", 1},
+      {"lhasa/lha_os2_208/h3_lh5.lzh", 1},  {"lhasa/lha_os2_208/h3_subdir.lzh", 3},
+      {"lhasa/lha_unix114i/h0_lh6.lzh", 1}, {"lhasa/lha_unix114i/h2_lh7.lzh", 1},
+      {"lhasa/lhmelt_16536/h0_lh5.lzh", 1}, {"lhasa/lhmelt_16536/h0_lh6.lzh", 1},
+      {"lhasa/lhmelt_16536/h0_lh7.lzh", 1}, {"lhasa/lhmelt_16536/h1_lh5.lzh", 1},
+      {"lhasa/lhmelt_16536/h2_lh5.lzh", 1}, {"lhasa/regression/multiple.lzh", 5},
+      {"libarchive/test_read_format_lha_bugfix_0.lzh", 1},
+      {"libarchive/test_read_format_lha_filename_cp932.lzh", 2},
+      {"libarchive/test_read_format_lha_header3.lzh", 4},
+      {"libarchive/test_read_format_lha_withjunk.lzh", 6},
+      {"libarchive/test_read_format_lha_lh6.lzh", 6},
+      {"libarchive/test_read_format_lha_lh7.lzh", 6}};
+  for (const auto& [f, count] : ok) {
+    SCOPED_TRACE(f);
+    Outcome o = run(std::string("lzh/") + f, openLzh, false);
+    EXPECT_EQ(o.list, Result::ok);
+    EXPECT_EQ(o.members, count);
+    EXPECT_EQ(o.failed, 0u) << resultName(o.firstFailure);
+  }
+}
+
+TEST(SharedLzh, MethodsWeDoNotDecodeAreRefusedPerMember) {
+  RIVANO_REQUIRE_SHARED();
+  for (const char* f : {"lhasa/larc333/lz5.lzs", "lhasa/lharc113/lh1.lzh", "lhasa/unlha32/h2_lhx.lzh",
+                        "lhasa/unlha32/lh2.lzh", "lhasa/unlha32/lh3.lzh"}) {
+    SCOPED_TRACE(f);
+    Outcome o = run(std::string("lzh/") + f, openLzh, false);
+    EXPECT_EQ(o.list, Result::ok);
+    EXPECT_EQ(o.members, 1u);
+    EXPECT_EQ(o.firstFailure, Result::unsupportedMethod);
+  }
+}
+
+TEST(SharedLzh, DamagedAndHostileSamples) {
+  RIVANO_REQUIRE_SHARED();
+  Outcome cut = run("lzh/lhasa/regression/truncated.lzh", openLzh, false);
+  EXPECT_EQ(cut.list, Result::corrupt);
+  Outcome oversize = run("lzh/libarchive/test_read_format_lha_oversize_header.lzh", openLzh, false);
+  EXPECT_EQ(oversize.list, Result::corrupt);
+  EXPECT_EQ(oversize.members, 18u);
+  EXPECT_EQ(oversize.failed, 0u);
+  Outcome huge = run("hostile/lzh_huge_declared_truncated.lzh", openLzh, false);
+  EXPECT_EQ(huge.list, Result::corrupt);
+  EXPECT_EQ(run("hostile/zero_bytes.lzh", openLzh, false).list, Result::notThisFormat);
+  Outcome empty = run("hostile/empty.lzh", openLzh, false);
+  EXPECT_EQ(empty.list, Result::ok);
+  EXPECT_EQ(empty.members, 0u);
+
+  // Names are passed on as stored; making them safe is the caller's job.
+  Bytes a = readFile(sharedArchive("hostile/lzh_traversal_lh0_h2.lzh"));
+  Result r;
+  auto reader = openLzh(a, Limits{}, r);
+  std::vector<MemberEntry> members;
+  ASSERT_EQ(reader->list(members), Result::ok);
+  ASSERT_EQ(members.size(), 3u);
+  EXPECT_EQ(members[0].name, "..\\..\\escape\\evil_l2.jpg");
+  EXPECT_EQ(members[1].name, "\\tmp\\evil_abs.bmp");
+}
+
+TEST(SharedArj, ArchivesOfEveryMethodExtract) {
+  RIVANO_REQUIRE_SHARED();
+  for (const char* f : {"endings_m1.arj", "pics_folders_m1.arj", "pics_m0.arj", "pics_m1.arj", "pics_m2.arj",
+                        "pics_m3.arj", "pics_m4.arj"}) {
+    SCOPED_TRACE(f);
+    Outcome o = run(std::string("arj/made-debian/") + f, openArj, true);
+    EXPECT_EQ(o.list, Result::ok);
+    EXPECT_GE(o.members, 7u);
+    EXPECT_EQ(o.failed, 0u);
+  }
+  for (const char* f : {"sharpcompress/Arj.method1.arj", "sharpcompress/Arj.method2.arj",
+                        "sharpcompress/Arj.method3.arj", "sharpcompress/Arj.method4.arj",
+                        "sharpcompress/Arj.store.arj", "corkami/arj.arj"}) {
+    SCOPED_TRACE(f);
+    Outcome o = run(std::string("arj/") + f, openArj, false);
+    EXPECT_EQ(o.list, Result::ok);
+    EXPECT_GE(o.members, 1u);
+    EXPECT_EQ(o.failed, 0u) << resultName(o.firstFailure);
+  }
+}
+
+TEST(SharedArj, EncryptedVolumesAndEmptyArchives) {
+  RIVANO_REQUIRE_SHARED();
+  Outcome enc = run("arj/sharpcompress/Arj.encrypted.arj", openArj, false);
+  EXPECT_EQ(enc.list, Result::ok);
+  EXPECT_EQ(enc.members, 5u);
+  EXPECT_EQ(enc.failed, 3u);  // the three files; folders need no data
+  EXPECT_EQ(enc.firstFailure, Result::unsupportedMethod);
+  Outcome vol = run("arj/sharpcompress/Arj.store.split.a02", openArj, false);
+  EXPECT_EQ(vol.list, Result::ok);
+  EXPECT_EQ(vol.members, 2u);
+  EXPECT_EQ(vol.failed, 2u);
+  EXPECT_EQ(vol.firstFailure, Result::unsupportedMethod);
+  Outcome empty = run("hostile/empty.arj", openArj, false);
+  EXPECT_EQ(empty.list, Result::ok);
+  EXPECT_EQ(empty.members, 0u);
+  EXPECT_EQ(run("hostile/zero_bytes.arj", openArj, false).list, Result::notThisFormat);
+}
+
+std::unique_ptr<ArchiveReader> openBz2Named(const std::string& file, const Bytes& a, Result& r) {
+  return openBzip2(ByteSpan(a), file, Limits{}, r, nullptr);
+}
+
+TEST(SharedBzip2, SingleFilesAndMultipleStreams) {
+  RIVANO_REQUIRE_SHARED();
+  for (const char* f : {"blue_320x240.bmp.bz2", "green_64x48_multistream.bmp.bz2", "purple_32.ico.bz2",
+                        "readme.txt.bz2", "red_800x600.jpg.bz2"}) {
+    SCOPED_TRACE(f);
+    Bytes a = readFile(sharedArchive(std::string("bz2/made-debian/") + f));
+    Result r;
+    auto reader = openBz2Named(f, a, r);
+    ASSERT_TRUE(reader);
+    std::vector<MemberEntry> members;
+    ASSERT_EQ(reader->list(members), Result::ok);
+    ASSERT_EQ(members.size(), 1u);
+    Bytes out;
+    ASSERT_EQ(extractTo(*reader, members[0], out), Result::ok);
+    EXPECT_TRUE(out == readFile(originalOf(members[0].name)));
+  }
+}
+
+TEST(SharedBzip2, DamagedEmptyAndForeignSources) {
+  RIVANO_REQUIRE_SHARED();
+  Bytes bad = readFile(sharedArchive("bz2/libarchive/test_read_format_mtree_crash747.mtree.bz2"));
+  Result r;
+  auto reader = openBz2Named("x.mtree.bz2", bad, r);
+  std::vector<MemberEntry> members;
+  if (reader) {
+    EXPECT_EQ(reader->list(members), Result::corrupt);
+  } else {
+    EXPECT_EQ(r, Result::notThisFormat);
+  }
+  Bytes empty = readFile(sharedArchive("hostile/empty.bz2"));
+  reader = openBz2Named("empty.bz2", empty, r);
+  ASSERT_TRUE(reader);
+  ASSERT_EQ(reader->list(members), Result::ok);
+  ASSERT_EQ(members.size(), 1u);
+  EXPECT_EQ(members[0].name, "empty");
+  EXPECT_EQ(members[0].size, 0u);
+  EXPECT_EQ(openBz2Named("zero_bytes.bz2", Bytes{}, r), nullptr);
+  EXPECT_EQ(r, Result::notThisFormat);
+  // Eight streams back to back, and one followed by junk, decode whole.
+  for (const char* f : {"test_compat_bzip2_1.tbz", "test_compat_bzip2_2.tbz"}) {
+    Bytes tbz = readFile(sharedArchive(std::string("bz2/libarchive/") + f));
+    Bytes tar;
+    EXPECT_EQ(bz2::decompressAll(ByteSpan(tbz), 1 << 20, tar), Result::ok) << f;
+    EXPECT_EQ(tar.size() % 512, 0u) << f;
+  }
+}
+
+}  // namespace
+}  // namespace rivano::arc::test
