@@ -43,6 +43,9 @@ struct MemberEntry {
   std::uint8_t dosAttributes = 0x20;  // FILE_ATTRIBUTE_* low byte; archive bit by default
   bool isFolder = false;
   std::string method;  // short text such as "-lh5-", "deflate", "stored"
+  // The name bytes are UTF-8 (ZIP flag bit 11, a pax path); the DLL shell
+  // converts such names to the ANSI code page and passes all others through.
+  bool nameIsUtf8 = false;
   std::uint64_t locator = 0;  // reader-private: where the member's data starts
   std::uint64_t locator2 = 0; // reader-private: second value if needed
 };
