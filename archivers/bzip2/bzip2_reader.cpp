@@ -80,6 +80,11 @@ class SingleFileReader final : public ArchiveReader {
     return result_;
   }
 
+  void rename(std::string name) {
+    name_ = std::move(name);
+    entry_.name = name_;
+  }
+
   Result extract(const MemberEntry& member, Sink& sink) override {
     if (member.isFolder) return Result::ok;
     std::uint32_t crc = 0;
@@ -194,6 +199,13 @@ Result decompressAll(ByteSpan data, std::uint64_t limit, std::vector<std::uint8_
 
 }  // namespace bz2
 
+bool nameBzip2Member(ArchiveReader& reader, std::string_view archiveName) {
+  auto* single = dynamic_cast<SingleFileReader*>(&reader);
+  if (!single) return false;
+  single->rename(bz2::memberNameFor(archiveName));
+  return true;
+}
+
 std::unique_ptr<ArchiveReader> openBzip2(ByteSpan data, std::string_view archiveName, const Limits& limits,
                                          Result& result, TarOpener openTar) {
   if (!bz2::looksLikeBzip2(data)) {
@@ -211,7 +223,9 @@ std::unique_ptr<ArchiveReader> openBzip2(ByteSpan data, std::string_view archive
     result = decoder.read(head.data(), head.size(), got);
     if (result != Result::ok) return nullptr;
     head.resize(got);
-    const bool tarLike = looksLikeTarHeader(head) || (head.size() == 1024 && allZero(head) && nameSaysTar(archiveName));
+    // Zeros alone are an empty tar unless the name says otherwise.
+    const bool zeros = head.size() == 1024 && allZero(head);
+    const bool tarLike = looksLikeTarHeader(head) || (zeros && (archiveName.empty() || nameSaysTar(archiveName)));
     if (tarLike) {
       std::vector<std::uint8_t> bytes;
       result = bz2::decompressAll(data, limits.maxStreamSize, bytes);

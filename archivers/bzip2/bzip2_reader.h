@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "archivers/core/archive_format.h"
 
@@ -16,6 +18,9 @@ using TarOpener = std::unique_ptr<ArchiveReader> (*)(ByteSpan data, const Limits
 // member. Without openTar every source is taken as a single file.
 std::unique_ptr<ArchiveReader> openBzip2(ByteSpan data, std::string_view archiveName, const Limits& limits,
                                          Result& result, TarOpener openTar);
+
+// See bzip2_tar.h; lives here because only this unit knows the reader.
+bool nameBzip2Member(ArchiveReader& reader, std::string_view archiveName);
 
 namespace bz2 {
 // "photo.jpg.bz2" -> "photo.jpg", "x.tbz" -> "x.tar"; folders dropped.
