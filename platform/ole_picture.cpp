@@ -6,7 +6,11 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
+#include "platform/dib_canvas.h"
+#include "platform/metafile_picture.h"
 #include "platform/unique_handle.h"
 #include "settings/run_error.h"
 
@@ -29,8 +33,7 @@ int openErrorFor(DWORD code) {
   }
 }
 
-// The file's bytes in movable global memory, as a stream wants them.
-UniqueGlobal readWholeFile(const std::wstring& path, DWORD& size) {
+std::vector<std::uint8_t> readWholeFile(const std::wstring& path) {
   UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw RunError(openErrorFor(GetLastError()));
@@ -38,15 +41,12 @@ UniqueGlobal readWholeFile(const std::wstring& path, DWORD& size) {
   if (!GetFileSizeEx(file.get(), &length)) throw RunError(err::pathFileAccess);
   if (length.QuadPart == 0) throw RunError(err::invalidPicture);
   if (length.QuadPart > kLargestPictureFile) throw RunError(err::outOfMemory);
-  size = static_cast<DWORD>(length.QuadPart);
-  UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
-  if (!memory) throw RunError(err::outOfMemory);
-  void* bytes = GlobalLock(memory.get());
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length.QuadPart));
   DWORD read = 0;
-  const BOOL ok = ReadFile(file.get(), bytes, size, &read, nullptr);
-  GlobalUnlock(memory.get());
-  if (!ok || read != size) throw RunError(err::pathFileAccess);
-  return memory;
+  if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+      read != bytes.size())
+    throw RunError(err::pathFileAccess);
+  return bytes;
 }
 
 SIZE rasterSize(IPicture* picture, SHORT type) {
@@ -67,6 +67,7 @@ SIZE rasterSize(IPicture* picture, SHORT type) {
   return {0, 0};
 }
 
+// Bitmaps, GIFs, JPEGs and icons as OLE's picture object decodes them.
 class OlePicture final : public Picture {
  public:
   OlePicture(ComPtr<IPicture> picture, const ScreenMetrics& screen) : picture_(std::move(picture)) {
@@ -74,25 +75,23 @@ class OlePicture final : public Picture {
     picture_->get_Type(&type);
     picture_->get_Width(&himetricWidth_);
     picture_->get_Height(&himetricHeight_);
-    const SIZE raster = rasterSize(picture_.get(), type);
-    if (raster.cx > 0 && raster.cy > 0) {
-      // A raster picture measures its pixels times the screen's twips per pixel.
-      pixels_ = raster;
-      twips_ = {static_cast<float>(raster.cx * screen.twipsPerPixelX),
-                static_cast<float>(raster.cy * screen.twipsPerPixelY)};
-    } else {
-      // A metafile has only its physical size.
-      twips_ = {static_cast<float>(himetricWidth_ * 1440.0 / 2540.0),
-                static_cast<float>(himetricHeight_ * 1440.0 / 2540.0)};
-      pixels_ = {std::max<LONG>(1, static_cast<LONG>(twips_.width) / screen.twipsPerPixelX),
-                 std::max<LONG>(1, static_cast<LONG>(twips_.height) / screen.twipsPerPixelY)};
-    }
-    if (himetricWidth_ <= 0 || himetricHeight_ <= 0) throw RunError(err::invalidPicture);
+    pixels_ = rasterSize(picture_.get(), type);
+    if (pixels_.cx <= 0 || pixels_.cy <= 0 || himetricWidth_ <= 0 || himetricHeight_ <= 0)
+      throw RunError(err::invalidPicture);
+    // A raster picture measures its pixels times the screen's twips per pixel.
+    twips_ = {static_cast<float>(pixels_.cx * screen.twipsPerPixelX),
+              static_cast<float>(pixels_.cy * screen.twipsPerPixelY)};
   }
 
   PictureTwips sizeTwips() const override { return twips_; }
   PixelImage asLoaded() const override { return stretched(pixels_.cx, pixels_.cy); }
-  PixelImage stretched(std::int32_t width, std::int32_t height) const override;
+  PixelImage stretched(std::int32_t width, std::int32_t height) const override {
+    return drawToPixels(width, height, [&](HDC dc) {
+      // The source rectangle is in HIMETRIC and runs bottom-up.
+      return SUCCEEDED(picture_->Render(dc, 0, 0, width, height, 0, himetricHeight_, himetricWidth_,
+                                        -himetricHeight_, nullptr));
+    });
+  }
 
  private:
   ComPtr<IPicture> picture_;
@@ -102,54 +101,31 @@ class OlePicture final : public Picture {
   PictureTwips twips_{};
 };
 
-PixelImage OlePicture::stretched(std::int32_t width, std::int32_t height) const {
-  if (width <= 0 || height <= 0) throw RunError(err::invalidPicture);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  UniqueGdiObject dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  if (!dib || !dc || !bits) throw RunError(err::outOfMemory);
-  {
-    ScopedSelect select(dc.get(), dib.get());
-    // Transparent parts of icons and GIFs show the desktop's own colour.
-    UniqueGdiObject background(CreateSolidBrush(GetSysColor(COLOR_DESKTOP)));
-    RECT all{0, 0, width, height};
-    FillRect(dc.get(), &all, static_cast<HBRUSH>(background.get()));
-    SetStretchBltMode(dc.get(), HALFTONE);
-    SetBrushOrgEx(dc.get(), 0, 0, nullptr);
-    // Source rectangle in HIMETRIC runs bottom-up.
-    if (FAILED(picture_->Render(dc.get(), 0, 0, width, height, 0, himetricHeight_, himetricWidth_,
-                                -himetricHeight_, nullptr)))
-      throw RunError(err::invalidPicture);
-    GdiFlush();
-  }
-  PixelImage image{width, height, {}};
-  const auto* src = static_cast<const std::uint32_t*>(bits);
-  image.pixels.assign(src, src + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  for (std::uint32_t& p : image.pixels) p &= 0x00FFFFFF;
-  return image;
-}
-
-}  // namespace
-
-std::unique_ptr<Picture> OlePictureLoader::load(const std::wstring& path) {
-  DWORD size = 0;
-  UniqueGlobal memory = readWholeFile(path, size);
+std::unique_ptr<Picture> loadWithOle(const std::vector<std::uint8_t>& bytes, const ScreenMetrics& screen) {
+  UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+  if (!memory) throw RunError(err::outOfMemory);
+  std::memcpy(GlobalLock(memory.get()), bytes.data(), bytes.size());
+  GlobalUnlock(memory.get());
   ComPtr<IStream> stream;
   // The stream takes the memory over and frees it with itself.
   if (FAILED(CreateStreamOnHGlobal(memory.get(), TRUE, stream.put()))) throw RunError(err::outOfMemory);
   memory.release();
   ComPtr<IPicture> picture;
-  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.putVoid())) ||
+  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                            picture.putVoid())) ||
       !picture)
     throw RunError(err::invalidPicture);
-  return std::make_unique<OlePicture>(std::move(picture), screen_);
+  return std::make_unique<OlePicture>(std::move(picture), screen);
+}
+
+}  // namespace
+
+std::unique_ptr<Picture> OlePictureLoader::load(const std::wstring& path) {
+  const std::vector<std::uint8_t> bytes = readWholeFile(path);
+  // OLE plays metafiles in HIMETRIC rather than in their own frame, which
+  // draws most of them into a corner; those we play ourselves.
+  if (isPlaceableMetafile(bytes)) return loadPlaceableMetafile(bytes, screen_);
+  return loadWithOle(bytes, screen_);
 }
 
 }  // namespace rivano::win

@@ -43,6 +43,9 @@ prepare_prefix() {
     for face in "MS Gothic" "ＭＳ ゴシック"; do
       wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f >/dev/null 2>&1
     done
+    # Without a window manager Wine draws the title bars itself, so that
+    # screenshots show the captions.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
   fi
 }

@@ -1,0 +1,210 @@
+// The real program started with a picture path, as when a picture is
+// dropped on its shortcut: the wallpaper file, the desktop values, and the
+// error dialog, which the tests find, read and answer with OK.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "engine/pixel_image.h"
+#include "platform/file_system.h"
+#include "platform/win32_registry.h"
+#include "resources/resource_ids.h"
+#include "tests/wine/test_support.h"
+
+namespace rivano {
+namespace {
+
+using testing::RunningProgram;
+using testing::TempFolder;
+
+const std::wstring kOptionKey = L"Software\\Velmorat\\Rivano\\Option";
+const std::wstring kDesktopKey = L"Control Panel\\desktop";
+constexpr DWORD kPatience = 30000;
+
+PixelImage solid(std::int32_t w, std::int32_t h, std::uint32_t colour) {
+  return {w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h, colour)};
+}
+
+std::vector<std::wstring> lines(const std::wstring& text) {
+  std::vector<std::wstring> out(1);
+  for (wchar_t c : text) {
+    if (c == L'\r') out.emplace_back();
+    else out.back() += c;
+  }
+  return out;
+}
+
+class CommandLinePicture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry.myRegDeleteKey(L"Software\\Velmorat\\Rivano");
+    registry.myRegSetString(RegRoot::currentUser, kDesktopKey, L"TileWallpaper", L"untouched");
+    exe = folder.path() + L"Rivano.exe";
+    ASSERT_TRUE(CopyFileW((testing::binDir() + L"Rivano.exe").c_str(), exe.c_str(), FALSE));
+  }
+  void TearDown() override { registry.myRegDeleteKey(L"Software\\Velmorat\\Rivano"); }
+
+  void option(const wchar_t* name, const wchar_t* text) {
+    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kOptionKey, name, text));
+  }
+  std::wstring desktop(const wchar_t* name) {
+    return registry.myRegGetString(RegRoot::currentUser, kDesktopKey, name, L"<missing>");
+  }
+  std::wstring picture(const wchar_t* name, const PixelImage& image) {
+    const std::wstring path = folder.path() + name;
+    testing::writeFileBytes(path, encodeBmp24(image));
+    return path;
+  }
+  std::wstring wallBmp() const { return folder.path() + L"Rivano.bmp"; }
+  std::wstring res(int id) const { return testing::programString(exe, id); }
+
+  // Runs to the end and says whether a window was ever seen.
+  void runSilently(const std::wstring& arguments) {
+    RunningProgram program(exe, arguments);
+    ASSERT_TRUE(program.started());
+    ASSERT_TRUE(program.waitForExit(kPatience)) << "the program did not end by itself";
+  }
+
+  win::Win32Registry registry;
+  TempFolder folder{L"dropwork"};
+  std::wstring exe;
+};
+
+TEST_F(CommandLinePicture, NeverTiledPictureBecomesTheWallpaperAsItIs) {
+  option(L"DragOpt", L"0");
+  const PixelImage source = solid(40, 30, 0x3366CC);
+  runSilently(picture(L"blue.bmp", source));
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, 40);
+  EXPECT_EQ(written->height, 30);
+  EXPECT_EQ(written->pixels, source.pixels);
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"0");
+  // The system call records the bitmap as the user's wallpaper.
+  EXPECT_EQ(desktop(L"Wallpaper"), wallBmp());
+  EXPECT_FALSE(win::fileExists(wallBmp() + L".partial"));
+}
+
+TEST_F(CommandLinePicture, AutomaticTilingByTheDropCounts) {
+  // Unset drop settings mean automatic with 2 and 2: a small picture tiles.
+  runSilently(picture(L"small.bmp", solid(100, 100, 0xFFFFFF)));
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"1");
+  // 600 × 500 pixels: two copies exceed the screen both ways.
+  runSilently(picture(L"large.bmp", solid(600, 500, 0)));
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"0");
+  option(L"DragTate", L"1");  // one copy down is lower than the screen: tile
+  runSilently(picture(L"large.bmp", solid(600, 500, 0)));
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"1");
+  option(L"DragOpt", L"1");
+  runSilently(picture(L"huge.bmp", solid(1200, 900, 0)));
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"1");
+}
+
+TEST_F(CommandLinePicture, LargePictureIsNeverShrunkHere) {
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, L"Software\\Velmorat\\Rivano\\Option",
+                                      L"PicReSize", L"1"));
+  runSilently(picture(L"wide.bmp", solid(1500, 900, 0x808080)));
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, 1500);
+  EXPECT_EQ(written->height, 900);
+}
+
+TEST_F(CommandLinePicture, LeadingSpacesAndTheShellsQuotesAreNotPartOfThePath) {
+  ASSERT_TRUE(CreateDirectoryW((folder.path() + L"my pictures").c_str(), nullptr));
+  const std::wstring path = picture(L"my pictures\\Sky.BMP", solid(12, 10, 0x00FF00));
+  runSilently(L"   " + path);
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(wallBmp()))->width, 12);
+  DeleteFileW(wallBmp().c_str());
+  runSilently(L"\"" + path + L"\"");
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(wallBmp()))->height, 10);
+}
+
+TEST_F(CommandLinePicture, ArgumentsThatAreNoPictureEndTheRunWithNothingChanged) {
+  testing::writeFileBytes(folder.path() + L"readme.txt", {'h', 'i'});
+  for (const std::wstring& arguments : {folder.path() + L"readme.txt", std::wstring(L"/S "),
+                                        std::wstring(L"-S"), std::wstring(L"/X")}) {
+    RunningProgram program(exe, arguments);
+    ASSERT_TRUE(program.waitForExit(kPatience)) << arguments.c_str();
+  }
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
+}
+
+struct Failure {
+  const char* name;
+  int number;
+  std::vector<int> advice;
+};
+
+class CommandLineFailure : public CommandLinePicture,
+                           public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(CommandLineFailure, ShowsTheErrorDialogAndWritesNothing) {
+  const Failure& f = GetParam();
+  std::wstring argument;
+  if (f.number == 53) argument = folder.path() + L"gone.jpg";
+  if (f.number == 76) argument = folder.path() + L"no folder\\gone.jpg";
+  if (f.number == 481) {
+    testing::writeFileBytes(folder.path() + L"fake.gif", {'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'});
+    argument = folder.path() + L"fake.gif";
+  }
+  if (f.number == 13) {
+    option(L"DragTate", L"abc");
+    argument = picture(L"ok.bmp", solid(10, 10, 0));
+  }
+  if (f.number == 6) {
+    option(L"DragYoko", L"40000");
+    argument = picture(L"ok.bmp", solid(10, 10, 0));
+  }
+  RunningProgram program(exe, argument);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "no error dialog";
+  EXPECT_EQ(box->title, L"Rivano frmDropWork myCommandWall");
+  const std::vector<std::wstring> seen = lines(box->text);
+  ASSERT_EQ(seen.size(), 3 + f.advice.size()) << box->text.c_str();
+  EXPECT_EQ(seen[0], res(IDS_RUNTIME_ERROR) + std::to_wstring(f.number));
+  EXPECT_EQ(seen[1], L" Source： Rivano");
+  EXPECT_EQ(seen[2].front(), L'「');
+  EXPECT_EQ(seen[2].back(), L'」');
+  EXPECT_GT(seen[2].size(), 2u);  // a description between the brackets
+  for (std::size_t i = 0; i < f.advice.size(); ++i) EXPECT_EQ(seen[3 + i], res(f.advice[i]));
+  testing::pressOk(box->hwnd);
+  ASSERT_TRUE(program.waitForExit(kPatience));
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ByErrorNumber, CommandLineFailure,
+    ::testing::Values(Failure{"missing_file", 53, {IDS_ADVICE_PATH, IDS_ADVICE_CHECK_FILE}},
+                      Failure{"missing_folder", 76, {IDS_ADVICE_CANNOT_READ, IDS_ADVICE_CHECK_FILE}},
+                      Failure{"no_picture", 481, {IDS_ADVICE_BAD_PICTURE}},
+                      Failure{"count_no_number", 13, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US}},
+                      Failure{"count_too_large", 6, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CommandLinePicture, AdviceTextsAreTheProgramsOwn) {
+  EXPECT_EQ(res(IDS_ADVICE_BAD_PICTURE), L"ピクチャがおかしいです（＾＾；");
+  EXPECT_EQ(res(IDS_ADVICE_CHECK_FILE), L"指定したファイルを再度確認して下さい _（；；）_ ");
+  EXPECT_EQ(res(IDS_RUNTIME_ERROR), L"実行エラー： ");
+}
+
+TEST_F(CommandLinePicture, ASecondCopyIsRefusedAndTheFirstGoesOn) {
+  RunningProgram first(exe, L"/N");
+  HWND window = first.waitForWindow(L"RivanoMain", kPatience);
+  ASSERT_NE(window, nullptr) << "the main window did not open";
+  RunningProgram second(exe, picture(L"x.bmp", solid(5, 5, 0)));
+  const auto box = second.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->title, L"Rivano");
+  EXPECT_EQ(box->text, L"（＾＾；複数の起動は出来ません");
+  testing::pressOk(box->hwnd);
+  EXPECT_TRUE(second.waitForExit(kPatience));
+  EXPECT_FALSE(win::fileExists(wallBmp()));  // the second copy did nothing else
+  EXPECT_TRUE(first.running());
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(first.waitForExit(kPatience));
+}
+
+}  // namespace
+}  // namespace rivano

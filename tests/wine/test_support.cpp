@@ -1,0 +1,175 @@
+#include "tests/wine/test_support.h"
+
+#include <shellapi.h>
+
+#include <stdexcept>
+
+namespace rivano::testing {
+namespace {
+
+std::wstring fromUtf8(const char* text) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), n);
+  out.resize(static_cast<std::size_t>(n > 0 ? n - 1 : 0));
+  return out;
+}
+
+struct WindowSearch {
+  DWORD processId;
+  const wchar_t* className;
+  HWND found;
+};
+
+BOOL CALLBACK findWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != search->processId || !IsWindowVisible(hwnd)) return TRUE;
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (search->className && wcscmp(name, search->className) != 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+std::wstring windowText(HWND hwnd) {
+  const int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+}  // namespace
+
+std::wstring pictureDir() {
+  // A Linux path from the build; Wine shows the Linux root as drive Z:.
+  std::wstring path = L"Z:" + fromUtf8(RIVANO_TEST_PICTURES);
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path + L"\\";
+}
+
+std::wstring binDir() {
+  wchar_t buffer[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  std::wstring path = buffer;
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+TempFolder::TempFolder(const std::wstring& stem) {
+  wchar_t base[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, base);
+  static unsigned serial = 0;
+  for (;;) {
+    path_ = std::wstring(base) + stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++serial) + L"\\";
+    if (CreateDirectoryW(path_.c_str(), nullptr)) return;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a temp folder");
+  }
+}
+
+TempFolder::~TempFolder() {
+  // SHFileOperation wants a double-NUL list and no trailing backslash.
+  std::wstring from = path_.substr(0, path_.size() - 1);
+  from.push_back(L'\0');
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  SHFileOperationW(&op);
+}
+
+std::vector<std::uint8_t> readFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file, &size);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  bytes.resize(read);
+  return bytes;
+}
+
+void writeFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write a test file");
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::wstring programString(const std::wstring& exePath, int id) {
+  HMODULE module = LoadLibraryExW(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return L"<no program file>";
+  wchar_t buffer[1024] = {};
+  LoadStringW(module, static_cast<UINT>(id), buffer, 1024);
+  FreeLibrary(module);
+  return buffer;
+}
+
+RunningProgram::RunningProgram(const std::wstring& exePath, const std::wstring& arguments) {
+  std::wstring line = L"\"" + exePath + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  const std::wstring folder = exePath.substr(0, exePath.find_last_of(L'\\'));
+  STARTUPINFOW si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     folder.c_str(), &si, &pi)) {
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    id_ = pi.dwProcessId;
+  }
+}
+
+RunningProgram::~RunningProgram() {
+  if (!process_) return;
+  if (running()) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool RunningProgram::waitForExit(DWORD milliseconds) {
+  return process_ && WaitForSingleObject(process_, milliseconds) == WAIT_OBJECT_0;
+}
+
+bool RunningProgram::running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+HWND RunningProgram::waitForWindow(const wchar_t* className, DWORD milliseconds) const {
+  const DWORD until = GetTickCount() + milliseconds;
+  do {
+    WindowSearch search{id_, className, nullptr};
+    EnumWindows(findWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (!running()) return nullptr;
+    Sleep(50);
+  } while (static_cast<LONG>(until - GetTickCount()) > 0);
+  return nullptr;
+}
+
+std::optional<SeenMessageBox> RunningProgram::waitForMessageBox(DWORD milliseconds) const {
+  HWND box = waitForWindow(L"#32770", milliseconds);
+  if (!box) return std::nullopt;
+  // The box's text is the static control the system gives the id 0xFFFF.
+  return SeenMessageBox{box, windowText(box), windowText(GetDlgItem(box, 0xFFFF))};
+}
+
+bool RunningProgram::hasVisibleWindow() const {
+  WindowSearch search{id_, nullptr, nullptr};
+  EnumWindows(findWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found != nullptr;
+}
+
+void pressOk(HWND box) {
+  HWND ok = GetDlgItem(box, IDOK);
+  if (ok) SendMessageW(ok, BM_CLICK, 0, 0);
+  else PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace rivano::testing

@@ -1,0 +1,69 @@
+// Helpers of the Windows tests: where their files are, temporary folders,
+// and driving the real program as a user would.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rivano::testing {
+
+// The folder of pictures made for the tests at build time.
+std::wstring pictureDir();
+// The folder that holds the test programs and Rivano.exe.
+std::wstring binDir();
+
+// A folder of its own under the temporary folder, removed with its files.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::wstring& stem);
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::wstring& path() const { return path_; }  // ends in "\"
+
+ private:
+  std::wstring path_;
+};
+
+std::vector<std::uint8_t> readFileBytes(const std::wstring& path);
+void writeFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+
+// A string of the program file's string table.
+std::wstring programString(const std::wstring& exePath, int id);
+
+struct SeenMessageBox {
+  HWND hwnd = nullptr;
+  std::wstring title;
+  std::wstring text;
+};
+
+// The real program started with an argument text, ended on destruction if
+// it is still running.
+class RunningProgram {
+ public:
+  RunningProgram(const std::wstring& exePath, const std::wstring& arguments);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  bool started() const { return process_ != nullptr; }
+  bool waitForExit(DWORD milliseconds);
+  bool running() const;
+  // A visible top-level window of this process with the given class.
+  HWND waitForWindow(const wchar_t* className, DWORD milliseconds) const;
+  std::optional<SeenMessageBox> waitForMessageBox(DWORD milliseconds) const;
+  bool hasVisibleWindow() const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// Presses the box's OK button the way a click does.
+void pressOk(HWND box);
+
+}  // namespace rivano::testing
