@@ -1,43 +1,19 @@
 #include "archivers/arj/arj_reader.h"
 
-#include <array>
 #include <cstring>
 #include <string>
 
 #include "archivers/arj/arj_fast.h"
+#include "archivers/core/byte_reader.h"
+#include "archivers/core/crc32.h"
 #include "archivers/lzh/lzh_decoder.h"
 
 namespace rivano::arc {
-namespace arj {
-
-namespace {
-std::array<std::uint32_t, 256> makeCrc32Table() {
-  std::array<std::uint32_t, 256> t{};
-  for (std::uint32_t i = 0; i < 256; ++i) {
-    std::uint32_t c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    t[i] = c;
-  }
-  return t;
-}
-}  // namespace
-
-std::uint32_t crc32(std::uint32_t crc, const std::uint8_t* p, std::size_t n) {
-  static const auto table = makeCrc32Table();
-  crc = ~crc;
-  for (std::size_t i = 0; i < n; ++i) crc = (crc >> 8) ^ table[(crc ^ p[i]) & 0xFF];
-  return ~crc;
-}
-
-}  // namespace arj
 
 namespace {
 
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+std::uint16_t le16(const std::uint8_t* p) { return loadLe16(p); }
+std::uint32_t le32(const std::uint8_t* p) { return loadLe32(p); }
 
 constexpr std::size_t kMaxBasicHeader = 2600;
 constexpr std::size_t kSfxScan = 64 * 1024;
@@ -66,7 +42,7 @@ Result readBasic(ByteSpan d, std::size_t at, Basic& b) {
     return Result::ok;
   }
   if (b.size < kMinFirstHeader || b.size > kMaxBasicHeader || d.size() - at < 4 + b.size + 4) return Result::corrupt;
-  if (arj::crc32(0, p + 4, b.size) != le32(p + 4 + b.size)) return Result::corrupt;
+  if (crc32Update(0, p + 4, b.size) != le32(p + 4 + b.size)) return Result::corrupt;
   if (p[4] < kMinFirstHeader || p[4] > b.size) return Result::corrupt;
   // Extended headers: a size, the data and its CRC, until a zero size.
   std::size_t q = at + 4 + b.size + 4;
@@ -171,7 +147,7 @@ Result ArjReader::extract(const MemberEntry& m, Sink& sink) {
   if (m.size > limits_.maxMemberSize) return Result::tooLarge;
   ByteSpan packed = data_.subspan(static_cast<std::size_t>(m.locator), static_cast<std::size_t>(m.packedSize));
   std::uint32_t crc = 0;
-  auto check = [&crc](const std::uint8_t* p, std::size_t n) { crc = arj::crc32(crc, p, n); };
+  auto check = [&crc](const std::uint8_t* p, std::size_t n) { crc = crc32Update(crc, p, n); };
   Result r;
   if (method == 0) {
     if (m.packedSize < m.size) return Result::corrupt;

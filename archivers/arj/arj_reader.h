@@ -14,9 +14,4 @@ namespace rivano::arc {
 // data or follows a self-extractor stub within its first 64 KiB.
 std::unique_ptr<ArchiveReader> openArj(ByteSpan data, const Limits& limits, Result& result);
 
-namespace arj {
-// The usual reflected CRC-32 (polynomial 0xEDB88320).
-std::uint32_t crc32(std::uint32_t crc, const std::uint8_t* p, std::size_t n);
-}  // namespace arj
-
 }  // namespace rivano::arc

@@ -1,32 +1,14 @@
 #include "archivers/bzip2/bzip2_reader.h"
 
-#include <array>
 #include <cctype>
 #include <string>
 
 #include "archivers/bzip2/bzip2_decoder.h"
+#include "archivers/core/crc32.h"
 
 namespace rivano::arc {
 
 namespace {
-
-std::array<std::uint32_t, 256> makeCrc32Table() {
-  std::array<std::uint32_t, 256> t{};
-  for (std::uint32_t i = 0; i < 256; ++i) {
-    std::uint32_t c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    t[i] = c;
-  }
-  return t;
-}
-
-// The member record carries the usual CRC-32, not bzip2's own.
-std::uint32_t crc32(std::uint32_t crc, const std::uint8_t* p, std::size_t n) {
-  static const auto table = makeCrc32Table();
-  crc = ~crc;
-  for (std::size_t i = 0; i < n; ++i) crc = (crc >> 8) ^ table[(crc ^ p[i]) & 0xFF];
-  return ~crc;
-}
 
 bool endsWithNoCase(std::string_view s, std::string_view tail) {
   if (s.size() < tail.size()) return false;
@@ -66,7 +48,7 @@ class SingleFileReader final : public ArchiveReader {
       std::uint32_t crc = 0;
       result_ = decodeAll(data_, limits_.maxMemberSize, [&](const std::uint8_t* p, std::size_t n) {
         size += n;
-        crc = crc32(crc, p, n);
+        crc = crc32Update(crc, p, n);
         return true;
       });
       entry_.name = name_;
@@ -89,7 +71,7 @@ class SingleFileReader final : public ArchiveReader {
     if (member.isFolder) return Result::ok;
     std::uint32_t crc = 0;
     Result r = decodeAll(data_, limits_.maxMemberSize, [&](const std::uint8_t* p, std::size_t n) {
-      crc = crc32(crc, p, n);
+      crc = crc32Update(crc, p, n);
       return sink.write(p, n);
     });
     // The bzip2 CRCs have been checked; this one guards a changed source.

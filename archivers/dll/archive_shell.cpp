@@ -1,5 +1,7 @@
 #include "archivers/dll/archive_shell.h"
 
+#include "archivers/bzip2/bzip2_tar.h"
+
 #include "archivers/core/command_line.h"
 #include "archivers/core/member_path.h"
 #include "archivers/core/reader_registry.h"
@@ -98,6 +100,7 @@ std::unique_ptr<ArchiveSession> openSession(std::string_view prefix, const char*
     error = errorFor(r);
     return nullptr;
   }
+  nameBzip2Member(*session->reader, path);  // a single .bz2 file's member is named after the archive
   session->listResult = session->reader->list(session->members);
   session->names.reserve(session->members.size());
   for (const MemberEntry& m : session->members) session->names.push_back(ansiName(m));

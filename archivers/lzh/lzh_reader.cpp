@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "archivers/core/byte_reader.h"
+#include "archivers/core/dos_time.h"
 #include "archivers/lzh/lzh_decoder.h"
 
 namespace rivano::arc {
@@ -28,35 +30,17 @@ std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
 }
 
 void unixToDos(std::int64_t seconds, std::uint16_t& date, std::uint16_t& time) {
-  constexpr std::int64_t kFirst = 315532800;   // 1980-01-01 00:00:00
-  constexpr std::int64_t kLast = 4354819199;   // 2107-12-31 23:59:59
-  if (seconds < kFirst) seconds = kFirst;
-  if (seconds > kLast) seconds = kLast;
-  std::int64_t days = seconds / 86400;
-  std::int64_t rest = seconds % 86400;
-  // Civil date from days since 1970 (proleptic Gregorian, era of 400 years).
-  std::int64_t z = days + 719468;
-  std::int64_t era = z / 146097;
-  std::int64_t doe = z - era * 146097;
-  std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  std::int64_t mp = (5 * doy + 2) / 153;
-  std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
-  std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-  date = static_cast<std::uint16_t>(((year - 1980) << 9) | (month << 5) | day);
-  time = static_cast<std::uint16_t>(((rest / 3600) << 11) | (((rest / 60) % 60) << 5) | ((rest % 60) / 2));
+  const CivilTime t = civilFromUnix(seconds);
+  date = dosDate(t);
+  time = dosTime(t);
 }
 
 }  // namespace lzh
 
 namespace {
 
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+std::uint16_t le16(const std::uint8_t* p) { return loadLe16(p); }
+std::uint32_t le32(const std::uint8_t* p) { return loadLe32(p); }
 
 constexpr std::uint64_t kHasCrc = std::uint64_t{1} << 16;
 constexpr std::size_t kSfxScan = 64 * 1024;
