@@ -27,6 +27,9 @@ sjis1=$(printf '\x8e\xca\x90\x5e.jpg')
 sjis2=$(printf '\x95\x5c\x8e\x86.bmp')
 cp old.jpg "$sjis1"
 seq 5 700 > "$sjis2"
+# Wine cannot open a non-UTF-8 Unix name, so the tests compare with these.
+seq 5 700 > ../hyoushi_original.bmp
+cp old.jpg ../shashin_original.jpg
 touch -d '2024-05-01 12:00:00' photo.JPG size1234.txt README photos/a.JPG photos/old/c.BMP "$sjis1" "$sjis2"
 mkdir -p ../nopics && cp README size1234.txt ../nopics/
 members=(photo.JPG size1234.txt old.jpg README photos "$sjis1" "$sjis2")

@@ -34,7 +34,7 @@ TEST_P(TarFixture, ListsAndExtractsByteForByte) {
     Result r = Result::ioError;
     const std::string bytes = extractText(*o.reader, m, r);
     EXPECT_EQ(r, Result::ok) << m.name;
-    const std::vector<std::uint8_t> original = readFile(fixturePath("in/" + m.name));
+    const std::vector<std::uint8_t> original = readFile(fixtureInput(m.name));
     EXPECT_EQ(bytes, std::string(original.begin(), original.end())) << m.name;
   }
   const MemberEntry* exact = findMember(o.members, "size1234.txt");

@@ -95,6 +95,12 @@ std::string sharedPath(const std::string& name) {
   return hostPath(std::string(RIVANO_SHARED_ARCHIVES) + "/" + name);
 }
 
+std::string fixtureInput(const std::string& member) {
+  if (member == "\x95\x5c\x8e\x86.bmp") return fixturePath("hyoushi_original.bmp");
+  if (member == "\x8e\xca\x90\x5e.jpg") return fixturePath("shashin_original.jpg");
+  return fixturePath("in/" + member);
+}
+
 bool sharedCorpusPresent() { return std::ifstream(sharedPath("MANIFEST.md")).good(); }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {

@@ -16,6 +16,9 @@ namespace rivano::arc::test {
 std::string fixturePath(const std::string& name);   // archives made by make_fixtures.sh
 std::string sharedPath(const std::string& name);    // the shared corpus, testdata/archives/<name>
 bool sharedCorpusPresent();
+// The input file a fixture member was made from (Shift_JIS names map to
+// ASCII copies, which Wine can open too).
+std::string fixtureInput(const std::string& member);
 
 std::vector<std::uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);

@@ -33,7 +33,7 @@ TEST_P(ZipFixture, ListsAndExtractsTheTreeByteForByte) {
     Result r = Result::ioError;
     const std::string bytes = extractText(*o.reader, *m, r);
     EXPECT_EQ(r, Result::ok) << f.name;
-    const std::vector<std::uint8_t> original = readFile(fixturePath("in/" + f.input));
+    const std::vector<std::uint8_t> original = readFile(fixtureInput(f.input));
     EXPECT_EQ(bytes, std::string(original.begin(), original.end())) << f.name;
     EXPECT_EQ(m->size, original.size());
   }

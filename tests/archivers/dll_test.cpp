@@ -1,0 +1,355 @@
+// The six archiver libraries as the program uses them: loaded by name,
+// functions found by their exported names, archives listed into the
+// 558-byte record and single members extracted by command line.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "archivers/core/member_record.h"
+#include "tests/archivers/test_support.h"
+
+namespace rivano::arc::test {
+namespace {
+
+using GetVersionFn = WORD(WINAPI*)();
+using CommandFn = int(WINAPI*)(HWND, LPCSTR, LPSTR, DWORD);
+using OpenFn = HANDLE(WINAPI*)(HWND, LPCSTR, DWORD);
+using FindFirstFn = int(WINAPI*)(HANDLE, LPCSTR, MemberInfo*);
+using FindNextFn = int(WINAPI*)(HANDLE, MemberInfo*);
+using CloseFn = int(WINAPI*)(HANDLE);
+
+template <typename T>
+T function(HMODULE module, const std::string& name) {
+  return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name.c_str())));
+}
+
+struct Library {
+  HMODULE module = nullptr;
+  GetVersionFn getVersion = nullptr;
+  CommandFn command = nullptr;
+  OpenFn open = nullptr;
+  FindFirstFn findFirst = nullptr;
+  FindNextFn findNext = nullptr;
+  CloseFn close = nullptr;
+
+  Library(const char* file, const std::string& prefix) {
+    module = LoadLibraryA(file);
+    if (module == nullptr) return;
+    getVersion = function<GetVersionFn>(module, prefix + "GetVersion");
+    command = function<CommandFn>(module, prefix);
+    open = function<OpenFn>(module, prefix + "OpenArchive");
+    findFirst = function<FindFirstFn>(module, prefix + "FindFirst");
+    findNext = function<FindNextFn>(module, prefix + "FindNext");
+    close = function<CloseFn>(module, prefix + "CloseArchive");
+  }
+  ~Library() {
+    if (module != nullptr) FreeLibrary(module);
+  }
+  bool complete() const { return getVersion && command && open && findFirst && findNext && close; }
+};
+
+struct Listed {
+  std::string name;
+  std::uint32_t size;
+  std::uint16_t date;
+  std::string attributes;
+};
+
+// Lists as the program does: FindFirst "*.*", FindNext while 0, always close.
+std::vector<Listed> listArchive(const Library& lib, const std::string& path, int& last) {
+  std::vector<Listed> out;
+  HANDLE h = lib.open(nullptr, path.c_str(), 0);
+  MemberInfo info;
+  for (last = lib.findFirst(h, "*.*", &info); last == 0; last = lib.findNext(h, &info)) {
+    out.push_back({info.fileName, info.originalSize, info.date, std::string(info.attribute, 4)});
+  }
+  lib.close(h);
+  return out;
+}
+
+const Listed* find(const std::vector<Listed>& listed, const std::string& name) {
+  for (const Listed& l : listed) {
+    if (l.name == name) return &l;
+  }
+  return nullptr;
+}
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// A fresh folder under the temporary folder, removed with its content.
+class TempFolder {
+ public:
+  TempFolder() {
+    char base[MAX_PATH] = {}, name[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    GetTempFileNameA(base, "rvt", 0, name);
+    DeleteFileA(name);
+    CreateDirectoryA(name, nullptr);
+    path_ = name;
+  }
+  ~TempFolder() { remove(path_); }
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& child) const { return path_ + "\\" + child; }
+
+  static std::vector<std::string> entries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0) {
+        names.push_back(data.cFileName);
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+  }
+
+ private:
+  static void remove(const std::string& folder) {
+    for (const std::string& name : entries(folder)) {
+      const std::string child = folder + "\\" + name;
+      if (GetFileAttributesA(child.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+        remove(child);
+      } else {
+        DeleteFileA(child.c_str());
+      }
+    }
+    RemoveDirectoryA(folder.c_str());
+  }
+  std::string path_;
+};
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string fileText(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = readFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+const std::string kHyoushi = "\x95\x5c\x8e\x86.bmp";  // 表紙.bmp, trail byte 0x5C
+
+struct LibraryName {
+  const char* file;
+  const char* prefix;
+};
+const LibraryName kLibraries[] = {{"unlha32.dll", "Unlha"}, {"unzip32.dll", "UnZip"}, {"unarj32j.dll", "Unarj"},
+                                  {"tar32.dll", "Tar"},     {"cab32.dll", "Cab"},     {"unrar32.dll", "Unrar"}};
+
+TEST(ArchiverLibraries, AllSixLoadByNameAndExportTheInterface) {
+  for (const LibraryName& name : kLibraries) {
+    Library lib(name.file, name.prefix);
+    ASSERT_NE(lib.module, nullptr) << name.file;
+    EXPECT_TRUE(lib.complete()) << name.file;
+    EXPECT_EQ(lib.getVersion(), 100) << name.file;
+    // Undecorated names only: no stdcall "@n" spellings leak out.
+    EXPECT_EQ(GetProcAddress(lib.module, (std::string(name.prefix) + "GetVersion@0").c_str()), nullptr);
+  }
+}
+
+TEST(ArchiverLibraries, AMissingLibraryIsACleanLoadFailure) {
+  SetLastError(0);
+  EXPECT_EQ(LoadLibraryA("rivano_missing_arc32.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+}
+
+struct ListCase {
+  LibraryName library;
+  const char* archive;
+  bool hasShiftJis;
+};
+
+class Listing : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(Listing, FillsTheRecordAsTheProgramReadsIt) {
+  const ListCase& c = GetParam();
+  Library lib(c.library.file, c.library.prefix);
+  ASSERT_TRUE(lib.complete());
+  int last = 0;
+  const std::vector<Listed> listed = listArchive(lib, fixturePath(c.archive), last);
+  EXPECT_EQ(last, -1);
+  const Listed* picture = find(listed, "photos\\a.JPG");
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->size, 9000u);
+  EXPECT_EQ(picture->attributes, "---A");
+  ASSERT_NE(find(listed, "size1234.txt"), nullptr);
+  EXPECT_EQ(find(listed, "size1234.txt")->size, 1234u);
+  ASSERT_NE(find(listed, "old.jpg"), nullptr);
+  EXPECT_EQ(find(listed, "old.jpg")->date, (19 << 9) | (3 << 5) | 7);
+  EXPECT_NE(find(listed, "README"), nullptr);  // "*.*" matches names without a dot
+  if (c.hasShiftJis) {
+    EXPECT_NE(find(listed, kHyoushi), nullptr);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Made, Listing,
+                         ::testing::Values(ListCase{{"unzip32.dll", "UnZip"}, "pics.zip", true},
+                                           ListCase{{"tar32.dll", "Tar"}, "pics_gnu.tar", true},
+                                           ListCase{{"tar32.dll", "Tar"}, "pics.tgz", true},
+                                           ListCase{{"cab32.dll", "Cab"}, "pics.cab", false}));
+
+struct ExtractCase {
+  LibraryName library;
+  const char* switches;
+  const char* archive;
+  const char* member;
+  const char* input;  // the file it was made from, under fixtures/in
+};
+
+class Extraction : public ::testing::TestWithParam<ExtractCase> {};
+
+TEST_P(Extraction, WritesTheOneMemberUnderTheDestination) {
+  const ExtractCase& c = GetParam();
+  Library lib(c.library.file, c.library.prefix);
+  ASSERT_TRUE(lib.complete());
+  TempFolder temp;
+  const std::string line = std::string(c.switches) + " " + quoted(fixturePath(c.archive)) + " " +
+                           quoted(temp.path() + "\\") + " " + quoted(c.member);
+  char output[1] = {'\0'};
+  ASSERT_EQ(lib.command(nullptr, line.c_str(), output, 0), 0) << line;
+  EXPECT_EQ(output[0], '\0');  // size 0: nothing written
+  const std::string target = temp / c.member;
+  ASSERT_TRUE(exists(target)) << target;
+  EXPECT_EQ(fileText(target), fileText(fixtureInput(c.input)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Made, Extraction,
+    ::testing::Values(ExtractCase{{"unzip32.dll", "UnZip"}, "-x -o", "pics.zip", "photos\\a.JPG", "photos/a.JPG"},
+                      ExtractCase{{"unzip32.dll", "UnZip"}, "-x -o", "streamed.zip", "size1234.txt", "size1234.txt"},
+                      ExtractCase{{"unzip32.dll", "UnZip"}, "-x -o", "pics.zip", "\x95\x5c\x8e\x86.bmp", "\x95\x5c\x8e\x86.bmp"},
+                      ExtractCase{{"tar32.dll", "Tar"}, "xvf", "pics_gnu.tar", "photos\\old\\c.BMP", "photos/old/c.BMP"},
+                      ExtractCase{{"tar32.dll", "Tar"}, "xvf", "pics.tgz", "photos\\a.JPG", "photos/a.JPG"},
+                      ExtractCase{{"tar32.dll", "Tar"}, "xvf", "pics_pax.tar", "old.jpg", "old.jpg"},
+                      ExtractCase{{"cab32.dll", "Cab"}, "-x -o", "pics.cab", "photos\\a.JPG", "photos/a.JPG"},
+                      ExtractCase{{"cab32.dll", "Cab"}, "-x -o", "stored.cab", "size1234.txt", "size1234.txt"}));
+
+// Writes `bytes` as an archive file in `temp` and returns its path.
+std::string archiveFile(const TempFolder& temp, const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  const std::string path = temp / name;
+  writeFile(path, bytes);
+  return path;
+}
+
+TEST(ArchiverLibraries, Utf8NamesArriveInTheAnsiCodePage) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs the Japanese ANSI code page (LANG=ja_JP.UTF-8 under Wine)";
+  TestMember member{"photos/\xe8\xa1\xa8\xe7\xb4\x99.bmp", "BM picture"};  // photos/表紙.bmp in UTF-8
+  member.utf8Flag = true;
+  TempFolder temp;
+  const std::string zip = archiveFile(temp, "utf8.zip", storedZip({member}));
+  Library lib("unzip32.dll", "UnZip");
+  int last = 0;
+  const std::vector<Listed> listed = listArchive(lib, zip, last);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].name, "photos\\" + kHyoushi);
+  const std::string line = "-x -o " + quoted(zip) + " " + quoted(temp / "out\\") + " " + quoted(listed[0].name);
+  CreateDirectoryA((temp / "out").c_str(), nullptr);
+  ASSERT_EQ(lib.command(nullptr, line.c_str(), nullptr, 0), 0);
+  EXPECT_EQ(fileText(temp / ("out\\photos\\" + kHyoushi)), "BM picture");
+}
+
+struct HostileCase {
+  LibraryName library;
+  const char* switches;
+  std::vector<std::uint8_t> (*build)(const std::vector<TestMember>&);
+};
+
+class Hostile : public ::testing::TestWithParam<HostileCase> {};
+
+// Whatever the names in the archive, nothing lands outside the destination.
+TEST_P(Hostile, MembersClimbingOutOfTheDestinationAreRefused) {
+  const HostileCase& c = GetParam();
+  const char* evil[] = {"../evil1.jpg", "..\\evil2.jpg", "sub/../../evil3.jpg", "\\evil4.jpg", "/evil5.jpg",
+                        "C:\\evil6.jpg", "C:evil7.jpg", ".. \\evil8.jpg"};
+  std::vector<TestMember> members;
+  for (const char* name : evil) members.push_back({name, "evil"});
+  members.push_back({"ok/normal.jpg", "fine"});
+  TempFolder temp;
+  const std::string archive = archiveFile(temp, "hostile.bin", c.build(members));
+  const std::string dest = temp / "outer\\dest";
+  CreateDirectoryA((temp / "outer").c_str(), nullptr);
+  CreateDirectoryA(dest.c_str(), nullptr);
+  Library lib(c.library.file, c.library.prefix);
+  for (const char* name : evil) {
+    const std::string line = std::string(c.switches) + " " + quoted(archive) + " " + quoted(dest + "\\") + " " + quoted(name);
+    EXPECT_NE(lib.command(nullptr, line.c_str(), nullptr, 0), 0) << name;
+  }
+  const std::string ok = std::string(c.switches) + " " + quoted(archive) + " " + quoted(dest + "\\") + " " +
+                         quoted("ok\\normal.jpg");
+  EXPECT_EQ(lib.command(nullptr, ok.c_str(), nullptr, 0), 0);
+  EXPECT_EQ(TempFolder::entries(temp / "outer"), std::vector<std::string>{"dest"});
+  EXPECT_EQ(TempFolder::entries(dest), std::vector<std::string>{"ok"});
+  EXPECT_EQ(TempFolder::entries(temp.path()).size(), 2u);  // the archive and outer
+  EXPECT_FALSE(exists("C:\\evil6.jpg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, Hostile,
+                         ::testing::Values(HostileCase{{"unzip32.dll", "UnZip"}, "-x -o", &storedZip},
+                                           HostileCase{{"tar32.dll", "Tar"}, "xvf", &ustarTar}));
+
+TEST(ArchiverLibraries, AQuoteCannotRedirectTheDestination) {
+  TempFolder temp;
+  const std::string evilFolder = temp / "evil";
+  CreateDirectoryA(evilFolder.c_str(), nullptr);
+  CreateDirectoryA((temp / "dest").c_str(), nullptr);
+  // A member whose name, put between quotes, closes its token and adds a
+  // destination of its own.
+  const std::string trick = "a\" \"" + evilFolder + "\\\" \"b.jpg";
+  const std::string zip = archiveFile(temp, "quote.zip", storedZip({{trick, "x"}, {"b.jpg", "y"}}));
+  Library lib("unzip32.dll", "UnZip");
+  const std::string line = "-x -o " + quoted(zip) + " " + quoted(temp / "dest\\") + " " + quoted(trick);
+  EXPECT_NE(lib.command(nullptr, line.c_str(), nullptr, 0), 0);
+  const std::string quotedArchive = "-x -o \"" + temp.path() + "\\x\"y.zip\" " + quoted(temp / "dest\\") + " \"b.jpg\"";
+  EXPECT_NE(lib.command(nullptr, quotedArchive.c_str(), nullptr, 0), 0);
+  EXPECT_TRUE(TempFolder::entries(evilFolder).empty());
+  EXPECT_TRUE(TempFolder::entries(temp / "dest").empty());
+}
+
+TEST(ArchiverLibraries, ADamagedMemberLeavesNoFileBehind) {
+  TestMember damaged{"bad.jpg", std::string(5000, 'p')};
+  damaged.wrongCrc = true;
+  TempFolder temp;
+  const std::string zip = archiveFile(temp, "bad.zip", storedZip({damaged}));
+  CreateDirectoryA((temp / "dest").c_str(), nullptr);
+  Library lib("unzip32.dll", "UnZip");
+  const std::string line = "-x -o " + quoted(zip) + " " + quoted(temp / "dest\\") + " \"bad.jpg\"";
+  char output[64] = {};
+  EXPECT_NE(lib.command(nullptr, line.c_str(), output, sizeof output), 0);
+  EXPECT_GT(std::strlen(output), 0u);  // a message, NUL-terminated inside the buffer
+  EXPECT_TRUE(TempFolder::entries(temp / "dest").empty());
+}
+
+TEST(ArchiverLibraries, NullAndStaleHandlesAreErrorsNotCrashes) {
+  Library lib("unzip32.dll", "UnZip");
+  MemberInfo info;
+  EXPECT_NE(lib.findFirst(nullptr, "*.*", &info), 0);
+  EXPECT_NE(lib.findNext(nullptr, &info), 0);
+  EXPECT_NE(lib.close(nullptr), 0);
+  HANDLE h = lib.open(nullptr, fixturePath("pics.zip").c_str(), 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(lib.findFirst(h, "*.*", nullptr), lib.findFirst(h, "*.*", nullptr));
+  EXPECT_NE(lib.findFirst(h, "*.*", nullptr), 0);
+  EXPECT_EQ(lib.close(h), 0);
+  EXPECT_NE(lib.findNext(h, &info), 0);
+  EXPECT_EQ(lib.open(nullptr, fixturePath("no-such-archive.zip").c_str(), 0), nullptr);
+}
+
+// A library without a reader for the data answers like one that cannot
+// read it: no handle, or a handle with no members; never a crash.
+TEST(ArchiverLibraries, LibrariesAnswerCleanlyForDataTheyCannotRead) {
+  const std::string zip = fixturePath("pics.zip");
+  for (const LibraryName& name : {LibraryName{"unrar32.dll", "Unrar"}, LibraryName{"unlha32.dll", "Unlha"},
+                                  LibraryName{"unarj32j.dll", "Unarj"}, LibraryName{"tar32.dll", "Tar"},
+                                  LibraryName{"cab32.dll", "Cab"}}) {
+    Library lib(name.file, name.prefix);
+    int last = 0;
+    EXPECT_TRUE(listArchive(lib, zip, last).empty()) << name.file;
+    EXPECT_NE(last, 0) << name.file;
+  }
+}
+
+}  // namespace
+}  // namespace rivano::arc::test
