@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/command_line.h"
+#include "app/program_paths.h"
 #include "app/program_state.h"
 #include "platform/cursor.h"
 #include "platform/desktop.h"
@@ -56,7 +57,7 @@ int runProgram() {
   OleSession ole;
 
   ProgramState state;
-  state.gAppPath = win::programFolder();
+  state.gAppPath = appPathFromModule(win::modulePath());
   state.gWallBmp = state.gAppPath + L"Rivano.bmp";
   state.screen = win::measureScreen();
   state.gScreenW = state.screen.twips.width;

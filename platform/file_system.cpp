@@ -26,16 +26,11 @@ int runErrorFor(DWORD code) {
 
 }  // namespace
 
-std::wstring programFolder() {
+std::wstring modulePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) {
-      std::wstring path(buffer.data(), n);
-      path.erase(path.find_last_of(L'\\') + 1);
-      if (path.empty() || path.back() != L'\\') path += L'\\';
-      return path;
-    }
+    if (n < buffer.size()) return std::wstring(buffer.data(), n);
     buffer.resize(buffer.size() * 2);
   }
 }

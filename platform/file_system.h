@@ -11,8 +11,8 @@
 
 namespace rivano::win {
 
-// The folder of the running program file, always ending in "\".
-std::wstring programFolder();
+// The full path of the running program file.
+std::wstring modulePath();
 
 bool fileExists(const std::wstring& path);       // a file, not a folder
 bool directoryExists(const std::wstring& path);

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/program_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,11 @@ TEST(CommandLine, QuotedDroppedPathIsStillAPicture) {
   EXPECT_EQ(kindOf(L"\"C:\\My Pictures\\a.JPG\""), RunKind::picture);
   EXPECT_EQ(picturePath(L"\"C:\\My Pictures\\a.JPG\""), L"C:\\My Pictures\\a.JPG");
   EXPECT_EQ(kindOf(L"\"C:\\My Pictures\\a.txt\""), RunKind::nothing);
+}
+
+TEST(ProgramPaths, FolderAlwaysEndsInOneBackslash) {
+  EXPECT_EQ(appPathFromModule(L"C:\\Tools\\Rivano\\Rivano.exe"), L"C:\\Tools\\Rivano\\");
+  EXPECT_EQ(appPathFromModule(L"C:\\Rivano.exe"), L"C:\\");
 }
 
 }  // namespace

@@ -130,6 +130,20 @@ TEST_F(CommandLinePicture, ArgumentsThatAreNoPictureEndTheRunWithNothingChanged)
   EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
 }
 
+TEST_F(CommandLinePicture, SilentSwitchInAnyCaseRunsWithoutAWindowAndEnds) {
+  for (const wchar_t* arguments : {L"/S", L"  /s"}) {
+    RunningProgram program(exe, arguments);
+    ASSERT_TRUE(program.started());
+    // Poll while it runs: no window of the program may ever show.
+    bool seen = false;
+    while (program.running()) {
+      seen = seen || program.hasVisibleWindow();
+      Sleep(20);
+    }
+    EXPECT_FALSE(seen) << arguments;
+  }
+}
+
 struct Failure {
   const char* name;
   int number;
