@@ -15,7 +15,6 @@ constexpr std::uint32_t kEndSig = 0x06054b50;
 constexpr std::uint32_t kZip64EndSig = 0x06064b50;
 constexpr std::uint32_t kZip64LocatorSig = 0x07064b50;
 constexpr std::size_t kEndSize = 22;
-constexpr std::size_t kCentralSize = 46;
 constexpr std::size_t kLocalSize = 30;
 constexpr std::size_t kMaxComment = 0xFFFF;
 constexpr std::uint16_t kFlagEncrypted = 0x0001;
