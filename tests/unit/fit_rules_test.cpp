@@ -100,3 +100,33 @@ TEST(FitRatioLimits, EmptyBoxIsADivisionError) {
 
 }  // namespace
 }  // namespace rivano
+
+#include "engine/random_pick.h"
+
+namespace rivano {
+namespace {
+
+TEST(RandomPick, NumberedFromOneByIntOfNTimesRPlusOne) {
+  EXPECT_EQ(pickIndex(5, 0.0f), 0u);
+  EXPECT_EQ(pickIndex(5, 0.19f), 0u);
+  EXPECT_EQ(pickIndex(5, 0.2f), 1u);
+  EXPECT_EQ(pickIndex(5, 0.99f), 4u);
+  // Just below 1 in single precision: n × r rounds up to n, yet the pick
+  // stays in range.
+  EXPECT_EQ(pickIndex(3, 0.99999994f), 2u);
+  EXPECT_EQ(pickIndex(1, 0.5f), 0u);
+}
+
+TEST(RandomPick, ClockSeededDrawsStayInRangeAndVary) {
+  RandomPick random;
+  std::size_t seen[4] = {};
+  for (int i = 0; i < 400; ++i) {
+    const std::size_t k = random.pick(4);
+    ASSERT_LT(k, 4u);
+    ++seen[k];
+  }
+  for (std::size_t count : seen) EXPECT_GT(count, 0u);
+}
+
+}  // namespace
+}  // namespace rivano
