@@ -50,7 +50,8 @@ struct MemoryFile {
   Sink* sink = nullptr;
   std::uint64_t written = 0;
   std::uint64_t limit = 0;
-  bool failed = false;
+  bool overflow = false;   // more bytes than the member's declared size
+  bool refused = false;    // the sink would not take them
 };
 
 // What the callbacks of one FDI call work on. FDI's open callback has no
@@ -97,8 +98,13 @@ FNREAD(fdiRead) {
 
 FNWRITE(fdiWrite) {
   MemoryFile* f = fileOf(hf);
-  if (f->sink == nullptr || cb > f->limit - f->written || (cb > 0 && !f->sink->write(static_cast<std::uint8_t*>(pv), cb))) {
-    f->failed = true;
+  if (f->sink == nullptr) return static_cast<UINT>(-1);
+  if (cb > f->limit - f->written) {
+    f->overflow = true;
+    return static_cast<UINT>(-1);
+  }
+  if (cb > 0 && !f->sink->write(static_cast<std::uint8_t*>(pv), cb)) {
+    f->refused = true;
     return static_cast<UINT>(-1);
   }
   f->written += cb;
@@ -224,7 +230,8 @@ class CabReader final : public ArchiveReader {
     op.limit = member.size;
     Result r = runFdi(op, false);
     if (op.output == nullptr) return r == Result::ok ? Result::corrupt : r;
-    if (op.output->failed) return op.output->written >= member.size ? Result::corrupt : Result::ioError;
+    if (op.output->overflow) return Result::corrupt;
+    if (op.output->refused) return Result::ioError;
     if (r != Result::ok) return r;
     return op.done && op.output->written == member.size ? Result::ok : Result::corrupt;
   }

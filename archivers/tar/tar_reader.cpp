@@ -40,16 +40,14 @@ bool readNumber(const std::uint8_t* header, Field f, std::uint64_t& out) {
   }
   std::size_t i = 0;
   while (i < f.length && p[i] == ' ') ++i;
-  bool digits = false;
   for (; i < f.length && p[i] >= '0' && p[i] <= '7'; ++i) {
     if (out >> 60) return false;
-    out = out << 3 | (p[i] - '0');
-    digits = true;
+    out = out << 3 | static_cast<std::uint64_t>(p[i] - '0');
   }
   for (; i < f.length; ++i) {
     if (p[i] != ' ' && p[i] != 0) return false;
   }
-  return digits || f.length > 0;
+  return true;  // an empty field reads as 0, as GNU tar takes it
 }
 
 bool isZeroBlock(const std::uint8_t* block) {
@@ -193,8 +191,9 @@ Result TarReader::list(std::vector<MemberEntry>& members) {
     if (!checksumMatches(header)) return Result::corrupt;
     std::uint64_t size = 0;
     if (!readNumber(header, kSize, size)) return Result::corrupt;
-    if (pending.hasSize) size = pending.size;
     const std::uint8_t type = header[kType];
+    const bool listed = type == '0' || type == 0 || type == '7' || type == '5';
+    if (listed && pending.hasSize) size = pending.size;
     const std::size_t dataAt = at + kBlock;
     // Links, devices, FIFOs and volume labels carry no data of their own,
     // whatever their size field claims.
@@ -213,7 +212,7 @@ Result TarReader::list(std::vector<MemberEntry>& members) {
       } else if (!parsePax(body, pending)) {
         return Result::corrupt;
       }
-    } else if (type == '0' || type == 0 || type == '7' || type == '5') {
+    } else if (listed) {
       if (members.size() >= limits_.maxMembers) return Result::tooLarge;
       members.push_back(makeEntry(header, dataAt, stored, pending));
     } else {

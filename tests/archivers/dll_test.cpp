@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -349,6 +350,112 @@ TEST(ArchiverLibraries, LibrariesAnswerCleanlyForDataTheyCannotRead) {
     EXPECT_TRUE(listArchive(lib, zip, last).empty()) << name.file;
     EXPECT_NE(last, 0) << name.file;
   }
+}
+
+class DllCorpus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!sharedCorpusPresent()) GTEST_SKIP() << "shared/testdata/archives is not beside the repository";
+  }
+};
+
+struct CabCase {
+  const char* file;
+  int members;        // -1: the library gives no handle
+  const char* member;  // extracted when set
+  bool extracts;
+  const char* original;  // file under originals/ to compare with
+};
+
+// Cabinets go through the system's FDI: MSZIP, LZX, Quantum, stored; names
+// in Shift_JIS, in UTF-8 and with a wrong UTF-8 flag; damaged ones fail
+// without leaving a file.
+TEST_F(DllCorpus, CabinetsListAndExtractThroughFdi) {
+  const std::string hyoushi = kHyoushi;
+  const CabCase cases[] = {
+      {"cab/made-debian/pics_mszip.cab", 7, "red_800x600.jpg", true, "red_800x600.jpg"},
+      {"cab/made-debian/pics_none.cab", 7, "blue_320x240.bmp", true, "blue_320x240.bmp"},
+      {"cab/made-debian/folders_mszip.cab", 9, "photos\\old\\c.BMP", true, "green_64x48.bmp"},
+      {"cab/made-debian/sjisnames_cp932_mszip.cab", 3, hyoushi.c_str(), true, "blue_320x240.bmp"},
+      {"cab/made-debian/sjisnames_utf8flag_wrong_mszip.cab", 3, hyoushi.c_str(), true, "blue_320x240.bmp"},
+      {"cab/libmspack/mszip_lzx_qtm.cab", 3, "lzx.txt", true, nullptr},
+      {"cab/libarchive/test_read_format_cab_3.cab", 4, "zero", true, nullptr},
+      {"hostile/cab_huge_declared_truncated.cab", 1, "huge_truncated.bmp", false, nullptr},
+      {"hostile/zero_bytes.cab", -1, nullptr, false, nullptr},
+      {"cab/libmspack/bad_signature.cab", -1, nullptr, false, nullptr},
+  };
+  Library lib("cab32.dll", "Cab");
+  for (const CabCase& c : cases) {
+    const std::string path = sharedPath(c.file);
+    HANDLE h = lib.open(nullptr, path.c_str(), 0);
+    EXPECT_EQ(h == nullptr, c.members < 0) << c.file;
+    lib.close(h);
+    int last = 0;
+    const std::vector<Listed> listed = listArchive(lib, path, last);
+    EXPECT_EQ(static_cast<int>(listed.size()), std::max(c.members, 0)) << c.file;
+    if (c.member == nullptr) continue;
+    TempFolder temp;
+    const std::string line = "-x -o " + quoted(path) + " " + quoted(temp.path() + "\\") + " " + quoted(c.member);
+    EXPECT_EQ(lib.command(nullptr, line.c_str(), nullptr, 0) == 0, c.extracts) << c.file;
+    const std::string out = temp / c.member;
+    EXPECT_EQ(exists(out), c.extracts) << c.file;
+    if (c.extracts && find(listed, c.member) != nullptr) {
+      EXPECT_EQ(readFile(out).size(), find(listed, c.member)->size) << c.file;
+    }
+    if (c.extracts && c.original != nullptr) {
+      EXPECT_EQ(fileText(out), fileText(sharedPath(std::string("originals/") + c.original))) << c.file;
+    }
+    if (!c.extracts) {
+      EXPECT_TRUE(TempFolder::entries(temp.path()).empty()) << c.file;  // no half file, no temp file
+    }
+  }
+}
+
+TEST_F(DllCorpus, Utf8CabinetNamesArriveInTheAnsiCodePage) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs the Japanese ANSI code page";
+  Library lib("cab32.dll", "Cab");
+  int last = 0;
+  const std::vector<Listed> listed = listArchive(lib, sharedPath("cab/made-debian/utf8names_mszip.cab"), last);
+  EXPECT_NE(find(listed, kHyoushi), nullptr);
+  EXPECT_NE(find(listed, "\x8e\xca\x90\x5e.jpg"), nullptr);
+}
+
+struct TraversalCase {
+  LibraryName library;
+  const char* switches;
+  const char* file;
+  std::vector<std::string> harmless;
+};
+
+TEST_F(DllCorpus, HostileArchivesWriteOnlyUnderTheDestination) {
+  const TraversalCase cases[] = {
+      {{"unzip32.dll", "UnZip"}, "-x -o", "hostile/zip_traversal.zip", {"ok"}},
+      {{"tar32.dll", "Tar"}, "xvf", "hostile/tar_traversal.tar", {"escape_link", "ok"}},
+      {{"cab32.dll", "Cab"}, "-x -o", "hostile/cab_traversal_none.cab", {"ok"}},
+  };
+  for (const TraversalCase& c : cases) {
+    Library lib(c.library.file, c.library.prefix);
+    const std::string path = sharedPath(c.file);
+    int last = 0;
+    const std::vector<Listed> listed = listArchive(lib, path, last);
+    ASSERT_FALSE(listed.empty()) << c.file;
+    TempFolder temp;
+    const std::string dest = temp / "dest";
+    CreateDirectoryA(dest.c_str(), nullptr);
+    int extracted = 0;
+    for (const Listed& member : listed) {
+      const std::string line = std::string(c.switches) + " " + quoted(path) + " " + quoted(dest + "\\") + " " +
+                               quoted(member.name);
+      if (lib.command(nullptr, line.c_str(), nullptr, 0) == 0) ++extracted;
+    }
+    EXPECT_EQ(extracted, static_cast<int>(c.harmless.size())) << c.file;
+    EXPECT_EQ(TempFolder::entries(temp.path()), std::vector<std::string>{"dest"}) << c.file;
+    std::vector<std::string> landed = TempFolder::entries(dest);
+    std::sort(landed.begin(), landed.end());
+    EXPECT_EQ(landed, c.harmless) << c.file;
+  }
+  EXPECT_FALSE(exists("C:\\evil_drive.gif"));
+  EXPECT_FALSE(exists("C:\\Windows\\Temp\\evil_drive.jpg"));
 }
 
 }  // namespace
