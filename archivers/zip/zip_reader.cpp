@@ -27,21 +27,6 @@ struct Directory {
   std::uint64_t bias = 0;    // bytes in front of the archive (self-extractor stub)
 };
 
-// The end record nearest the end whose comment fits in the data.
-bool findEndRecord(ByteSpan data, std::size_t& at) {
-  if (data.size() < kEndSize) return false;
-  const std::size_t last = data.size() - kEndSize;
-  const std::size_t first = last > kMaxComment ? last - kMaxComment : 0;
-  for (std::size_t pos = last + 1; pos-- > first;) {
-    if (loadLe32(&data[pos]) != kEndSig) continue;
-    if (pos + kEndSize + loadLe16(&data[pos + 20]) <= data.size()) {
-      at = pos;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Zip64 end record, found through its locator just before the classic one.
 bool readZip64End(ByteSpan data, std::size_t endAt, Directory& dir, std::size_t& recordAt) {
   if (endAt < 20) return false;
@@ -62,27 +47,42 @@ bool readZip64End(ByteSpan data, std::size_t endAt, Directory& dir, std::size_t&
   return false;
 }
 
-Result readDirectory(ByteSpan data, Directory& dir) {
-  std::size_t endAt = 0;
-  if (!findEndRecord(data, endAt)) {
-    return data.size() >= 4 && loadLe32(data.data()) == kLocalSig ? Result::corrupt : Result::notThisFormat;
-  }
+// The directory an end record at `endAt` describes, if it holds up: its
+// start must be inside the data and carry a central header signature.
+bool directoryAt(ByteSpan data, std::size_t endAt, Directory& dir) {
   ByteReader r(data, endAt + 10);
   std::uint16_t count = 0;
   std::uint32_t size = 0, offset = 0;
-  if (!r.u16(count) || !r.u32(size) || !r.u32(offset)) return Result::corrupt;
+  if (!r.u16(count) || !r.u32(size) || !r.u32(offset)) return false;
   dir.count = count;
   dir.size = size;
   dir.offset = offset;
   std::size_t directoryEnd = endAt;
   std::size_t zip64At = 0;
   if (readZip64End(data, endAt, dir, zip64At)) directoryEnd = zip64At;
-  if (dir.size > directoryEnd) return Result::corrupt;
+  if (dir.size > directoryEnd) return false;
   const std::uint64_t actualStart = directoryEnd - dir.size;
-  if (actualStart < dir.offset) return Result::corrupt;
+  if (actualStart < dir.offset) return false;
   dir.bias = actualStart - dir.offset;
   dir.offset = actualStart;
-  return Result::ok;
+  return dir.count == 0 || (actualStart + 4 <= data.size() && loadLe32(&data[actualStart]) == kCentralSig);
+}
+
+// End records are searched from the end back over the longest comment; a
+// comment may itself contain the signature, so each candidate is checked.
+Result readDirectory(ByteSpan data, Directory& dir) {
+  bool sawEnd = false;
+  if (data.size() >= kEndSize) {
+    const std::size_t last = data.size() - kEndSize;
+    const std::size_t first = last > kMaxComment ? last - kMaxComment : 0;
+    for (std::size_t pos = last + 1; pos-- > first;) {
+      if (loadLe32(&data[pos]) != kEndSig || pos + kEndSize + loadLe16(&data[pos + 20]) > data.size()) continue;
+      sawEnd = true;
+      if (directoryAt(data, pos, dir)) return Result::ok;
+    }
+  }
+  const bool localFirst = data.size() >= 4 && loadLe32(data.data()) == kLocalSig;
+  return sawEnd || localFirst ? Result::corrupt : Result::notThisFormat;
 }
 
 std::string methodText(std::uint16_t method) {

@@ -92,6 +92,16 @@ TEST(ZipReader, FindsTheArchiveBehindAStubAndBeforeAComment) {
   EXPECT_EQ(r, Result::ok);
 }
 
+TEST(ZipReader, AnEndRecordInsideTheCommentDoesNotMisleadIt) {
+  auto data = storedZip({{"a.gif", "GIF89a"}});
+  const std::vector<std::uint8_t> fakeEnd = {'P', 'K', 5, 6, 0, 0, 0, 0, 9, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  data[data.size() - 2] = static_cast<std::uint8_t>(fakeEnd.size());
+  data.insert(data.end(), fakeEnd.begin(), fakeEnd.end());
+  Opened o = openAndList(&openZip, data);
+  ASSERT_EQ(o.listResult, Result::ok);
+  EXPECT_EQ(o.members.size(), 1u);
+}
+
 TEST(ZipReader, RefusesWhatIsNotAZip) {
   const std::vector<std::uint8_t> notZip(100, 'x');
   Result r = Result::ok;
