@@ -420,6 +420,32 @@ TEST_F(DllCorpus, Utf8CabinetNamesArriveInTheAnsiCodePage) {
   EXPECT_NE(find(listed, "\x8e\xca\x90\x5e.jpg"), nullptr);
 }
 
+// UTF-8 names (ZIP flag, pax path, CAB flag) become Shift_JIS; raw
+// Shift_JIS bytes, also where a pax record or a wrong flag claims UTF-8,
+// pass through unchanged.
+TEST_F(DllCorpus, NamesReachTheProgramInShiftJis) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs the Japanese ANSI code page";
+  struct NameCase {
+    LibraryName library;
+    const char* file;
+  } cases[] = {
+      {{"unzip32.dll", "UnZip"}, "zip/made-debian/utf8names_7z.zip"},
+      {{"unzip32.dll", "UnZip"}, "zip/made-debian/folders_sjis_deflate.zip"},
+      {{"tar32.dll", "Tar"}, "tar/made-debian/utf8names_pax.tar"},
+      {{"tar32.dll", "Tar"}, "tar/made-debian/folders_sjis_longname_pax.tar"},
+      {{"tar32.dll", "Tar"}, "tgz/made-debian/folders_sjis_gnu.tgz"},
+      {{"cab32.dll", "Cab"}, "cab/made-debian/sjisnames_utf8flag_wrong_mszip.cab"},
+  };
+  for (const NameCase& c : cases) {
+    Library lib(c.library.file, c.library.prefix);
+    int last = 0;
+    const std::vector<Listed> listed = listArchive(lib, sharedPath(c.file), last);
+    EXPECT_EQ(last, -1) << c.file;
+    EXPECT_NE(find(listed, kHyoushi), nullptr) << c.file;
+    EXPECT_NE(find(listed, "\x8e\xca\x90\x5e.jpg"), nullptr) << c.file;
+  }
+}
+
 struct TraversalCase {
   LibraryName library;
   const char* switches;
