@@ -252,6 +252,23 @@ TEST(ArchiverLibraries, Utf8NamesArriveInTheAnsiCodePage) {
   EXPECT_EQ(fileText(temp / ("out\\photos\\" + kHyoushi)), "BM picture");
 }
 
+// Archive and destination paths in Shift_JIS, with a 0x5C trail byte right
+// before the final separator of the destination.
+TEST(ArchiverLibraries, ShiftJisPathsOpenAndExtract) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs the Japanese ANSI code page";
+  TempFolder temp;
+  const std::string folder = temp / "\x95\x5c";  // 表
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string zip = folder + "\\" + kHyoushi.substr(0, 4) + ".zip";  // 表紙.zip
+  writeFile(zip, readFile(fixturePath("pics.zip")));
+  Library lib("unzip32.dll", "UnZip");
+  int last = 0;
+  EXPECT_EQ(listArchive(lib, zip, last).size(), 10u);
+  const std::string line = "-x -o " + quoted(zip) + " " + quoted(folder + "\\") + " \"photos\\a.JPG\"";
+  ASSERT_EQ(lib.command(nullptr, line.c_str(), nullptr, 0), 0);
+  EXPECT_EQ(fileText(folder + "\\photos\\a.JPG"), fileText(fixtureInput("photos/a.JPG")));
+}
+
 struct HostileCase {
   LibraryName library;
   const char* switches;
