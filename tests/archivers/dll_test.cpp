@@ -463,6 +463,20 @@ TEST_F(DllCorpus, NamesReachTheProgramInShiftJis) {
   }
 }
 
+// No RAR reader yet: unrar32 answers like a real library on data it
+// cannot read, and writes nothing.
+TEST_F(DllCorpus, UnrarCannotReadAndWritesNothing) {
+  Library lib("unrar32.dll", "Unrar");
+  const std::string rar = sharedPath("hostile/rar4_traversal_stored.rar");
+  int last = 0;
+  EXPECT_TRUE(listArchive(lib, rar, last).empty());
+  EXPECT_NE(last, 0);
+  TempFolder temp;
+  const std::string line = "-x " + quoted(rar) + " " + quoted(temp.path() + "\\") + " \"ok\\normal.jpg\"";
+  EXPECT_NE(lib.command(nullptr, line.c_str(), nullptr, 0), 0);
+  EXPECT_TRUE(TempFolder::entries(temp.path()).empty());
+}
+
 struct TraversalCase {
   LibraryName library;
   const char* switches;
