@@ -38,8 +38,13 @@ struct ProgramState {
   bool gListWide = false;
 };
 
+namespace win {
+class ArchiverLibraries;
+}
+
 struct Services {
   Registry& registry;
+  win::ArchiverLibraries& archivers;
   PictureLoader& pictures;
   BitmapFileWriter& bitmapFile;
   Desktop& desktop;

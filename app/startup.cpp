@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/program_paths.h"
 #include "app/program_state.h"
+#include "platform/archiver_libraries.h"
 #include "platform/cursor.h"
 #include "platform/desktop.h"
 #include "platform/file_system.h"
@@ -67,7 +68,8 @@ int runProgram() {
   win::OlePictureLoader pictures(state.screen);
   win::BitmapFile bitmapFile;
   win::SystemDesktop desktop;
-  Services services{registry, pictures, bitmapFile, desktop};
+  win::ArchiverLibraries archivers;
+  Services services{registry, archivers, pictures, bitmapFile, desktop};
   FrmMain main(state, services);
 
   const std::wstring arguments = argumentText(GetCommandLineW());

@@ -86,3 +86,56 @@ void BitmapFile::write(const std::wstring& path, const PixelImage& image) {
 }
 
 }  // namespace rivano::win
+
+namespace rivano::win {
+
+PathAttributes pathAttributes(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES) return {a, 0};
+  const DWORD code = GetLastError();
+  return {0, code == ERROR_FILE_NOT_FOUND ? err::fileNotFound : runErrorFor(code)};
+}
+
+bool folderHasNormalFile(const std::wstring& folder) {
+  std::wstring pattern = folder;
+  if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+  pattern += L"*.*";
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool found = false;
+  do {
+    constexpr DWORD notNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    found = (data.dwFileAttributes & notNormal) == 0;
+  } while (!found && FindNextFileW(find, &data));
+  FindClose(find);
+  return found;
+}
+
+}  // namespace rivano::win
+
+namespace rivano::win {
+
+void removeFolderTree(const std::wstring& folder) {
+  std::wstring base = folder;
+  if (!base.empty() && base.back() == L'\\') base.pop_back();
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((base + L"\\*.*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = base + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        removeFolderTree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(base.c_str());
+}
+
+}  // namespace rivano::win

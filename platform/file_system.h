@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "engine/data_type.h"
 #include "engine/wallpaper.h"
 
 namespace rivano::win {
@@ -29,5 +30,24 @@ class BitmapFile final : public BitmapFileWriter {
  public:
   void write(const std::wstring& path, const PixelImage& image) override;
 };
+
+}  // namespace rivano::win
+
+namespace rivano::win {
+
+// The attributes of a path, or the run-time error the query raises (53 for
+// a missing file in an existing folder, 76 for a missing folder).
+PathAttributes pathAttributes(const std::wstring& path);
+
+// True when the folder (path ending in "\" or not) holds at least one file
+// with normal attributes: no hidden, system or folder entries count.
+bool folderHasNormalFile(const std::wstring& folder);
+
+}  // namespace rivano::win
+
+namespace rivano::win {
+
+// Deletes a folder with everything in it; errors are ignored.
+void removeFolderTree(const std::wstring& folder);
 
 }  // namespace rivano::win

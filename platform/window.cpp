@@ -16,6 +16,7 @@ bool Window::create(const CreateArgs& args) {
   WNDCLASSEXW existing{sizeof existing};
   if (!GetClassInfoExW(instance, args.className, &existing)) {
     WNDCLASSEXW wc{sizeof wc};
+    wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = &Window::procedure;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);

@@ -19,6 +19,14 @@
 #define IDS_SECOND_INSTANCE 115
 #define IDS_NO_ARCHIVER_DLL 120
 #define IDS_MAIN_TITLE 500
+// Column headings of the picture list.
+#define IDS_COLUMN_NAME 671
+#define IDS_COLUMN_SIZE 672
+#define IDS_COLUMN_TYPE 673
+#define IDS_COLUMN_DATE 674
+#define IDS_COLUMN_ATTRIBUTES 675
+// The display name of the archive filter of the open dialog.
+#define IDS_ARCHIVE_FILTER_NAME 676
 #define IDS_VERSION_PREFIX 803
 #define IDS_VERSION_DOT 804
 #define IDS_LICENSED_TO 805

@@ -39,3 +39,54 @@ TEST(PictureCheck, OtherEndingsAndShortNames) {
 
 }  // namespace
 }  // namespace rivano
+
+#include "engine/data_type.h"
+#include "settings/run_error.h"
+
+namespace rivano {
+namespace {
+
+TEST(DataType, FolderWhateverItsNameArchiveByNameAndSilentWhenGone) {
+  int reported = 0;
+  const ErrorReport report = [&](int n) { reported = n; };
+  const AttributeQuery folder = [](const std::wstring&) { return PathAttributes{16 | 1, 0}; };
+  const AttributeQuery file = [](const std::wstring&) { return PathAttributes{32, 0}; };
+  const AttributeQuery gone = [](const std::wstring&) { return PathAttributes{0, err::fileNotFound}; };
+  EXPECT_EQ(myDataType(L"C:\\pics.zip", folder, report), L"DIR");
+  EXPECT_EQ(myDataType(L"C:\\a.Zip", file, report), L"ZIP");
+  EXPECT_EQ(myDataType(L"C:\\a.jpg", file, report), L"");
+  EXPECT_EQ(myDataType(L"C:\\a.zip", gone, report), L"");
+  EXPECT_EQ(reported, 0);
+}
+
+TEST(DataType, MissingFolderAndOtherFailuresAreReported) {
+  int reported = 0;
+  const ErrorReport report = [&](int n) { reported = n; };
+  EXPECT_EQ(myDataType(L"C:\\no\\a.zip",
+                       [](const std::wstring&) { return PathAttributes{0, err::pathNotFound}; }, report),
+            L"");
+  EXPECT_EQ(reported, err::pathNotFound);
+  EXPECT_EQ(myDataType(L"\\\\?\\bad", [](const std::wstring&) { return PathAttributes{0, 52}; }, report), L"");
+  EXPECT_EQ(reported, 52);
+}
+
+}  // namespace
+}  // namespace rivano
+
+#include "engine/file_row.h"
+
+namespace rivano {
+namespace {
+
+TEST(FileRow, ColumnsOfAPictureFile) {
+  EXPECT_EQ(fileSizeText(12345678), L"    12345678");
+  EXPECT_EQ(fileSizeText(0), L"           0");
+  EXPECT_EQ(fileDateText(1999, 3, 7), L"1999/03/07");
+  EXPECT_EQ(fileAttributeText(0x20), L"---a");
+  EXPECT_EQ(fileAttributeText(0x21), L"r--a");
+  EXPECT_EQ(fileAttributeText(0x07), L"rhs-");
+  EXPECT_EQ(fileAttributeText(0x80), L"----");  // FILE_ATTRIBUTE_NORMAL
+}
+
+}  // namespace
+}  // namespace rivano

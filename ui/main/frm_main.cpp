@@ -1,38 +1,294 @@
 #include "ui/main/frm_main.h"
 
+#include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
+
+#include "platform/cursor.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
+#include "settings/settings_layout.h"
+#include "ui/main/main_ids.h"
 
 namespace rivano {
 
+using namespace main_ids;
+
+namespace {
+constexpr int kWindowWidthTwips = 7200;
+constexpr int kWindowHeightTwips = 6075;
+}  // namespace
+
 FrmMain::FrmMain(ProgramState& state, Services& services) : state_(state), services_(services) {}
+
+FrmMain::~FrmMain() {
+  if (menu_ && !hwnd()) DestroyMenu(menu_);
+}
 
 void FrmMain::load() {
   CreateArgs args;
   args.className = L"RivanoMain";
-  args.title = win::loadString(IDS_MAIN_TITLE);
   args.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_RIVANO));
-  // 7200 × 6075 twips at the screen's twips per pixel.
-  args.width = 7200 / state_.screen.twipsPerPixelX;
-  args.height = 6075 / state_.screen.twipsPerPixelY;
-  create(args);
+  args.style = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX & ~WS_THICKFRAME;
+  args.width = kWindowWidthTwips / state_.screen.twipsPerPixelX;
+  args.height = kWindowHeightTwips / state_.screen.twipsPerPixelY;
+  if (!create(args)) return;
+  createControls();
+  archives_ = std::make_unique<ArchiveAccess>(
+      ArchiveAccess{services_.archivers, services_.registry, L"", hwnd()});
+
+  // 1. The temporary extraction folder.
+  state_.gUnPakTmp = state_.gAppPath + L"UnPakTmp";
+  archives_->unpackFolder = state_.gUnPakTmp;
+  if (!win::directoryExists(state_.gUnPakTmp)) {
+    CreateDirectoryW(state_.gUnPakTmp.c_str(), nullptr);
+    win::processPendingMessages();
+  }
+
+  SettingsStore store(services_.registry);
+  const MainLoadValues v = readMainLoadValues(store, MainLoadDefaults{});
+  // 2. The picture list with the saved view and sort state.
+  state_.gSortKey = v.sortKey.value_or(-1);
+  state_.gSortOrder = static_cast<std::int16_t>(v.sortOrder.value_or(0) != 0 ? 1 : 0);
+  state_.gListView = v.listView.value_or(0);
+  setupPictureList();
+  if (state_.gSortKey > 0) {
+    listSortKey_ = state_.gSortKey;
+    listSortOrder_ = state_.gSortOrder;
+    sortOn_ = true;
+  }
+  // 3. Check marks of the view and sort menus.
+  createMenus();
+  if (state_.gSortKey + 1 >= 0 && state_.gSortKey + 1 <= 5) checkMenu(mnuSort0 + state_.gSortKey + 1, true);
+  checkMenu(state_.gSortOrder == 1 ? mnuSortOrder1 : mnuSortOrder0, true);
+  checkMenu(state_.gListView != 0 ? mnuLstType1 : mnuLstType0, true);
+  // 4. The widened picture list is restored with its own command.
+  checkMenu(mnuPicLstWidth, v.listWidth.value_or(false));
+  // 5, 6. Captions, tool tips; the progress bar hidden.
+  setTexts();
+  ShowWindow(item(pbrMain), SW_HIDE);
+  // 7. Placement.
+  placeWindow(v);
+  // 8. Start minimised.
+  if (v.freeIcon == 1) startMinimised_ = true;
+  // 9. The auto-exit countdown.
+  if (v.freeEnd == 1) {
+    state_.gTmrCount = v.tmrCount.value_or(15);
+    SetTimer(hwnd(), kAutoExitTimer, 1000, nullptr);
+    state_.gActStop = v.actStop.value_or(0);
+  }
+  // 10 to 12. Viewer, automatic change, fitting.
+  const std::int16_t viewer = v.viwer.value_or(1);
+  win::setChecked(item(chkViwerON), viewer == 1);
+  checkMenu(mnuPicViw, viewer == 1);
+  checkMenu(mnuNoWall, v.noWallpaper.value_or(false));
+  state_.gPicReSize = v.picReSize.value_or(false);
+  state_.gPicReMag = v.picReMag.value_or(0);
+  // 13, 14. The folder list and the start-up random selection.
+  state_.gCurEntry = -1;
+  myLoadWallList();
+  // 15. The history.
+  state_.gRireki = readHistory(store);
+}
+
+void FrmMain::placeWindow(const MainLoadValues& v) {
+  RECT r{};
+  GetWindowRect(hwnd(), &r);
+  const int width = kWindowWidthTwips / state_.screen.twipsPerPixelX;
+  const int height = kWindowHeightTwips / state_.screen.twipsPerPixelY;
+  int left = 0, top = 0;
+  if (v.winPosExists) {
+    // Stored in twips; a value that does not convert keeps the current place.
+    left = v.left ? *v.left / state_.screen.twipsPerPixelX : r.left;
+    top = v.top ? *v.top / state_.screen.twipsPerPixelY : r.top;
+  } else {
+    left = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+    top = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+  }
+  MoveWindow(hwnd(), left, top, width, height, FALSE);
 }
 
 void FrmMain::show() {
-  if (hwnd()) ShowWindow(hwnd(), SW_SHOWNORMAL);
+  if (!hwnd()) return;
+  ShowWindow(hwnd(), startMinimised_ ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
+  UpdateWindow(hwnd());
 }
 
 void FrmMain::unload() {
+  if (exiting_ || !hwnd()) return;
+  exiting_ = true;
+  KillTimer(hwnd(), kAutoExitTimer);
+  // 1. The automatic change; whatever it meets, the settings are saved.
+  myAutoChange();
+  // 2. The temporary folder.
+  clearTemporaryFolder();
+  // 3. The settings.
+  saveSettings();
+  // 4, 5. Other windows go with the main one; the run ends.
   destroy();
   PostQuitMessage(0);
 }
 
-LRESULT FrmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) {
+void FrmMain::clearTemporaryFolder() {
+  if (!win::directoryExists(state_.gUnPakTmp + L"\\")) return;
+  // Members may sit in sub-folders of their own; everything goes, errors
+  // are of no interest here.
+  win::removeFolderTree(state_.gUnPakTmp);
+}
+
+void FrmMain::saveSettings() {
+  SettingsStore store(services_.registry);
+  MainExitValues v;
+  v.sortKey = listSortKey_;
+  v.sortOrder = listSortOrder_;
+  v.listView = state_.gListView;
+  v.listWidth = menuChecked(mnuPicLstWidth);
+  WINDOWPLACEMENT placement{sizeof placement};
+  GetWindowPlacement(hwnd(), &placement);
+  v.windowNormal = !IsIconic(hwnd()) && !IsZoomed(hwnd());
+  RECT r{};
+  GetWindowRect(hwnd(), &r);
+  v.left = r.left * state_.screen.twipsPerPixelX;
+  v.top = r.top * state_.screen.twipsPerPixelY;
+  v.viwer = win::isChecked(item(chkViwerON)) ? 1 : 0;
+  writeMainExitValues(store, v, state_.wall, state_.gRireki);
+}
+
+void FrmMain::tmrMain_Timer() {
+  if (autoExitCounter_ == state_.gTmrCount) {
     unload();
-    return 0;
+    return;
+  }
+  ++autoExitCounter_;
+}
+
+void FrmMain::onResize() {
+  if (state_.gActStop != 1 || exiting_) return;
+  const bool normal = !IsIconic(hwnd()) && !IsZoomed(hwnd());
+  if (normal) KillTimer(hwnd(), kAutoExitTimer);
+  else SetTimer(hwnd(), kAutoExitTimer, 1000, nullptr);
+}
+
+bool FrmMain::menuChecked(int id) const {
+  return menu_ && (GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void FrmMain::checkMenu(int id, bool checked) {
+  if (menu_) CheckMenuItem(menu_, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void FrmMain::showError(int titleId, int number, PictureAdvice advice) {
+  win::showErrorDialog(hwnd(), titleId, number, advice);
+}
+
+LRESULT FrmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_TIMER:
+      if (wParam == kAutoExitTimer) tmrMain_Timer();
+      return 0;
+    case WM_SIZE:
+      onResize();
+      break;
+    case WM_CLOSE:
+      // Shift held while closing keeps the wallpaper as it is.
+      state_.gShiftDown = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+      unload();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows is shutting down or the user logs off: the exit sequence
+      // runs now, as the process will not see another message.
+      if (wParam) unload();
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) unload();
+      return 0;
   }
   return defaultHandling(message, wParam, lParam);
+}
+
+void FrmMain::onCommand(int id, int code) {
+  switch (id) {
+    case cmdEnd:
+    case mnuLstEnd:
+      state_.gShiftDown = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+      unload();
+      return;
+    case cmdFolder:
+    case munLstFolder: cmdFolder_Click(); return;
+    case cmdArchiver:
+    case mnuLstArchive: cmdArchiver_Click(); return;
+    case cmdUp:
+    case mnuLstUp: cmdUp_Click(); return;
+    case cmdDown:
+    case mnuLstDown: cmdDown_Click(); return;
+    case cmdDel:
+    case mnuLstDel: cmdDel_Click(); return;
+    case cmdChange:
+    case mnuPicChange: cmdChange_Click(); return;
+    case chkViwerON:
+      if (code == BN_CLICKED) chkViwerON_Click();
+      return;
+    case mnuPicViw:
+      win::setChecked(item(chkViwerON), !win::isChecked(item(chkViwerON)));
+      chkViwerON_Click();
+      return;
+    case optTairu0:
+    case optTairu1:
+    case optTairu2:
+      if (code == BN_CLICKED) optTairu_Click(id - optTairu0);
+      return;
+    case picMain:
+      if (code == STN_DBLCLK) myOpenPicture();
+      return;
+    case mnuLstType0:
+    case mnuLstType1: mnuLstType_Click(id - mnuLstType0); return;
+    case mnuSortOrder0:
+    case mnuSortOrder1: mnuSortOrder_Click(id - mnuSortOrder0); return;
+    default:
+      if (id >= mnuSort0 && id < mnuSort0 + 6) mnuSort_Click(id - mnuSort0);
+      return;
+  }
+}
+
+LRESULT FrmMain::onNotify(const NMHDR& header) {
+  const int id = static_cast<int>(header.idFrom);
+  if (id == lvwMain && header.code == LVN_ITEMCHANGED) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (selecting_ || change.iItem < 0) return 0;
+    if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) &&
+        (change.uOldState & LVIS_STATEIMAGEMASK) != 0)
+      lvwMain_ItemCheck(change.iItem);
+    if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) lvwMain_ItemClick(change.iItem);
+    return 0;
+  }
+  if (id == lvwFile) {
+    switch (header.code) {
+      case LVN_ITEMCHANGED: {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if (!selecting_ && change.iItem >= 0 && (change.uNewState & LVIS_SELECTED) &&
+            !(change.uOldState & LVIS_SELECTED))
+          lvwFile_ItemClick(change.iItem);
+        return 0;
+      }
+      case NM_CLICK: lvwFile_Click(); return 0;
+      case NM_DBLCLK:
+        if (!(!state_.gListWide && win::isChecked(item(chkViwerON)))) myOpenPicture();
+        return 0;
+      case LVN_COLUMNCLICK:
+        lvwFile_ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem + 1);
+        return 0;
+    }
+  }
+  return 0;
 }
 
 }  // namespace rivano

@@ -1,8 +1,20 @@
-// The main window. So far only its frame: the lists, the preview and the
-// exit sequence that changes the wallpaper come with the window's own work.
+// The main window: the registered sources (folder list), the pictures of
+// the current source (picture list) with their preview, the per-source
+// tiling panel, and the wallpaper change that its closing makes.
 #pragma once
 
+#include <memory>
+#include <optional>
+#include <string>
+
 #include "app/program_state.h"
+#include "archive/archive_access.h"
+#include "engine/error_text.h"
+#include "engine/random_pick.h"
+#include "platform/controls.h"
+#include "platform/list_view.h"
+#include "platform/picture_box.h"
+#include "platform/unique_handle.h"
 #include "platform/window.h"
 
 namespace rivano {
@@ -10,17 +22,116 @@ namespace rivano {
 class FrmMain final : public win::Window {
  public:
   FrmMain(ProgramState& state, Services& services);
+  ~FrmMain() override;
+  // The load sequence: settings, lists, the start-up random selection.
   void load();
   void show();
-  // Runs the exit sequence; the run ends with it.
+  // The exit sequence: the automatic change, the temporary folder, the
+  // settings; then the run ends.
   void unload();
 
  protected:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Building the window (main_controls.cpp).
+  void createControls();
+  void createMenus();
+  void setTexts();
+  void setupPictureList();
+  void setupFolderList();
+
+  // Load and exit (frm_main.cpp).
+  void placeWindow(const struct MainLoadValues& values);
+  void clearTemporaryFolder();
+  void saveSettings();
+  void tmrMain_Timer();
+  void onResize();
+  void onCommand(int id, int code);
+  LRESULT onNotify(const NMHDR& header);
+
+  // Folder list (folder_list.cpp).
+  void myLoadWallList();
+  void lvwMain_ItemClick(int item);
+  void lvwMain_ItemCheck(int item);
+  void cmdFolder_Click();
+  void cmdArchiver_Click();
+  void cmdUp_Click();
+  void cmdDown_Click();
+  void cmdDel_Click();
+  void myAddWallEntry(const std::wstring& path);
+  void moveEntry(int from, int to);
+  void selectEntry(int item);
+  std::wstring myBrowseFolder();
+  std::wstring myOpenArchiveDialog();
+  void setKindIcon(int item, const std::wstring& kind);
+  std::wstring dataType(const std::wstring& path);
+
+  // Picture list (picture_list.cpp).
+  bool myAccessFile(const std::wstring& path);
+  std::wstring myPictureFile(const std::wstring& source, const std::wstring& name);
+  void myOpenPicture();
+  void lvwFile_ColumnClick(int column);
+  void mnuSort_Click(int k);
+  void mnuSortOrder_Click(int k);
+  void mnuLstType_Click(int k);
+  void applySort();
+  bool archiverCodeOfKind(const std::wstring& kind) const;
+  void clearPictureList();
+  std::wstring selectedSource() const;
+  std::wstring selectedPicture() const;
+
+  // Preview and the manual change (preview_change.cpp).
+  void lvwFile_ItemClick(int item);
+  void lvwFile_Click();
+  void cmdChange_Click();
+  void myPreviewPicture(const Picture& picture, float factor);
+  void clearPreview();
+  void chkViwerON_Click();
+
+  // Tiling panel (tile_panel.cpp).
+  void showTileSettings(std::size_t entry);
+  void showTileDefaults();
+  void storeTileCounts(std::size_t entry);
+  void optTairu_Click(int index);
+  void updateTileControls(int option);
+
+  // The change at exit (exit_change.cpp).
+  void myAutoChange();
+
+  void showError(int titleId, int number, PictureAdvice advice);
+  HWND item(int id) const { return GetDlgItem(hwnd(), id); }
+  bool menuChecked(int id) const;
+  void checkMenu(int id, bool checked);
+  void selectPictureSilently(int item);
+
   ProgramState& state_;
   Services& services_;
+  std::unique_ptr<win::ControlFactory> factory_;
+  std::unique_ptr<win::ToolTips> tips_;
+  std::unique_ptr<win::ImageList> largeIcons_;
+  std::unique_ptr<win::ImageList> smallIcons_;
+  std::unique_ptr<ArchiveAccess> archives_;
+  win::ListView lvwMain_;
+  win::ListView lvwFile_;
+  win::PictureBox picMain_;
+  HMENU menu_ = nullptr;
+  win::UniqueGdiObject widenBitmap_;
+  RandomPick random_;
+
+  std::unique_ptr<Picture> imgFile_;  // the last picture loaded
+  std::wstring lastPreviewed_;
+  std::wstring pendingPreviewMessage_;
+  std::wstring gLastExtracted;
+  std::int16_t autoExitCounter_ = 0;
+  bool selecting_ = false;  // the program itself is moving a selection
+  bool exiting_ = false;
+  bool startMinimised_ = false;
+  // The picture list's own sort column and direction, as saved at exit.
+  std::int16_t listSortKey_ = 0;
+  std::int16_t listSortOrder_ = 0;
+  bool sortOn_ = false;
+  int missingTried_ = 0;  // substitutes tried for a preview whose file went away
 };
 
 }  // namespace rivano

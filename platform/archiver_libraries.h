@@ -1,0 +1,66 @@
+// The six archiver libraries of the common archiver interface, loaded by
+// name when first needed and kept loaded for the rest of the process.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/unique_handle.h"
+
+namespace rivano::win {
+
+// The member record the libraries fill, byte for byte.
+#pragma pack(push, 1)
+struct ArchiveMemberInfo {
+  std::uint32_t originalSize;
+  std::uint32_t compressedSize;
+  std::uint32_t crc;
+  std::uint32_t flags;
+  std::uint32_t osType;
+  std::uint16_t ratio;
+  std::uint16_t date;  // MS-DOS date
+  std::uint16_t time;
+  char fileName[513];
+  char reserved[3];
+  char attribute[8];
+  char method[8];
+};
+#pragma pack(pop)
+static_assert(sizeof(ArchiveMemberInfo) == 558);
+static_assert(offsetof(ArchiveMemberInfo, date) == 22);
+static_assert(offsetof(ArchiveMemberInfo, fileName) == 26);
+static_assert(offsetof(ArchiveMemberInfo, attribute) == 542);
+
+using HARC = HANDLE;
+
+// The functions of one library, all resolved.
+struct ArchiverFunctions {
+  WORD(WINAPI* getVersion)();
+  int(WINAPI* command)(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize);
+  HARC(WINAPI* openArchive)(HWND owner, LPCSTR archivePath, DWORD mode);
+  int(WINAPI* findFirst)(HARC archive, LPCSTR wildcard, ArchiveMemberInfo* info);
+  int(WINAPI* findNext)(HARC archive, ArchiveMemberInfo* info);
+  int(WINAPI* closeArchive)(HARC archive);
+};
+
+class ArchiverLibraries {
+ public:
+  // The library of a kind code (1 unlha32, 2 unzip32, 3 unarj32j, 5 tar32,
+  // 6 cab32, 7 unrar32), loaded now if it is not yet. Null when the code
+  // names no library, or the library cannot be loaded or lacks one of the
+  // functions; a later call tries again, so a library installed meanwhile
+  // is found.
+  const ArchiverFunctions* functions(int kindCode);
+
+ private:
+  struct Loaded {
+    UniqueModule module;
+    ArchiverFunctions functions{};
+  };
+  std::array<Loaded, 8> libraries_;
+};
+
+}  // namespace rivano::win

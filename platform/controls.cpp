@@ -1,0 +1,72 @@
+#include "platform/controls.h"
+
+#include <commctrl.h>
+
+namespace rivano::win {
+
+ControlFactory::ControlFactory(HWND parent, const ScreenMetrics& screen)
+    : parent_(parent), screen_(screen) {
+  // The Japanese UI font at 9 points on this screen.
+  const int height = -MulDiv(9, 1440 / screen.twipsPerPixelY, 72);
+  font_.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic"));
+}
+
+RECT ControlFactory::toPixels(const TwipsRect& r) const {
+  const int left = pixelsX(r.left), top = pixelsY(r.top);
+  return {left, top, left + pixelsX(r.width), top + pixelsY(r.height)};
+}
+
+HWND ControlFactory::create(const wchar_t* className, DWORD style, const TwipsRect& where, int id,
+                            const std::wstring& text, DWORD exStyle) const {
+  const RECT r = toPixels(where);
+  HWND control = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
+                                 r.left, r.top, r.right - r.left, r.bottom - r.top, parent_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
+  if (control && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  return control;
+}
+
+ToolTips::ToolTips(HWND owner)
+    : owner_(owner),
+      tips_(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                            GetModuleHandleW(nullptr), nullptr)) {
+  if (tips_) SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+ToolTips::~ToolTips() {
+  if (tips_) DestroyWindow(tips_);
+}
+
+void ToolTips::set(HWND control, const std::wstring& text) {
+  if (!tips_ || !control) return;
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = owner_;
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  info.lpszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(tips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+std::wstring windowText(HWND hwnd) {
+  const int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+void setWindowText(HWND hwnd, const std::wstring& text) { SetWindowTextW(hwnd, text.c_str()); }
+
+bool isChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void setChecked(HWND button, bool checked) {
+  SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+}  // namespace rivano::win

@@ -1,0 +1,135 @@
+#include "platform/list_view.h"
+
+#include <vector>
+
+#include "platform/unique_handle.h"
+
+namespace rivano::win {
+
+void ListView::addColumn(const std::wstring& text, int widthPixels, int format) {
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  column.fmt = format;
+  column.cx = widthPixels;
+  column.pszText = const_cast<wchar_t*>(text.c_str());
+  const int index = Header_GetItemCount(ListView_GetHeader(hwnd_));
+  SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+}
+
+int ListView::count() const { return static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
+
+int ListView::insertItem(int index, const std::wstring& text, int image) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | (image >= 0 ? LVIF_IMAGE : 0);
+  item.iItem = index;
+  item.pszText = const_cast<wchar_t*>(text.c_str());
+  item.iImage = image;
+  return static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void ListView::setText(int item, int column, const std::wstring& text) {
+  LVITEMW lv{};
+  lv.iSubItem = column;
+  lv.pszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(hwnd_, LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&lv));
+}
+
+std::wstring ListView::text(int item, int column) const {
+  std::vector<wchar_t> buffer(1024);
+  for (;;) {
+    LVITEMW lv{};
+    lv.iSubItem = column;
+    lv.pszText = buffer.data();
+    lv.cchTextMax = static_cast<int>(buffer.size());
+    const int n = static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&lv)));
+    if (n < static_cast<int>(buffer.size()) - 1) return std::wstring(buffer.data(), static_cast<std::size_t>(n));
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+void ListView::setImage(int item, int image) {
+  LVITEMW lv{};
+  lv.mask = LVIF_IMAGE;
+  lv.iItem = item;
+  lv.iImage = image;
+  SendMessageW(hwnd_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lv));
+}
+
+void ListView::deleteItem(int item) { SendMessageW(hwnd_, LVM_DELETEITEM, item, 0); }
+void ListView::clear() { SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
+
+int ListView::selected() const {
+  return static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void ListView::select(int item) {
+  LVITEMW lv{};
+  lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  lv.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&lv));
+}
+
+void ListView::ensureVisible(int item) { SendMessageW(hwnd_, LVM_ENSUREVISIBLE, item, FALSE); }
+
+bool ListView::checked(int item) const {
+  const auto state = SendMessageW(hwnd_, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK);
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void ListView::setChecked(int item, bool on) {
+  LVITEMW lv{};
+  lv.stateMask = LVIS_STATEIMAGEMASK;
+  lv.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&lv));
+}
+
+void ListView::setView(DWORD view) { SendMessageW(hwnd_, LVM_SETVIEW, view, 0); }
+
+namespace {
+
+struct SortContext {
+  const ListView* list;
+  int column;
+  bool descending;
+};
+
+int CALLBACK compareItems(LPARAM a, LPARAM b, LPARAM context) {
+  const auto* c = reinterpret_cast<const SortContext*>(context);
+  const std::wstring ta = c->list->text(static_cast<int>(a), c->column);
+  const std::wstring tb = c->list->text(static_cast<int>(b), c->column);
+  const int order = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ta.c_str(),
+                                   static_cast<int>(ta.size()), tb.c_str(), static_cast<int>(tb.size())) -
+                    CSTR_EQUAL;
+  return c->descending ? -order : order;
+}
+
+}  // namespace
+
+void ListView::sortByColumn(int column, bool descending) {
+  SortContext context{this, column, descending};
+  // With SORTITEMSEX the two values are the items' current indexes.
+  SendMessageW(hwnd_, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&context),
+               reinterpret_cast<LPARAM>(&compareItems));
+}
+
+ImageList::ImageList(int size, int capacity)
+    : list_(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, capacity, 4)) {}
+
+ImageList::~ImageList() {
+  if (list_) ImageList_Destroy(list_);
+}
+
+int ImageList::addBitmapResource(int id) {
+  UniqueGdiObject bitmap(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
+                                    LR_CREATEDIBSECTION));
+  if (!bitmap || !list_) return -1;
+  return ImageList_AddMasked(list_, static_cast<HBITMAP>(bitmap.get()), RGB(0, 255, 0));
+}
+
+HIMAGELIST ImageList::release() {
+  HIMAGELIST list = list_;
+  list_ = nullptr;
+  return list;
+}
+
+}  // namespace rivano::win

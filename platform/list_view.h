@@ -1,0 +1,63 @@
+// The list view control as the two lists of the main window use it: report
+// or list view, check boxes, icons by kind, columns, sorting by the text of
+// a column.
+#pragma once
+
+#include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
+
+#include <string>
+
+namespace rivano::win {
+
+class ListView {
+ public:
+  void attach(HWND hwnd) { hwnd_ = hwnd; }
+  HWND hwnd() const { return hwnd_; }
+
+  void addColumn(const std::wstring& text, int widthPixels, int format);
+  int count() const;
+  // Appends (or inserts at `index`) an item; returns its index.
+  int insertItem(int index, const std::wstring& text, int image = -1);
+  int addItem(const std::wstring& text, int image = -1) { return insertItem(count(), text, image); }
+  void setText(int item, int column, const std::wstring& text);
+  std::wstring text(int item, int column = 0) const;
+  void setImage(int item, int image);
+  void deleteItem(int item);
+  void clear();
+
+  int selected() const;  // -1 when none
+  void select(int item);
+  void ensureVisible(int item);
+
+  bool checked(int item) const;
+  void setChecked(int item, bool checked);
+
+  void setView(DWORD view);  // LV_VIEW_DETAILS, LV_VIEW_LIST, LV_VIEW_SMALLICON
+  // Sorts the items by the text of a column, as the list's own sort does:
+  // ignoring case, in the user's locale.
+  void sortByColumn(int column, bool descending);
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// An image list of bitmap resources with green as the mask colour.
+class ImageList {
+ public:
+  ImageList(int size, int capacity);
+  ~ImageList();
+  ImageList(const ImageList&) = delete;
+  ImageList& operator=(const ImageList&) = delete;
+  // Returns the image's index, or -1 when the bitmap could not be loaded.
+  int addBitmapResource(int id);
+  HIMAGELIST handle() const { return list_; }
+  // The list view takes shared lists; this object keeps ownership.
+  HIMAGELIST release();
+
+ private:
+  HIMAGELIST list_;
+};
+
+}  // namespace rivano::win

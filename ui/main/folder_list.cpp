@@ -1,0 +1,243 @@
+// The folder list: the registered sources, their check boxes and icons,
+// the random choice at start, and adding, moving and removing entries.
+#include <windows.h>
+// needs windows.h first
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <array>
+
+#include "engine/data_type.h"
+#include "platform/ansi.h"
+#include "platform/file_system.h"
+#include "platform/string_table.h"
+#include "resources/resource_ids.h"
+#include "settings/settings_layout.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/main_ids.h"
+
+namespace rivano {
+
+using namespace main_ids;
+
+namespace {
+
+constexpr std::array<const wchar_t*, 9> kKinds = {L"DIR", L"LZH", L"ARJ", L"ZIP", L"CAB",
+                                                  L"TAR", L"TGZ", L"BZ2", L"RAR"};
+
+int kindImage(const std::wstring& kind) {
+  for (std::size_t i = 0; i < kKinds.size(); ++i)
+    if (kind == kKinds[i]) return static_cast<int>(i);
+  return -1;
+}
+
+// Frees an item identifier list with the shell's allocator.
+struct ItemIdList {
+  PIDLIST_ABSOLUTE pidl = nullptr;
+  ~ItemIdList() {
+    if (pidl) CoTaskMemFree(pidl);
+  }
+};
+
+}  // namespace
+
+std::wstring FrmMain::dataType(const std::wstring& path) {
+  return myDataType(path, win::pathAttributes,
+                    [&](int number) { showError(IDS_TITLE_DATA_TYPE, number, PictureAdvice::generic); });
+}
+
+void FrmMain::setKindIcon(int listItem, const std::wstring& kind) {
+  lvwMain_.setImage(listItem, kindImage(kind));
+  lvwMain_.setText(listItem, 1, kind);
+}
+
+void FrmMain::myLoadWallList() {
+  SettingsStore store(services_.registry);
+  StoredWallList stored = readWallList(store);
+  state_.wall.clear();
+  if (!stored.keyExists) {
+    // First run: the Windows folder, checked, tiled automatically by 2 and 2.
+    std::array<wchar_t, MAX_PATH> windows{};
+    GetWindowsDirectoryW(windows.data(), static_cast<UINT>(windows.size()));
+    state_.wall.append({windows.data(), true, 2, 2, 2});
+  } else {
+    state_.wall = std::move(stored.entries);
+  }
+  state_.gEntryCount = static_cast<std::int16_t>(state_.wall.size());
+  state_.gCurEntry = -1;
+  setupFolderList();
+
+  std::vector<std::size_t> candidates;
+  selecting_ = true;
+  lvwMain_.clear();
+  for (std::size_t i = 0; i < state_.wall.size(); ++i) {
+    const int listItem = lvwMain_.addItem(state_.wall.gList[i]);
+    const std::wstring kind = dataType(state_.wall.gList[i]);
+    if (kind.empty()) continue;  // stays unticked whatever its stored check
+    setKindIcon(listItem, kind);
+    if (state_.wall.gLSelect[i]) {
+      lvwMain_.setChecked(listItem, true);
+      candidates.push_back(i);
+    }
+  }
+  selecting_ = false;
+
+  if (state_.gNoRandom) {
+    state_.gNoRandom = false;
+    return;
+  }
+  if (candidates.empty()) return;
+  selectEntry(static_cast<int>(candidates[random_.pick(candidates.size())]));
+}
+
+void FrmMain::selectEntry(int listItem) {
+  selecting_ = true;
+  lvwMain_.select(listItem);
+  lvwMain_.ensureVisible(listItem);
+  selecting_ = false;
+  lvwMain_ItemClick(listItem);
+}
+
+void FrmMain::lvwMain_ItemClick(int listItem) {
+  if (lvwMain_.count() == 0) return;
+  if (state_.gCurEntry >= 0) storeTileCounts(static_cast<std::size_t>(state_.gCurEntry));
+  if (state_.gCurEntry == listItem) return;
+  if (!myAccessFile(lvwMain_.text(listItem))) {
+    clearPreview();
+    clearPictureList();
+    state_.gCurEntry = -1;
+    return;
+  }
+  const int n = lvwFile_.count();
+  if (n == 0) {
+    clearPreview();
+    return;
+  }
+  state_.gCurEntry = listItem;
+  showTileSettings(static_cast<std::size_t>(listItem));
+  const int picture = static_cast<int>(random_.pick(static_cast<std::size_t>(n)));
+  selectPictureSilently(picture);
+  state_.gPreviewResolved = false;
+  lvwFile_ItemClick(picture);
+}
+
+void FrmMain::lvwMain_ItemCheck(int listItem) {
+  if (listItem < 0 || static_cast<std::size_t>(listItem) >= state_.wall.size()) return;
+  state_.wall.gLSelect[static_cast<std::size_t>(listItem)] = lvwMain_.checked(listItem);
+}
+
+std::wstring FrmMain::myBrowseFolder() {
+  const std::string title = win::toAnsi(win::loadString(116));
+  BROWSEINFOA info{};
+  info.hwndOwner = hwnd();
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  ItemIdList chosen{SHBrowseForFolderA(&info)};
+  if (!chosen.pidl) return {};
+  std::array<char, MAX_PATH> path{};
+  if (!SHGetPathFromIDListA(chosen.pidl, path.data())) return {};
+  return win::fromAnsi(path.data());
+}
+
+std::wstring FrmMain::myOpenArchiveDialog() {
+  const std::string title = win::toAnsi(win::loadString(122));
+  // Display name and pattern, each closed by a NUL, and the list by another.
+  std::string filter = win::toAnsi(win::loadString(IDS_ARCHIVE_FILTER_NAME));
+  filter.push_back('\0');
+  filter += "*.LZH;*.ARJ;*.ZIP;*.CAB;*.TAR;*.TGZ;*.BZ2;*.RAR";
+  filter.push_back('\0');
+  filter.push_back('\0');
+  std::array<char, 256> file{}, fileTitle{};
+  std::array<char, MAX_PATH> current{};
+  GetCurrentDirectoryA(static_cast<DWORD>(current.size()), current.data());
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrFileTitle = fileTitle.data();
+  ofn.nMaxFileTitle = static_cast<DWORD>(fileTitle.size());
+  ofn.lpstrInitialDir = current.data();
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;  // 0x81804
+  if (!GetOpenFileNameA(&ofn)) return {};
+  return win::fromAnsi(file.data());
+}
+
+void FrmMain::myAddWallEntry(const std::wstring& path) {
+  // The table first: the check box below raises its event for this entry.
+  state_.wall.append({path, true, 2, 2, 2});
+  selecting_ = true;
+  const int listItem = lvwMain_.addItem(path);
+  selecting_ = false;
+  setKindIcon(listItem, dataType(path));
+  lvwMain_.setChecked(listItem, true);
+  showTileDefaults();
+}
+
+void FrmMain::cmdFolder_Click() {
+  const std::wstring path = myBrowseFolder();
+  if (path.empty()) return;
+  myAddWallEntry(path);
+  state_.gCurEntry = -1;
+  selectEntry(lvwMain_.count() - 1);
+}
+
+void FrmMain::cmdArchiver_Click() {
+  const std::wstring path = myOpenArchiveDialog();
+  if (path.empty()) return;
+  myAddWallEntry(path);
+  state_.gCurEntry = -1;
+  selectEntry(lvwMain_.count() - 1);
+}
+
+void FrmMain::moveEntry(int from, int to) {
+  const std::wstring text = lvwMain_.text(from);
+  const std::wstring kind = lvwMain_.text(from, 1);
+  const bool checked = lvwMain_.checked(from);
+  selecting_ = true;
+  lvwMain_.deleteItem(from);
+  const int moved = lvwMain_.insertItem(to, text, kindImage(kind));
+  lvwMain_.setText(moved, 1, kind);
+  lvwMain_.select(moved);
+  lvwMain_.ensureVisible(moved);
+  state_.wall.swapEntries(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+  // The current entry moves with its item; the one it changed places with
+  // moves the other way.
+  if (state_.gCurEntry == from) state_.gCurEntry = to;
+  else if (state_.gCurEntry == to) state_.gCurEntry = from;
+  lvwMain_.setChecked(moved, checked);
+  selecting_ = false;
+}
+
+void FrmMain::cmdUp_Click() {
+  const int s = lvwMain_.selected();
+  if (lvwMain_.count() == 0 || s <= 0) return;
+  moveEntry(s, s - 1);
+}
+
+void FrmMain::cmdDown_Click() {
+  const int s = lvwMain_.selected();
+  if (lvwMain_.count() == 0 || s < 0 || s + 1 >= lvwMain_.count()) return;
+  moveEntry(s, s + 1);
+}
+
+void FrmMain::cmdDel_Click() {
+  const int removed = lvwMain_.selected();
+  if (lvwMain_.count() == 0 || removed < 0) return;
+  selecting_ = true;
+  lvwMain_.deleteItem(removed);
+  selecting_ = false;
+  state_.wall.remove(static_cast<std::size_t>(removed));
+  state_.gCurEntry = -1;
+  if (lvwMain_.count() == 0) {
+    clearPictureList();
+    clearPreview();
+    return;
+  }
+  selectEntry(removed < lvwMain_.count() ? removed : removed - 1);
+}
+
+}  // namespace rivano

@@ -1,0 +1,151 @@
+// The main window's controls, menus, captions and tool tips.
+#include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
+
+#include "platform/string_table.h"
+#include "resources/resource_ids.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/main_ids.h"
+
+namespace rivano {
+
+using namespace main_ids;
+using win::loadString;
+using win::TwipsRect;
+
+namespace {
+
+// Positions in twips inside the client area of the 7200 × 6075 window.
+constexpr TwipsRect kFolderList{120, 120, 5400, 1560};
+constexpr int kButtonLeft = 5610, kButtonWidth = 1350, kButtonHeight = 300, kButtonStep = 315;
+constexpr TwipsRect kPictureFrame{120, 1740, 6840, 2220};
+constexpr TwipsRect kPictureList{210, 1980, 3600, 1890};
+constexpr TwipsRect kWidenButton{3840, 1980, 240, 240};
+constexpr TwipsRect kPreview{4110, 1980, 2760, 1620};
+constexpr TwipsRect kViewerCheck{4110, 3630, 1500, 240};
+constexpr TwipsRect kProgress{5640, 3660, 1230, 180};
+constexpr TwipsRect kTileFrame{120, 4020, 4560, 1260};
+constexpr TwipsRect kRightButtons{4800, 4080, 2160, 360};
+
+}  // namespace
+
+void FrmMain::createControls() {
+  factory_ = std::make_unique<win::ControlFactory>(hwnd(), state_.screen);
+  const win::ControlFactory& f = *factory_;
+  constexpr DWORD listStyle = WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
+                              LVS_SHAREIMAGELISTS;
+  lvwMain_.attach(f.create(WC_LISTVIEWW, listStyle, kFolderList, lvwMain));
+  const int buttonIds[] = {cmdFolder, cmdArchiver, cmdUp, cmdDown, cmdDel};
+  for (int i = 0; i < 5; ++i)
+    f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON,
+             {kButtonLeft, 120 + i * kButtonStep, kButtonWidth, kButtonHeight}, buttonIds[i]);
+
+  f.create(L"BUTTON", BS_GROUPBOX, kPictureFrame, fraPic);
+  lvwFile_.attach(f.create(WC_LISTVIEWW, listStyle, kPictureList, lvwFile));
+  f.create(L"BUTTON", WS_TABSTOP | BS_BITMAP | BS_PUSHBUTTON, kWidenButton, cmdButton);
+  picMain_.create(hwnd(), f, kPreview, picMain);
+  f.create(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, kViewerCheck, chkViwerON);
+  f.create(PROGRESS_CLASSW, 0, kProgress, pbrMain);
+
+  f.create(L"BUTTON", BS_GROUPBOX, kTileFrame, fraOption);
+  for (int i = 0; i < 3; ++i)
+    f.create(L"BUTTON", WS_TABSTOP | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0),
+             {210, 4260 + i * 315, 2100, 270}, optTairu0 + i);
+  f.create(L"STATIC", SS_RIGHT, {2340, 4275, 690, 240}, lblTate0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {3060, 4245, 480, 285}, txtTate, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, {3600, 4275, 900, 240}, lblTate1);
+  f.create(L"STATIC", SS_RIGHT, {2340, 4590, 690, 240}, lblYoko0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {3060, 4560, 480, 285}, txtYoko, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, {3600, 4590, 900, 240}, lblYoko1);
+  f.create(L"STATIC", 0, {2340, 4890, 2250, 360}, lblBun);
+
+  const int rightIds[] = {cmdChange, cmdFilDel, cmdEnd};
+  for (int i = 0; i < 3; ++i)
+    f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON,
+             {kRightButtons.left, kRightButtons.top + i * 420, kRightButtons.width, kRightButtons.height},
+             rightIds[i]);
+  tips_ = std::make_unique<win::ToolTips>(hwnd());
+}
+
+void FrmMain::createMenus() {
+  auto popup = [](std::initializer_list<std::pair<int, int>> items) {
+    HMENU m = CreatePopupMenu();
+    for (const auto& [id, text] : items) {
+      if (id == 0) AppendMenuW(m, MF_SEPARATOR, 0, nullptr);
+      else AppendMenuW(m, MF_STRING, static_cast<UINT_PTR>(id), loadString(text).c_str());
+    }
+    return m;
+  };
+  HMENU list = popup({{munLstFolder, 512}, {mnuLstArchive, 518}, {0, 0}, {mnuLstUp, 513},
+                      {mnuLstDown, 514}, {mnuLstDel, 515}, {0, 0}, {mnuLstEnd, 204}});
+  HMENU types = popup({{mnuLstType0, 553}, {mnuLstType1, 554}});
+  HMENU sort = popup({{mnuSort0, 556}, {mnuSort0 + 1, 557}, {mnuSort0 + 2, 558}, {mnuSort0 + 3, 559},
+                      {mnuSort0 + 4, 560}, {mnuSort0 + 5, 561}, {0, 0}, {mnuSortOrder0, 562},
+                      {mnuSortOrder1, 563}});
+  HMENU pictures = popup({{mnuPicChange, 522}, {mnuPicDel, 523}, {0, 0}, {mnuPicViw, 524},
+                          {mnuPicLstWidth, 551}, {0, 0}});
+  AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(types), loadString(552).c_str());
+  AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(sort), loadString(555).c_str());
+  HMENU options = popup({{mnuOpOption, 532}, {0, 0}, {mnuNoWall, 533}});
+  HMENU help = popup({{mnuHeHelp, 541}, {0, 0}, {mnuHomePage, 542}, {0, 0}, {mnuHeVer, 543}});
+  menu_ = CreateMenu();
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(list), loadString(511).c_str());
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(pictures), loadString(521).c_str());
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(options), loadString(531).c_str());
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), loadString(541).c_str());
+  SetMenu(hwnd(), menu_);
+}
+
+void FrmMain::setTexts() {
+  win::setWindowText(hwnd(), loadString(IDS_MAIN_TITLE));
+  const std::pair<int, int> captions[] = {
+      {cmdFolder, 512}, {cmdUp, 603},        {cmdDown, 604},      {cmdDel, 605},     {cmdArchiver, 517},
+      {fraPic, 611},    {chkViwerON, 612},   {cmdChange, 613},    {cmdEnd, 614},     {cmdFilDel, 205},
+      {fraOption, 621}, {optTairu0, 622},    {optTairu1, 623},    {optTairu2, 624},  {lblTate0, 625},
+      {lblTate1, 626},  {lblYoko0, 627},     {lblYoko1, 626}};
+  for (const auto& [id, text] : captions) win::setWindowText(item(id), loadString(text));
+  win::setWindowText(item(lblBun), loadString(628) + L"\r\n" + loadString(629));
+  widenBitmap_.reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_WIDEN), IMAGE_BITMAP, 0, 0,
+                                LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+  SendMessageW(item(cmdButton), BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(widenBitmap_.get()));
+
+  const std::pair<int, int> tips[] = {
+      {cmdButton, 667}, {lvwMain, 651},   {cmdFolder, 652},  {cmdUp, 653},      {cmdDown, 654},
+      {cmdDel, 655},    {cmdArchiver, 666}, {lvwFile, 656},  {cmdChange, 657},  {cmdEnd, 658},
+      {cmdFilDel, 659}, {optTairu0, 660}, {optTairu1, 661},  {optTairu2, 662},  {txtTate, 663},
+      {txtYoko, 664},   {picMain, 665}};
+  for (const auto& [id, text] : tips) tips_->set(item(id), loadString(text));
+}
+
+void FrmMain::setupPictureList() {
+  const int width = factory_->pixelsX(kPictureList.width);
+  constexpr DWORD extended = LVS_EX_FULLROWSELECT;
+  SendMessageW(lvwFile_.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  lvwFile_.addColumn(loadString(IDS_COLUMN_NAME), width / 5 * 4, LVCFMT_LEFT);
+  lvwFile_.addColumn(loadString(IDS_COLUMN_SIZE), factory_->pixelsX(1440), LVCFMT_RIGHT);
+  lvwFile_.addColumn(loadString(IDS_COLUMN_TYPE), factory_->pixelsX(1440), LVCFMT_CENTER);
+  lvwFile_.addColumn(loadString(IDS_COLUMN_DATE), factory_->pixelsX(1440), LVCFMT_CENTER);
+  lvwFile_.addColumn(loadString(IDS_COLUMN_ATTRIBUTES), factory_->pixelsX(1440), LVCFMT_CENTER);
+  lvwFile_.setView(state_.gListView != 0 ? LV_VIEW_LIST : LV_VIEW_DETAILS);
+}
+
+void FrmMain::setupFolderList() {
+  const float width = static_cast<float>(factory_->pixelsX(kFolderList.width));
+  constexpr DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES;
+  SendMessageW(lvwMain_.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  if (Header_GetItemCount(ListView_GetHeader(lvwMain_.hwnd())) == 0) {
+    // 100 twips less for the first column, as the list's border takes them.
+    lvwMain_.addColumn(loadString(601), static_cast<int>(width / 5 * 4) - factory_->pixelsX(100), LVCFMT_LEFT);
+    lvwMain_.addColumn(loadString(602), static_cast<int>(width / 5), LVCFMT_CENTER);
+  }
+  largeIcons_ = std::make_unique<win::ImageList>(32, 9);
+  smallIcons_ = std::make_unique<win::ImageList>(16, 9);
+  // Images in the order of the kinds: DIR LZH ARJ ZIP CAB TAR TGZ BZ2 RAR.
+  for (int id : {111, 112, 112, 113, 114, 114, 114, 114, 114}) largeIcons_->addBitmapResource(id);
+  for (int id : {121, 122, 122, 123, 124, 125, 125, 125, 126}) smallIcons_->addBitmapResource(id);
+  SendMessageW(lvwMain_.hwnd(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(largeIcons_->handle()));
+  SendMessageW(lvwMain_.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallIcons_->handle()));
+}
+
+}  // namespace rivano

@@ -1,0 +1,156 @@
+// The preview of the selected picture and the change button that makes it
+// the wallpaper at once.
+#include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
+
+#include <new>
+
+#include "engine/error_text.h"
+#include "engine/preview_plan.h"
+#include "engine/rounding.h"
+#include "platform/controls.h"
+#include "platform/cursor.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/string_table.h"
+#include "resources/resource_ids.h"
+#include "settings/number_text.h"
+#include "settings/run_error.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/main_ids.h"
+
+namespace rivano {
+
+using namespace main_ids;
+
+void FrmMain::selectPictureSilently(int row) {
+  selecting_ = true;
+  lvwFile_.select(row);
+  lvwFile_.ensureVisible(row);
+  selecting_ = false;
+}
+
+void FrmMain::clearPreview() { picMain_.clear(); }
+
+void FrmMain::myPreviewPicture(const Picture& picture, float factor) {
+  const int tppX = state_.screen.twipsPerPixelX, tppY = state_.screen.twipsPerPixelY;
+  const float boxWidth = static_cast<float>(picMain_.innerWidthPixels() * tppX);
+  const float boxHeight = static_cast<float>(picMain_.innerHeightPixels() * tppY);
+  const PreviewPlan plan = planPreview(picture.sizeTwips(), boxWidth, boxHeight, factor);
+  picMain_.clear();
+  const int width = std::max(1, static_cast<int>(plan.width) / tppX);
+  const int height = std::max(1, static_cast<int>(plan.height) / tppY);
+  const int x = static_cast<int>(plan.x0) / tppX, y = static_cast<int>(plan.y0) / tppY;
+  const PixelImage drawn = factor == 0.0f ? picture.asLoaded() : picture.stretched(width, height);
+  if (!plan.progressive) {
+    picMain_.draw(drawn, x, y, RECT{0, 0, drawn.width, drawn.height});
+    return;
+  }
+  HWND bar = item(pbrMain);
+  SendMessageW(bar, PBM_SETRANGE32, 0, 5);
+  SendMessageW(bar, PBM_SETPOS, 0, 0);
+  ShowWindow(bar, SW_SHOW);
+  for (int b = 0; b < 5; ++b) {
+    SendMessageW(bar, PBM_SETPOS, b + 1, 0);
+    UpdateWindow(bar);
+    const StripRect s = previewStrip(plan, drawn.width, drawn.height, b);
+    picMain_.draw(drawn, x, y, RECT{s.left, s.top, s.left + s.width, s.top + s.height});
+  }
+  ShowWindow(bar, SW_HIDE);
+}
+
+void FrmMain::lvwFile_ItemClick(int row) {
+  for (;;) {
+    if (lvwFile_.count() == 0 || !win::isChecked(item(chkViwerON)) || state_.gListWide) return;
+    const std::wstring source = selectedSource();
+    const std::wstring path = myPictureFile(source, lvwFile_.text(row));
+    if (path.empty()) return;
+    state_.gPreviewResolved = true;
+    if (dataType(source) == L"DIR" && !win::fileExists(path)) {
+      // The file went away: show a neighbour instead. A neighbour that has
+      // gone too leads on to the next, and the list is finite.
+      if (lvwFile_.count() == 0) {
+        clearPreview();
+        return;
+      }
+      const int last = lvwFile_.count() - 1;
+      const int substitute = row == last ? last - 1 : last;
+      if (substitute < 0 || substitute == row || missingTried_ >= lvwFile_.count()) {
+        missingTried_ = 0;
+        return;
+      }
+      ++missingTried_;
+      selectPictureSilently(substitute);
+      row = substitute;
+      continue;
+    }
+    missingTried_ = 0;
+    if (path == lastPreviewed_) return;
+    lastPreviewed_ = path;
+    win::ScopedHourglass hourglass;
+    try {
+      imgFile_ = services_.pictures.load(path);
+      const TwipsBox box{picMain_.innerWidthPixels() * state_.screen.twipsPerPixelX,
+                         picMain_.innerHeightPixels() * state_.screen.twipsPerPixelY};
+      myPreviewPicture(*imgFile_, myFitRatio(imgFile_->sizeTwips(), box));
+    } catch (const RunError& e) {
+      ShowWindow(item(pbrMain), SW_HIDE);
+      pendingPreviewMessage_ = errorDialogText(win::stringTable(), e.number(), PictureAdvice::handled);
+    } catch (const std::bad_alloc&) {
+      ShowWindow(item(pbrMain), SW_HIDE);
+      pendingPreviewMessage_ = errorDialogText(win::stringTable(), err::outOfMemory, PictureAdvice::handled);
+    }
+    return;
+  }
+}
+
+void FrmMain::lvwFile_Click() {
+  if (pendingPreviewMessage_.empty()) return;
+  const std::wstring message = std::exchange(pendingPreviewMessage_, std::wstring());
+  win::showMessage(hwnd(), message, MB_OK | MB_ICONEXCLAMATION, win::loadString(IDS_TITLE_ITEM_CLICK));
+}
+
+void FrmMain::chkViwerON_Click() {
+  const bool on = win::isChecked(item(chkViwerON));
+  checkMenu(mnuPicViw, on);
+  if (!on) {
+    clearPreview();
+    lastPreviewed_.clear();
+    return;
+  }
+  const int row = lvwFile_.selected();
+  if (row >= 0) lvwFile_ItemClick(row);
+}
+
+void FrmMain::cmdChange_Click() {
+  if (lvwFile_.count() == 0) {
+    win::showMessage(hwnd(), win::loadString(IDS_SELECT_PICTURE), MB_OK | MB_ICONSTOP);
+    return;
+  }
+  win::ScopedHourglass hourglass;
+  try {
+    const std::wstring name = selectedPicture();
+    const int index = lvwMain_.selected();
+    const std::wstring path = selectedSource() + L"\\" + name;
+    if (!win::isChecked(item(chkViwerON)) || !imgFile_) imgFile_ = services_.pictures.load(path);
+    const std::int16_t option =
+        index >= 0 && static_cast<std::size_t>(index) < state_.wall.size() ? state_.wall.gTileOpt[index] : 2;
+    const std::int16_t across = textToInt16(win::windowText(item(txtYoko)));
+    const std::int16_t down = textToInt16(win::windowText(item(txtTate)));
+    writeTileWallpaper(services_.registry,
+                       tileDecision(option, state_.screen.twips, imgFile_->sizeTwips(), across, down));
+    if (state_.gPicReSize)
+      myFitPicture(*imgFile_, state_.screen, state_.gPicReMag, services_.bitmapFile, state_.gWallBmp);
+    else
+      saveAsLoaded(*imgFile_, services_.bitmapFile, state_.gWallBmp);
+    services_.desktop.setWallpaper(state_.gWallBmp);
+    state_.gRireki.push_back(path);
+  } catch (const RunError& e) {
+    showError(IDS_TITLE_MAIN_CHANGE, e.number(), PictureAdvice::generic);
+  } catch (const std::bad_alloc&) {
+    showError(IDS_TITLE_MAIN_CHANGE, err::outOfMemory, PictureAdvice::generic);
+  }
+}
+
+}  // namespace rivano

@@ -1,0 +1,56 @@
+// The tiling panel: the current entry's rule (never, always, automatic)
+// and its across and down thresholds.
+#include "platform/controls.h"
+#include "settings/number_text.h"
+#include "settings/run_error.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/main_ids.h"
+
+namespace rivano {
+
+using namespace main_ids;
+
+void FrmMain::updateTileControls(int option) {
+  const BOOL automatic = option == 2 ? TRUE : FALSE;
+  for (int id : {txtTate, txtYoko, lblTate0, lblTate1, lblYoko0, lblYoko1, lblBun})
+    EnableWindow(item(id), automatic);
+}
+
+void FrmMain::showTileSettings(std::size_t entry) {
+  const int option = state_.wall.gTileOpt[entry];
+  updateTileControls(option);
+  for (int i = 0; i < 3; ++i) win::setChecked(item(optTairu0 + i), i == option);
+  win::setWindowText(item(txtTate), std::to_wstring(state_.wall.gTileY[entry]));
+  win::setWindowText(item(txtYoko), std::to_wstring(state_.wall.gTileX[entry]));
+}
+
+void FrmMain::showTileDefaults() {
+  updateTileControls(2);
+  for (int i = 0; i < 3; ++i) win::setChecked(item(optTairu0 + i), i == 2);
+  win::setWindowText(item(txtTate), L"2");
+  win::setWindowText(item(txtYoko), L"2");
+}
+
+void FrmMain::storeTileCounts(std::size_t entry) {
+  if (entry >= state_.wall.size()) return;
+  // An emptied box, or one above 32767, keeps the entry's previous value:
+  // nothing sensible can be stored from it and the list must not be lost.
+  try {
+    state_.wall.gTileY[entry] = textToInt16(win::windowText(item(txtTate)));
+  } catch (const RunError&) {
+  }
+  try {
+    state_.wall.gTileX[entry] = textToInt16(win::windowText(item(txtYoko)));
+  } catch (const RunError&) {
+  }
+}
+
+void FrmMain::optTairu_Click(int index) {
+  if (lvwMain_.count() == 0) return;
+  updateTileControls(index);
+  const int selected = lvwMain_.selected();
+  if (selected >= 0 && static_cast<std::size_t>(selected) < state_.wall.size())
+    state_.wall.gTileOpt[static_cast<std::size_t>(selected)] = static_cast<std::int16_t>(index);
+}
+
+}  // namespace rivano
