@@ -38,9 +38,10 @@ class OleSession {
   bool ok_;
 };
 
-int messageLoop() {
+int messageLoop(FrmMain& main) {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    main.previewKey(msg);
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -86,7 +87,7 @@ int runProgram() {
       main.load();
       win::processPendingMessages();
       main.show();
-      return messageLoop();
+      return messageLoop(main);
     case RunKind::picture: {
       FrmDropWork work(state, services, arguments);
       work.load();

@@ -10,4 +10,10 @@ convert -size 32x32 xc:'#0000FF' "$out/blue_32.ico"
 convert -size 200x100 xc:'#FFFF00' "$out/yellow_200x100.JPEG"
 printf 'this is no picture\n' > "$out/not_a_picture.jpg"
 : > "$out/empty.gif"
+# An archive source: a picture inside a sub-folder, and a file that is none.
+rm -rf "$out/zipsrc" "$out/pics.zip"
+mkdir -p "$out/zipsrc/photos"
+convert -size 30x20 xc:'#FF00FF' "$out/zipsrc/photos/m.bmp"
+printf 'notes\n' > "$out/zipsrc/readme.txt"
+(cd "$out/zipsrc" && zip -q -r ../pics.zip photos readme.txt)
 touch "$out/stamp"

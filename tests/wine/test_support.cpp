@@ -1,5 +1,6 @@
 #include "tests/wine/test_support.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <stdexcept>
@@ -171,5 +172,99 @@ void pressOk(HWND box) {
   if (ok) SendMessageW(ok, BM_CLICK, 0, 0);
   else PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
+
+}  // namespace rivano::testing
+
+namespace rivano::testing {
+
+namespace {
+constexpr SIZE_T kRemoteSize = 8192;
+}
+
+RemoteListView::RemoteListView(HWND list) : list_(list) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process_) remote_ = VirtualAllocEx(process_, nullptr, kRemoteSize, MEM_COMMIT, PAGE_READWRITE);
+}
+
+RemoteListView::~RemoteListView() {
+  if (remote_) VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+  if (process_) CloseHandle(process_);
+}
+
+int RemoteListView::count() const { return static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring RemoteListView::text(int item, int column) const {
+  if (!remote_) return L"<no access>";
+  LVITEMW lv{};
+  lv.iSubItem = column;
+  lv.cchTextMax = 1024;
+  lv.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote_) + sizeof(LVITEMW));
+  WriteProcessMemory(process_, remote_, &lv, sizeof lv, nullptr);
+  const int n = static_cast<int>(SendMessageW(list_, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(remote_)));
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  if (n > 0) ReadProcessMemory(process_, lv.pszText, out.data(), static_cast<SIZE_T>(n) * sizeof(wchar_t), nullptr);
+  return out;
+}
+
+int RemoteListView::selected() const {
+  return static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+bool RemoteListView::checked(int item) const {
+  const auto state = SendMessageW(list_, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK);
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+RECT RemoteListView::itemRect(int item, int code) const {
+  RECT r{code, 0, 0, 0};
+  if (!remote_) return r;
+  WriteProcessMemory(process_, remote_, &r, sizeof r, nullptr);
+  SendMessageW(list_, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote_));
+  ReadProcessMemory(process_, remote_, &r, sizeof r, nullptr);
+  return r;
+}
+
+// Posted, as the mouse's messages are: a list view that waits for the
+// release to tell a click from a drag finds it already queued.
+static void mouseClick(HWND window, int x, int y) {
+  const LPARAM at = MAKELPARAM(x, y);
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+void RemoteListView::click(int item) const {
+  const RECT r = itemRect(item, LVIR_LABEL);
+  mouseClick(list_, r.left + 4, (r.top + r.bottom) / 2);
+}
+
+void RemoteListView::clickCheckBox(int item) const {
+  const RECT r = itemRect(item, LVIR_BOUNDS);
+  // The check box is the state image at the very left of the item.
+  mouseClick(list_, r.left + 8, (r.top + r.bottom) / 2);
+}
+
+void RemoteListView::clickColumn(int column) const {
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list_, LVM_GETHEADER, 0, 0));
+  RECT r{};
+  if (!remote_) return;
+  SendMessageW(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(remote_));
+  ReadProcessMemory(process_, remote_, &r, sizeof r, nullptr);
+  mouseClick(header, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+  const DWORD until = GetTickCount() + milliseconds;
+  for (;;) {
+    if (condition()) return true;
+    if (static_cast<LONG>(until - GetTickCount()) <= 0) return false;
+    Sleep(50);
+  }
+}
+
+void clickButton(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+
+void chooseMenu(HWND window, int commandId) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0); }
 
 }  // namespace rivano::testing

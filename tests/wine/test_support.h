@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,5 +66,42 @@ class RunningProgram {
 
 // Presses the box's OK button the way a click does.
 void pressOk(HWND box);
+
+}  // namespace rivano::testing
+
+namespace rivano::testing {
+
+// A list view of another process, read and driven through memory of that
+// process, since list-view messages carry pointers.
+class RemoteListView {
+ public:
+  RemoteListView(HWND list);
+  ~RemoteListView();
+  RemoteListView(const RemoteListView&) = delete;
+  RemoteListView& operator=(const RemoteListView&) = delete;
+
+  int count() const;
+  std::wstring text(int item, int column = 0) const;
+  int selected() const;
+  bool checked(int item) const;
+  // Clicks an item's first column as the mouse does.
+  void click(int item) const;
+  void clickCheckBox(int item) const;
+  void clickColumn(int column) const;
+
+ private:
+  RECT itemRect(int item, int code) const;
+  HWND list_;
+  HANDLE process_ = nullptr;
+  void* remote_ = nullptr;
+};
+
+// Waits until the condition holds, up to the given time.
+bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds);
+
+// Sends a button click as a user's click does, and waits for it.
+void clickButton(HWND button);
+// A menu command of a window, as choosing it from the menu bar does.
+void chooseMenu(HWND window, int commandId);
 
 }  // namespace rivano::testing

@@ -197,8 +197,6 @@ LRESULT FrmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       onResize();
       break;
     case WM_CLOSE:
-      // Shift held while closing keeps the wallpaper as it is.
-      state_.gShiftDown = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
       unload();
       return 0;
     case WM_QUERYENDSESSION:
@@ -208,9 +206,6 @@ LRESULT FrmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // runs now, as the process will not see another message.
       if (wParam) unload();
       return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE) unload();
-      return 0;
   }
   return defaultHandling(message, wParam, lParam);
 }
@@ -219,7 +214,6 @@ void FrmMain::onCommand(int id, int code) {
   switch (id) {
     case cmdEnd:
     case mnuLstEnd:
-      state_.gShiftDown = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
       unload();
       return;
     case cmdFolder:
@@ -249,6 +243,13 @@ void FrmMain::onCommand(int id, int code) {
     case picMain:
       if (code == STN_DBLCLK) myOpenPicture();
       return;
+    case mnuNoWall: {
+      const bool off = !menuChecked(mnuNoWall);
+      checkMenu(mnuNoWall, off);
+      SettingsStore store(services_.registry);
+      store.writeTruth(value::noWallpaper, off);
+      return;
+    }
     case mnuLstType0:
     case mnuLstType1: mnuLstType_Click(id - mnuLstType0); return;
     case mnuSortOrder0:

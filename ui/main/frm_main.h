@@ -19,6 +19,11 @@
 
 namespace rivano {
 
+// Where the close button sits, and where it grows to in the Shift mode
+// (upward, its bottom edge staying put) to hold its three-line caption.
+inline constexpr win::TwipsRect kCloseButton{4470, 4905, 1230, 375};
+inline constexpr win::TwipsRect kCloseButtonShifted{4470, 4080, 1230, 1200};
+
 class FrmMain final : public win::Window {
  public:
   FrmMain(ProgramState& state, Services& services);
@@ -26,6 +31,8 @@ class FrmMain final : public win::Window {
   // The load sequence: settings, lists, the start-up random selection.
   void load();
   void show();
+  // Key preview of the whole window: the Shift mode follows the Shift key.
+  void previewKey(const MSG& msg);
   // The exit sequence: the automatic change, the temporary folder, the
   // settings; then the run ends.
   void unload();
@@ -88,6 +95,8 @@ class FrmMain final : public win::Window {
   void myPreviewPicture(const Picture& picture, float factor);
   void clearPreview();
   void chkViwerON_Click();
+  void formKeyDown(int keyCode, int shift);
+  void formKeyUp();
 
   // Tiling panel (tile_panel.cpp).
   void showTileSettings(std::size_t entry);

@@ -25,8 +25,9 @@ constexpr TwipsRect kWidenButton{3840, 1980, 240, 240};
 constexpr TwipsRect kPreview{4110, 1980, 2760, 1620};
 constexpr TwipsRect kViewerCheck{4110, 3630, 1500, 240};
 constexpr TwipsRect kProgress{5640, 3660, 1230, 180};
-constexpr TwipsRect kTileFrame{120, 4020, 4560, 1260};
-constexpr TwipsRect kRightButtons{4800, 4080, 2160, 360};
+constexpr TwipsRect kTileFrame{120, 4020, 4260, 1260};
+constexpr TwipsRect kChangeButton{5760, 4080, 1200, 375};
+constexpr TwipsRect kDeleteButton{5760, 4500, 1200, 780};
 
 }  // namespace
 
@@ -51,20 +52,19 @@ void FrmMain::createControls() {
   f.create(L"BUTTON", BS_GROUPBOX, kTileFrame, fraOption);
   for (int i = 0; i < 3; ++i)
     f.create(L"BUTTON", WS_TABSTOP | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0),
-             {210, 4260 + i * 315, 2100, 270}, optTairu0 + i);
-  f.create(L"STATIC", SS_RIGHT, {2340, 4275, 690, 240}, lblTate0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {3060, 4245, 480, 285}, txtTate, {}, WS_EX_CLIENTEDGE);
-  f.create(L"STATIC", 0, {3600, 4275, 900, 240}, lblTate1);
-  f.create(L"STATIC", SS_RIGHT, {2340, 4590, 690, 240}, lblYoko0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {3060, 4560, 480, 285}, txtYoko, {}, WS_EX_CLIENTEDGE);
-  f.create(L"STATIC", 0, {3600, 4590, 900, 240}, lblYoko1);
-  f.create(L"STATIC", 0, {2340, 4890, 2250, 360}, lblBun);
+             {210, 4260 + i * 315, 2040, 270}, optTairu0 + i);
+  f.create(L"STATIC", SS_RIGHT, {2280, 4275, 600, 240}, lblTate0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {2910, 4245, 450, 285}, txtTate, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, {3420, 4275, 900, 240}, lblTate1);
+  f.create(L"STATIC", SS_RIGHT, {2280, 4590, 600, 240}, lblYoko0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {2910, 4560, 450, 285}, txtYoko, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, {3420, 4590, 900, 240}, lblYoko1);
+  f.create(L"STATIC", 0, {2280, 4890, 2040, 360}, lblBun);
 
-  const int rightIds[] = {cmdChange, cmdFilDel, cmdEnd};
-  for (int i = 0; i < 3; ++i)
-    f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON,
-             {kRightButtons.left, kRightButtons.top + i * 420, kRightButtons.width, kRightButtons.height},
-             rightIds[i]);
+  f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kChangeButton, cmdChange);
+  f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, kDeleteButton, cmdFilDel);
+  f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, kCloseButton, cmdEnd);
+  for (int id : {txtTate, txtYoko}) SendMessageW(item(id), EM_LIMITTEXT, 5, 0);
   tips_ = std::make_unique<win::ToolTips>(hwnd());
 }
 

@@ -1,0 +1,407 @@
+// Archive listing and extraction through the real archiver libraries, on
+// archives the build made with the system's archivers (and, when it is
+// there, the shared corpus of real-world archives).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "archive/archive_access.h"
+#include "engine/path_kind.h"
+#include "platform/win32_registry.h"
+#include "resources/resource_ids.h"
+#include "settings/run_error.h"
+#include "shell/file_type_name.h"
+#include "tests/wine/box_answerer.h"
+#include "tests/wine/test_support.h"
+
+namespace rivano {
+namespace {
+
+using testing::BoxAnswerer;
+using testing::TempFolder;
+
+struct Row {
+  std::wstring name, size, type, date, attributes;
+};
+
+class RecordedRows final : public PictureListRows {
+ public:
+  void addRow(const std::wstring& name, const std::wstring& sizeText, const std::wstring& typeName,
+              const std::wstring& dateText, const std::wstring& attrText) override {
+    rows.push_back({name, sizeText, typeName, dateText, attrText});
+  }
+  const Row* find(const std::wstring& name) const {
+    for (const Row& row : rows)
+      if (row.name == name) return &row;
+    return nullptr;
+  }
+  std::vector<Row> rows;
+};
+
+// A Linux path from the build, as Wine's Z: drive shows it.
+std::wstring windowsPath(const char* linuxPath) {
+  std::wstring path = L"Z:";
+  for (const char* p = linuxPath; *p; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+  return path;
+}
+
+std::wstring madeArchive(const wchar_t* name) { return windowsPath(RIVANO_TEST_ARCHIVES) + L"\\" + name; }
+std::wstring original(const wchar_t* name) { return madeArchive(L"originals\\") + name; }
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring envText(const wchar_t* name) {
+  wchar_t buffer[2048] = {};
+  const DWORD n = GetEnvironmentVariableW(name, buffer, 2048);
+  return n > 0 && n < 2048 ? std::wstring(buffer, n) : std::wstring();
+}
+
+// Everything under a folder, relative, "\" separated.
+std::set<std::wstring> contentsOf(const std::wstring& folder) {
+  std::set<std::wstring> out;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    out.insert(std::filesystem::relative(entry.path(), folder).wstring());
+  return out;
+}
+
+// The program's folder, with the temporary folder inside it as the main
+// window makes it.
+class ArchiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(CreateDirectoryW(unpackFolder().c_str(), nullptr)); }
+  std::wstring unpackFolder() const { return programFolder.path() + L"UnPakTmp"; }
+
+  win::ArchiverLibraries libraries;
+  win::Win32Registry registry;
+  TempFolder programFolder{L"rivano-archive"};
+  ArchiveAccess access{libraries, registry, unpackFolder(), nullptr};
+};
+
+// ---------------------------------------------------------------- listing
+
+struct Kind {
+  const wchar_t* archive;
+  std::int16_t code;
+  const wchar_t* pictureAttributes;  // of photos\a.JPG as the library describes it
+  const wchar_t* gifAttributes;      // of the read-only b.gif
+};
+
+void PrintTo(const Kind& kind, std::ostream* os) {
+  *os << std::filesystem::path(kind.archive).string();
+}
+
+class EachKind : public ArchiveTest, public ::testing::WithParamInterface<Kind> {};
+
+TEST_P(EachKind, ListsPicturesWithTheirColumns) {
+  RecordedRows list;
+  BoxAnswerer user;
+  EXPECT_EQ(myArchiveCheck(access, madeArchive(GetParam().archive)), GetParam().code);
+  myArchiveList(access, nullptr, list, madeArchive(GetParam().archive));
+  EXPECT_TRUE(user.seen().empty());
+
+  // The folder entry and the text file are no pictures.
+  ASSERT_EQ(list.rows.size(), 2u);
+  const Row* picture = list.find(L"photos\\a.JPG");
+  ASSERT_NE(picture, nullptr) << "listed as " << ::testing::PrintToString(list.rows[0].name);
+  EXPECT_EQ(picture->size, L"     1234");
+  EXPECT_EQ(picture->date, L"1999/03/07");
+  EXPECT_EQ(picture->type, myFileTypeName(registry, L"a.JPG"));
+  EXPECT_EQ(picture->attributes, GetParam().pictureAttributes);
+
+  const Row* gif = list.find(L"b.gif");
+  ASSERT_NE(gif, nullptr);
+  EXPECT_EQ(gif->size, L"      300");
+  EXPECT_EQ(gif->date, L"2001/12/25");
+  EXPECT_EQ(gif->attributes, GetParam().gifAttributes);
+}
+
+TEST_P(EachKind, ExtractsOneMemberOnceIntoItsSubFolder) {
+  const std::wstring archive = madeArchive(GetParam().archive);
+  const std::wstring target = myArchiveExtract(access, archive, L"photos\\a.JPG");
+  EXPECT_EQ(target, unpackFolder() + L"\\photos\\a.JPG");
+  ASSERT_TRUE(exists(target));
+  EXPECT_EQ(testing::readFileBytes(target), testing::readFileBytes(original(L"photos\\a.JPG")));
+  // Only the member asked for comes out.
+  EXPECT_EQ(contentsOf(unpackFolder()), (std::set<std::wstring>{L"photos", L"photos\\a.JPG"}));
+
+  // A second call finds the extracted copy and runs no archiver: a changed
+  // copy is not overwritten by a new extraction.
+  testing::writeFileBytes(target, {'k', 'e', 'p', 't'});
+  EXPECT_EQ(myArchiveExtract(access, archive, L"photos\\a.JPG"), target);
+  EXPECT_EQ(testing::readFileBytes(target), (std::vector<std::uint8_t>{'k', 'e', 'p', 't'}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Archives, EachKind,
+    ::testing::Values(Kind{L"pics.lzh", 1, L"---a", L"---a"}, Kind{L"pics.zip", 2, L"----", L"r---"},
+                      Kind{L"pics.arj", 3, L"---a", L"---a"}, Kind{L"pics.tar", 5, L"---a", L"---a"},
+                      Kind{L"pics.tgz", 5, L"---a", L"---a"},
+                      Kind{L"pics.tar.bz2", 5, L"---a", L"---a"},
+                      Kind{L"pics.cab", 6, L"---a", L"---a"}));
+
+TEST_F(ArchiveTest, NoPicturesNoRowsAndNoMessage) {
+  BoxAnswerer user;
+  for (const wchar_t* name : {L"nopics.zip", L"nopics.tgz"}) {
+    RecordedRows list;
+    myArchiveList(access, nullptr, list, madeArchive(name));
+    EXPECT_TRUE(list.rows.empty()) << ::testing::PrintToString(std::wstring(name));
+  }
+  EXPECT_TRUE(user.seen().empty());
+}
+
+TEST_F(ArchiveTest, UnreadableOrMissingArchiveListsNothing) {
+  const std::wstring fake = programFolder.path() + L"not really.zip";
+  testing::writeFileBytes(fake, {'n', 'o', 'p', 'e'});
+  BoxAnswerer user;
+  RecordedRows list;
+  myArchiveList(access, nullptr, list, fake);
+  myArchiveList(access, nullptr, list, programFolder.path() + L"absent.lzh");
+  EXPECT_TRUE(list.rows.empty());
+  EXPECT_TRUE(user.seen().empty());
+  EXPECT_FALSE(exists(myArchiveExtract(access, fake, L"a.jpg")));
+}
+
+TEST_F(ArchiveTest, NoArchiveKindNeedsNoLibrary) {
+  BoxAnswerer user;
+  EXPECT_EQ(myArchiveCheck(access, L"C:\\pics\\a.lha"), 0);
+  EXPECT_EQ(myArchiveCheck(access, L"C:\\pics\\a.tar.gz"), 0);
+  RecordedRows list;
+  myArchiveList(access, nullptr, list, L"C:\\pics\\a.jpg");
+  EXPECT_TRUE(list.rows.empty());
+  EXPECT_FALSE(myArchiveCommand(access, nullptr, 4, L"x \"a\" \"b\\\" \"c\""));
+  EXPECT_TRUE(user.seen().empty());
+}
+
+TEST_F(ArchiveTest, SizeTooWideForTheColumnRaisesOverflowAfterEarlierRows) {
+  RecordedRows list;
+  try {
+    myArchiveList(access, nullptr, list, madeArchive(L"huge.zip"));
+    ADD_FAILURE() << "a ten-digit size was listed";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::overflow);
+  }
+  ASSERT_EQ(list.rows.size(), 1u);
+  EXPECT_EQ(list.rows[0].name, L"first.jpg");
+  // The archive was closed on the way out: it can be deleted at once.
+  const std::wstring copy = programFolder.path() + L"huge.zip";
+  ASSERT_TRUE(CopyFileW(madeArchive(L"huge.zip").c_str(), copy.c_str(), FALSE));
+  EXPECT_THROW(myArchiveList(access, nullptr, list, copy), RunError);
+  EXPECT_TRUE(DeleteFileW(copy.c_str()));
+}
+
+TEST_F(ArchiveTest, CommandResultTellsSuccessFromFailure) {
+  const std::wstring archive = madeArchive(L"pics.zip");
+  EXPECT_TRUE(myArchiveCommand(access, nullptr, 2,
+                               L"-x -o \"" + archive + L"\" \"" + unpackFolder() + L"\\\" \"b.gif\""));
+  EXPECT_TRUE(exists(unpackFolder() + L"\\b.gif"));
+  EXPECT_FALSE(myArchiveCommand(access, nullptr, 2,
+                                L"-x -o \"" + archive + L"\" \"" + unpackFolder() + L"\\\" \"none.gif\""));
+}
+
+// ------------------------------------------------------------- traversal
+
+TEST_F(ArchiveTest, NamesThatClimbOutAreNeverExtracted) {
+  // A file beside the temporary folder, which a climbing name would reach.
+  const std::wstring outside = programFolder.path() + L"Rivano.bmp";
+  testing::writeFileBytes(outside, {'B', 'M'});
+  BoxAnswerer user;
+  for (const wchar_t* archive : {L"traversal.zip", L"traversal.tar"}) {
+    RecordedRows list;
+    myArchiveList(access, nullptr, list, madeArchive(archive));
+    EXPECT_EQ(list.rows.size(), 6u);
+    for (const Row& row : list.rows) {
+      const std::wstring target = myArchiveExtract(access, madeArchive(archive), row.name);
+      if (row.name.starts_with(L"ok")) {
+        EXPECT_EQ(target, unpackFolder() + L"\\" + row.name);
+        EXPECT_TRUE(exists(target));
+      } else {
+        EXPECT_EQ(target, L"") << ::testing::PrintToString(row.name);
+      }
+    }
+    for (const wchar_t* name : {L"..\\Rivano.bmp", L"../Rivano.bmp", L"UnPakTmp\\..\\..\\Rivano.bmp",
+                                L"\\Rivano.bmp", L"Z:\\etc\\passwd.bmp", L"..\\evil_dotdot.jpg"})
+      EXPECT_EQ(myArchiveExtract(access, madeArchive(archive), name), L"")
+          << ::testing::PrintToString(std::wstring(name));
+  }
+  EXPECT_TRUE(user.seen().empty());
+  EXPECT_EQ(contentsOf(programFolder.path()),
+            (std::set<std::wstring>{L"Rivano.bmp", L"UnPakTmp", L"UnPakTmp\\ok", L"UnPakTmp\\ok\\normal.jpg"}));
+  EXPECT_EQ(testing::readFileBytes(outside), (std::vector<std::uint8_t>{'B', 'M'}));
+}
+
+TEST_F(ArchiveTest, QuoteInAMemberNameCannotRedirectTheDestination) {
+  TempFolder elsewhere(L"rivano-elsewhere");
+  const std::wstring sneaky = L"b.gif\" \"" + elsewhere.path() + L"\" \"b.gif";
+  EXPECT_EQ(myArchiveExtract(access, madeArchive(L"pics.zip"), sneaky), L"");
+  EXPECT_TRUE(contentsOf(elsewhere.path()).empty());
+  EXPECT_TRUE(contentsOf(unpackFolder()).empty());
+}
+
+// ------------------------------------------------------ missing library
+//
+// The libraries are found beside the program. A copy of this test program
+// in a folder that holds only unzip32.dll runs the child test below, and
+// this parent answers the notice the child shows, as a user would.
+
+TEST(MissingLibraryChild, ListsNothingAndSaysSo) {
+  const std::wstring resultFile = envText(L"RIVANO_ARCHIVE_CHILD_RESULT");
+  if (resultFile.empty()) GTEST_SKIP() << "runs only as the child of MissingLibrary";
+  win::ArchiverLibraries libraries;
+  win::Win32Registry registry;
+  ArchiveAccess access{libraries, registry, envText(L"RIVANO_ARCHIVE_CHILD_UNPACK"), nullptr};
+  RecordedRows lzh, zip;
+  myArchiveList(access, nullptr, lzh, madeArchive(L"pics.lzh"));  // notice 1
+  myArchiveList(access, nullptr, zip, madeArchive(L"pics.zip"));  // no notice: unzip32 is here
+  const std::wstring target = myArchiveExtract(access, madeArchive(L"pics.lzh"), L"b.gif");  // notice 2
+  std::wofstream(std::filesystem::path(resultFile))
+      << L"lzh=" << lzh.rows.size() << L" zip=" << zip.rows.size() << L" extracted=" << exists(target);
+}
+
+TEST(MissingLibrary, NoticeOncePerCallAndNothingListed) {
+  TempFolder folder(L"rivano-nodll");
+  const std::wstring exe = folder.path() + L"archive_test.exe";
+  ASSERT_TRUE(CopyFileW((testing::binDir() + L"archive_test.exe").c_str(), exe.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((testing::binDir() + L"unzip32.dll").c_str(),
+                        (folder.path() + L"unzip32.dll").c_str(), FALSE));
+  ASSERT_TRUE(CreateDirectoryW((folder.path() + L"UnPakTmp").c_str(), nullptr));
+  const std::wstring resultFile = folder.path() + L"result.txt";
+  SetEnvironmentVariableW(L"RIVANO_ARCHIVE_CHILD_RESULT", resultFile.c_str());
+  SetEnvironmentVariableW(L"RIVANO_ARCHIVE_CHILD_UNPACK", (folder.path() + L"UnPakTmp").c_str());
+  testing::RunningProgram child(exe, L"--gtest_filter=MissingLibraryChild.*");
+  SetEnvironmentVariableW(L"RIVANO_ARCHIVE_CHILD_RESULT", nullptr);
+  SetEnvironmentVariableW(L"RIVANO_ARCHIVE_CHILD_UNPACK", nullptr);
+  ASSERT_TRUE(child.started());
+
+  for (int notice = 1; notice <= 2; ++notice) {
+    const auto box = child.waitForMessageBox(30000);
+    ASSERT_TRUE(box) << "notice " << notice << " not shown";
+    EXPECT_EQ(box->title, testing::programString(exe, IDS_APP_TITLE));
+    EXPECT_EQ(box->text, testing::programString(exe, IDS_NO_ARCHIVER_DLL));
+    EXPECT_EQ(box->text, L"DLLがありません。。（＾＾；；たぶん");
+    // The information icon, and OK as the only button.
+    EXPECT_NE(GetDlgItem(box->hwnd, IDOK), nullptr);
+    EXPECT_EQ(GetDlgItem(box->hwnd, IDCANCEL), nullptr);
+    HWND icon = GetDlgItem(box->hwnd, 0x0014);
+    if (icon) {
+      EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)),
+                LoadIconW(nullptr, IDI_INFORMATION));
+    }
+    testing::pressOk(box->hwnd);
+    for (int i = 0; i < 200 && IsWindow(box->hwnd); ++i) Sleep(25);
+  }
+  ASSERT_TRUE(child.waitForExit(30000)) << "a third notice, or the child hangs";
+  std::wifstream result{std::filesystem::path(resultFile)};
+  std::wstring text;
+  std::getline(result, text);
+  EXPECT_EQ(text, L"lzh=0 zip=2 extracted=0");
+}
+
+// ---------------------------------------------------------- shared corpus
+
+struct CorpusEntry {
+  std::wstring file;  // relative to the corpus folder, "\" separated
+  int pictures;
+};
+
+// The rows of the manifest's tables under the "made here with Debian
+// tools" and the hostile headings: file name and picture count.
+std::vector<CorpusEntry> manifestEntries(const std::filesystem::path& manifest, bool hostile) {
+  std::vector<CorpusEntry> out;
+  std::ifstream in(manifest);
+  std::string line, folder;
+  while (std::getline(in, line)) {
+    if (line.starts_with("## ") || line.starts_with("### ")) {
+      folder.clear();
+      const std::size_t start = line.find(' ') + 1;
+      const std::size_t end = line.find('/', start);
+      const std::string heading = line.substr(start, end == std::string::npos ? 0 : end + 1 - start);
+      const bool made = line.find("/made-debian/") != std::string::npos;
+      if (hostile ? heading == "hostile/" : made) folder = heading;
+      continue;
+    }
+    if (folder.empty() || !line.starts_with("| `")) continue;
+    std::vector<std::string> cells;
+    std::stringstream row(line.substr(1));
+    for (std::string cell; std::getline(row, cell, '|');) cells.push_back(cell);
+    if (cells.size() < 6) continue;
+    std::string name = cells[0].substr(cells[0].find('`') + 1);
+    name = name.substr(0, name.find('`'));
+    std::wstring file;
+    for (char c : folder + name) file += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    out.push_back({file, std::stoi(cells[4])});
+  }
+  return out;
+}
+
+class SharedCorpus : public ArchiveTest {
+ protected:
+  void SetUp() override {
+    ArchiveTest::SetUp();
+    const std::string linux = RIVANO_SHARED_ARCHIVES;
+    if (linux.empty()) GTEST_SKIP() << "no shared archive corpus was found at configure time";
+    corpus = windowsPath(linux.c_str());
+    if (!exists(corpus + L"\\MANIFEST.md"))
+      GTEST_SKIP() << "the shared archive corpus is not at " << linux;
+  }
+  std::wstring corpus;
+};
+
+TEST_F(SharedCorpus, MadeArchivesListEveryPictureAndExtractIt) {
+  const auto entries = manifestEntries(std::filesystem::path(corpus) / L"MANIFEST.md", false);
+  ASSERT_GE(entries.size(), 30u) << "the manifest's tables were not understood";
+  int checked = 0;
+  for (const CorpusEntry& entry : entries) {
+    if (myArchiveType(entry.file).empty()) continue;  // .tbz: no archive kind of ours
+    SCOPED_TRACE(::testing::PrintToString(entry.file));
+    const std::wstring archive = corpus + L"\\" + entry.file;
+    RecordedRows list;
+    myArchiveList(access, nullptr, list, archive);
+    EXPECT_EQ(static_cast<int>(list.rows.size()), entry.pictures);
+    // Encrypted members cannot come out without their password.
+    if (entry.file.find(L"encrypted") != std::wstring::npos) continue;
+    for (const Row& row : list.rows) {
+      const std::wstring target = myArchiveExtract(access, archive, row.name);
+      ASSERT_TRUE(exists(target)) << ::testing::PrintToString(row.name);
+      WIN32_FILE_ATTRIBUTE_DATA data{};
+      GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data);
+      EXPECT_EQ(std::to_wstring(data.nFileSizeLow), row.size.substr(row.size.find_first_not_of(L' ')));
+      DeleteFileW(target.c_str());
+    }
+    ++checked;
+  }
+  EXPECT_GE(checked, 30);
+}
+
+TEST_F(SharedCorpus, HostileArchivesStayInsideOrRaiseOverflow) {
+  const auto entries = manifestEntries(std::filesystem::path(corpus) / L"MANIFEST.md", true);
+  ASSERT_GE(entries.size(), 20u);
+  BoxAnswerer user;
+  for (const CorpusEntry& entry : entries) {
+    if (myArchiveType(entry.file) == L"RAR") continue;  // no RAR reader in our unrar32
+    SCOPED_TRACE(::testing::PrintToString(entry.file));
+    const std::wstring archive = corpus + L"\\" + entry.file;
+    RecordedRows list;
+    if (entry.file.find(L"_huge_") != std::wstring::npos) {
+      EXPECT_THROW(myArchiveList(access, nullptr, list, archive), RunError);
+      continue;
+    }
+    myArchiveList(access, nullptr, list, archive);
+    for (const Row& row : list.rows) myArchiveExtract(access, archive, row.name);
+  }
+  EXPECT_TRUE(user.seen().empty());
+  // Only the members that stay inside came out, and nothing beside the folder.
+  for (const std::wstring& path : contentsOf(programFolder.path()))
+    EXPECT_TRUE(path == L"UnPakTmp" || path.starts_with(L"UnPakTmp\\")) << ::testing::PrintToString(path);
+  for (const std::wstring& path : contentsOf(unpackFolder()))
+    EXPECT_EQ(path.find(L"evil"), std::wstring::npos) << ::testing::PrintToString(path);
+  EXPECT_TRUE(exists(unpackFolder() + L"\\ok\\normal.jpg"));
+}
+
+}  // namespace
+}  // namespace rivano

@@ -1,0 +1,333 @@
+// The main window driven from outside as a user would: its lists read back
+// and clicked, its buttons pressed, the window closed; then the registry
+// and the wallpaper bitmap checked.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+
+#include "engine/pixel_image.h"
+#include "platform/file_system.h"
+#include "platform/win32_registry.h"
+#include "resources/resource_ids.h"
+#include "tests/wine/test_support.h"
+#include "ui/main/main_ids.h"
+
+namespace rivano {
+namespace {
+
+using testing::RemoteListView;
+using testing::RunningProgram;
+using testing::TempFolder;
+using testing::waitUntil;
+
+const std::wstring kProgramKey = L"Software\\Velmorat\\Rivano";
+const std::wstring kWallList = kProgramKey + L"\\WallList";
+constexpr DWORD kPatience = 30000;
+
+PixelImage solid(std::int32_t w, std::int32_t h, std::uint32_t colour) {
+  return {w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h, colour)};
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry.myRegDeleteKey(kProgramKey);
+    registry.myRegSetString(RegRoot::currentUser, L"Control Panel\\desktop", L"TileWallpaper", L"untouched");
+    exe = folder.path() + L"Rivano.exe";
+    ASSERT_TRUE(CopyFileW((testing::binDir() + L"Rivano.exe").c_str(), exe.c_str(), FALSE));
+    // The archiver libraries beside the program, as an installation has them.
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((testing::binDir() + L"*.dll").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do CopyFileW((testing::binDir() + data.cFileName).c_str(), (folder.path() + data.cFileName).c_str(), FALSE);
+      while (FindNextFileW(find, &data));
+      FindClose(find);
+    }
+    pictures = folder.path() + L"pics";
+    CreateDirectoryW(pictures.c_str(), nullptr);
+    writePicture(L"a.bmp", solid(40, 30, 0xFF0000));
+    writePicture(L"b.bmp", solid(50, 20, 0x00FF00));
+    writePicture(L"c.bmp", solid(60, 10, 0x0000FF));
+  }
+  void TearDown() override { registry.myRegDeleteKey(kProgramKey); }
+
+  void writePicture(const std::wstring& name, const PixelImage& image, const std::wstring& in = {}) {
+    testing::writeFileBytes((in.empty() ? pictures : in) + L"\\" + name, encodeBmp24(image));
+  }
+  void put(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
+    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, name, data));
+  }
+  std::wstring get(const std::wstring& key, const std::wstring& name) {
+    return registry.myRegGetString(RegRoot::currentUser, key, name, L"<missing>");
+  }
+  void registerSources(const std::vector<std::pair<std::wstring, bool>>& sources) {
+    put(kWallList, L"Count", std::to_wstring(sources.size()));
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      put(kWallList, L"List" + std::to_wstring(i + 1), sources[i].first);
+      put(kWallList, L"LSelect" + std::to_wstring(i + 1), sources[i].second ? L"True" : L"False");
+    }
+  }
+  std::wstring wallBmp() const { return folder.path() + L"Rivano.bmp"; }
+  std::wstring res(int id) const { return testing::programString(exe, id); }
+
+  HWND openWindow(RunningProgram& program) {
+    HWND window = program.waitForWindow(L"RivanoMain", kPatience);
+    EXPECT_NE(window, nullptr) << "the main window did not open";
+    return window;
+  }
+  void close(RunningProgram& program, HWND window) {
+    testing::clickButton(GetDlgItem(window, main_ids::cmdEnd));
+    EXPECT_TRUE(program.waitForExit(kPatience)) << "the window did not close";
+  }
+
+  win::Win32Registry registry;
+  TempFolder folder{L"mainwindow"};
+  std::wstring exe;
+  std::wstring pictures;
+};
+
+TEST_F(MainWindow, FirstRunRegistersTheWindowsFolderCentredWithItsCaptions) {
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  ASSERT_EQ(folders.count(), 1);
+  EXPECT_EQ(folders.text(0), windows);
+  EXPECT_EQ(folders.text(0, 1), L"DIR");
+  EXPECT_TRUE(folders.checked(0));
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.right - r.left, 480);  // 7200 twips
+  EXPECT_EQ(r.bottom - r.top, 405);  // 6075 twips
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 480) / 2);
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  EXPECT_STREQ(text, L"Rivano for WINDOWS");
+  GetWindowTextW(GetDlgItem(window, main_ids::cmdChange), text, 256);
+  EXPECT_STREQ(text, L"壁紙切替(&C)");
+  GetWindowTextW(GetDlgItem(window, main_ids::fraOption), text, 256);
+  EXPECT_STREQ(text, L"フォルダ毎のタイル設定(&D)");
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Count"), L"1");
+  EXPECT_EQ(get(kWallList, L"List1"), windows);
+  EXPECT_EQ(get(kWallList, L"TileOpt1"), L"2");
+  EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"Left"), std::to_wstring(r.left * 15));
+  EXPECT_EQ(get(kProgramKey + L"\\Option", L"Viwer"), L"1");
+}
+
+TEST_F(MainWindow, StoredListEndsAtItsFirstGapAndUncheckedEntriesAreNotChosen) {
+  put(kWallList, L"Count", L"3");
+  put(kWallList, L"List1", pictures);
+  put(kWallList, L"LSelect1", L"0");
+  put(kWallList, L"TileX1", L"");
+  put(kWallList, L"List3", L"C:\\after the gap");
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  EXPECT_EQ(folders.count(), 1);
+  EXPECT_FALSE(folders.checked(0));
+  EXPECT_EQ(files.count(), 0);
+  close(program, window);
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  EXPECT_EQ(get(kWallList, L"Count"), L"1");
+  EXPECT_EQ(get(kWallList, L"List3"), L"<missing>");
+  EXPECT_EQ(get(kWallList, L"TileX1"), L"1");  // present but empty reads as 1
+  EXPECT_EQ(get(kWallList, L"LSelect1"), L"False");
+}
+
+TEST_F(MainWindow, SilentRunAppliesARandomPictureOfTheCheckedSource) {
+  registerSources({{pictures, true}});
+  RunningProgram program(exe, L"/S");
+  ASSERT_TRUE(program.waitForExit(kPatience));
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  const std::set<std::pair<int, int>> sizes = {{40, 30}, {50, 20}, {60, 10}};
+  EXPECT_TRUE(sizes.contains({written->width, written->height}));
+  const std::wstring applied = get(kWallList, L"Rireki0");
+  const std::wstring name = applied.substr(applied.find_last_of(L'\\') + 1);
+  EXPECT_EQ(applied, pictures + L"\\" + name);
+  EXPECT_EQ(written->width, name == L"a.bmp" ? 40 : name == L"b.bmp" ? 50 : 60);
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), wallBmp());
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"1");  // small: automatic tiling
+  EXPECT_FALSE(win::directoryExists(folder.path() + L"UnPakTmp"));
+}
+
+TEST_F(MainWindow, SilentRunWithEverySourceUncheckedOnlySavesTheSettings) {
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"/S");
+  ASSERT_TRUE(program.waitForExit(kPatience));
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"untouched");
+  EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"ListView"), L"0");
+  EXPECT_EQ(get(kWallList, L"List1"), pictures);
+}
+
+TEST_F(MainWindow, NoRandomSwitchOpensWithNothingSelectedOnce) {
+  registerSources({{pictures, true}});
+  {
+    RunningProgram program(exe, L"/N");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+    EXPECT_EQ(folders.count(), 1);
+    EXPECT_EQ(folders.selected(), -1);
+    EXPECT_EQ(RemoteListView(GetDlgItem(window, main_ids::lvwFile)).count(), 0);
+    close(program, window);
+    EXPECT_FALSE(win::fileExists(wallBmp()));
+  }
+  RunningProgram next(exe, L"/S");
+  ASSERT_TRUE(next.waitForExit(kPatience));
+  EXPECT_TRUE(win::fileExists(wallBmp()));
+}
+
+TEST_F(MainWindow, PictureChosenByClickIsTheOneAppliedAtClose) {
+  registerSources({{pictures, true}});
+  put(kWallList, L"TileOpt1", L"0");
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 3; }, kPatience));
+  int row = -1;
+  for (int i = 0; i < files.count(); ++i)
+    if (files.text(i) == L"c.bmp") row = i;
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(files.text(row, 1), L"        1854");  // 54 + 60 × 10 × 3, twelve wide
+  EXPECT_EQ(files.text(row, 3).size(), 10u);       // yyyy/mm/dd
+  files.click(row);
+  ASSERT_TRUE(waitUntil([&] { return files.selected() == row; }, kPatience));
+  close(program, window);
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, 60);
+  EXPECT_EQ(written->at(0, 0), 0x0000FFu);
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"0");  // never tile
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\c.bmp");
+}
+
+TEST_F(MainWindow, ClosingWithShiftHeldChangesNothingButSaves) {
+  registerSources({{pictures, true}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 3; }, kPatience));
+  HWND del = GetDlgItem(window, main_ids::cmdFilDel);
+  PostMessageW(window, WM_KEYDOWN, VK_SHIFT, 1);
+  wchar_t caption[128] = {};
+  ASSERT_TRUE(waitUntil([&] {
+    GetWindowTextW(del, caption, 128);
+    return res(201) == caption;
+  }, kPatience)) << "the Shift mode did not start";
+  close(program, window);
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  EXPECT_EQ(get(kWallList, L"Rireki0"), L"<missing>");
+  EXPECT_EQ(get(kWallList, L"List1"), pictures);
+}
+
+TEST_F(MainWindow, HistoryKeepsTheNewest20AndNoRepeatOfTheNewest) {
+  const std::wstring single = folder.path() + L"one";
+  CreateDirectoryW(single.c_str(), nullptr);
+  writePicture(L"only.bmp", solid(8, 8, 0x808080), single);
+  registerSources({{single, true}});
+  for (int k = 0; k < 20; ++k) put(kWallList, L"Rireki" + std::to_wstring(k), L"C:\\old\\" + std::to_wstring(k) + L".jpg");
+  for (int run = 0; run < 2; ++run) {
+    RunningProgram program(exe, L"/S");
+    ASSERT_TRUE(program.waitForExit(kPatience));
+  }
+  EXPECT_EQ(get(kWallList, L"Rireki0"), L"C:\\old\\1.jpg");
+  EXPECT_EQ(get(kWallList, L"Rireki18"), L"C:\\old\\19.jpg");
+  EXPECT_EQ(get(kWallList, L"Rireki19"), single + L"\\only.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki20"), L"<missing>");
+}
+
+TEST_F(MainWindow, ArchiveSourceIsListedAndItsPictureApplied) {
+  const std::wstring zip = testing::pictureDir() + L"pics.zip";
+  registerSources({{zip, true}});
+  {
+    RunningProgram program(exe, L"");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+    EXPECT_EQ(folders.text(0, 1), L"ZIP");
+    RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+    ASSERT_TRUE(waitUntil([&] { return files.count() == 1; }, kPatience));
+    EXPECT_EQ(files.text(0), L"photos\\m.bmp");  // the text member is no picture
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, main_ids::cmdFilDel)));
+    EXPECT_TRUE(win::fileExists(folder.path() + L"UnPakTmp\\photos\\m.bmp"));  // extracted for the preview
+    close(program, window);
+  }
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, 30);
+  EXPECT_EQ(written->at(5, 5), 0xFF00FFu);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), zip + L"\\photos\\m.bmp");
+  EXPECT_FALSE(win::directoryExists(folder.path() + L"UnPakTmp"));
+}
+
+TEST_F(MainWindow, MissingFolderLoadsWithoutIconAndListsNothing) {
+  registerSources({{folder.path() + L"gone", true}, {pictures, false}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  ASSERT_EQ(folders.count(), 2);
+  EXPECT_EQ(folders.text(0, 1), L"");
+  EXPECT_FALSE(folders.checked(0));  // a source that is gone cannot be chosen
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(1);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 3; }, kPatience));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 0; }, kPatience));
+  EXPECT_FALSE(program.waitForMessageBox(500).has_value());
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"LSelect1"), L"True");  // its stored check is kept
+}
+
+TEST_F(MainWindow, MissingParentFolderIsReportedByTheClassification) {
+  registerSources({{folder.path() + L"gone\\deeper", true}});
+  RunningProgram program(exe, L"");
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->title, L"Rivano modSub myDataType");
+  EXPECT_NE(box->text.find(res(IDS_ADVICE_CANNOT_READ)), std::wstring::npos);
+  testing::pressOk(box->hwnd);
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  close(program, window);
+}
+
+TEST_F(MainWindow, CorruptPictureInThePreviewIsReportedOnceAfterTheClick) {
+  const std::wstring bad = folder.path() + L"bad";
+  CreateDirectoryW(bad.c_str(), nullptr);
+  testing::writeFileBytes(bad + L"\\broken.bmp", {'B', 'M', 0, 1, 2, 3, 4, 5});
+  registerSources({{bad, true}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 1; }, kPatience));
+  // The start-up preview failed: its message waits for the list's click.
+  EXPECT_FALSE(program.waitForMessageBox(1000).has_value());
+  files.click(0);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->title, L"Rivano frmMain lvwFile_ItemClick");
+  EXPECT_NE(box->text.find(res(IDS_ADVICE_BAD_PICTURE)), std::wstring::npos);
+  testing::pressOk(box->hwnd);
+  ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+  files.click(0);
+  EXPECT_FALSE(program.waitForMessageBox(1500).has_value());
+  close(program, window);
+  // The exit change met the same broken picture: nothing written, settings saved.
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  EXPECT_EQ(get(kWallList, L"List1"), bad);
+}
+
+}  // namespace
+}  // namespace rivano

@@ -1,0 +1,47 @@
+// The Shift mode of the main window: while Shift is held, the delete button
+// deletes for good and the close button closes without a wallpaper change.
+#include <windows.h>
+
+#include "platform/controls.h"
+#include "platform/string_table.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/main_ids.h"
+
+namespace rivano {
+
+using namespace main_ids;
+
+void FrmMain::previewKey(const MSG& msg) {
+  if (!hwnd() || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return;
+  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+    const int shift = (GetKeyState(VK_SHIFT) & 0x8000) || msg.wParam == VK_SHIFT ? 1 : 0;
+    formKeyDown(static_cast<int>(msg.wParam), shift);
+  } else if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
+    formKeyUp();
+  }
+}
+
+void FrmMain::formKeyDown(int keyCode, int shift) {
+  if (keyCode == VK_ESCAPE) {
+    PostMessageW(hwnd(), WM_COMMAND, cmdEnd, 0);
+    return;
+  }
+  if (state_.gShiftDown || !(shift & 1)) return;
+  state_.gShiftDown = true;
+  win::setWindowText(item(cmdFilDel), win::loadString(201));
+  const RECT r = factory_->toPixels(kCloseButtonShifted);
+  MoveWindow(item(cmdEnd), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  win::setWindowText(item(cmdEnd), win::loadString(202) + L"\r\n" + win::loadString(203) + L"\r\n" +
+                                       win::loadString(204));
+}
+
+void FrmMain::formKeyUp() {
+  if (!state_.gShiftDown) return;
+  state_.gShiftDown = false;
+  win::setWindowText(item(cmdFilDel), win::loadString(205));
+  win::setWindowText(item(cmdEnd), win::loadString(204));
+  const RECT r = factory_->toPixels(kCloseButton);
+  MoveWindow(item(cmdEnd), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+}  // namespace rivano
