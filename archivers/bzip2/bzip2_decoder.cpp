@@ -111,7 +111,10 @@ Result Decoder::startStream() {
   }
   br_.skip(32);
   blockMax_ = (level - '0') * 100000u;
-  if (tt_.size() < blockMax_) tt_.resize(blockMax_);
+  if (ttCapacity_ < blockMax_) {
+    tt_.reset(new std::uint32_t[blockMax_]);
+    ttCapacity_ = blockMax_;
+  }
   streamCrc_ = 0;
   state_ = State::blockHeader;
   return Result::ok;
@@ -199,7 +202,7 @@ Result Decoder::readSymbols() {
   std::size_t selector = 0;
   int groupLeft = 0;
   const Table* table = nullptr;
-  std::uint32_t* tt = tt_.data();
+  std::uint32_t* tt = tt_.get();
   for (;;) {
     if (groupLeft == 0) {
       if (selector >= selectors_.size()) return Result::corrupt;
@@ -248,7 +251,7 @@ void Decoder::inverseBwt() {
     start[b] = sum;
     sum += byteCount_[b];
   }
-  std::uint32_t* tt = tt_.data();
+  std::uint32_t* tt = tt_.get();
   for (std::uint32_t i = 0; i < blockLen_; ++i) tt[start[tt[i] & 0xFF]++] |= i << 8;
   ttPos_ = tt[origPtr_] >> 8;
   ttLeft_ = blockLen_;
@@ -267,7 +270,7 @@ Result Decoder::read(std::uint8_t* out, std::size_t cap, std::size_t& produced) 
   while (produced < cap) {
     if (state_ == State::blockData) {
       // The hot loop: one Burrows-Wheeler step and the run-length stage.
-      const std::uint32_t* tt = tt_.data();
+      const std::uint32_t* tt = tt_.get();
       std::uint32_t crc = blockCrc_;
       while (produced < cap) {
         if (repeatLeft_) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "archivers/core/archive_format.h"
@@ -57,7 +58,9 @@ class Decoder {
 
   // The block after the Burrows-Wheeler stage: tt_[i] holds a byte in its
   // low 8 bits and the index of the next entry above them.
-  std::vector<std::uint32_t> tt_;
+  // Left uninitialised: every entry is written before it is read.
+  std::unique_ptr<std::uint32_t[]> tt_;
+  std::uint32_t ttCapacity_ = 0;
   std::uint32_t blockLen_ = 0;
   std::uint32_t ttLeft_ = 0;
   std::uint32_t ttPos_ = 0;
