@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The program's main job on a project-local Wine prefix set up like a
 # Japanese Windows: installs what is missing, builds the program, puts
-# sample wallpapers in the prefix's Windows folder, applies one through the
-# command line (as when a picture is dropped on the program's shortcut) and
-# prints what changed.
+# sample wallpapers in the prefix's Windows folder, runs the logon change
+# ("/S": a random picture of a random checked source becomes the wallpaper)
+# and prints what changed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -27,23 +27,31 @@ mkdir -p "$install_dir"
 cp build/windows/bin/Rivano.exe "$install_dir/"
 for dll in build/windows/bin/*.dll; do [ -e "$dll" ] && cp "$dll" "$install_dir/"; done
 
-picture='C:\windows\Rivano Tiles.gif'
 bitmap="$install_dir/Rivano.bmp"
 before=$(stat -c %Y "$bitmap" 2>/dev/null || echo none)
-echo "Applying $picture through the command line ..."
-wine 'C:\Program Files\Rivano\Rivano.exe' "$picture"
+# Logon's job: a random checked source, a random picture in it, the
+# wallpaper written, without a window. The first run registers the Windows
+# folder, which holds the samples.
+echo "Running Rivano.exe /S ..."
+wine 'C:\Program Files\Rivano\Rivano.exe' /S
 wineserver -w
 
-desktop_value() {
-  wine reg query 'HKCU\Control Panel\Desktop' /v "$1" 2>/dev/null | tr -d '\r' |
-    sed -n "s/^ *$1 *REG_SZ *//p"
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
 }
 if [ ! -f "$bitmap" ] || [ "$(stat -c %Y "$bitmap")" = "$before" ]; then
-  echo "The wallpaper bitmap was not written." >&2
+  echo "No wallpaper was written (no checked source with pictures?)." >&2
   exit 1
 fi
+walllist='HKCU\Software\Velmorat\Rivano\WallList'
+count=0
+while [ -n "$(reg_value "$walllist" "Rireki$count")" ]; do count=$((count + 1)); done
+newest=$(reg_value "$walllist" "Rireki$((count - 1))")
 read -r width height < <(od -An -t d4 -j 18 -N 8 "$bitmap")
-echo "Bitmap written:  C:\\Program Files\\Rivano\\Rivano.bmp ($(stat -c %s "$bitmap") bytes)"
-echo "Size in pixels:  ${width} x ${height}"
-echo "Wallpaper:       $(desktop_value Wallpaper)"
-echo "TileWallpaper:   $(desktop_value TileWallpaper)"
+echo "Source chosen:   ${newest%\\*}"
+echo "Picture chosen:  ${newest##*\\}"
+echo "Bitmap written:  C:\\Program Files\\Rivano\\Rivano.bmp, ${width} x ${height} pixels ($(stat -c %s "$bitmap") bytes)"
+echo "Wallpaper:       $(reg_value 'HKCU\Control Panel\Desktop' Wallpaper)"
+echo "TileWallpaper:   $(reg_value 'HKCU\Control Panel\Desktop' TileWallpaper)"
+echo "History ($count):"
+for k in $(seq 0 $((count - 1))); do echo "  Rireki$k = $(reg_value "$walllist" "Rireki$k")"; done
