@@ -32,18 +32,20 @@ Result skipHeader(ByteReader& r) {
   return Result::ok;
 }
 
-// A sink that appends to a vector the caller owns.
-class AppendSink final : public Sink {
- public:
-  explicit AppendSink(std::vector<std::uint8_t>& out) : out_(out) {}
-  bool write(const std::uint8_t* data, std::size_t size) override {
-    out_.insert(out_.end(), data, data + size);
-    return true;
-  }
-
- private:
-  std::vector<std::uint8_t>& out_;
-};
+Result gunzipInto(ByteSpan data, const Limits& limits, VectorSink& sink) {
+  ByteReader r(data);
+  do {
+    if (const Result h = skipHeader(r); h != Result::ok) return h;
+    const std::uint64_t room = limits.maxStreamSize - std::min<std::uint64_t>(limits.maxStreamSize, sink.bytes.size());
+    const std::size_t start = sink.bytes.size();
+    const InflateOutcome inflated = inflateRaw(data.subspan(r.position()), room, sink);
+    if (inflated.result != Result::ok) return inflated.result;
+    std::uint32_t crc = 0, length = 0;
+    if (!r.skip(inflated.consumed) || !r.u32(crc) || !r.u32(length)) return Result::corrupt;
+    if (crc != inflated.crc || length != static_cast<std::uint32_t>(sink.bytes.size() - start)) return Result::corrupt;
+  } while (looksLikeGzip(data.subspan(r.position())));
+  return Result::ok;
+}
 
 }  // namespace
 
@@ -52,20 +54,10 @@ bool looksLikeGzip(ByteSpan data) noexcept {
 }
 
 Result gunzip(ByteSpan data, const Limits& limits, std::vector<std::uint8_t>& out) {
-  out.clear();
-  ByteReader r(data);
-  AppendSink sink(out);
-  do {
-    if (const Result h = skipHeader(r); h != Result::ok) return h;
-    const std::uint64_t room = limits.maxStreamSize - std::min<std::uint64_t>(limits.maxStreamSize, out.size());
-    const std::size_t start = out.size();
-    const InflateOutcome inflated = inflateRaw(data.subspan(r.position()), room, sink);
-    if (inflated.result != Result::ok) return inflated.result;
-    std::uint32_t crc = 0, length = 0;
-    if (!r.skip(inflated.consumed) || !r.u32(crc) || !r.u32(length)) return Result::corrupt;
-    if (crc != inflated.crc || length != static_cast<std::uint32_t>(out.size() - start)) return Result::corrupt;
-  } while (looksLikeGzip(data.subspan(r.position())));
-  return Result::ok;
+  VectorSink sink(limits.maxStreamSize);
+  const Result result = gunzipInto(data, limits, sink);
+  out = std::move(sink.bytes);
+  return result;
 }
 
 }  // namespace rivano::arc
