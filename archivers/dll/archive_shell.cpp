@@ -132,8 +132,14 @@ int runCommand(std::string_view prefix, std::string_view commandLine, std::strin
   }
   for (std::size_t i = 0; i < session->members.size(); ++i) {
     if (!sameMemberName(session->names[i], command.member, isAnsiLead)) continue;
+    // A folder entry's name ends in its separator; the folder itself is placed.
+    std::string_view name = session->names[i];
+    if (session->members[i].isFolder && name.size() > 1 && name.back() == '\\' &&
+        !isAnsiLead(static_cast<std::uint8_t>(name[name.size() - 2]))) {
+      name.remove_suffix(1);
+    }
     PlacedPath placed;
-    if (!placeUnder(command.destination, session->names[i], isAnsiLead, placed)) {
+    if (!placeUnder(command.destination, name, isAnsiLead, placed)) {
       message = "member name leaves the destination folder";
       return kErrorUnsafeName;
     }

@@ -228,6 +228,17 @@ INSTANTIATE_TEST_SUITE_P(
                       ExtractCase{{"cab32.dll", "Cab"}, "-x -o", "pics.cab", "photos\\a.JPG", "photos/a.JPG"},
                       ExtractCase{{"cab32.dll", "Cab"}, "-x -o", "stored.cab", "size1234.txt", "size1234.txt"}));
 
+TEST(ArchiverLibraries, AFolderEntryExtractsAsAFolder) {
+  Library lib("tar32.dll", "Tar");
+  TempFolder temp;
+  const std::string line = "xvf " + quoted(fixturePath("pics_gnu.tar")) + " " + quoted(temp.path() + "\\") + " \"photos\\old\\\"";
+  ASSERT_EQ(lib.command(nullptr, line.c_str(), nullptr, 0), 0);
+  const DWORD attributes = GetFileAttributesA((temp / "photos\\old").c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_TRUE(TempFolder::entries(temp / "photos\\old").empty());
+}
+
 // Writes `bytes` as an archive file in `temp` and returns its path.
 std::string archiveFile(const TempFolder& temp, const std::string& name, const std::vector<std::uint8_t>& bytes) {
   const std::string path = temp / name;
