@@ -270,31 +270,38 @@ Result Decoder::read(std::uint8_t* out, std::size_t cap, std::size_t& produced) 
   while (produced < cap) {
     if (state_ == State::blockData) {
       // The hot loop: one Burrows-Wheeler step and the run-length stage.
+      // State lives in locals: stores through `out` could alias members.
       const std::uint32_t* tt = tt_.get();
-      std::uint32_t crc = blockCrc_;
+      std::uint32_t crc = blockCrc_, repeat = repeatLeft_, left = ttLeft_, pos = ttPos_;
+      int run = runLength_, last = lastByte_;
       while (produced < cap) {
-        if (repeatLeft_) {
-          --repeatLeft_;
-        } else if (ttLeft_) {
-          const std::uint32_t e = tt[ttPos_];
+        if (repeat) {
+          --repeat;
+        } else if (left) {
+          const std::uint32_t e = tt[pos];
           const int b = static_cast<int>(e & 0xFF);
-          ttPos_ = e >> 8;
-          --ttLeft_;
-          if (runLength_ == 4) {
-            repeatLeft_ = static_cast<std::uint32_t>(b);
-            runLength_ = 0;
+          pos = e >> 8;
+          --left;
+          if (run == 4) {
+            repeat = static_cast<std::uint32_t>(b);
+            run = 0;
             continue;
           }
-          runLength_ = b == lastByte_ ? runLength_ + 1 : 1;
-          lastByte_ = b;
+          run = b == last ? run + 1 : 1;
+          last = b;
         } else {
           break;
         }
-        const auto byte = static_cast<std::uint8_t>(lastByte_);
+        const auto byte = static_cast<std::uint8_t>(last);
         crc = (crc << 8) ^ kCrcTable[(crc >> 24) ^ byte];
         out[produced++] = byte;
       }
       blockCrc_ = crc;
+      repeatLeft_ = repeat;
+      ttLeft_ = left;
+      ttPos_ = pos;
+      runLength_ = run;
+      lastByte_ = last;
       if (produced == cap) break;
       Result r = endBlock();
       if (r != Result::ok) return r;
