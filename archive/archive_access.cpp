@@ -1,0 +1,111 @@
+#include "archive/archive_access.h"
+
+#include <cstring>
+
+#include "archive/member_text.h"
+#include "engine/path_kind.h"
+#include "platform/ansi.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/string_table.h"
+#include "resources/resource_ids.h"
+#include "shell/file_type_name.h"
+
+namespace rivano {
+namespace {
+
+// A fixed-width text field of the member record, up to its first NUL.
+std::string_view field(const char* text, std::size_t width) {
+  const void* nul = std::memchr(text, '\0', width);
+  return {text, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : width};
+}
+
+// Closes the archive on every way out, the overflow error included.
+class OpenedArchive {
+ public:
+  OpenedArchive(const win::ArchiverFunctions& f, HWND owner, const std::string& path)
+      : f_(f), handle_(f.openArchive(owner, path.c_str(), 0)) {}
+  ~OpenedArchive() {
+    if (handle_) f_.closeArchive(handle_);
+  }
+  OpenedArchive(const OpenedArchive&) = delete;
+  OpenedArchive& operator=(const OpenedArchive&) = delete;
+  win::HARC get() const { return handle_; }
+
+ private:
+  const win::ArchiverFunctions& f_;
+  win::HARC handle_;
+};
+
+constexpr int kExistencePolls = 3000;
+
+}  // namespace
+
+std::int16_t myArchiveCheck(ArchiveAccess& access, std::wstring_view archivePath) {
+  const std::int16_t code = archiverCodeOf(myArchiveType(archivePath));
+  if (code == 0) return 0;
+  const win::ArchiverFunctions* f = access.libraries.functions(code);
+  if (f == nullptr) {
+    win::showMessage(access.mainWindow, win::loadString(IDS_NO_ARCHIVER_DLL),
+                     MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  f->getVersion();
+  return code;
+}
+
+bool myArchiveCommand(ArchiveAccess& access, HWND owner, std::int16_t kindCode,
+                      std::wstring_view commandLine) {
+  const win::ArchiverFunctions* f = access.libraries.functions(kindCode);
+  if (f == nullptr) return false;
+  std::string line = win::toAnsi(commandLine);
+  line.push_back('\0');
+  char output[1] = {'\0'};
+  return f->command(owner, line.c_str(), output, 0) == 0;
+}
+
+void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
+                   std::wstring_view archivePath) {
+  const std::int16_t code = myArchiveCheck(access, archivePath);
+  if (code == 0) return;
+  const win::ArchiverFunctions* f = access.libraries.functions(code);
+  OpenedArchive archive(*f, owner, win::toAnsi(archivePath));
+  // A library that could not open the archive hands out no handle; asking
+  // it for members of a null handle is not something every library survives.
+  if (!archive.get()) return;
+
+  win::ArchiveMemberInfo info{};
+  for (int found = f->findFirst(archive.get(), "*.*", &info); found == 0;
+       found = f->findNext(archive.get(), &info)) {
+    const std::wstring name = win::fromAnsi(field(info.fileName, sizeof info.fileName));
+    if (!myPictureCheck(name)) continue;
+    const std::wstring sizeText = memberSizeText(info.originalSize);
+    const std::wstring typeName = myFileTypeName(access.registry, name);
+    const std::wstring dateText = memberDateText(info.date);
+    const std::wstring attrText =
+        memberAttributeText(win::fromAnsi(field(info.attribute, sizeof info.attribute)));
+    rows.addRow(name, sizeText, typeName, dateText, attrText);
+    info = {};
+  }
+}
+
+std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePath,
+                              std::wstring_view memberName) {
+  // Checked before anything touches the disk: for "..\x" the target below
+  // would name a file outside the folder, which the reuse test would hand
+  // out as if it had been extracted.
+  if (!memberNameStaysInside(memberName)) return {};
+  const std::wstring target = access.unpackFolder + L"\\" + std::wstring(memberName);
+  if (win::fileExists(target)) return target;
+
+  const std::int16_t code = myArchiveCheck(access, archivePath);
+  if (code == 0) return target;
+  const std::wstring command =
+      extractCommandLine(myArchiveType(archivePath), archivePath, access.unpackFolder, memberName);
+  myArchiveCommand(access, access.mainWindow, code, command);
+  for (int i = 0; i < kExistencePolls; ++i)
+    if (win::fileExists(target)) break;
+  return target;
+}
+
+}  // namespace rivano

@@ -1,0 +1,50 @@
+// Pictures inside archives: listing them into a picture list, and taking
+// one out into the temporary folder when it is needed, through the
+// archiver libraries.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "archive/picture_list_rows.h"
+#include "platform/archiver_libraries.h"
+#include "settings/registry.h"
+
+namespace rivano {
+
+// What the archive procedures work with, set up when the main window loads.
+struct ArchiveAccess {
+  win::ArchiverLibraries& libraries;  // one per process
+  Registry& registry;                 // file-type names of the members
+  std::wstring unpackFolder;          // gUnPakTmp, without a trailing "\"
+  HWND mainWindow = nullptr;          // owner of the extraction command and of the notice
+};
+
+// The kind code of the archive's library when it loads (1, 2, 3, 5, 6, 7),
+// else 0: silently for a path of no archive kind, with the "no DLL" notice
+// for a library that cannot be loaded.
+std::int16_t myArchiveCheck(ArchiveAccess& access, std::wstring_view archivePath);
+
+// Runs one command line through the library of `kindCode`. True when the
+// library returned 0; false also for a code without a loadable library.
+bool myArchiveCommand(ArchiveAccess& access, HWND owner, std::int16_t kindCode,
+                      std::wstring_view commandLine);
+
+// Appends one row per picture member, in the archive's order. A member too
+// large for the size column raises RunError(6) for the caller's error
+// dialog; the rows appended before it stay.
+void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
+                   std::wstring_view archivePath);
+
+// The extracted file: unpackFolder & "\" & memberName, taken out of the
+// archive unless it is there already. Whether extraction worked is for the
+// caller to find out by testing the file. A member whose name would land
+// outside the folder is never extracted: the result is then empty text,
+// which names no file.
+std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePath,
+                              std::wstring_view memberName);
+
+}  // namespace rivano

@@ -1,0 +1,16 @@
+#include "shell/file_type_name.h"
+
+#include "shell/path_parts.h"
+
+namespace rivano {
+
+std::wstring myFileTypeName(Registry& registry, std::wstring_view path) {
+  const std::wstring ext = myPathExt(path);
+  const std::wstring typeClass = registry.myRegGetString(RegRoot::classesRoot, L"." + ext, L"", ext);
+  // An empty class name would open HKEY_CLASSES_ROOT itself and show
+  // whatever default value the root happens to carry.
+  if (typeClass.empty()) return ext;
+  return registry.myRegGetString(RegRoot::classesRoot, typeClass, L"", ext);
+}
+
+}  // namespace rivano

@@ -1,0 +1,16 @@
+// The name Windows gives a file's type ("JPEG 画像"), read from the class
+// table through the registry routines so that it works on any Registry.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "settings/registry.h"
+
+namespace rivano {
+
+// The description of the class registered for the path's extension; the
+// upper-cased extension itself when either lookup finds nothing.
+std::wstring myFileTypeName(Registry& registry, std::wstring_view path);
+
+}  // namespace rivano
