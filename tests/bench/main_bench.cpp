@@ -72,7 +72,7 @@ int wmain(int argc, wchar_t** argv) {
   const rivano::PixelImage tiny{4, 4, std::vector<std::uint32_t>(16, 0x336699)};
   const std::vector<std::uint8_t> bytes = rivano::encodeBmp24(tiny);
   int written = 0;
-  for (int target : {2500, 5000, 10000}) {
+  for (int target : {1, 2500, 5000, 10000}) {
     for (; written < target; ++written)
       rivano::testing::writeFileBytes(folder + L"\\p" + std::to_wstring(written) + L".bmp", bytes);
     registerSource(registry, folder, false);
