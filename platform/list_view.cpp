@@ -1,5 +1,6 @@
 #include "platform/list_view.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/unique_handle.h"
@@ -85,31 +86,39 @@ void ListView::setChecked(int item, bool on) {
 
 void ListView::setView(DWORD view) { SendMessageW(hwnd_, LVM_SETVIEW, view, 0); }
 
-namespace {
-
-struct SortContext {
-  const ListView* list;
-  int column;
-  bool descending;
-};
-
-int CALLBACK compareItems(LPARAM a, LPARAM b, LPARAM context) {
-  const auto* c = reinterpret_cast<const SortContext*>(context);
-  const std::wstring ta = c->list->text(static_cast<int>(a), c->column);
-  const std::wstring tb = c->list->text(static_cast<int>(b), c->column);
-  const int order = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ta.c_str(),
-                                   static_cast<int>(ta.size()), tb.c_str(), static_cast<int>(tb.size())) -
-                    CSTR_EQUAL;
-  return c->descending ? -order : order;
-}
-
-}  // namespace
-
 void ListView::sortByColumn(int column, bool descending) {
-  SortContext context{this, column, descending};
-  // With SORTITEMSEX the two values are the items' current indexes.
-  SendMessageW(hwnd_, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&context),
-               reinterpret_cast<LPARAM>(&compareItems));
+  // The rows are read out, ordered, and written back in place: item data
+  // and selection follow their rows, and no callback runs inside the
+  // control's own sort.
+  const int rows = count();
+  const int columns = std::max(1, Header_GetItemCount(ListView_GetHeader(hwnd_)));
+  struct Row {
+    std::vector<std::wstring> texts;
+    UINT state;
+  };
+  std::vector<Row> table(static_cast<std::size_t>(rows));
+  for (int i = 0; i < rows; ++i) {
+    Row& row = table[static_cast<std::size_t>(i)];
+    for (int c = 0; c < columns; ++c) row.texts.push_back(text(i, c));
+    row.state = static_cast<UINT>(SendMessageW(hwnd_, LVM_GETITEMSTATE, i, LVIS_SELECTED | LVIS_FOCUSED));
+  }
+  const auto key = static_cast<std::size_t>(std::clamp(column, 0, columns - 1));
+  std::stable_sort(table.begin(), table.end(), [&](const Row& a, const Row& b) {
+    const std::wstring& ta = a.texts[key];
+    const std::wstring& tb = b.texts[key];
+    const int order = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ta.c_str(), static_cast<int>(ta.size()),
+                                     tb.c_str(), static_cast<int>(tb.size())) -
+                      CSTR_EQUAL;
+    return descending ? order > 0 : order < 0;
+  });
+  for (int i = 0; i < rows; ++i) {
+    const Row& row = table[static_cast<std::size_t>(i)];
+    for (int c = 0; c < columns; ++c) setText(i, c, row.texts[static_cast<std::size_t>(c)]);
+    LVITEMW lv{};
+    lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    lv.state = row.state;
+    SendMessageW(hwnd_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&lv));
+  }
 }
 
 ImageList::ImageList(int size, int capacity)

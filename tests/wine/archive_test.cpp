@@ -160,6 +160,21 @@ INSTANTIATE_TEST_SUITE_P(
                       Kind{L"pics.tar.bz2", 5, L"---a", L"r--a"},
                       Kind{L"pics.cab", 6, L"---a", L"---a"}));
 
+TEST_F(ArchiveTest, JapaneseNamesComeThroughTheCodePage) {
+  // 表 is 0x95 0x5C in Shift_JIS: its second byte must not split the name.
+  for (const wchar_t* archive : {L"sjis.zip", L"sjis.tgz"}) {
+    RecordedRows list;
+    myArchiveList(access, nullptr, list, madeArchive(archive));
+    ASSERT_EQ(list.rows.size(), 1u) << ::testing::PrintToString(std::wstring(archive));
+    EXPECT_EQ(list.rows[0].name, L"表紙.bmp");
+    EXPECT_EQ(list.rows[0].size, L"      777");
+    const std::wstring target = myArchiveExtract(access, madeArchive(archive), list.rows[0].name);
+    EXPECT_EQ(target, unpackFolder() + L"\\表紙.bmp");
+    EXPECT_EQ(testing::readFileBytes(target), testing::readFileBytes(original(L"sjis_member.bmp")));
+    DeleteFileW(target.c_str());
+  }
+}
+
 TEST_F(ArchiveTest, NoPicturesNoRowsAndNoMessage) {
   BoxAnswerer user;
   for (const wchar_t* name : {L"nopics.zip", L"nopics.tgz"}) {

@@ -331,3 +331,128 @@ TEST_F(MainWindow, CorruptPictureInThePreviewIsReportedOnceAfterTheClick) {
 
 }  // namespace
 }  // namespace rivano
+
+namespace rivano {
+namespace {
+
+TEST_F(MainWindow, MovingRemovingAndCheckingKeepEachEntryWithItsOwnSettings) {
+  const std::wstring a = folder.path() + L"A", b = folder.path() + L"B", c = folder.path() + L"C";
+  for (const std::wstring& p : {a, b, c}) CreateDirectoryW(p.c_str(), nullptr);
+  registerSources({{a, false}, {b, false}, {c, false}});
+  for (int n = 1; n <= 3; ++n) {
+    put(kWallList, L"TileOpt" + std::to_wstring(n), std::to_wstring(n - 1));
+    put(kWallList, L"TileX" + std::to_wstring(n), std::to_wstring(10 * n));
+  }
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  ASSERT_EQ(folders.count(), 3);
+  folders.click(2);
+  ASSERT_TRUE(waitUntil([&] { return folders.selected() == 2; }, kPatience));
+  testing::clickButton(GetDlgItem(window, main_ids::cmdUp));  // A C B
+  ASSERT_TRUE(waitUntil([&] { return folders.text(1) == c; }, kPatience));
+  EXPECT_EQ(folders.selected(), 1);
+  testing::clickButton(GetDlgItem(window, main_ids::cmdUp));  // C A B
+  testing::clickButton(GetDlgItem(window, main_ids::cmdUp));  // the first stays first
+  ASSERT_TRUE(waitUntil([&] { return folders.text(0) == c; }, kPatience));
+  folders.clickCheckBox(2);  // B checked
+  ASSERT_TRUE(waitUntil([&] { return folders.checked(2); }, kPatience));
+  folders.click(1);
+  ASSERT_TRUE(waitUntil([&] { return folders.selected() == 1; }, kPatience));
+  testing::clickButton(GetDlgItem(window, main_ids::cmdDel));  // C B
+  ASSERT_TRUE(waitUntil([&] { return folders.count() == 2; }, kPatience));
+  EXPECT_EQ(folders.text(1), b);
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Count"), L"2");
+  EXPECT_EQ(get(kWallList, L"List1"), c);
+  EXPECT_EQ(get(kWallList, L"TileOpt1"), L"2");
+  EXPECT_EQ(get(kWallList, L"TileX1"), L"30");
+  EXPECT_EQ(get(kWallList, L"LSelect1"), L"False");
+  EXPECT_EQ(get(kWallList, L"List2"), b);
+  EXPECT_EQ(get(kWallList, L"TileOpt2"), L"1");
+  EXPECT_EQ(get(kWallList, L"TileX2"), L"20");
+  EXPECT_EQ(get(kWallList, L"LSelect2"), L"True");
+}
+
+TEST_F(MainWindow, TypedTileCountsAreKeptAndAnEmptyBoxKeepsTheOldValue) {
+  registerSources({{pictures, true}});
+  put(kWallList, L"TileX1", L"3");
+  put(kWallList, L"TileY1", L"4");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  folders.click(0);
+  HWND across = GetDlgItem(window, main_ids::txtYoko);
+  HWND down = GetDlgItem(window, main_ids::txtTate);
+  ASSERT_TRUE(waitUntil([&] { return testing::controlText(across) == L"3"; }, kPatience));
+  EXPECT_EQ(testing::controlText(down), L"4");
+  SendMessageW(across, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5"));
+  SendMessageW(down, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"TileX1"), L"5");
+  EXPECT_EQ(get(kWallList, L"TileY1"), L"4");
+}
+
+TEST_F(MainWindow, AutoExitCountsDownAndClosesWithTheChange) {
+  registerSources({{pictures, true}});
+  put(kProgramKey + L"\\Option", L"FreeEnd", L"1");
+  put(kProgramKey + L"\\Option", L"TmrCount", L"1");
+  RunningProgram program(exe, L"");
+  ASSERT_NE(openWindow(program), nullptr);
+  // Closes on the second tick.
+  EXPECT_TRUE(program.waitForExit(15000)) << "the countdown did not close the window";
+  EXPECT_TRUE(win::fileExists(wallBmp()));
+}
+
+TEST_F(MainWindow, AutoExitWaitsWhileTheWindowIsShownNormallyWithActStop) {
+  registerSources({{pictures, true}});
+  put(kProgramKey + L"\\Option", L"FreeEnd", L"1");
+  put(kProgramKey + L"\\Option", L"TmrCount", L"1");
+  put(kProgramKey + L"\\Option", L"ActStop", L"1");
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(program.waitForExit(4000)) << "closed while shown normally";
+  ShowWindowAsync(window, SW_MINIMIZE);
+  EXPECT_TRUE(program.waitForExit(15000)) << "minimised, the countdown did not resume";
+}
+
+TEST_F(MainWindow, StartsMinimisedWhenAskedTo) {
+  put(kProgramKey + L"\\Option", L"FreeIcon", L"1");
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(waitUntil([&] { return IsIconic(window) != FALSE; }, 5000));
+  close(program, window);
+  // Closed while minimised: no position is written.
+  EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"Left"), L"<missing>");
+}
+
+TEST_F(MainWindow, SortMenuSortsBySizeAndTheOrderMenuReverses) {
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 3; }, kPatience));
+  testing::chooseMenu(window, main_ids::mnuSort0 + 2);  // size: a 3654, b 3094, c 1854 bytes
+  ASSERT_TRUE(waitUntil([&] { return files.text(0) == L"c.bmp"; }, kPatience));
+  EXPECT_EQ(files.text(2), L"a.bmp");
+  testing::chooseMenu(window, main_ids::mnuSortOrder1);
+  ASSERT_TRUE(waitUntil([&] { return files.text(0) == L"a.bmp"; }, kPatience));
+  // The name item switches sorting off: the order stays as it is.
+  testing::chooseMenu(window, main_ids::mnuSort0 + 1);
+  testing::chooseMenu(window, main_ids::mnuSortOrder0);
+  EXPECT_EQ(files.text(0), L"a.bmp");
+  close(program, window);
+  EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"SortKey"), L"1");
+  EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"SortOrder"), L"0");
+}
+
+}  // namespace
+}  // namespace rivano

@@ -29,6 +29,17 @@ arj a -r -y "$out/pics.arj" "${members[@]}" >/dev/null
 jlha c2o5 "$out/pics.lzh" "${members[@]}" >/dev/null
 gcab -c -z "$out/pics.cab" "${members[@]}"
 
+# A Japanese name in the system code page (Shift_JIS), whose second byte
+# 0x5C is also the ASCII backslash. Its content is kept under an ASCII name,
+# as Wine shows Linux file names as UTF-8.
+mkdir -p "$out/sjis"
+head -c 777 /dev/urandom > "$out/originals/sjis_member.bmp"
+sjis=$(printf '\x95\x5c\x8e\x86.bmp')
+cp "$out/originals/sjis_member.bmp" "$out/sjis/$sjis"
+(cd "$out/sjis" && LC_ALL=C zip -q -X "$out/sjis.zip" "$sjis" &&
+  LC_ALL=C tar --format=gnu -czf "$out/sjis.tgz" "$sjis")
+rm -rf "$out/sjis"
+
 # Member names that try to leave the extraction folder, and one that
 # stays; and a member declaring a size too wide for the list's column.
 python3 - "$out" <<'PY'

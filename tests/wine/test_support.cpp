@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace rivano::testing {
@@ -246,12 +247,33 @@ void RemoteListView::clickCheckBox(int item) const {
 }
 
 void RemoteListView::clickColumn(int column) const {
+  // The header item's place from the column widths, which need no memory
+  // of the other process.
   HWND header = reinterpret_cast<HWND>(SendMessageW(list_, LVM_GETHEADER, 0, 0));
+  int x = 0;
+  for (int c = 0; c < column; ++c) x += static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, c, 0));
+  // Near the item's left edge: a wide list may show only the start of it.
+  x += std::min(8, static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, column, 0)) / 2);
   RECT r{};
-  if (!remote_) return;
-  SendMessageW(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(remote_));
-  ReadProcessMemory(process_, remote_, &r, sizeof r, nullptr);
-  mouseClick(header, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  GetClientRect(header, &r);
+  mouseClick(header, x, (r.top + r.bottom) / 2);
+}
+
+void clickButton(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+
+void chooseMenu(HWND window, int commandId) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0); }
+
+std::wstring controlText(HWND control) {
+  wchar_t text[1024] = {};
+  SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+std::string narrow(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
 }
 
 bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
@@ -262,9 +284,5 @@ bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
     Sleep(50);
   }
 }
-
-void clickButton(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
-
-void chooseMenu(HWND window, int commandId) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0); }
 
 }  // namespace rivano::testing

@@ -96,11 +96,16 @@ class RemoteListView {
   void* remote_ = nullptr;
 };
 
+// UTF-8 for test messages.
+std::string narrow(const std::wstring& text);
+
 // Waits until the condition holds, up to the given time.
 bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds);
 
 // Sends a button click as a user's click does, and waits for it.
 void clickButton(HWND button);
+// The text of a control of another process (an edit box's own text).
+std::wstring controlText(HWND control);
 // A menu command of a window, as choosing it from the menu bar does.
 void chooseMenu(HWND window, int commandId);
 

@@ -181,7 +181,10 @@ void FrmMain::myOpenPicture() {
 }
 
 void FrmMain::applySort() {
-  if (sortOn_) lvwFile_.sortByColumn(listSortKey_, listSortOrder_ == 1);
+  if (!sortOn_) return;
+  selecting_ = true;
+  lvwFile_.sortByColumn(listSortKey_, listSortOrder_ == 1);
+  selecting_ = false;
 }
 
 void FrmMain::lvwFile_ColumnClick(int column) {
