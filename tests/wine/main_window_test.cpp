@@ -454,5 +454,42 @@ TEST_F(MainWindow, SortMenuSortsBySizeAndTheOrderMenuReverses) {
   EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"SortOrder"), L"0");
 }
 
+TEST_F(MainWindow, ChangeButtonAppliesTheSelectedPictureAtOnce) {
+  registerSources({{pictures, false}});
+  put(kWallList, L"TileOpt1", L"1");
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  HWND change = GetDlgItem(window, main_ids::cmdChange);
+  // Nothing listed yet: the change asks for a picture and does nothing.
+  PostMessageW(change, BM_CLICK, 0, 0);
+  const auto ask = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(ask.has_value());
+  EXPECT_EQ(ask->text, res(IDS_SELECT_PICTURE));
+  testing::pressOk(ask->hwnd);
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 3; }, kPatience));
+  int row = 0;
+  while (files.text(row) != L"b.bmp") ++row;
+  files.click(row);
+  ASSERT_TRUE(waitUntil([&] { return files.selected() == row; }, kPatience));
+  testing::clickButton(change);
+  ASSERT_TRUE(waitUntil([&] { return win::fileExists(wallBmp()); }, kPatience));
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(wallBmp()))->width, 50);
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"1");
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), wallBmp());
+  // Shift held: the close keeps this wallpaper, and the history has the change.
+  PostMessageW(window, WM_KEYDOWN, VK_SHIFT, 1);
+  ASSERT_TRUE(waitUntil([&] { return testing::controlText(GetDlgItem(window, main_ids::cmdFilDel)) == res(201); },
+                        kPatience));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\b.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
+}
+
 }  // namespace
 }  // namespace rivano
