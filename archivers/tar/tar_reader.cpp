@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <string_view>
 
 #include "archivers/core/dos_time.h"
@@ -129,6 +130,16 @@ bool parsePax(ByteSpan body, Pending& p) {
   return true;
 }
 
+// True when a folder part of `name` is a symbolic link seen earlier: such
+// a member was meant to be written through the link, wherever it points.
+bool behindLink(const std::string& name, const std::set<std::string>& links) {
+  if (links.empty()) return false;
+  for (std::size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
+    if (links.count(name.substr(0, slash)) != 0) return true;
+  }
+  return false;
+}
+
 class TarReader final : public ArchiveReader {
  public:
   TarReader(ByteSpan data, const Limits& limits) : data_(data), limits_(limits) {}
@@ -184,6 +195,7 @@ MemberEntry TarReader::makeEntry(const std::uint8_t* header, std::size_t dataAt,
 
 Result TarReader::list(std::vector<MemberEntry>& members) {
   Pending pending;
+  std::set<std::string> links;
   std::size_t at = 0;
   while (data_.size() - at >= kBlock) {
     const std::uint8_t* header = &data_[at];
@@ -199,7 +211,9 @@ Result TarReader::list(std::vector<MemberEntry>& members) {
     // whatever their size field claims.
     const bool noData = std::strchr("123456V", type) != nullptr && type != 0 && type != '5';
     const std::uint64_t stored = noData ? 0 : size;
-    if (stored > data_.size() - dataAt) return Result::corrupt;  // truncated member
+    // A member cut short keeps its intact header in the list, as archivers
+    // show it; its extraction fails, and nothing after it can be found.
+    const bool truncated = stored > data_.size() - dataAt;
     const std::uint64_t padded = (stored + kBlock - 1) / kBlock * kBlock;
     ByteSpan body;
     if (type == 'L' || type == 'x') {
@@ -214,10 +228,17 @@ Result TarReader::list(std::vector<MemberEntry>& members) {
       }
     } else if (listed) {
       if (members.size() >= limits_.maxMembers) return Result::tooLarge;
-      members.push_back(makeEntry(header, dataAt, stored, pending));
+      MemberEntry entry = makeEntry(header, dataAt, stored, pending);
+      if (!behindLink(entry.name, links)) members.push_back(std::move(entry));
     } else {
+      if (type == '2') {
+        std::string link = pending.hasPath ? pending.path : std::string(text(header, kName));
+        while (!link.empty() && link.back() == '/') link.pop_back();
+        links.insert(std::move(link));
+      }
       pending = Pending{};  // 'g', 'K', links and the rest: nothing to list
     }
+    if (truncated) return Result::corrupt;
     at = dataAt + static_cast<std::size_t>(std::min<std::uint64_t>(padded, data_.size() - dataAt));
   }
   // A tar without its end blocks is common (concatenation, old tools).

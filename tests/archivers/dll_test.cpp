@@ -498,7 +498,7 @@ struct TraversalCase {
 TEST_F(DllCorpus, HostileArchivesWriteOnlyUnderTheDestination) {
   const TraversalCase cases[] = {
       {{"unzip32.dll", "UnZip"}, "-x -o", "hostile/zip_traversal.zip", {"ok"}},
-      {{"tar32.dll", "Tar"}, "xvf", "hostile/tar_traversal.tar", {"escape_link", "ok"}},
+      {{"tar32.dll", "Tar"}, "xvf", "hostile/tar_traversal.tar", {"ok"}},
       {{"cab32.dll", "Cab"}, "-x -o", "hostile/cab_traversal_none.cab", {"ok"}},
   };
   for (const TraversalCase& c : cases) {

@@ -82,6 +82,17 @@ TEST(TarReader, HandMadeLongNameAndFolderEntries) {
   EXPECT_EQ(o.members[2].dosDate, (19 << 9) | (3 << 5) | 7);
 }
 
+TEST(TarReader, MembersBehindASymbolicLinkAreNotListed) {
+  TestMember link{"escape", ""};
+  link.symlink = true;
+  const auto data = ustarTar({link, {"escape/evil.jpg", "x"}, {"escaped.jpg", "y"}, {"ok/escape/a.jpg", "z"}});
+  Opened o = openAndList(&openTar, data);
+  ASSERT_EQ(o.listResult, Result::ok);
+  ASSERT_EQ(o.members.size(), 2u);
+  EXPECT_EQ(o.members[0].name, "escaped.jpg");
+  EXPECT_EQ(o.members[1].name, "ok/escape/a.jpg");
+}
+
 TEST(TarReader, ABadChecksumEndsTheListing) {
   auto data = ustarTar({{"a.jpg", "1"}, {"b.jpg", "2"}});
   data[1024 + 10] ^= 0x20;  // second header's name
@@ -94,12 +105,19 @@ TEST(TarReader, ABadChecksumEndsTheListing) {
   EXPECT_EQ(r, Result::notThisFormat);
 }
 
-TEST(TarReader, AMemberLongerThanTheDataIsNotListed) {
-  auto data = ustarTar({{"a.jpg", std::string(600, 'a')}});
-  data.resize(512 + 300);
+TEST(TarReader, AMemberCutShortIsListedButDoesNotExtract) {
+  auto data = ustarTar({{"a.jpg", "whole"}, {"b.jpg", std::string(600, 'b')}});
+  data.resize(1024 + 512 + 300);
   Opened o = openAndList(&openTar, data);
   EXPECT_EQ(o.listResult, Result::corrupt);
-  EXPECT_TRUE(o.members.empty());
+  ASSERT_EQ(o.members.size(), 2u);
+  EXPECT_EQ(o.members[1].size, 600u);
+  Result r = Result::ok;
+  EXPECT_EQ(extractText(*o.reader, o.members[0], r), "whole");
+  EXPECT_EQ(r, Result::ok);
+  VectorSink sink;
+  EXPECT_EQ(o.reader->extract(o.members[1], sink), Result::corrupt);
+  EXPECT_TRUE(sink.bytes.empty());
 }
 
 TEST(Gzip, ABombStopsAtTheStreamLimit) {

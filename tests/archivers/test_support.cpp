@@ -145,6 +145,10 @@ std::vector<std::uint8_t> ustarTar(const std::vector<TestMember>& members) {
       tarBlock(out, "././@LongLink", 'L', m.name.size() + 1);
       tarData(out, m.name + '\0');
     }
+    if (m.symlink) {
+      tarBlock(out, m.name, '2', 0);
+      continue;
+    }
     const bool folder = !m.name.empty() && m.name.back() == '/';
     tarBlock(out, m.name, folder ? '5' : '0', m.data.size());
     tarData(out, m.data);

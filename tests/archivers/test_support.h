@@ -30,6 +30,7 @@ struct TestMember {
   std::uint16_t dosTime = 12 << 11;
   bool utf8Flag = false;      // ZIP: mark the name as UTF-8
   bool wrongCrc = false;      // ZIP: store a CRC that does not match
+  bool symlink = false;       // TAR: a symbolic link (its data is not stored)
 };
 
 std::vector<std::uint8_t> storedZip(const std::vector<TestMember>& members);
