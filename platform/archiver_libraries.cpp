@@ -40,7 +40,7 @@ const ArchiverFunctions* ArchiverLibraries::functions(int kindCode) {
   Loaded& library = libraries_[static_cast<std::size_t>(kindCode)];
   if (library.module) return &library.functions;
 
-  UniqueModule module(LoadLibraryA(name.file));
+  UniqueModule module(load_(name.file));
   if (!module) return nullptr;
   ArchiverFunctions f{};
   const bool complete = resolve(module.get(), name.prefix, "GetVersion", f.getVersion) &&

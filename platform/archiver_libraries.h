@@ -48,6 +48,12 @@ struct ArchiverFunctions {
 
 class ArchiverLibraries {
  public:
+  // Loads a library by its name ("unlha32"); null when it cannot.
+  using Loader = HMODULE (*)(const char* name);
+  // The system's search for the names, from the program's folder on.
+  ArchiverLibraries() : ArchiverLibraries([](const char* name) { return LoadLibraryA(name); }) {}
+  explicit ArchiverLibraries(Loader load) : load_(load) {}
+
   // The library of a kind code (1 unlha32, 2 unzip32, 3 unarj32j, 5 tar32,
   // 6 cab32, 7 unrar32), loaded now if it is not yet. Null when the code
   // names no library, or the library cannot be loaded or lacks one of the
@@ -60,6 +66,7 @@ class ArchiverLibraries {
     UniqueModule module;
     ArchiverFunctions functions{};
   };
+  Loader load_;
   std::array<Loaded, 8> libraries_;
 };
 

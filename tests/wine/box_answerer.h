@@ -15,6 +15,7 @@ namespace rivano::testing {
 struct AnsweredBox {
   std::wstring title;
   std::wstring text;  // the message text of a message box; empty otherwise
+  HICON icon = nullptr;  // the icon a message box shows
 };
 
 class BoxAnswerer {
@@ -61,7 +62,11 @@ class BoxAnswerer {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       // A message box gives its text control the id 0xFFFF.
-      seen_.push_back({textOf(box), textOf(GetDlgItem(box, 0xFFFF))});
+      // Its icon control is 0x14 on Windows and 0x440 on Wine.
+      HWND icon = GetDlgItem(box, 0x14);
+      if (!icon) icon = GetDlgItem(box, 0x440);
+      seen_.push_back({textOf(box), textOf(GetDlgItem(box, 0xFFFF)),
+                       icon ? reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) : nullptr});
     }
     if (HWND button = GetDlgItem(box, button_)) SendMessageW(button, BM_CLICK, 0, 0);
     else PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button_), 0);
