@@ -85,7 +85,6 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
     const std::wstring attrText =
         memberAttributeText(win::fromAnsi(field(info.attribute, sizeof info.attribute)));
     rows.addRow(name, sizeText, typeName, dateText, attrText);
-    info = {};
   }
 }
 
@@ -95,6 +94,8 @@ std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePa
   // would name a file outside the folder, which the reuse test would hand
   // out as if it had been extracted.
   if (!memberNameStaysInside(memberName)) return {};
+  // Without its folder the target would hang off the root of the drive.
+  if (access.unpackFolder.empty()) return {};
   const std::wstring target = access.unpackFolder + L"\\" + std::wstring(memberName);
   if (win::fileExists(target)) return target;
 

@@ -42,8 +42,8 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
 // The extracted file: unpackFolder & "\" & memberName, taken out of the
 // archive unless it is there already. Whether extraction worked is for the
 // caller to find out by testing the file. A member whose name would land
-// outside the folder is never extracted: the result is then empty text,
-// which names no file.
+// outside the folder is never extracted, nor is anything while the folder
+// is not set: the result is then empty text, which names no file.
 std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePath,
                               std::wstring_view memberName);
 

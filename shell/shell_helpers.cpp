@@ -16,7 +16,7 @@ win::ShellOperations& realShell() {
   return shell;
 }
 
-// VB's "internal error", for failures that carry no number of their own.
+// The run-time's "internal error", for failures that carry no number of their own.
 constexpr int kInternalError = 51;
 
 }  // namespace

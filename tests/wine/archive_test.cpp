@@ -265,6 +265,12 @@ TEST_F(ArchiveTest, NamesThatClimbOutAreNeverExtracted) {
   EXPECT_EQ(testing::readFileBytes(outside), (std::vector<std::uint8_t>{'B', 'M'}));
 }
 
+TEST_F(ArchiveTest, NothingIsExtractedWhileTheFolderIsNotSet) {
+  ArchiveAccess unset{libraries, registry, L"", nullptr};
+  EXPECT_EQ(myArchiveExtract(unset, madeArchive(L"pics.zip"), L"b.gif"), L"");
+  EXPECT_FALSE(exists(L"\\b.gif"));
+}
+
 TEST_F(ArchiveTest, QuoteInAMemberNameCannotRedirectTheDestination) {
   TempFolder elsewhere(L"rivano-elsewhere");
   const std::wstring sneaky = L"b.gif\" \"" + elsewhere.path() + L"\" \"b.gif";
