@@ -5,6 +5,9 @@
 #include "archivers/core/byte_reader.h"
 #include "archivers/core/crc32.h"
 #include "archivers/deflate/inflate_raw.h"
+#ifdef RIVANO_ZIP_BZIP2
+#include "archivers/bzip2/bzip2_decoder.h"
+#endif
 
 namespace rivano::arc {
 namespace {
@@ -226,11 +229,39 @@ class CheckingSink final : public Sink {
   Crc32 crc_;
 };
 
+bool decodable(std::uint16_t method) {
+#ifdef RIVANO_ZIP_BZIP2
+  if (method == 12) return true;
+#endif
+  return method == 0 || method == 8;
+}
+
+#ifdef RIVANO_ZIP_BZIP2
+// Method 12 (7-Zip writes it): one bzip2 stream of exactly `expected` bytes.
+Result unbzip2(ByteSpan packed, std::uint64_t expected, Sink& sink, std::uint32_t& crc) {
+  bz2::Decoder decoder(packed);
+  std::vector<std::uint8_t> buffer(64 * 1024);
+  Crc32 check;
+  std::uint64_t total = 0;
+  for (;;) {
+    std::size_t produced = 0;
+    if (const Result r = decoder.read(buffer.data(), buffer.size(), produced); r != Result::ok) return r;
+    if (produced > expected - total) return Result::corrupt;
+    if (produced > 0 && !sink.write(buffer.data(), produced)) return Result::ioError;
+    check.update(buffer.data(), produced);
+    total += produced;
+    if (produced < buffer.size()) break;  // the decoder only comes up short at the end
+  }
+  crc = check.value();
+  return total == expected ? Result::ok : Result::corrupt;
+}
+#endif
+
 Result ZipReader::extract(const MemberEntry& member, Sink& sink) {
   if (member.isFolder) return Result::ok;
   const auto flags = static_cast<std::uint16_t>(member.locator2 & 0xFFFF);
   const auto method = static_cast<std::uint16_t>(member.locator2 >> 16);
-  if ((flags & kFlagEncrypted) != 0 || (method != 0 && method != 8)) return Result::unsupportedMethod;
+  if ((flags & kFlagEncrypted) != 0 || !decodable(method)) return Result::unsupportedMethod;
   if (member.size > limits_.maxMemberSize) return Result::tooLarge;
   ByteSpan packed;
   if (const Result r = memberData(member, packed); r != Result::ok) return r;
@@ -240,6 +271,10 @@ Result ZipReader::extract(const MemberEntry& member, Sink& sink) {
     CheckingSink checking(sink);
     if (!packed.empty() && !checking.write(packed.data(), packed.size())) return Result::ioError;
     crc = checking.crc();
+#ifdef RIVANO_ZIP_BZIP2
+  } else if (method == 12) {
+    if (const Result r = unbzip2(packed, member.size, sink, crc); r != Result::ok) return r;
+#endif
   } else {
     const InflateOutcome out = inflateRaw(packed, member.size, sink);
     // More output than declared is a broken member, not a big one.

@@ -33,8 +33,10 @@ const CorpusCase kCases[] = {
     {"zip/made-debian/encrypted_zipcrypto.zip", &openZip, kOk, kOk, 3, 0},
     {"zip/made-debian/encrypted_aes256_7z.zip", &openZip, kOk, kOk, 2, 0},
     {"zip/made-debian/pics_deflate64_7z.zip", &openZip, kOk, kOk, 7, 0},
-    {"zip/made-debian/pics_bzip2_7z.zip", &openZip, kOk, kOk, 7, 3},
+    {"zip/made-debian/pics_bzip2_7z.zip", &openZip, kOk, kOk, 7, 7},
     {"zip/libarchive/test_read_format_zip.zip", &openZip, kOk, kOk, 3, 1},
+    {"zip/libarchive/test_read_format_zip_bzip2.zipx", &openZip, kOk, kOk, 1, 1},
+    {"zip/libarchive/test_read_format_zip_lzma.zipx", &openZip, kOk, kOk, 1, 0},
     {"zip/libarchive/test_read_format_zip_sfx", &openZip, kOk, kOk, 2, 2},
     {"zip/libarchive/test_read_format_zip_padded1.zip", &openZip, kOk, kOk, 2, 2},
     {"zip/libarchive/test_read_format_zip_with_invalid_traditional_eocd.zip", &openZip, kOk, kOk, 2, 2},
@@ -125,6 +127,7 @@ TEST_F(CorpusOriginals, ExtractedPicturesEqualTheOriginals) {
     Opener open;
   } sources[] = {{"zip/made-debian/pics_deflate.zip", &openZip},
                  {"zip/made-debian/pics_zip64.zip", &openZip},
+                 {"zip/made-debian/pics_bzip2_7z.zip", &openZip},
                  {"tar/made-debian/pics_ustar.tar", &openTar},
                  {"tgz/made-debian/pics_ustar.tar.gz", &openTgz}};
   for (const Source& s : sources) {

@@ -37,6 +37,7 @@ members=(photo.JPG size1234.txt old.jpg README photos "$sjis1" "$sjis2")
 zip -q -X -9 -r ../pics.zip "${members[@]}"
 zip -q -X -0 -r ../stored.zip "${members[@]}"
 zip -q -X -9 -r - "${members[@]}" | cat > ../streamed.zip
+zip -q -X -Z bzip2 -r ../bzip2.zip "${members[@]}"
 (cd ../nopics && zip -q -X ../nopics.zip README size1234.txt)
 
 tar --format=gnu -cf ../pics_gnu.tar "${members[@]}"

@@ -67,6 +67,7 @@ TEST_P(Mutation, TruncationNeverCrashesTheReader) {
 
 INSTANTIATE_TEST_SUITE_P(Readers, Mutation,
                          ::testing::Values(MutationCase{"pics.zip", &openZip}, MutationCase{"streamed.zip", &openZip},
+                                           MutationCase{"bzip2.zip", &openZip},
                                            MutationCase{"pics_gnu.tar", &openTar},
                                            MutationCase{"pics_pax.tar", &openTar},
                                            MutationCase{"pics.tgz", &openTgz}));

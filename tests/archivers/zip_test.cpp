@@ -12,7 +12,8 @@ const std::string kShashin = "\x8e\xca\x90\x5e.jpg";  // 写真.jpg in Shift_JIS
 
 class ZipFixture : public ::testing::TestWithParam<const char*> {};
 
-// The same tree stored, deflated and streamed (sizes in data descriptors).
+// The same tree stored, deflated, bzip2-compressed and streamed (sizes in
+// data descriptors).
 TEST_P(ZipFixture, ListsAndExtractsTheTreeByteForByte) {
   const std::vector<std::uint8_t> data = readFile(fixturePath(GetParam()));
   Opened o = openAndList(&openZip, data);
@@ -45,7 +46,7 @@ TEST_P(ZipFixture, ListsAndExtractsTheTreeByteForByte) {
   EXPECT_TRUE(folder->dosAttributes & 0x10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Made, ZipFixture, ::testing::Values("pics.zip", "stored.zip", "streamed.zip"));
+INSTANTIATE_TEST_SUITE_P(Made, ZipFixture, ::testing::Values("pics.zip", "stored.zip", "streamed.zip", "bzip2.zip"));
 
 TEST(ZipReader, AnArchiveWithoutPicturesStillLists) {
   const std::vector<std::uint8_t> data = readFile(fixturePath("nopics.zip"));
