@@ -6,20 +6,6 @@
 namespace rivano {
 namespace {
 
-TEST(ArchiverCode, EachKindHasItsLibrary) {
-  EXPECT_EQ(archiverCodeOf(L"LZH"), 1);
-  EXPECT_EQ(archiverCodeOf(L"ZIP"), 2);
-  EXPECT_EQ(archiverCodeOf(L"ARJ"), 3);
-  EXPECT_EQ(archiverCodeOf(L"TAR"), 5);
-  EXPECT_EQ(archiverCodeOf(L"TGZ"), 5);
-  EXPECT_EQ(archiverCodeOf(L"BZ2"), 5);
-  EXPECT_EQ(archiverCodeOf(L"CAB"), 6);
-  EXPECT_EQ(archiverCodeOf(L"RAR"), 7);
-  EXPECT_EQ(archiverCodeOf(L"DIR"), 0);
-  EXPECT_EQ(archiverCodeOf(L""), 0);
-  EXPECT_EQ(archiverCodeOf(L"lzh"), 0);  // kinds arrive upper-cased
-}
-
 TEST(MemberColumns, SizeIsRightAlignedInNineCharacters) {
   EXPECT_EQ(memberSizeText(1234), L"     1234");
   EXPECT_EQ(memberSizeText(0), L"        0");
