@@ -1,4 +1,4 @@
-// The name Windows gives a file's type ("JPEG Image"), read from the class
+// The name Windows gives a file's type (the text Explorer shows for it), read from the class
 // table through the registry routines so that it works on any Registry.
 #pragma once
 
