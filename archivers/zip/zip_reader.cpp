@@ -4,6 +4,7 @@
 
 #include "archivers/core/byte_reader.h"
 #include "archivers/core/crc32.h"
+#include "archivers/deflate/inflate64.h"
 #include "archivers/deflate/inflate_raw.h"
 #ifdef RIVANO_ZIP_BZIP2
 #include "archivers/bzip2/bzip2_decoder.h"
@@ -233,7 +234,7 @@ bool decodable(std::uint16_t method) {
 #ifdef RIVANO_ZIP_BZIP2
   if (method == 12) return true;
 #endif
-  return method == 0 || method == 8;
+  return method == 0 || method == 8 || method == 9;
 }
 
 #ifdef RIVANO_ZIP_BZIP2
@@ -276,7 +277,7 @@ Result ZipReader::extract(const MemberEntry& member, Sink& sink) {
     if (const Result r = unbzip2(packed, member.size, sink, crc); r != Result::ok) return r;
 #endif
   } else {
-    const InflateOutcome out = inflateRaw(packed, member.size, sink);
+    const InflateOutcome out = method == 9 ? inflate64(packed, member.size, sink) : inflateRaw(packed, member.size, sink);
     // More output than declared is a broken member, not a big one.
     if (out.result == Result::tooLarge) return Result::corrupt;
     if (out.result != Result::ok) return out.result;

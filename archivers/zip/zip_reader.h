@@ -1,5 +1,5 @@
 // ZIP archives: listed from the central directory, members stored,
-// deflated or (with the bzip2 decoder built) bzip2-compressed, CRC-32
+// deflated, Deflate64 or (with the bzip2 decoder built) bzip2, CRC-32
 // checked. Zip64 sizes and offsets are understood; encrypted members and
 // other methods list but do not extract.
 #pragma once

@@ -32,7 +32,7 @@ const CorpusCase kCases[] = {
     {"zip/made-debian/mixed_stored_deflate.zip", &openZip, kOk, kOk, 8, 8},
     {"zip/made-debian/encrypted_zipcrypto.zip", &openZip, kOk, kOk, 3, 0},
     {"zip/made-debian/encrypted_aes256_7z.zip", &openZip, kOk, kOk, 2, 0},
-    {"zip/made-debian/pics_deflate64_7z.zip", &openZip, kOk, kOk, 7, 0},
+    {"zip/made-debian/pics_deflate64_7z.zip", &openZip, kOk, kOk, 7, 7},
     {"zip/made-debian/pics_bzip2_7z.zip", &openZip, kOk, kOk, 7, 7},
     {"zip/libarchive/test_read_format_zip.zip", &openZip, kOk, kOk, 3, 1},
     {"zip/libarchive/test_read_format_zip_bzip2.zipx", &openZip, kOk, kOk, 1, 1},
@@ -128,6 +128,7 @@ TEST_F(CorpusOriginals, ExtractedPicturesEqualTheOriginals) {
   } sources[] = {{"zip/made-debian/pics_deflate.zip", &openZip},
                  {"zip/made-debian/pics_zip64.zip", &openZip},
                  {"zip/made-debian/pics_bzip2_7z.zip", &openZip},
+                 {"zip/made-debian/pics_deflate64_7z.zip", &openZip},
                  {"tar/made-debian/pics_ustar.tar", &openTar},
                  {"tgz/made-debian/pics_ustar.tar.gz", &openTgz}};
   for (const Source& s : sources) {
