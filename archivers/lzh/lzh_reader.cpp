@@ -91,7 +91,7 @@ class LzhReader final : public ArchiveReader {
   Result parseExtensions(std::size_t at, std::size_t end, std::size_t firstSize, int sizeBytes, Header& h,
                          std::size_t& consumed) const;
   void applyExtension(std::uint8_t type, const std::uint8_t* p, std::size_t n, std::size_t at, Header& h) const;
-  Result finish(std::size_t at, Header& h) const;
+  Result finish(Header& h) const;
 
   ByteSpan data_;
   Limits limits_;
@@ -148,7 +148,7 @@ Result LzhReader::parseLevel01(std::size_t at, Header& h) const {
   }
   h.entry.packedSize = packed;
   h.entry.locator = at + total + extBytes;
-  return finish(at, h);
+  return finish(h);
 }
 
 Result LzhReader::parseLevel2(std::size_t at, Header& h) const {
@@ -169,7 +169,7 @@ Result LzhReader::parseLevel2(std::size_t at, Header& h) const {
     copy[h.headerCrcAt - at + 1] = 0;
     if (lzh::crc16(0, copy.data(), copy.size()) != h.headerCrc) return Result::corrupt;
   }
-  return finish(at, h);
+  return finish(h);
 }
 
 Result LzhReader::parseLevel3(std::size_t at, Header& h) const {
@@ -185,7 +185,7 @@ Result LzhReader::parseLevel3(std::size_t at, Header& h) const {
   if (r != Result::ok) return r;
   h.entry.packedSize = le32(p + 7);
   h.entry.locator = at + total;
-  return finish(at, h);
+  return finish(h);
 }
 
 // Extended headers: type byte, data, then the size of the next one.
@@ -232,8 +232,7 @@ void LzhReader::applyExtension(std::uint8_t type, const std::uint8_t* p, std::si
   }
 }
 
-Result LzhReader::finish(std::size_t at, Header& h) const {
-  (void)at;
+Result LzhReader::finish(Header& h) const {
   h.headerOk = true;
   if (h.entry.locator > data_.size() || h.entry.packedSize > data_.size() - h.entry.locator) {
     return Result::corrupt;  // the member's data runs past the end
