@@ -12,7 +12,7 @@ build=$root/build-fuzz
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DRIVANO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_zip fuzz_tar fuzz_gzip)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64)
 cmake --build "$build" -j2 --target arc_fixtures "${targets[@]}" >/dev/null || exit 1
 
 fixtures=$build/tests/archivers/fixtures
