@@ -193,15 +193,15 @@ Result runFdi(Operation& op, bool onlyProbe) {
   Operation* outer = tCurrent;
   tCurrent = &op;
   Result result = Result::ok;
+  char name[sizeof kCabinetName];  // FDI takes the names as writable strings
+  std::memcpy(name, kCabinetName, sizeof name);
+  char path[] = "";
   if (onlyProbe) {
     FDICABINETINFO info{};
-    char name[] = "rivano-memory.cab";
     const INT_PTR hf = fdiOpen(name, _O_RDONLY, 0);
     result = hf != -1 && api->isCabinet(fdi, hf, &info) ? Result::ok : Result::notThisFormat;
-  } else {
-    char name[] = "rivano-memory.cab";
-    char path[] = "";
-    if (!api->copy(fdi, name, path, 0, fdiNotify, nullptr, nullptr) && !op.done) result = resultOf(erf);
+  } else if (!api->copy(fdi, name, path, 0, fdiNotify, nullptr, nullptr) && !op.done) {
+    result = resultOf(erf);
   }
   tCurrent = outer;
   api->destroy(fdi);
