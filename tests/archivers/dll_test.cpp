@@ -351,6 +351,20 @@ TEST(ArchiverLibraries, ADamagedMemberLeavesNoFileBehind) {
   EXPECT_TRUE(TempFolder::entries(temp / "dest").empty());
 }
 
+TEST(ArchiverLibraries, FindFirstFiltersByItsWildcardAndRestarts) {
+  Library lib("tar32.dll", "Tar");
+  HANDLE h = lib.open(nullptr, fixturePath("pics.tgz").c_str(), 0);
+  ASSERT_NE(h, nullptr);
+  MemberInfo info;
+  std::vector<std::string> names;
+  for (int rc = lib.findFirst(h, "*.jpg", &info); rc == 0; rc = lib.findNext(h, &info)) names.push_back(info.fileName);
+  EXPECT_EQ(names, (std::vector<std::string>{"photo.JPG", "old.jpg", "photos\\a.JPG", "\x8e\xca\x90\x5e.jpg"}));
+  ASSERT_EQ(lib.findFirst(h, "photos\\*", &info), 0);  // a second search starts over
+  EXPECT_STREQ(info.fileName, "photos\\");
+  EXPECT_STREQ(info.attribute, "----D");
+  lib.close(h);
+}
+
 TEST(ArchiverLibraries, NullAndStaleHandlesAreErrorsNotCrashes) {
   Library lib("unzip32.dll", "UnZip");
   MemberInfo info;
