@@ -59,6 +59,21 @@ Kind methodKind(const std::string& m, char& digit) {
   return Kind::unsupported;
 }
 
+// Unix archivers store a symbolic link as a folder entry named
+// "link|target". The name is Shift_JIS, whose trail bytes include '|'.
+bool isSymlink(const MemberEntry& e) {
+  if (!e.isFolder) return false;
+  for (std::size_t i = 0; i < e.name.size(); ++i) {
+    const auto c = static_cast<std::uint8_t>(e.name[i]);
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+      ++i;
+    } else if (c == '|') {
+      return true;
+    }
+  }
+  return false;
+}
+
 // One member header as read; the fields that differ between levels are
 // filled by the level's own parser, the rest by the extended headers.
 struct Header {
@@ -73,7 +88,52 @@ struct Header {
   std::uint16_t headerCrc = 0;
   std::size_t headerCrcAt = 0;
   bool headerOk = false;  // checksums fine, whatever the data that follows
+  // Windows archivers add the names in UTF-16 beside the ANSI ones.
+  bool hasUtf16File = false, hasUtf16Dir = false;
+  std::string utf8File, utf8Dir;
 };
+
+void appendUtf8(std::string& out, std::uint32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// UTF-16LE to UTF-8; in folder names 0xFFFF separates the parts. A lone
+// surrogate becomes U+FFFD rather than invalid UTF-8.
+std::string utf16ToUtf8(const std::uint8_t* p, std::size_t n, bool folder) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < n; i += 2) {
+    std::uint32_t c = static_cast<std::uint32_t>(p[i] | (p[i + 1] << 8));
+    if (folder && c == 0xFFFF) {
+      out.push_back('\\');
+      continue;
+    }
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < n) {
+      const std::uint32_t low = static_cast<std::uint32_t>(p[i + 2] | (p[i + 3] << 8));
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
+    appendUtf8(out, c);
+  }
+  if (folder && !out.empty() && out.back() != '\\') out.push_back('\\');
+  return out;
+}
 
 class LzhReader final : public ArchiveReader {
  public:
@@ -228,6 +288,14 @@ void LzhReader::applyExtension(std::uint8_t type, const std::uint8_t* p, std::si
     case 0x40:
       if (n >= 2) h.entry.dosAttributes = p[0];
       break;
+    case 0x44:
+      h.hasUtf16File = true;
+      h.utf8File = utf16ToUtf8(p, n, false);
+      break;
+    case 0x45:
+      h.hasUtf16Dir = true;
+      h.utf8Dir = utf16ToUtf8(p, n, true);
+      break;
     default: break;
   }
 }
@@ -238,7 +306,11 @@ Result LzhReader::finish(Header& h) const {
     return Result::corrupt;  // the member's data runs past the end
   }
   h.next = static_cast<std::size_t>(h.entry.locator + h.entry.packedSize);
-  h.entry.name = h.dirName + h.fileName;
+  // The UTF-16 names win only when they cover every part of the name.
+  const bool utf16 = (h.hasUtf16File || h.hasUtf16Dir) && (h.hasUtf16File || h.fileName.empty()) &&
+                     (h.hasUtf16Dir || h.dirName.empty());
+  h.entry.name = utf16 ? h.utf8Dir + h.utf8File : h.dirName + h.fileName;
+  h.entry.nameIsUtf8 = utf16;
   char digit = 0;
   if (methodKind(h.entry.method, digit) == Kind::folder) {
     h.entry.isFolder = true;
@@ -258,9 +330,10 @@ Result LzhReader::list(std::vector<MemberEntry>& members) {
     Result r = parse(at, h);
     if (r == Result::notThisFormat) return Result::ok;
     if (r != Result::ok) return r;
+    at = h.next;
+    if (isSymlink(h.entry)) continue;  // no bytes of its own, as in the tar reader
     if (members.size() >= limits_.maxMembers) return Result::tooLarge;
     members.push_back(std::move(h.entry));
-    at = h.next;
   }
 }
 
