@@ -6,6 +6,7 @@
 #include "archivers/arj/arj_fast.h"
 #include "archivers/core/byte_reader.h"
 #include "archivers/core/crc32.h"
+#include "archivers/core/dos_time.h"
 #include "archivers/lzh/lzh_decoder.h"
 
 namespace rivano::arc {
@@ -21,6 +22,7 @@ constexpr std::size_t kMinFirstHeader = 30;
 // Header flags.
 constexpr std::uint8_t kGarbled = 0x01, kVolume = 0x04, kExtFile = 0x08;
 // File types.
+constexpr std::uint8_t kUnixHost = 2;
 constexpr std::uint8_t kBinary = 0, kText = 1, kMainHeader = 2, kDirectory = 3;
 
 // Where a basic header lies: [at, at + 4 + size + 4), its body at at + 4.
@@ -84,8 +86,15 @@ Result ArjReader::member(const Basic& b, MemberEntry& e, bool& listed) const {
   for (char& c : e.name) {
     if (c == '/') c = '\\';
   }
-  e.dosTime = le16(p + 8);
-  e.dosDate = le16(p + 10);
+  if (hostOs == kUnixHost) {
+    // ARJ built for Unix keeps the modification time as seconds since 1970.
+    const CivilTime t = civilFromUnix(le32(p + 8));
+    e.dosDate = dosDate(t);
+    e.dosTime = dosTime(t);
+  } else {
+    e.dosTime = le16(p + 8);
+    e.dosDate = le16(p + 10);
+  }
   e.packedSize = le32(p + 12);
   e.size = le32(p + 16);
   e.crc = le32(p + 20);

@@ -126,12 +126,6 @@ TEST_P(EachKind, ListsPicturesWithTheirColumns) {
   EXPECT_EQ(picture->attributes, GetParam().pictureAttributes);
   EXPECT_EQ(gif->attributes, GetParam().gifAttributes);
 
-  // ARJ keeps the times of files archived on Unix as Unix time, which
-  // unarj32j reads as MS-DOS dates (reported to its maintainer); those
-  // exact wrong dates are let through and the test is marked skipped.
-  const bool unixTimeAsDos =
-      GetParam().code == 3 && picture->date == L"2007/07/02" && gif->date == L"2010/01/08";
-  if (unixTimeAsDos) GTEST_SKIP() << "unarj32j reads Unix-host ARJ times as MS-DOS dates";
   EXPECT_EQ(picture->date, L"1999/03/07");
   EXPECT_EQ(gif->date, L"2001/12/25");
 }
