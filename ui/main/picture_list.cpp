@@ -4,6 +4,7 @@
 // needs windows.h first
 #include <commctrl.h>
 
+#include <map>
 #include <new>
 
 #include "archive/archive_access.h"
@@ -15,6 +16,7 @@
 #include "resources/resource_ids.h"
 #include "settings/run_error.h"
 #include "shell/file_type_name.h"
+#include "shell/path_parts.h"
 #include "shell/shell_helpers.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
@@ -76,6 +78,9 @@ bool FrmMain::myAccessFile(const std::wstring& source) {
       clearPictureList();
       ShowWindow(lvwFile_.hwnd(), SW_HIDE);
       SendMessageW(lvwFile_.hwnd(), WM_SETREDRAW, FALSE, 0);
+      // One class-table lookup per extension, not per file: a folder of
+      // thousands of JPEGs asks the registry once.
+      std::map<std::wstring, std::wstring> typeNames;
       WIN32_FIND_DATAW data;
       HANDLE find = FindFirstFileW((folder + L"*.*").c_str(), &data);
       if (find != INVALID_HANDLE_VALUE) {
@@ -93,7 +98,11 @@ bool FrmMain::myAccessFile(const std::wstring& source) {
           const int row = lvwFile_.addItem(name);
           selecting_ = false;
           lvwFile_.setText(row, 1, fileSizeText(size));
-          lvwFile_.setText(row, 2, myFileTypeName(services_.registry, folder + name));
+          const std::wstring extension = myPathExt(name);
+          auto type = typeNames.find(extension);
+          if (type == typeNames.end())
+            type = typeNames.emplace(extension, myFileTypeName(services_.registry, folder + name)).first;
+          lvwFile_.setText(row, 2, type->second);
           lvwFile_.setText(row, 3, fileDateText(when.wYear, when.wMonth, when.wDay));
           lvwFile_.setText(row, 4, fileAttributeText(data.dwFileAttributes));
         } while (FindNextFileW(find, &data));
