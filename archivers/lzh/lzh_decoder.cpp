@@ -179,13 +179,7 @@ Result LzHuffDecoder::read(std::uint8_t* out, std::size_t cap, std::size_t& prod
   while (produced < cap) {
     if (matchLeft_) {
       std::size_t n = std::min<std::size_t>(matchLeft_, cap - produced);
-      std::uint32_t from = pos - matchDistance_;
-      for (std::size_t i = 0; i < n; ++i) {
-        std::uint8_t b = win[(from + i) & Window::kMask];
-        win[(pos + i) & Window::kMask] = b;
-        out[produced + i] = b;
-      }
-      pos += static_cast<std::uint32_t>(n);
+      pos = Window::copyMatch(win, pos, matchDistance_, n, out + produced);
       produced += n;
       matchLeft_ -= static_cast<std::uint32_t>(n);
       continue;

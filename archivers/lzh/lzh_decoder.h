@@ -106,6 +106,19 @@ struct Window {
   static constexpr std::uint32_t kSize = 1u << 16;
   static constexpr std::uint32_t kMask = kSize - 1;
   explicit Window(std::uint8_t fill) : bytes(kSize, fill) {}
+  // Copies n bytes of a match `distance` behind `pos` into the window and to
+  // `out`, byte by byte so that overlapping matches repeat; returns the new
+  // position. The hot loop of every decoder of the family.
+  static std::uint32_t copyMatch(std::uint8_t* win, std::uint32_t pos, std::uint32_t distance, std::size_t n,
+                                 std::uint8_t* out) {
+    const std::uint32_t from = pos - distance;
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint8_t b = win[(from + i) & kMask];
+      win[(pos + i) & kMask] = b;
+      out[i] = b;
+    }
+    return pos + static_cast<std::uint32_t>(n);
+  }
   std::vector<std::uint8_t> bytes;
   std::uint32_t pos = 0;
 };
