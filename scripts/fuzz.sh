@@ -12,7 +12,7 @@ build=$root/build-fuzz
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DRIVANO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64 fuzz_lzh fuzz_arj fuzz_bzip2)
 cmake --build "$build" -j2 --target arc_fixtures "${targets[@]}" >/dev/null || exit 1
 
 fixtures=$build/tests/archivers/fixtures
@@ -22,6 +22,9 @@ seed_patterns() {
     fuzz_zip) echo "*.zip" ;;
     fuzz_tar) echo "*.tar" ;;
     fuzz_gzip) echo "*.tgz *.tar.gz *.gz" ;;
+    fuzz_lzh) echo "*.lzh *.lzs *.exe" ;;
+    fuzz_arj) echo "*.arj" ;;
+    fuzz_bzip2) echo "*.bz2 *.tbz" ;;
     *) echo "" ;;
   esac
 }
