@@ -88,6 +88,17 @@ bool MappedFile::open(const char* path) {
   return view_ != nullptr;
 }
 
+bool MappedFile::dosTimestamp(std::uint16_t& date, std::uint16_t& time) const {
+  FILETIME written{}, local{};
+  WORD d = 0, t = 0;
+  if (file_ == INVALID_HANDLE_VALUE || !GetFileTime(file_, nullptr, nullptr, &written) ||
+      !FileTimeToLocalFileTime(&written, &local) || !FileTimeToDosDateTime(&local, &d, &t))
+    return false;
+  date = d;
+  time = t;
+  return true;
+}
+
 std::unique_ptr<ArchiveSession> openSession(std::string_view prefix, const char* path, int& error) {
   auto session = std::make_unique<ArchiveSession>();
   if (path == nullptr || !session->file.open(path)) {
@@ -102,6 +113,16 @@ std::unique_ptr<ArchiveSession> openSession(std::string_view prefix, const char*
   }
   nameBzip2Member(*session->reader, path);  // a single .bz2 file's member is named after the archive
   session->listResult = session->reader->list(session->members);
+  // A member that carries no date of its own (the one file of a .bz2) shows
+  // the archive's, rather than a day 0 of month 0.
+  std::uint16_t archiveDate = 0, archiveTime = 0;
+  if (session->file.dosTimestamp(archiveDate, archiveTime)) {
+    for (MemberEntry& m : session->members) {
+      if (m.dosDate != 0) continue;
+      m.dosDate = archiveDate;
+      m.dosTime = archiveTime;
+    }
+  }
   session->names.reserve(session->members.size());
   for (const MemberEntry& m : session->members) session->names.push_back(ansiName(m));
   error = 0;

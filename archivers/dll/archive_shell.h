@@ -46,6 +46,9 @@ class MappedFile {
   MappedFile& operator=(const MappedFile&) = delete;
   bool open(const char* path);
   ByteSpan bytes() const { return {view_, size_}; }
+  // The file's last change as MS-DOS date and time words (local time);
+  // false when the system cannot tell.
+  bool dosTimestamp(std::uint16_t& date, std::uint16_t& time) const;
 
  private:
   HANDLE file_ = INVALID_HANDLE_VALUE;

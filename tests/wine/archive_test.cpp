@@ -169,6 +169,17 @@ TEST_F(ArchiveTest, JapaneseNamesComeThroughTheCodePage) {
   }
 }
 
+TEST_F(ArchiveTest, SingleCompressedPictureIsOneMemberDatedLikeItsArchive) {
+  RecordedRows list;
+  myArchiveList(access, nullptr, list, madeArchive(L"cover.bmp.bz2"));
+  ASSERT_EQ(list.rows.size(), 1u);
+  EXPECT_EQ(list.rows[0].name, L"cover.bmp");
+  EXPECT_EQ(list.rows[0].size, L"      500");
+  EXPECT_EQ(list.rows[0].date, L"2003/04/05");
+  const std::wstring target = myArchiveExtract(access, madeArchive(L"cover.bmp.bz2"), L"cover.bmp");
+  EXPECT_EQ(testing::readFileBytes(target).size(), 500u);
+}
+
 TEST_F(ArchiveTest, NoPicturesNoRowsAndNoMessage) {
   BoxAnswerer user;
   for (const wchar_t* name : {L"nopics.zip", L"nopics.tgz"}) {

@@ -77,4 +77,8 @@ for sig, size_at in ((b"PK\x03\x04", 22), (b"PK\x01\x02", 24)):
         at += 4
 open(out + "/huge.zip", "wb").write(bytes(data))
 PY
+# A single compressed picture: its one member has no date of its own.
+head -c 500 /dev/urandom > "$out/cover.bmp"
+bzip2 -f "$out/cover.bmp"
+touch -d '2003-04-05 12:00' "$out/cover.bmp.bz2"
 touch "$out/stamp"
