@@ -23,9 +23,8 @@ constexpr int kWindowHeightTwips = 6075;
 
 FrmMain::FrmMain(ProgramState& state, Services& services) : state_(state), services_(services) {}
 
-FrmMain::~FrmMain() {
-  if (menu_ && !hwnd()) DestroyMenu(menu_);
-}
+// The menu bar goes with the window it is attached to.
+FrmMain::~FrmMain() = default;
 
 void FrmMain::load() {
   CreateArgs args;
@@ -145,8 +144,6 @@ void FrmMain::saveSettings() {
   v.sortOrder = listSortOrder_;
   v.listView = state_.gListView;
   v.listWidth = menuChecked(mnuPicLstWidth);
-  WINDOWPLACEMENT placement{sizeof placement};
-  GetWindowPlacement(hwnd(), &placement);
   v.windowNormal = !IsIconic(hwnd()) && !IsZoomed(hwnd());
   RECT r{};
   GetWindowRect(hwnd(), &r);

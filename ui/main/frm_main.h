@@ -83,7 +83,7 @@ class FrmMain final : public win::Window {
   void mnuSortOrder_Click(int k);
   void mnuLstType_Click(int k);
   void applySort();
-  bool archiverCodeOfKind(const std::wstring& kind) const;
+  bool isArchiveKind(const std::wstring& kind) const;
   void clearPictureList();
   std::wstring selectedSource() const;
   std::wstring selectedPicture() const;

@@ -113,7 +113,7 @@ bool FrmMain::myAccessFile(const std::wstring& source) {
       applySort();
       return true;
     }
-    if (!archiverCodeOfKind(kind)) return false;
+    if (!isArchiveKind(kind)) return false;
     EnableWindow(item(cmdFilDel), FALSE);
     if (!win::fileExists(source)) return false;
     clearPictureList();
@@ -146,7 +146,7 @@ bool FrmMain::myAccessFile(const std::wstring& source) {
   }
 }
 
-bool FrmMain::archiverCodeOfKind(const std::wstring& kind) const {
+bool FrmMain::isArchiveKind(const std::wstring& kind) const {
   return !kind.empty() && kind != L"DIR" && myArchiveType(kind) == kind;
 }
 
@@ -156,7 +156,7 @@ std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstri
     const std::wstring folder = withBackslash(source);
     return win::folderHasNormalFile(folder) ? folder + name : std::wstring();
   }
-  if (!archiverCodeOfKind(kind)) return {};
+  if (!isArchiveKind(kind)) return {};
   const std::wstring target = state_.gUnPakTmp + L"\\" + name;
   if (target == gLastExtracted) return target;
   if (win::fileExists(target)) return target;
