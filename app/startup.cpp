@@ -85,6 +85,8 @@ int runProgram() {
       [[fallthrough]];
     case RunKind::interactive:
       main.load();
+      // Without its window the run would wait for messages forever.
+      if (!main.isCreated()) return 1;
       win::processPendingMessages();
       main.show();
       return messageLoop(main);
