@@ -5,6 +5,7 @@
 
 #include "archivers/bzip2/bzip2_decoder.h"
 #include "archivers/bzip2/bzip2_reader.h"
+#include "archivers/fuzz/fuzz_common.h"
 
 namespace {
 // Stands in for the tar reader: refuses everything but touches every byte.
@@ -19,19 +20,11 @@ std::unique_ptr<rivano::arc::ArchiveReader> fakeTar(rivano::arc::ByteSpan d, con
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace rivano::arc;
-  Limits limits;
-  limits.maxMemberSize = 1u << 20;  // keeps each run short, as the DLLs' bounds keep memory
-  limits.maxStreamSize = 1u << 20;
+  Limits limits = fuzz::limits();
+  limits.maxStreamSize = 1u << 20;  // the whole stream is decoded; keeps each run short
   Result r;
   auto reader = openBzip2(ByteSpan(data, size), "fuzz.tar.bz2", limits, r, &fakeTar);
-  if (reader) {
-    std::vector<MemberEntry> members;
-    reader->list(members);
-    for (const auto& m : members) {
-      VectorSink sink(limits.maxMemberSize);
-      reader->extract(m, sink);
-    }
-  }
+  if (reader) fuzz::exerciseReader(*reader, limits);
   bz2::Decoder decoder{ByteSpan(data, size)};
   std::uint8_t buf[333];
   std::size_t total = 0, n = 0;

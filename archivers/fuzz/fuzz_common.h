@@ -11,22 +11,31 @@
 
 namespace rivano::arc::fuzz {
 
-inline void exercise(OpenReader open, const std::uint8_t* data, std::size_t size) {
-  Limits limits;
-  limits.maxMemberSize = 4 << 20;
-  limits.maxStreamSize = 16 << 20;
-  limits.maxMembers = 4096;
-  Result result = Result::ok;
-  std::unique_ptr<ArchiveReader> reader = open(ByteSpan(data, size), limits, result);
-  if (!reader) return;
+inline Limits limits() {
+  Limits l;
+  l.maxMemberSize = 4 << 20;
+  l.maxStreamSize = 16 << 20;
+  l.maxMembers = 4096;
+  return l;
+}
+
+// Lists and extracts every member of an opened reader.
+inline void exerciseReader(ArchiveReader& reader, const Limits& l) {
   std::vector<MemberEntry> members;
-  reader->list(members);
+  reader.list(members);
   for (const MemberEntry& m : members) {
-    VectorSink sink(limits.maxMemberSize);
-    if (reader->extract(m, sink) == Result::ok && !m.isFolder && sink.bytes.size() != m.size) {
+    VectorSink sink(l.maxMemberSize);
+    if (reader.extract(m, sink) == Result::ok && !m.isFolder && sink.bytes.size() != m.size) {
       std::abort();  // a member that extracts "ok" must have its listed size
     }
   }
+}
+
+inline void exercise(OpenReader open, const std::uint8_t* data, std::size_t size) {
+  const Limits l = limits();
+  Result result = Result::ok;
+  std::unique_ptr<ArchiveReader> reader = open(ByteSpan(data, size), l, result);
+  if (reader) exerciseReader(*reader, l);
 }
 
 }  // namespace rivano::arc::fuzz
