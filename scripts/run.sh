@@ -9,7 +9,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
-bash scripts/build.sh windows Rivano unlha32 unzip32 unarj32j tar32 cab32 unrar32 >/dev/null
 
 source scripts/wine-env.sh
 start_display
@@ -22,10 +21,7 @@ windows="$WINEPREFIX/drive_c/windows"
 [ -f "$windows/Rivano Sea.jpg" ] || convert -size 1024x768 gradient:'#E0F7FA'-'#006064' -quality 90 "$windows/Rivano Sea.jpg"
 [ -f "$windows/Rivano Tiles.gif" ] || convert -size 64x64 pattern:checkerboard "$windows/Rivano Tiles.gif"
 
-install_dir="$WINEPREFIX/drive_c/Program Files/Rivano"
-mkdir -p "$install_dir"
-cp build/windows/bin/Rivano.exe "$install_dir/"
-for dll in build/windows/bin/*.dll; do [ -e "$dll" ] && cp "$dll" "$install_dir/"; done
+install_program
 
 bitmap="$install_dir/Rivano.bmp"
 before=$(stat -c %Y "$bitmap" 2>/dev/null || echo none)

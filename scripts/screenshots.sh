@@ -4,14 +4,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/build.sh windows Rivano unlha32 unzip32 unarj32j tar32 cab32 unrar32 >/dev/null
+bash scripts/setup.sh
 source scripts/wine-env.sh
 start_display
 trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
 prepare_prefix "$root/wineprefix"
-install_dir="$WINEPREFIX/drive_c/Program Files/Rivano"
-mkdir -p "$install_dir" build/screenshots
-cp build/windows/bin/Rivano.exe build/windows/bin/*.dll "$install_dir/"
+install_program
+mkdir -p build/screenshots
 exe='C:\Program Files\Rivano\Rivano.exe'
 
 shoot() {  # name, seconds to wait

@@ -1,5 +1,7 @@
 #include "tests/wine/test_support.h"
 
+#include "platform/controls.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -35,13 +37,6 @@ BOOL CALLBACK findWindow(HWND hwnd, LPARAM param) {
   return FALSE;
 }
 
-std::wstring windowText(HWND hwnd) {
-  const int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  GetWindowTextW(hwnd, text.data(), n + 1);
-  text.resize(static_cast<std::size_t>(n));
-  return text;
-}
 
 }  // namespace
 
@@ -159,7 +154,7 @@ std::optional<SeenMessageBox> RunningProgram::waitForMessageBox(DWORD millisecon
   HWND box = waitForWindow(L"#32770", milliseconds);
   if (!box) return std::nullopt;
   // The box's text is the static control the system gives the id 0xFFFF.
-  return SeenMessageBox{box, windowText(box), windowText(GetDlgItem(box, 0xFFFF))};
+  return SeenMessageBox{box, win::windowText(box), win::windowText(GetDlgItem(box, 0xFFFF))};
 }
 
 bool RunningProgram::hasVisibleWindow() const {

@@ -177,18 +177,15 @@ void FrmMain::myAddWallEntry(const std::wstring& path) {
   showTileDefaults();
 }
 
-void FrmMain::cmdFolder_Click() {
-  const std::wstring path = myBrowseFolder();
-  if (path.empty()) return;
-  myAddWallEntry(path);
-  state_.gCurEntry = -1;
-  selectEntry(lvwMain_.count() - 1);
-}
+void FrmMain::cmdFolder_Click() { addChosenSource(myBrowseFolder()); }
 
-void FrmMain::cmdArchiver_Click() {
-  const std::wstring path = myOpenArchiveDialog();
-  if (path.empty()) return;
+void FrmMain::cmdArchiver_Click() { addChosenSource(myOpenArchiveDialog()); }
+
+void FrmMain::addChosenSource(const std::wstring& path) {
+  if (path.empty()) return;  // the dialog was cancelled
   myAddWallEntry(path);
+  // The panel shows the new entry's defaults: nothing is stored into the
+  // previous entry when the new one is selected.
   state_.gCurEntry = -1;
   selectEntry(lvwMain_.count() - 1);
 }

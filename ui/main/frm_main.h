@@ -67,6 +67,7 @@ class FrmMain final : public win::Window {
   void cmdDown_Click();
   void cmdDel_Click();
   void myAddWallEntry(const std::wstring& path);
+  void addChosenSource(const std::wstring& path);
   void moveEntry(int from, int to);
   void selectEntry(int item);
   std::wstring myBrowseFolder();
