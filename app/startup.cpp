@@ -41,7 +41,7 @@ class OleSession {
 int messageLoop(FrmMain& main) {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    main.previewKey(msg);
+    if (main.routeMessage(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

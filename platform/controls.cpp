@@ -45,12 +45,30 @@ void ToolTips::set(HWND control, const std::wstring& text) {
   if (!tips_ || !control) return;
   TTTOOLINFOW info{};
   info.cbSize = sizeof info;
-  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.uFlags = TTF_IDISHWND;
   info.hwnd = owner_;
   info.uId = reinterpret_cast<UINT_PTR>(control);
   info.lpszText = const_cast<wchar_t*>(text.c_str());
   SendMessageW(tips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void ToolTips::relay(const MSG& msg) const {
+  if (!tips_) return;
+  switch (msg.message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      if (msg.hwnd == owner_ || IsChild(owner_, msg.hwnd))
+        SendMessageW(tips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+      return;
+    default:
+      return;
+  }
 }
 
 std::wstring windowText(HWND hwnd) {

@@ -31,6 +31,9 @@ class ControlFactory {
   UniqueGdiObject font_;
 };
 
+// Tool tips of a window's controls. The controls are not subclassed: the
+// message loop relays their mouse messages, which keeps every other
+// message to them free of the subclass machinery (costly under Wine).
 class ToolTips {
  public:
   explicit ToolTips(HWND owner);
@@ -38,6 +41,8 @@ class ToolTips {
   ToolTips(const ToolTips&) = delete;
   ToolTips& operator=(const ToolTips&) = delete;
   void set(HWND control, const std::wstring& text);
+  // Called for every message the loop takes; passes on the mouse ones.
+  void relay(const MSG& msg) const;
 
  private:
   HWND owner_;

@@ -21,10 +21,11 @@ int ListView::count() const { return static_cast<int>(SendMessageW(hwnd_, LVM_GE
 
 int ListView::insertItem(int index, const std::wstring& text, int image) {
   LVITEMW item{};
-  item.mask = LVIF_TEXT | (image >= 0 ? LVIF_IMAGE : 0);
+  // Without an explicit image an item shows image 0, the folder icon.
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
   item.iItem = index;
   item.pszText = const_cast<wchar_t*>(text.c_str());
-  item.iImage = image;
+  item.iImage = image >= 0 ? image : I_IMAGENONE;
   return static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
@@ -52,12 +53,31 @@ void ListView::setImage(int item, int image) {
   LVITEMW lv{};
   lv.mask = LVIF_IMAGE;
   lv.iItem = item;
-  lv.iImage = image;
+  lv.iImage = image >= 0 ? image : I_IMAGENONE;
   SendMessageW(hwnd_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lv));
 }
 
 void ListView::deleteItem(int item) { SendMessageW(hwnd_, LVM_DELETEITEM, item, 0); }
 void ListView::clear() { SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
+
+void ListView::setItemCount(int n) { SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(n), 0); }
+
+void ListView::redrawAll() { InvalidateRect(hwnd_, nullptr, TRUE); }
+
+void ListView::clearSelection() {
+  LVITEMW lv{};
+  lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  lv.state = 0;
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&lv));
+}
+
+void answerDisplayText(NMLVDISPINFOW& request, const std::wstring& text) {
+  if (!(request.item.mask & LVIF_TEXT) || !request.item.pszText || request.item.cchTextMax <= 0) return;
+  const std::size_t room = static_cast<std::size_t>(request.item.cchTextMax) - 1;
+  const std::size_t n = std::min(room, text.size());
+  text.copy(request.item.pszText, n);
+  request.item.pszText[n] = L'\0';
+}
 
 int ListView::selected() const {
   return static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -85,41 +105,6 @@ void ListView::setChecked(int item, bool on) {
 }
 
 void ListView::setView(DWORD view) { SendMessageW(hwnd_, LVM_SETVIEW, view, 0); }
-
-void ListView::sortByColumn(int column, bool descending) {
-  // The rows are read out, ordered, and written back in place: item data
-  // and selection follow their rows, and no callback runs inside the
-  // control's own sort.
-  const int rows = count();
-  const int columns = std::max(1, Header_GetItemCount(ListView_GetHeader(hwnd_)));
-  struct Row {
-    std::vector<std::wstring> texts;
-    UINT state;
-  };
-  std::vector<Row> table(static_cast<std::size_t>(rows));
-  for (int i = 0; i < rows; ++i) {
-    Row& row = table[static_cast<std::size_t>(i)];
-    for (int c = 0; c < columns; ++c) row.texts.push_back(text(i, c));
-    row.state = static_cast<UINT>(SendMessageW(hwnd_, LVM_GETITEMSTATE, i, LVIS_SELECTED | LVIS_FOCUSED));
-  }
-  const auto key = static_cast<std::size_t>(std::clamp(column, 0, columns - 1));
-  std::stable_sort(table.begin(), table.end(), [&](const Row& a, const Row& b) {
-    const std::wstring& ta = a.texts[key];
-    const std::wstring& tb = b.texts[key];
-    const int order = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ta.c_str(), static_cast<int>(ta.size()),
-                                     tb.c_str(), static_cast<int>(tb.size())) -
-                      CSTR_EQUAL;
-    return descending ? order > 0 : order < 0;
-  });
-  for (int i = 0; i < rows; ++i) {
-    const Row& row = table[static_cast<std::size_t>(i)];
-    for (int c = 0; c < columns; ++c) setText(i, c, row.texts[static_cast<std::size_t>(c)]);
-    LVITEMW lv{};
-    lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    lv.state = row.state;
-    SendMessageW(hwnd_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&lv));
-  }
-}
 
 ImageList::ImageList(int size, int capacity)
     : list_(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, capacity, 4)) {}

@@ -1,6 +1,7 @@
 // The list view control as the two lists of the main window use it: report
 // or list view, check boxes, icons by kind, columns, sorting by the text of
-// a column.
+// a column. The picture list is an owner-data list: its rows live with the
+// program and the control holds only their number and the selection.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +19,8 @@ class ListView {
 
   void addColumn(const std::wstring& text, int widthPixels, int format);
   int count() const;
-  // Appends (or inserts at `index`) an item; returns its index.
+  // Appends (or inserts at `index`) an item; returns its index. An image
+  // below 0 means no icon at all.
   int insertItem(int index, const std::wstring& text, int image = -1);
   int addItem(const std::wstring& text, int image = -1) { return insertItem(count(), text, image); }
   void setText(int item, int column, const std::wstring& text);
@@ -26,6 +28,12 @@ class ListView {
   void setImage(int item, int image);
   void deleteItem(int item);
   void clear();
+
+  // Owner-data lists: the number of rows, set in one message, and a repaint
+  // after the program changed their order or text.
+  void setItemCount(int count);
+  void redrawAll();
+  void clearSelection();
 
   int selected() const;  // -1 when none
   void select(int item);
@@ -35,13 +43,14 @@ class ListView {
   void setChecked(int item, bool checked);
 
   void setView(DWORD view);  // LV_VIEW_DETAILS, LV_VIEW_LIST, LV_VIEW_SMALLICON
-  // Sorts the items by the text of a column, as the list's own sort does:
-  // ignoring case, in the user's locale.
-  void sortByColumn(int column, bool descending);
 
  private:
   HWND hwnd_ = nullptr;
 };
+
+// Answers a list's request for the text of one cell of an owner-data row:
+// copied into the control's buffer, cut to fit.
+void answerDisplayText(NMLVDISPINFOW& request, const std::wstring& text);
 
 // An image list of bitmap resources with green as the mask colour.
 class ImageList {

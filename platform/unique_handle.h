@@ -73,6 +73,11 @@ struct ModuleTraits {
   static Handle invalid() { return nullptr; }
   static void close(Handle h) { FreeLibrary(h); }
 };
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle invalid() { return INVALID_HANDLE_VALUE; }
+  static void close(Handle h) { FindClose(h); }
+};
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -81,6 +86,7 @@ using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 
 // A screen DC borrowed for the scope.
 class ScreenDc {

@@ -1,91 +1,12 @@
 // The main window driven from outside as a user would: its lists read back
 // and clicked, its buttons pressed, the window closed; then the registry
 // and the wallpaper bitmap checked.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <set>
 
-#include "engine/pixel_image.h"
-#include "platform/file_system.h"
-#include "platform/win32_registry.h"
-#include "resources/resource_ids.h"
-#include "tests/wine/test_support.h"
-#include "ui/main/main_ids.h"
+#include "tests/wine/main_window_fixture.h"
 
 namespace rivano {
 namespace {
-
-using testing::RemoteListView;
-using testing::RunningProgram;
-using testing::TempFolder;
-using testing::waitUntil;
-
-const std::wstring kProgramKey = L"Software\\Velmorat\\Rivano";
-const std::wstring kWallList = kProgramKey + L"\\WallList";
-constexpr DWORD kPatience = 30000;
-
-PixelImage solid(std::int32_t w, std::int32_t h, std::uint32_t colour) {
-  return {w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h, colour)};
-}
-
-class MainWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    registry.myRegDeleteKey(kProgramKey);
-    registry.myRegSetString(RegRoot::currentUser, L"Control Panel\\desktop", L"TileWallpaper", L"untouched");
-    exe = folder.path() + L"Rivano.exe";
-    ASSERT_TRUE(CopyFileW((testing::binDir() + L"Rivano.exe").c_str(), exe.c_str(), FALSE));
-    // The archiver libraries beside the program, as an installation has them.
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((testing::binDir() + L"*.dll").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do CopyFileW((testing::binDir() + data.cFileName).c_str(), (folder.path() + data.cFileName).c_str(), FALSE);
-      while (FindNextFileW(find, &data));
-      FindClose(find);
-    }
-    pictures = folder.path() + L"pics";
-    CreateDirectoryW(pictures.c_str(), nullptr);
-    writePicture(L"a.bmp", solid(40, 30, 0xFF0000));
-    writePicture(L"b.bmp", solid(50, 20, 0x00FF00));
-    writePicture(L"c.bmp", solid(60, 10, 0x0000FF));
-  }
-  void TearDown() override { registry.myRegDeleteKey(kProgramKey); }
-
-  void writePicture(const std::wstring& name, const PixelImage& image, const std::wstring& in = {}) {
-    testing::writeFileBytes((in.empty() ? pictures : in) + L"\\" + name, encodeBmp24(image));
-  }
-  void put(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, name, data));
-  }
-  std::wstring get(const std::wstring& key, const std::wstring& name) {
-    return registry.myRegGetString(RegRoot::currentUser, key, name, L"<missing>");
-  }
-  void registerSources(const std::vector<std::pair<std::wstring, bool>>& sources) {
-    put(kWallList, L"Count", std::to_wstring(sources.size()));
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-      put(kWallList, L"List" + std::to_wstring(i + 1), sources[i].first);
-      put(kWallList, L"LSelect" + std::to_wstring(i + 1), sources[i].second ? L"True" : L"False");
-    }
-  }
-  std::wstring wallBmp() const { return folder.path() + L"Rivano.bmp"; }
-  std::wstring res(int id) const { return testing::programString(exe, id); }
-
-  HWND openWindow(RunningProgram& program) {
-    HWND window = program.waitForWindow(L"RivanoMain", kPatience);
-    EXPECT_NE(window, nullptr) << "the main window did not open";
-    return window;
-  }
-  void close(RunningProgram& program, HWND window) {
-    testing::clickButton(GetDlgItem(window, main_ids::cmdEnd));
-    EXPECT_TRUE(program.waitForExit(kPatience)) << "the window did not close";
-  }
-
-  win::Win32Registry registry;
-  TempFolder folder{L"mainwindow"};
-  std::wstring exe;
-  std::wstring pictures;
-};
 
 TEST_F(MainWindow, FirstRunRegistersTheWindowsFolderCentredWithItsCaptions) {
   RunningProgram program(exe, L"");

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace rivano::testing {
@@ -40,13 +41,15 @@ BOOL CALLBACK findWindow(HWND hwnd, LPARAM param) {
 
 }  // namespace
 
-std::wstring pictureDir() {
-  // A Linux path from the build; Wine shows the Linux root as drive Z:.
-  std::wstring path = L"Z:" + fromUtf8(RIVANO_TEST_PICTURES);
+std::wstring linuxPath(const char* utf8) {
+  // Wine shows the Linux root as drive Z:.
+  std::wstring path = L"Z:" + fromUtf8(utf8);
   for (wchar_t& c : path)
     if (c == L'/') c = L'\\';
-  return path + L"\\";
+  return path;
 }
+
+std::wstring pictureDir() { return linuxPath(RIVANO_TEST_PICTURES) + L"\\"; }
 
 std::wstring binDir() {
   wchar_t buffer[MAX_PATH] = {};
@@ -213,6 +216,17 @@ bool RemoteListView::checked(int item) const {
   return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
+int RemoteListView::image(int item) const {
+  if (!remote_) return -100;
+  LVITEMW lv{};
+  lv.mask = LVIF_IMAGE;
+  lv.iItem = item;
+  WriteProcessMemory(process_, remote_, &lv, sizeof lv, nullptr);
+  SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote_));
+  ReadProcessMemory(process_, remote_, &lv, sizeof lv, nullptr);
+  return lv.iImage;
+}
+
 RECT RemoteListView::itemRect(int item, int code) const {
   RECT r{code, 0, 0, 0};
   if (!remote_) return r;
@@ -256,6 +270,47 @@ void RemoteListView::clickColumn(int column) const {
 
 void clickButton(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 
+namespace {
+INPUT keyInput(WORD key, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+}  // namespace
+
+void pressKeys(HWND foreground, std::initializer_list<WORD> held, WORD key) {
+  SetForegroundWindow(foreground);
+  waitUntil([&] { return GetForegroundWindow() == foreground; }, 5000);
+  std::vector<INPUT> inputs;
+  for (WORD h : held) inputs.push_back(keyInput(h, false));
+  inputs.push_back(keyInput(key, false));
+  inputs.push_back(keyInput(key, true));
+  for (auto h = std::rbegin(held); h != std::rend(held); ++h) inputs.push_back(keyInput(*h, true));
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND focusedControl(HWND window) {
+  GUITHREADINFO info{sizeof info};
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void hoverOver(HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  SetCursorPos(x - 2, y - 2);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = 2;
+  in.mi.dy = 2;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE;
+  SendInput(1, &in, sizeof in);
+}
+
 void chooseMenu(HWND window, int commandId) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0); }
 
 std::wstring controlText(HWND control) {
@@ -263,6 +318,8 @@ std::wstring controlText(HWND control) {
   SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
   return text;
 }
+
+bool isButtonChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::string narrow(const std::wstring& text) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);

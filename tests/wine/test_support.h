@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ namespace rivano::testing {
 
 // The folder of pictures made for the tests at build time.
 std::wstring pictureDir();
+// A Linux path of the build as Wine shows it (on drive Z:), no trailing "\".
+std::wstring linuxPath(const char* utf8);
 // The folder that holds the test programs and Rivano.exe.
 std::wstring binDir();
 
@@ -84,6 +87,8 @@ class RemoteListView {
   std::wstring text(int item, int column = 0) const;
   int selected() const;
   bool checked(int item) const;
+  // The item's image index; negative when it shows no icon.
+  int image(int item) const;
   // Clicks an item's first column as the mouse does.
   void click(int item) const;
   void clickCheckBox(int item) const;
@@ -106,7 +111,18 @@ bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds);
 void clickButton(HWND button);
 // The text of a control of another process (an edit box's own text).
 std::wstring controlText(HWND control);
+bool isButtonChecked(HWND button);
 // A menu command of a window, as choosing it from the menu bar does.
 void chooseMenu(HWND window, int commandId);
+
+// The keyboard as a user's hands: the keys go through the system's input
+// queue to the foreground window, which is made the given one first.
+// Each entry is a virtual key; modifiers are held while the next key is
+// pressed when listed in `held`.
+void pressKeys(HWND foreground, std::initializer_list<WORD> held, WORD key);
+// The control of another process's window that has the keyboard focus.
+HWND focusedControl(HWND window);
+// Moves the mouse over the middle of a control, as a user's hand does.
+void hoverOver(HWND control);
 
 }  // namespace rivano::testing

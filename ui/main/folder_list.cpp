@@ -108,7 +108,7 @@ void FrmMain::lvwMain_ItemClick(int listItem) {
     state_.gCurEntry = -1;
     return;
   }
-  const int n = lvwFile_.count();
+  const int n = pictureCount();
   if (n == 0) {
     clearPreview();
     return;

@@ -47,7 +47,13 @@ void FrmMain::load() {
   }
 
   SettingsStore store(services_.registry);
-  const MainLoadValues v = readMainLoadValues(store, MainLoadDefaults{});
+  // A stored position that is missing or no number keeps the place the
+  // window has at load: centred, as on a first run.
+  MainLoadDefaults defaults;
+  const POINT centred = centredPosition();
+  defaults.left = centred.x * state_.screen.twipsPerPixelX;
+  defaults.top = centred.y * state_.screen.twipsPerPixelY;
+  const MainLoadValues v = readMainLoadValues(store, defaults);
   // 2. The picture list with the saved view and sort state.
   state_.gSortKey = v.sortKey.value_or(-1);
   state_.gSortOrder = static_cast<std::int16_t>(v.sortOrder.value_or(0) != 0 ? 1 : 0);
@@ -72,9 +78,10 @@ void FrmMain::load() {
   placeWindow(v);
   // 8. Start minimised.
   if (v.freeIcon == 1) startMinimised_ = true;
-  // 9. The auto-exit countdown.
-  if (v.freeEnd == 1) {
-    state_.gTmrCount = v.tmrCount.value_or(15);
+  // 9. The auto-exit countdown. A count that is no number fails the step:
+  // no countdown at all rather than one of some other length.
+  if (v.freeEnd == 1 && v.tmrCount) {
+    state_.gTmrCount = *v.tmrCount;
     SetTimer(hwnd(), kAutoExitTimer, 1000, nullptr);
     state_.gActStop = v.actStop.value_or(0);
   }
@@ -92,21 +99,30 @@ void FrmMain::load() {
   state_.gRireki = readHistory(store);
 }
 
-void FrmMain::placeWindow(const MainLoadValues& v) {
+POINT FrmMain::centredPosition() const {
   RECT r{};
   GetWindowRect(hwnd(), &r);
+  return {(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
+          (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2};
+}
+
+void FrmMain::placeWindow(const MainLoadValues& v) {
   const int width = kWindowWidthTwips / state_.screen.twipsPerPixelX;
   const int height = kWindowHeightTwips / state_.screen.twipsPerPixelY;
-  int left = 0, top = 0;
+  POINT at = centredPosition();
   if (v.winPosExists) {
-    // Stored in twips; a value that does not convert keeps the current place.
-    left = v.left ? *v.left / state_.screen.twipsPerPixelX : r.left;
-    top = v.top ? *v.top / state_.screen.twipsPerPixelY : r.top;
-  } else {
-    left = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
-    top = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+    // Stored in twips; a value that does not convert keeps the centred place.
+    if (v.left) at.x = *v.left / state_.screen.twipsPerPixelX;
+    if (v.top) at.y = *v.top / state_.screen.twipsPerPixelY;
   }
-  MoveWindow(hwnd(), left, top, width, height, FALSE);
+  MoveWindow(hwnd(), at.x, at.y, width, height, FALSE);
+}
+
+bool FrmMain::routeMessage(MSG& msg) {
+  if (!hwnd()) return false;
+  if (tips_) tips_->relay(msg);
+  previewKey(msg);
+  return IsDialogMessageW(hwnd(), &msg) != FALSE;
 }
 
 void FrmMain::show() {
@@ -186,7 +202,17 @@ LRESULT FrmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       onCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_NOTIFY:
-      return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      return onNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_NEXTDLGCTL:
+      win::moveDialogFocus(hwnd(), wParam, lParam);
+      return 0;
+    case DM_GETDEFID:
+      // Enter presses the focused button, as in a dialog.
+      if (HWND button = win::focusedPushButton(hwnd())) return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+      return 0;
+    case WM_ACTIVATE:
+      focus_.onActivate(hwnd(), wParam);
+      return 0;
     case WM_TIMER:
       if (wParam == kAutoExitTimer) tmrMain_Timer();
       return 0;
@@ -257,7 +283,7 @@ void FrmMain::onCommand(int id, int code) {
   }
 }
 
-LRESULT FrmMain::onNotify(const NMHDR& header) {
+LRESULT FrmMain::onNotify(NMHDR& header) {
   const int id = static_cast<int>(header.idFrom);
   if (id == lvwMain && header.code == LVN_ITEMCHANGED) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -268,24 +294,7 @@ LRESULT FrmMain::onNotify(const NMHDR& header) {
     if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) lvwMain_ItemClick(change.iItem);
     return 0;
   }
-  if (id == lvwFile) {
-    switch (header.code) {
-      case LVN_ITEMCHANGED: {
-        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-        if (!selecting_ && change.iItem >= 0 && (change.uNewState & LVIS_SELECTED) &&
-            !(change.uOldState & LVIS_SELECTED))
-          lvwFile_ItemClick(change.iItem);
-        return 0;
-      }
-      case NM_CLICK: lvwFile_Click(); return 0;
-      case NM_DBLCLK:
-        if (!(!state_.gListWide && win::isChecked(item(chkViwerON)))) myOpenPicture();
-        return 0;
-      case LVN_COLUMNCLICK:
-        lvwFile_ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem + 1);
-        return 0;
-    }
-  }
+  if (id == lvwFile) return onPictureListNotify(header);
   return 0;
 }
 

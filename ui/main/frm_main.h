@@ -10,8 +10,10 @@
 #include "app/program_state.h"
 #include "archive/archive_access.h"
 #include "engine/error_text.h"
+#include "engine/picture_rows.h"
 #include "engine/random_pick.h"
 #include "platform/controls.h"
+#include "platform/dialog_keys.h"
 #include "platform/list_view.h"
 #include "platform/picture_box.h"
 #include "platform/unique_handle.h"
@@ -31,6 +33,10 @@ class FrmMain final : public win::Window {
   // The load sequence: settings, lists, the start-up random selection.
   void load();
   void show();
+  // Every message the loop takes passes here first: tool tips, the key
+  // preview and the dialog keys (Tab, access keys, Enter). True when the
+  // message has been handled and must not be dispatched again.
+  bool routeMessage(MSG& msg);
   // Key preview of the whole window: the Shift mode follows the Shift key.
   void previewKey(const MSG& msg);
   // The exit sequence: the automatic change, the temporary folder, the
@@ -50,12 +56,14 @@ class FrmMain final : public win::Window {
 
   // Load and exit (frm_main.cpp).
   void placeWindow(const struct MainLoadValues& values);
+  POINT centredPosition() const;
   void clearTemporaryFolder();
   void saveSettings();
   void tmrMain_Timer();
   void onResize();
   void onCommand(int id, int code);
-  LRESULT onNotify(const NMHDR& header);
+  LRESULT onNotify(NMHDR& header);
+  LRESULT onPictureListNotify(NMHDR& header);
 
   // Folder list (folder_list.cpp).
   void myLoadWallList();
@@ -77,6 +85,10 @@ class FrmMain final : public win::Window {
 
   // Picture list (picture_list.cpp).
   bool myAccessFile(const std::wstring& path);
+  bool listFolder(const std::wstring& folder);
+  bool listArchive(const std::wstring& archive);
+  void showPictureRows(PictureRows rows);
+  int pictureCount() const { return static_cast<int>(pictureRows_.size()); }
   std::wstring myPictureFile(const std::wstring& source, const std::wstring& name);
   void myOpenPicture();
   void lvwFile_ColumnClick(int column);
@@ -93,6 +105,9 @@ class FrmMain final : public win::Window {
   void lvwFile_ItemClick(int item);
   void lvwFile_Click();
   void cmdChange_Click();
+  // The picture of the selected row, loaded unless imgFile_ already holds
+  // that very file; raises 53 when the file cannot be found.
+  const Picture& selectedPictureLoaded(const std::wstring& source, const std::wstring& name);
   void myPreviewPicture(const Picture& picture, float factor);
   void clearPreview();
   void chkViwerON_Click();
@@ -105,6 +120,7 @@ class FrmMain final : public win::Window {
   void storeTileCounts(std::size_t entry);
   void optTairu_Click(int index);
   void updateTileControls(int option);
+  void showTileOption(int option);
 
   // The change at exit (exit_change.cpp).
   void myAutoChange();
@@ -123,13 +139,16 @@ class FrmMain final : public win::Window {
   std::unique_ptr<win::ImageList> smallIcons_;
   std::unique_ptr<ArchiveAccess> archives_;
   win::ListView lvwMain_;
-  win::ListView lvwFile_;
+  win::ListView lvwFile_;  // owner data: its rows are pictureRows_
+  PictureRows pictureRows_;
   win::PictureBox picMain_;
   HMENU menu_ = nullptr;
   win::UniqueGdiObject widenBitmap_;
   RandomPick random_;
+  win::FocusKeeper focus_;
 
   std::unique_ptr<Picture> imgFile_;  // the last picture loaded
+  std::wstring imgFilePath_;          // the file it was loaded from
   std::wstring lastPreviewed_;
   std::wstring pendingPreviewMessage_;
   std::wstring gLastExtracted;

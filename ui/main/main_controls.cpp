@@ -43,17 +43,22 @@ void FrmMain::createControls() {
              {kButtonLeft, 120 + i * kButtonStep, kButtonWidth, kButtonHeight}, buttonIds[i]);
 
   f.create(L"BUTTON", BS_GROUPBOX, kPictureFrame, fraPic);
-  lvwFile_.attach(f.create(WC_LISTVIEWW, listStyle, kPictureList, lvwFile));
+  // Owner data: the rows stay with the window, the control asks for what
+  // it draws, and a folder of ten thousand pictures is one message.
+  lvwFile_.attach(f.create(WC_LISTVIEWW, listStyle | LVS_OWNERDATA, kPictureList, lvwFile));
   f.create(L"BUTTON", WS_TABSTOP | BS_BITMAP | BS_PUSHBUTTON, kWidenButton, cmdButton);
   picMain_.create(hwnd(), f, kPreview, picMain);
   f.create(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, kViewerCheck, chkViwerON);
   f.create(PROGRESS_CLASSW, 0, kProgress, pbrMain);
 
   f.create(L"BUTTON", BS_GROUPBOX, kTileFrame, fraOption);
+  // Tab enters the option group at its chosen button (the tile panel keeps
+  // the tab stop there); the arrow keys move inside the group, which ends
+  // at the next group mark.
   for (int i = 0; i < 3; ++i)
-    f.create(L"BUTTON", WS_TABSTOP | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0),
+    f.create(L"BUTTON", BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
              {210, 4260 + i * 315, 2040, 270}, optTairu0 + i);
-  f.create(L"STATIC", SS_RIGHT, {2280, 4275, 600, 240}, lblTate0);
+  f.create(L"STATIC", SS_RIGHT | WS_GROUP, {2280, 4275, 600, 240}, lblTate0);
   f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {2910, 4245, 450, 285}, txtTate, {}, WS_EX_CLIENTEDGE);
   f.create(L"STATIC", 0, {3420, 4275, 900, 240}, lblTate1);
   f.create(L"STATIC", SS_RIGHT, {2280, 4590, 600, 240}, lblYoko0);
@@ -61,7 +66,7 @@ void FrmMain::createControls() {
   f.create(L"STATIC", 0, {3420, 4590, 900, 240}, lblYoko1);
   f.create(L"STATIC", 0, {2280, 4890, 2040, 360}, lblBun);
 
-  f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kChangeButton, cmdChange);
+  f.create(L"BUTTON", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, kChangeButton, cmdChange);
   f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, kDeleteButton, cmdFilDel);
   f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, kCloseButton, cmdEnd);
   for (int id : {txtTate, txtYoko}) SendMessageW(item(id), EM_LIMITTEXT, 5, 0);
@@ -135,9 +140,15 @@ void FrmMain::setupFolderList() {
   constexpr DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES;
   SendMessageW(lvwMain_.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
   if (Header_GetItemCount(ListView_GetHeader(lvwMain_.hwnd())) == 0) {
-    // 100 twips less for the first column, as the list's border takes them.
-    lvwMain_.addColumn(loadString(601), static_cast<int>(width / 5 * 4) - factory_->pixelsX(100), LVCFMT_LEFT);
-    lvwMain_.addColumn(loadString(602), static_cast<int>(width / 5), LVCFMT_CENTER);
+    // The type column takes a fifth; the name column what is left once the
+    // vertical scroll bar has its room, so that a longer list never needs
+    // a horizontal bar (which would also hide its last row).
+    RECT client{};
+    GetClientRect(lvwMain_.hwnd(), &client);
+    const int typeWidth = static_cast<int>(width / 5);
+    const int nameWidth = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL) - typeWidth;
+    lvwMain_.addColumn(loadString(601), nameWidth, LVCFMT_LEFT);
+    lvwMain_.addColumn(loadString(602), typeWidth, LVCFMT_CENTER);
   }
   largeIcons_ = std::make_unique<win::ImageList>(32, 9);
   smallIcons_ = std::make_unique<win::ImageList>(16, 9);

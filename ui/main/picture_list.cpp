@@ -1,5 +1,6 @@
 // The picture list: the pictures of the current source, their columns,
-// sorting and view, and the file on disk behind an item.
+// sorting and view, and the file on disk behind an item. The rows live in
+// pictureRows_; the list control only draws them.
 #include <windows.h>
 // needs windows.h first
 #include <commctrl.h>
@@ -10,6 +11,7 @@
 #include "archive/archive_access.h"
 #include "engine/file_row.h"
 #include "engine/path_kind.h"
+#include "platform/collation.h"
 #include "platform/controls.h"
 #include "platform/cursor.h"
 #include "platform/file_system.h"
@@ -32,21 +34,17 @@ std::wstring withBackslash(std::wstring path) {
   return path;
 }
 
-// Rows of an archive's listing go straight into the list view.
-class ListViewRows final : public PictureListRows {
+// Rows of an archive's listing, collected before the list shows them.
+class CollectedRows final : public PictureListRows {
  public:
-  explicit ListViewRows(win::ListView& list) : list_(list) {}
+  explicit CollectedRows(PictureRows& rows) : rows_(rows) {}
   void addRow(const std::wstring& name, const std::wstring& size, const std::wstring& type,
               const std::wstring& date, const std::wstring& attributes) override {
-    const int row = list_.addItem(name);
-    list_.setText(row, 1, size);
-    list_.setText(row, 2, type);
-    list_.setText(row, 3, date);
-    list_.setText(row, 4, attributes);
+    rows_.add({name, size, type, date, attributes});
   }
 
  private:
-  win::ListView& list_;
+  PictureRows& rows_;
 };
 
 }  // namespace
@@ -58,12 +56,18 @@ std::wstring FrmMain::selectedSource() const {
 
 std::wstring FrmMain::selectedPicture() const {
   const int s = lvwFile_.selected();
-  return s < 0 ? std::wstring() : lvwFile_.text(s);
+  return pictureRows_.holds(s) ? pictureRows_[static_cast<std::size_t>(s)].name : std::wstring();
 }
 
-void FrmMain::clearPictureList() {
+void FrmMain::clearPictureList() { showPictureRows({}); }
+
+void FrmMain::showPictureRows(PictureRows rows) {
   selecting_ = true;
-  lvwFile_.clear();
+  lvwFile_.clearSelection();
+  pictureRows_ = std::move(rows);
+  if (sortOn_) pictureRows_.sort(listSortKey_, listSortOrder_ == 1, win::collationKey, -1);
+  lvwFile_.setItemCount(pictureCount());
+  lvwFile_.redrawAll();
   selecting_ = false;
 }
 
@@ -71,79 +75,65 @@ bool FrmMain::myAccessFile(const std::wstring& source) {
   win::ScopedHourglass hourglass;
   try {
     const std::wstring kind = dataType(source);
-    if (kind == L"DIR") {
-      EnableWindow(item(cmdFilDel), TRUE);
-      const std::wstring folder = withBackslash(source);
-      if (!win::folderHasNormalFile(folder)) return false;
-      clearPictureList();
-      ShowWindow(lvwFile_.hwnd(), SW_HIDE);
-      SendMessageW(lvwFile_.hwnd(), WM_SETREDRAW, FALSE, 0);
-      // One class-table lookup per extension, not per file: a folder of
-      // thousands of JPEGs asks the registry once.
-      std::map<std::wstring, std::wstring> typeNames;
-      WIN32_FIND_DATAW data;
-      HANDLE find = FindFirstFileW((folder + L"*.*").c_str(), &data);
-      if (find != INVALID_HANDLE_VALUE) {
-        do {
-          // Read-only, hidden and system files are listed; folders are not.
-          if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-          const std::wstring name = data.cFileName;
-          if (!myPictureCheck(name)) continue;
-          FILETIME local;
-          SYSTEMTIME when;
-          FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
-          FileTimeToSystemTime(&local, &when);
-          const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-          selecting_ = true;
-          const int row = lvwFile_.addItem(name);
-          selecting_ = false;
-          lvwFile_.setText(row, 1, fileSizeText(size));
-          const std::wstring extension = myPathExt(name);
-          auto type = typeNames.find(extension);
-          if (type == typeNames.end())
-            type = typeNames.emplace(extension, myFileTypeName(services_.registry, folder + name)).first;
-          lvwFile_.setText(row, 2, type->second);
-          lvwFile_.setText(row, 3, fileDateText(when.wYear, when.wMonth, when.wDay));
-          lvwFile_.setText(row, 4, fileAttributeText(data.dwFileAttributes));
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-      }
-      SendMessageW(lvwFile_.hwnd(), WM_SETREDRAW, TRUE, 0);
-      ShowWindow(lvwFile_.hwnd(), SW_SHOW);
-      applySort();
-      return true;
-    }
+    if (kind == L"DIR") return listFolder(withBackslash(source));
     if (!isArchiveKind(kind)) return false;
-    EnableWindow(item(cmdFilDel), FALSE);
-    if (!win::fileExists(source)) return false;
-    clearPictureList();
-    EnableWindow(lvwFile_.hwnd(), FALSE);
-    ListViewRows rows(lvwFile_);
-    selecting_ = true;
-    try {
-      myArchiveList(*archives_, hwnd(), rows, source);
-    } catch (...) {
-      selecting_ = false;
-      EnableWindow(lvwFile_.hwnd(), TRUE);
-      throw;
-    }
-    selecting_ = false;
-    EnableWindow(lvwFile_.hwnd(), TRUE);
-    applySort();
-    return true;
+    return listArchive(source);
   } catch (const RunError& e) {
-    SendMessageW(lvwFile_.hwnd(), WM_SETREDRAW, TRUE, 0);
-    ShowWindow(lvwFile_.hwnd(), SW_SHOW);
-    selecting_ = false;
     showError(IDS_TITLE_ACCESS_FILE, e.number(), PictureAdvice::generic);
     return false;
   } catch (const std::bad_alloc&) {
-    SendMessageW(lvwFile_.hwnd(), WM_SETREDRAW, TRUE, 0);
-    ShowWindow(lvwFile_.hwnd(), SW_SHOW);
-    selecting_ = false;
     showError(IDS_TITLE_ACCESS_FILE, err::outOfMemory, PictureAdvice::generic);
     return false;
   }
+}
+
+bool FrmMain::listFolder(const std::wstring& folder) {
+  EnableWindow(item(cmdFilDel), TRUE);
+  if (!win::folderHasNormalFile(folder)) return false;
+  PictureRows rows;
+  // One class-table lookup per extension, not per file: a folder of
+  // thousands of JPEGs asks the registry once.
+  std::map<std::wstring, std::wstring> typeNames;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"*.*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    win::UniqueFindHandle closer(find);
+    do {
+      // Read-only, hidden and system files are listed; folders are not.
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      const std::wstring name = data.cFileName;
+      if (!myPictureCheck(name)) continue;
+      FILETIME local;
+      SYSTEMTIME when;
+      FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+      FileTimeToSystemTime(&local, &when);
+      const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+      const std::wstring extension = myPathExt(name);
+      auto type = typeNames.find(extension);
+      if (type == typeNames.end())
+        type = typeNames.emplace(extension, myFileTypeName(services_.registry, folder + name)).first;
+      rows.add({name, fileSizeText(size), type->second, fileDateText(when.wYear, when.wMonth, when.wDay),
+                fileAttributeText(data.dwFileAttributes)});
+    } while (FindNextFileW(find, &data));
+  }
+  showPictureRows(std::move(rows));
+  return true;
+}
+
+bool FrmMain::listArchive(const std::wstring& archive) {
+  EnableWindow(item(cmdFilDel), FALSE);
+  if (!win::fileExists(archive)) return false;
+  clearPictureList();
+  PictureRows rows;
+  CollectedRows collected(rows);
+  EnableWindow(lvwFile_.hwnd(), FALSE);
+  struct Reenable {
+    HWND list;
+    ~Reenable() { EnableWindow(list, TRUE); }
+  } reenable{lvwFile_.hwnd()};
+  myArchiveList(*archives_, hwnd(), collected, archive);
+  showPictureRows(std::move(rows));
+  return true;
 }
 
 bool FrmMain::isArchiveKind(const std::wstring& kind) const {
@@ -177,7 +167,7 @@ std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstri
 }
 
 void FrmMain::myOpenPicture() {
-  if (lvwFile_.count() == 0) return;
+  if (pictureRows_.empty()) return;
   const std::wstring source = selectedSource();
   const std::wstring name = selectedPicture();
   if (source.empty() || name.empty()) return;
@@ -190,10 +180,50 @@ void FrmMain::myOpenPicture() {
 }
 
 void FrmMain::applySort() {
-  if (!sortOn_) return;
-  selecting_ = true;
-  lvwFile_.sortByColumn(listSortKey_, listSortOrder_ == 1);
-  selecting_ = false;
+  if (!sortOn_ || pictureRows_.empty()) return;
+  const int before = lvwFile_.selected();
+  const int after = pictureRows_.sort(listSortKey_, listSortOrder_ == 1, win::collationKey, before);
+  if (after != before) {
+    selecting_ = true;
+    lvwFile_.clearSelection();
+    if (after >= 0) lvwFile_.select(after);
+    selecting_ = false;
+  }
+  lvwFile_.redrawAll();
+}
+
+LRESULT FrmMain::onPictureListNotify(NMHDR& header) {
+  switch (header.code) {
+    case LVN_GETDISPINFOW: {
+      auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
+      if (pictureRows_.holds(request.item.iItem))
+        win::answerDisplayText(request, pictureRows_[static_cast<std::size_t>(request.item.iItem)].column(
+                                            request.item.iSubItem));
+      return 0;
+    }
+    case LVN_ODFINDITEMW: {
+      // Typing the start of a name moves to it, as in any list.
+      const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+      if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+      return pictureRows_.findPrefix(find.lvfi.psz, find.iStart, (find.lvfi.flags & LVFI_WRAP) != 0,
+                                     win::startsWithIgnoringCase);
+    }
+    case LVN_ITEMCHANGED: {
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      if (!selecting_ && change.iItem >= 0 && (change.uNewState & LVIS_SELECTED) &&
+          !(change.uOldState & LVIS_SELECTED))
+        lvwFile_ItemClick(change.iItem);
+      return 0;
+    }
+    case NM_CLICK: lvwFile_Click(); return 0;
+    case NM_DBLCLK:
+      if (!(!state_.gListWide && win::isChecked(item(chkViwerON)))) myOpenPicture();
+      return 0;
+    case LVN_COLUMNCLICK:
+      lvwFile_ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem + 1);
+      return 0;
+  }
+  return 0;
 }
 
 void FrmMain::lvwFile_ColumnClick(int column) {

@@ -62,21 +62,23 @@ void FrmMain::myPreviewPicture(const Picture& picture, float factor) {
 
 void FrmMain::lvwFile_ItemClick(int row) {
   for (;;) {
-    if (lvwFile_.count() == 0 || !win::isChecked(item(chkViwerON)) || state_.gListWide) return;
+    if (pictureRows_.empty() || !pictureRows_.holds(row) || !win::isChecked(item(chkViwerON)) ||
+        state_.gListWide)
+      return;
     const std::wstring source = selectedSource();
-    const std::wstring path = myPictureFile(source, lvwFile_.text(row));
+    const std::wstring path = myPictureFile(source, pictureRows_[static_cast<std::size_t>(row)].name);
     if (path.empty()) return;
     state_.gPreviewResolved = true;
     if (dataType(source) == L"DIR" && !win::fileExists(path)) {
       // The file went away: show a neighbour instead. A neighbour that has
       // gone too leads on to the next, and the list is finite.
-      if (lvwFile_.count() == 0) {
+      if (pictureRows_.empty()) {
         clearPreview();
         return;
       }
-      const int last = lvwFile_.count() - 1;
+      const int last = pictureCount() - 1;
       const int substitute = row == last ? last - 1 : last;
-      if (substitute < 0 || substitute == row || missingTried_ >= lvwFile_.count()) {
+      if (substitute < 0 || substitute == row || missingTried_ >= pictureCount()) {
         missingTried_ = 0;
         return;
       }
@@ -91,6 +93,7 @@ void FrmMain::lvwFile_ItemClick(int row) {
     win::ScopedHourglass hourglass;
     try {
       imgFile_ = services_.pictures.load(path);
+      imgFilePath_ = path;
       const TwipsBox box{picMain_.innerWidthPixels() * state_.screen.twipsPerPixelX,
                          picMain_.innerHeightPixels() * state_.screen.twipsPerPixelY};
       myPreviewPicture(*imgFile_, myFitRatio(imgFile_->sizeTwips(), box));
@@ -120,11 +123,25 @@ void FrmMain::chkViwerON_Click() {
     return;
   }
   const int row = lvwFile_.selected();
-  if (row >= 0) lvwFile_ItemClick(row);
+  if (pictureRows_.holds(row)) lvwFile_ItemClick(row);
+}
+
+const Picture& FrmMain::selectedPictureLoaded(const std::wstring& source, const std::wstring& name) {
+  // Whatever the preview did (viewer off, a failed load, another row), the
+  // picture applied is always the selected one, never one loaded before.
+  const std::wstring file = myPictureFile(source, name);
+  if (file.empty() || !win::fileExists(file)) throw RunError(err::fileNotFound);
+  if (!imgFile_ || imgFilePath_ != file) {
+    imgFile_.reset();
+    imgFilePath_.clear();
+    imgFile_ = services_.pictures.load(file);
+    imgFilePath_ = file;
+  }
+  return *imgFile_;
 }
 
 void FrmMain::cmdChange_Click() {
-  if (lvwFile_.count() == 0) {
+  if (pictureRows_.empty()) {
     win::showMessage(hwnd(), win::loadString(IDS_SELECT_PICTURE), MB_OK | MB_ICONSTOP);
     return;
   }
@@ -132,18 +149,20 @@ void FrmMain::cmdChange_Click() {
   try {
     const std::wstring name = selectedPicture();
     const int index = lvwMain_.selected();
-    const std::wstring path = selectedSource() + L"\\" + name;
-    if (!win::isChecked(item(chkViwerON)) || !imgFile_) imgFile_ = services_.pictures.load(path);
+    const std::wstring source = selectedSource();
+    const std::wstring path = source + L"\\" + name;
+    const Picture& picture = selectedPictureLoaded(source, name);
     const std::int16_t option =
         index >= 0 && static_cast<std::size_t>(index) < state_.wall.size() ? state_.wall.gTileOpt[index] : 2;
     const std::int16_t across = textToInt16(win::windowText(item(txtYoko)));
     const std::int16_t down = textToInt16(win::windowText(item(txtTate)));
-    writeTileWallpaper(services_.registry,
-                       tileDecision(option, state_.screen.twips, imgFile_->sizeTwips(), across, down));
+    const bool tile = tileDecision(option, state_.screen.twips, picture.sizeTwips(), across, down);
     if (state_.gPicReSize)
-      myFitPicture(*imgFile_, state_.screen, state_.gPicReMag, services_.bitmapFile, state_.gWallBmp);
+      myFitPicture(picture, state_.screen, state_.gPicReMag, services_.bitmapFile, state_.gWallBmp);
     else
-      saveAsLoaded(*imgFile_, services_.bitmapFile, state_.gWallBmp);
+      saveAsLoaded(picture, services_.bitmapFile, state_.gWallBmp);
+    // The tiling of the desktop changes only once its new bitmap is there.
+    writeTileWallpaper(services_.registry, tile);
     services_.desktop.setWallpaper(state_.gWallBmp);
     state_.gRireki.push_back(path);
   } catch (const RunError& e) {

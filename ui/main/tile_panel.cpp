@@ -1,5 +1,7 @@
 // The tiling panel: the current entry's rule (never, always, automatic)
 // and its across and down thresholds.
+#include <windows.h>
+
 #include "platform/controls.h"
 #include "settings/number_text.h"
 #include "settings/run_error.h"
@@ -16,17 +18,29 @@ void FrmMain::updateTileControls(int option) {
     EnableWindow(item(id), automatic);
 }
 
+// The chosen option button carries the group's tab stop, so that Tab
+// lands on it as in any dialog.
+void FrmMain::showTileOption(int option) {
+  for (int i = 0; i < 3; ++i) {
+    HWND button = item(optTairu0 + i);
+    win::setChecked(button, i == option);
+    const bool stop = i == option || ((option < 0 || option > 2) && i == 0);
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    SetWindowLongPtrW(button, GWL_STYLE, stop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+  }
+}
+
 void FrmMain::showTileSettings(std::size_t entry) {
   const int option = state_.wall.gTileOpt[entry];
   updateTileControls(option);
-  for (int i = 0; i < 3; ++i) win::setChecked(item(optTairu0 + i), i == option);
+  showTileOption(option);
   win::setWindowText(item(txtTate), std::to_wstring(state_.wall.gTileY[entry]));
   win::setWindowText(item(txtYoko), std::to_wstring(state_.wall.gTileX[entry]));
 }
 
 void FrmMain::showTileDefaults() {
   updateTileControls(2);
-  for (int i = 0; i < 3; ++i) win::setChecked(item(optTairu0 + i), i == 2);
+  showTileOption(2);
   win::setWindowText(item(txtTate), L"2");
   win::setWindowText(item(txtYoko), L"2");
 }
@@ -48,6 +62,7 @@ void FrmMain::storeTileCounts(std::size_t entry) {
 void FrmMain::optTairu_Click(int index) {
   if (lvwMain_.count() == 0) return;
   updateTileControls(index);
+  showTileOption(index);
   const int selected = lvwMain_.selected();
   if (selected >= 0 && static_cast<std::size_t>(selected) < state_.wall.size())
     state_.wall.gTileOpt[static_cast<std::size_t>(selected)] = static_cast<std::int16_t>(index);

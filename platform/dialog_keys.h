@@ -1,0 +1,29 @@
+// The keyboard of a dialog for an ordinary top-level window: the message
+// loop hands its messages to the dialog manager (IsDialogMessage), which
+// asks the window to move the focus; these answer it as a dialog would.
+#pragma once
+
+#include <windows.h>
+
+namespace rivano::win {
+
+// WM_NEXTDLGCTL: Tab and Shift+Tab, arrow keys inside a group, access keys
+// of labels and frames. An edit box reached this way has its text selected.
+void moveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam);
+
+// The push button that has the focus, or null: Enter presses it, as in a
+// dialog where the focused button is the default one.
+HWND focusedPushButton(HWND window);
+
+// Keeps the control that had the focus when the window is deactivated and
+// gives it back on activation (WM_ACTIVATE).
+class FocusKeeper {
+ public:
+  void onActivate(HWND window, WPARAM wParam);
+  void remember(HWND control) { saved_ = control; }
+
+ private:
+  HWND saved_ = nullptr;
+};
+
+}  // namespace rivano::win

@@ -1,0 +1,263 @@
+// The main window as a user meets it: the picture applied is always the
+// selected one, the keyboard reaches every control, tool tips show, sources
+// that went away show no icon, bad stored values are skipped, the folder
+// list needs no horizontal bar, and a large folder lists at once.
+#include <chrono>
+
+#include "tests/wine/main_window_fixture.h"
+// needs windows.h first
+#include <commctrl.h>
+
+namespace rivano {
+namespace {
+
+using testing::focusedControl;
+using testing::pressKeys;
+
+int rowOf(const RemoteListView& files, const std::wstring& name) {
+  for (int i = 0; i < files.count(); ++i)
+    if (files.text(i) == name) return i;
+  return -1;
+}
+
+class MainWindowUse : public MainWindow {
+ protected:
+  // Opens the window on the picture folder with nothing selected, then
+  // chooses the folder so that its pictures are listed.
+  HWND openOnPictures(RunningProgram& program) {
+    HWND window = openWindow(program);
+    if (!window) return nullptr;
+    RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+    RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+    folders.click(0);
+    EXPECT_TRUE(waitUntil([&] { return files.count() == 3; }, kPatience));
+    return window;
+  }
+  void choosePicture(HWND window, const std::wstring& name) {
+    RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+    const int row = rowOf(files, name);
+    ASSERT_GE(row, 0) << testing::narrow(name) << " is not listed";
+    files.click(row);
+    ASSERT_TRUE(waitUntil([&] { return files.selected() == row; }, kPatience));
+  }
+  int appliedWidth() const {
+    const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+    return written ? written->width : -1;
+  }
+};
+
+TEST_F(MainWindowUse, AfterTheViewerIsSwitchedOffTheSelectedPictureIsTheOneApplied) {
+  registerSources({{pictures, false}});
+  put(kWallList, L"TileOpt1", L"0");
+  RunningProgram program(exe, L"/N");
+  HWND window = openOnPictures(program);
+  ASSERT_NE(window, nullptr);
+  choosePicture(window, L"a.bmp");  // previewed: the loaded picture is a.bmp
+  testing::clickButton(GetDlgItem(window, main_ids::chkViwerON));
+  ASSERT_TRUE(waitUntil([&] { return !testing::isButtonChecked(GetDlgItem(window, main_ids::chkViwerON)); },
+                        kPatience));
+  choosePicture(window, L"c.bmp");  // not previewed
+  close(program, window);
+  EXPECT_EQ(appliedWidth(), 60);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\c.bmp");
+}
+
+TEST_F(MainWindowUse, ChangeButtonWithTheViewerOffAppliesTheSelectedPicture) {
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"/N");
+  HWND window = openOnPictures(program);
+  ASSERT_NE(window, nullptr);
+  choosePicture(window, L"b.bmp");
+  testing::clickButton(GetDlgItem(window, main_ids::chkViwerON));
+  choosePicture(window, L"a.bmp");
+  testing::clickButton(GetDlgItem(window, main_ids::cmdChange));
+  ASSERT_TRUE(waitUntil([&] { return appliedWidth() == 40; }, kPatience)) << "applied width " << appliedWidth();
+  PostMessageW(window, WM_KEYDOWN, VK_SHIFT, 1);  // close without a second change
+  ASSERT_TRUE(waitUntil([&] { return testing::controlText(GetDlgItem(window, main_ids::cmdFilDel)) == res(201); },
+                        kPatience));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+}
+
+TEST_F(MainWindowUse, AFailedPreviewNeverLeavesTheEarlierPictureToBeApplied) {
+  testing::writeFileBytes(pictures + L"\\empty.bmp", {});
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 4; }, kPatience));
+  choosePicture(window, L"b.bmp");
+  choosePicture(window, L"empty.bmp");  // the preview fails; its message follows the click
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value());
+  testing::pressOk(box->hwnd);
+  // The change button reports the broken picture instead of applying b.bmp.
+  PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
+  const auto change = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(change.has_value());
+  EXPECT_EQ(change->title, L"Rivano frmMain cmdChange");
+  testing::pressOk(change->hwnd);
+  ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+  close(program, window);
+  EXPECT_FALSE(win::fileExists(wallBmp()));  // and neither does the exit
+  EXPECT_EQ(get(kWallList, L"Rireki0"), L"<missing>");
+}
+
+TEST_F(MainWindowUse, TabShiftTabAccessKeysAndEnterWorkAsInADialog) {
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"/N");
+  HWND window = openOnPictures(program);
+  ASSERT_NE(window, nullptr);
+  HWND folderList = GetDlgItem(window, main_ids::lvwMain);
+  HWND folderButton = GetDlgItem(window, main_ids::cmdFolder);
+  HWND archiveButton = GetDlgItem(window, main_ids::cmdArchiver);
+  // The folder list was clicked last; Tab moves on, Shift+Tab comes back.
+  ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == folderList; }, kPatience));
+  pressKeys(window, {}, VK_TAB);
+  EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == folderButton; }, kPatience));
+  pressKeys(window, {}, VK_TAB);
+  EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == archiveButton; }, kPatience));
+  pressKeys(window, {VK_SHIFT}, VK_TAB);
+  EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == folderButton; }, kPatience));
+  // Alt+T: the label "タテ(&T)" hands the focus to its box.
+  pressKeys(window, {VK_MENU}, 'T');
+  EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == GetDlgItem(window, main_ids::txtTate); }, kPatience));
+  // Alt+N picks the option "タイル貼りしない(&N)", which greys the counts.
+  pressKeys(window, {VK_MENU}, 'N');
+  EXPECT_TRUE(waitUntil([&] { return testing::isButtonChecked(GetDlgItem(window, main_ids::optTairu0)); }, kPatience));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, main_ids::txtTate)));
+  // Alt+V switches the viewer off and on again.
+  HWND viewer = GetDlgItem(window, main_ids::chkViwerON);
+  pressKeys(window, {VK_MENU}, 'V');
+  EXPECT_TRUE(waitUntil([&] { return !testing::isButtonChecked(viewer); }, kPatience));
+  pressKeys(window, {VK_MENU}, 'V');
+  EXPECT_TRUE(waitUntil([&] { return testing::isButtonChecked(viewer); }, kPatience));
+  // Alt+C makes the selected picture the wallpaper.
+  choosePicture(window, L"b.bmp");
+  pressKeys(window, {VK_MENU}, 'C');
+  EXPECT_TRUE(waitUntil([&] { return appliedWidth() == 50; }, kPatience)) << "Alt+C did not change";
+  // Enter presses the focused button.
+  choosePicture(window, L"c.bmp");
+  SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, main_ids::cmdChange)), TRUE);
+  ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == GetDlgItem(window, main_ids::cmdChange); },
+                        kPatience));
+  pressKeys(window, {}, VK_RETURN);
+  EXPECT_TRUE(waitUntil([&] { return appliedWidth() == 60; }, kPatience)) << "Enter did not press the button";
+  // The Shift mode still follows the key.
+  HWND del = GetDlgItem(window, main_ids::cmdFilDel);
+  INPUT shift{};
+  shift.type = INPUT_KEYBOARD;
+  shift.ki.wVk = VK_SHIFT;
+  SendInput(1, &shift, sizeof shift);
+  EXPECT_TRUE(waitUntil([&] { return testing::controlText(del) == res(201); }, kPatience));
+  shift.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &shift, sizeof shift);
+  EXPECT_TRUE(waitUntil([&] { return testing::controlText(del) == res(205); }, kPatience));
+  // Esc closes the window; its change at exit finds c.bmp already newest.
+  pressKeys(window, {}, VK_ESCAPE);
+  EXPECT_TRUE(program.waitForExit(kPatience)) << "Esc did not close the window";
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\b.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), pictures + L"\\c.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki2"), L"<missing>");
+}
+
+TEST_F(MainWindowUse, ToolTipsShowOverTheControls) {
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  SetForegroundWindow(window);
+  testing::hoverOver(GetDlgItem(window, main_ids::cmdChange));
+  EXPECT_NE(program.waitForWindow(TOOLTIPS_CLASSW, 10000), nullptr) << "no tool tip over the change button";
+  close(program, window);
+}
+
+TEST_F(MainWindowUse, ASourceThatWentAwayShowsNoIconAlsoAfterMoving) {
+  registerSources({{pictures, false}, {folder.path() + L"gone", false}});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  ASSERT_EQ(folders.count(), 2);
+  EXPECT_EQ(folders.image(0), 0);  // the folder icon
+  EXPECT_LT(folders.image(1), 0);
+  folders.click(1);
+  ASSERT_TRUE(waitUntil([&] { return folders.selected() == 1; }, kPatience));
+  testing::clickButton(GetDlgItem(window, main_ids::cmdUp));
+  ASSERT_TRUE(waitUntil([&] { return folders.text(0) == folder.path() + L"gone"; }, kPatience));
+  EXPECT_LT(folders.image(0), 0);
+  EXPECT_EQ(folders.image(1), 0);
+  testing::clickButton(GetDlgItem(window, main_ids::cmdDown));
+  ASSERT_TRUE(waitUntil([&] { return folders.text(1) == folder.path() + L"gone"; }, kPatience));
+  EXPECT_LT(folders.image(1), 0);
+  close(program, window);
+}
+
+TEST_F(MainWindowUse, ManyEntriesNeedNoHorizontalScrollBar) {
+  std::vector<std::pair<std::wstring, bool>> sources;
+  for (int i = 0; i < 9; ++i) sources.emplace_back(pictures, false);
+  registerSources(sources);
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  HWND list = GetDlgItem(window, main_ids::lvwMain);
+  ASSERT_EQ(RemoteListView(list).count(), 9);
+  EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "a horizontal bar hides a row";
+  close(program, window);
+}
+
+TEST_F(MainWindowUse, StoredValuesThatDoNotConvertAreSkipped) {
+  // A position that is no number keeps the window centred, and a countdown
+  // whose count is no number does not run at all (not 15 seconds).
+  put(kProgramKey + L"\\WinPos", L"Left", L"left");
+  put(kProgramKey + L"\\Option", L"FreeEnd", L"1");
+  put(kProgramKey + L"\\Option", L"TmrCount", L"soon");
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
+  EXPECT_FALSE(program.waitForExit(18000)) << "the countdown ran with a count that is no number";
+  close(program, window);
+}
+
+TEST_F(MainWindowUse, TenThousandPicturesListAtOnceAndSortKeepingTheSelection) {
+  // Made at build time: p0000.bmp to p9999.bmp, p4321.bmp the one larger.
+  const std::wstring many = testing::linuxPath(RIVANO_MANY_PICTURES);
+  registerSources({{many, true}});
+  const auto start = std::chrono::steady_clock::now();
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 10000; }, kPatience));
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &answer));
+  const double usable = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  // It took several seconds when every row went through the control; the
+  // bound leaves room for a busy machine.
+  EXPECT_LT(usable, 3.0);
+  const int chosen = files.selected();
+  ASSERT_GE(chosen, 0);
+  const std::wstring name = files.text(chosen);
+  // Sorting by size puts the one larger file last and the selection
+  // follows its own row.
+  testing::chooseMenu(window, main_ids::mnuSort0 + 2);
+  EXPECT_EQ(files.text(9999), L"p4321.bmp");
+  EXPECT_EQ(files.text(files.selected()), name);
+  testing::chooseMenu(window, main_ids::mnuSortOrder1);
+  EXPECT_EQ(files.text(0), L"p4321.bmp");
+  EXPECT_EQ(files.text(files.selected()), name);
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), many + L"\\" + name);
+}
+
+}  // namespace
+}  // namespace rivano
