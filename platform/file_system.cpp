@@ -112,6 +112,12 @@ bool folderHasNormalFile(const std::wstring& folder) {
   return found;
 }
 
+bool isNormalFile(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  constexpr DWORD notNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  return a != INVALID_FILE_ATTRIBUTES && !(a & notNormal);
+}
+
 }  // namespace rivano::win
 
 namespace rivano::win {

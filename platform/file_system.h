@@ -42,6 +42,8 @@ PathAttributes pathAttributes(const std::wstring& path);
 // True when the folder (path ending in "\" or not) holds at least one file
 // with normal attributes: no hidden, system or folder entries count.
 bool folderHasNormalFile(const std::wstring& folder);
+// A file that is neither hidden nor system (nor a folder).
+bool isNormalFile(const std::wstring& path);
 
 }  // namespace rivano::win
 

@@ -8,7 +8,6 @@
 #include <array>
 
 #include "engine/data_type.h"
-#include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
@@ -126,31 +125,32 @@ void FrmMain::lvwMain_ItemCheck(int listItem) {
   state_.wall.gLSelect[static_cast<std::size_t>(listItem)] = lvwMain_.checked(listItem);
 }
 
+// The dialogs' wide forms: a folder or archive whose name the ANSI code
+// page cannot hold is registered as it is, not as question marks.
 std::wstring FrmMain::myBrowseFolder() {
-  const std::string title = win::toAnsi(win::loadString(116));
-  BROWSEINFOA info{};
+  const std::wstring title = win::loadString(116);
+  BROWSEINFOW info{};
   info.hwndOwner = hwnd();
   info.lpszTitle = title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
-  ItemIdList chosen{SHBrowseForFolderA(&info)};
+  ItemIdList chosen{SHBrowseForFolderW(&info)};
   if (!chosen.pidl) return {};
-  std::array<char, MAX_PATH> path{};
-  if (!SHGetPathFromIDListA(chosen.pidl, path.data())) return {};
-  return win::fromAnsi(path.data());
+  std::array<wchar_t, MAX_PATH> path{};
+  if (!SHGetPathFromIDListW(chosen.pidl, path.data())) return {};
+  return path.data();
 }
 
 std::wstring FrmMain::myOpenArchiveDialog() {
-  const std::string title = win::toAnsi(win::loadString(122));
+  const std::wstring title = win::loadString(122);
   // Display name and pattern, each closed by a NUL, and the list by another.
-  std::string filter = win::toAnsi(win::loadString(IDS_ARCHIVE_FILTER_NAME));
-  filter.push_back('\0');
-  filter += "*.LZH;*.ARJ;*.ZIP;*.CAB;*.TAR;*.TGZ;*.BZ2;*.RAR";
-  filter.push_back('\0');
-  filter.push_back('\0');
-  std::array<char, 256> file{}, fileTitle{};
-  std::array<char, MAX_PATH> current{};
-  GetCurrentDirectoryA(static_cast<DWORD>(current.size()), current.data());
-  OPENFILENAMEA ofn{};
+  std::wstring filter = win::loadString(IDS_ARCHIVE_FILTER_NAME);
+  filter.push_back(L'\0');
+  filter += L"*.LZH;*.ARJ;*.ZIP;*.CAB;*.TAR;*.TGZ;*.BZ2;*.RAR";
+  filter.push_back(L'\0');
+  filter.push_back(L'\0');
+  std::array<wchar_t, MAX_PATH> file{}, fileTitle{}, current{};
+  GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data());
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = hwnd();
   ofn.lpstrFilter = filter.c_str();
@@ -162,8 +162,8 @@ std::wstring FrmMain::myOpenArchiveDialog() {
   ofn.lpstrInitialDir = current.data();
   ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;  // 0x81804
-  if (!GetOpenFileNameA(&ofn)) return {};
-  return win::fromAnsi(file.data());
+  if (!GetOpenFileNameW(&ofn)) return {};
+  return file.data();
 }
 
 void FrmMain::myAddWallEntry(const std::wstring& path) {

@@ -89,8 +89,10 @@ bool FrmMain::myAccessFile(const std::wstring& source) {
 
 bool FrmMain::listFolder(const std::wstring& folder) {
   EnableWindow(item(cmdFilDel), TRUE);
-  if (!win::folderHasNormalFile(folder)) return false;
+  // One pass over the folder: under Wine each search reads the whole
+  // folder, and a folder of ten thousand pictures makes that count.
   PictureRows rows;
+  bool hasNormalFile = false;
   // One class-table lookup per extension, not per file: a folder of
   // thousands of JPEGs asks the registry once.
   std::map<std::wstring, std::wstring> typeNames;
@@ -99,6 +101,8 @@ bool FrmMain::listFolder(const std::wstring& folder) {
   if (find != INVALID_HANDLE_VALUE) {
     win::UniqueFindHandle closer(find);
     do {
+      constexpr DWORD notNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+      if (!(data.dwFileAttributes & notNormal)) hasNormalFile = true;
       // Read-only, hidden and system files are listed; folders are not.
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       const std::wstring name = data.cFileName;
@@ -116,6 +120,8 @@ bool FrmMain::listFolder(const std::wstring& folder) {
                 fileAttributeText(data.dwFileAttributes)});
     } while (FindNextFileW(find, &data));
   }
+  // A folder without any plain file leaves the list as it was.
+  if (!hasNormalFile) return false;
   showPictureRows(std::move(rows));
   return true;
 }
@@ -144,7 +150,10 @@ std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstri
   const std::wstring kind = dataType(source);
   if (kind == L"DIR") {
     const std::wstring folder = withBackslash(source);
-    return win::folderHasNormalFile(folder) ? folder + name : std::wstring();
+    // The picture itself, when it is a plain file, answers whether the
+    // folder holds one; only otherwise is the folder searched.
+    const bool found = win::isNormalFile(folder + name) || win::folderHasNormalFile(folder);
+    return found ? folder + name : std::wstring();
   }
   if (!isArchiveKind(kind)) return {};
   const std::wstring target = state_.gUnPakTmp + L"\\" + name;
