@@ -141,12 +141,23 @@ TEST(PictureLoader, ErrorsTellMissingFileMissingFolderAndNoPictureApart) {
   EXPECT_EQ(loadError(pictureDir() + L"empty.gif"), err::invalidPicture);
 }
 
+constexpr std::uint8_t kFrameMarker[] = {0xFF, 0xC0};  // a baseline JPEG's frame header
+
 TEST(PictureLoader, APictureWithASideOfNothingIsNoPicture) {
   // Headers declaring 0 × 240 and 320 × 0, a GIF image and a GIF screen
   // 0 × 10, and a metafile frame less than a pixel high.
   for (const wchar_t* name : {L"zero_width.bmp", L"zero_height.bmp", L"zero_width_image.gif",
                               L"zero_width_screen.gif", L"sub_pixel.wmf"})
     EXPECT_EQ(loadError(pictureDir() + name), err::invalidPicture) << testing::narrow(name);
+  // A JPEG frame of no width.
+  TempFolder folder(L"pictures");
+  std::vector<std::uint8_t> jpeg = testing::readFileBytes(pictureDir() + L"green_320x240.jpg");
+  const auto frame = std::search(jpeg.begin(), jpeg.end(), std::begin(kFrameMarker), std::end(kFrameMarker));
+  ASSERT_LT(frame + 9, jpeg.end());
+  frame[7] = 0;
+  frame[8] = 0;
+  testing::writeFileBytes(folder.path() + L"no_width.jpg", jpeg);
+  EXPECT_EQ(loadError(folder.path() + L"no_width.jpg"), err::invalidPicture);
   // The same headers with real sides are pictures.
   for (const wchar_t* name : {L"gray_8x8.bmp", L"small.wmf"})
     EXPECT_EQ(loadError(pictureDir() + name), 0) << testing::narrow(name);
@@ -162,7 +173,12 @@ TEST(PictureLoader, TruncatedAndCorruptPicturesFailCleanly) {
   noise[0] = 0xFF;
   noise[1] = 0xD8;  // a JPEG start, then nonsense
   testing::writeFileBytes(folder.path() + L"noise.jpg", noise);
-  for (const wchar_t* name : {L"cut.bmp", L"noise.jpg"}) {
+  // Far more pixels declared than the file holds.
+  std::vector<std::uint8_t> tall = encodeBmp24(checkerboard(8, 8));
+  tall[22] = 0x10;
+  tall[23] = 0x27;  // 8 × 10000
+  testing::writeFileBytes(folder.path() + L"tall.bmp", tall);
+  for (const wchar_t* name : {L"cut.bmp", L"noise.jpg", L"tall.bmp"}) {
     const int error = loadError(folder.path() + name);
     // Either refused as no picture, or decoded to something; never a crash.
     EXPECT_TRUE(error == 0 || error == err::invalidPicture) << error;
