@@ -95,7 +95,8 @@ struct Companion {
 };
 
 Companion createCompanion(const std::wstring& target) {
-  Companion c{target + L".partial", createForWriting(target + L".partial")};
+  Companion c{target + L".partial"};
+  c.file = createForWriting(c.path);
   if (c.file) return c;
   c.error = GetLastError();
   if (c.error == ERROR_PATH_NOT_FOUND) return c;
@@ -121,8 +122,15 @@ void overwriteInPlace(const std::wstring& path, std::span<const std::uint8_t> co
   UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw RunError(runErrorFor(GetLastError()));
-  DWORD error = writeAll(file.get(), content);
-  if (error == ERROR_SUCCESS && !SetEndOfFile(file.get())) error = GetLastError();
+  // The length first: a reader that maps the file refuses a shorter one,
+  // and then not a byte of the old picture has been touched.
+  LARGE_INTEGER length{};
+  length.QuadPart = static_cast<LONGLONG>(content.size());
+  if (!SetFilePointerEx(file.get(), length, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
+    throw RunError(runErrorFor(GetLastError()));
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) throw RunError(runErrorFor(GetLastError()));
+  const DWORD error = writeAll(file.get(), content);
   if (error != ERROR_SUCCESS) throw RunError(runErrorFor(error));
   FlushFileBuffers(file.get());
 }
@@ -138,7 +146,7 @@ void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> 
   if (!companion.file) {
     // Without a companion (a folder that lets us write files but not make
     // them) the file can still be rewritten where it is.
-    if (companion.error == ERROR_PATH_NOT_FOUND || !fileExists(path)) throw RunError(runErrorFor(companion.error));
+    if (companion.error != ERROR_ACCESS_DENIED || !fileExists(path)) throw RunError(runErrorFor(companion.error));
     overwriteInPlace(path, content);
     return;
   }
