@@ -18,7 +18,8 @@ int runErrorFor(DWORD code) {
     case ERROR_INVALID_NAME: return err::pathNotFound;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return err::permissionDenied;
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return err::permissionDenied;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return err::diskFull;
     default: return err::pathFileAccess;

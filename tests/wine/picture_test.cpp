@@ -303,6 +303,28 @@ TEST(BitmapFile, AReaderThatSharesWritingGetsTheNewPictureInPlace) {
     EXPECT_EQ(holder.content(), encodeBmp24(next));
     EXPECT_FALSE(win::fileExists(path + L".partial"));
   }
+  {
+    // A viewer that maps the file: it cannot be made shorter under the
+    // mapping, so either the new picture lands whole or nothing changes.
+    HANDLE mapped = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(mapped, INVALID_HANDLE_VALUE);
+    HANDLE mapping = CreateFileMappingW(mapped, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+    const std::vector<std::uint8_t> old = testing::readFileBytes(path);
+    const int error = writeError(file, path, checkerboard(2, 2));
+    if (error == 0) {
+      EXPECT_EQ(decodeBmp(testing::readFileBytes(path))->width, 2);
+    } else {
+      EXPECT_EQ(error, err::permissionDenied);
+      EXPECT_EQ(testing::readFileBytes(path), old);
+    }
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    CloseHandle(mapped);
+  }
   // A reader that shares reading only keeps the file from any writer.
   const std::vector<std::uint8_t> before = testing::readFileBytes(path);
   Holder reader(path, FILE_SHARE_READ);
