@@ -35,4 +35,25 @@ void myFitPicture(const Picture& picture, const ScreenMetrics& screen, std::int1
   writer.write(bitmapPath, fitPictureImage(picture, screen, marginPercent));
 }
 
+PixelImage wallpaperImage(const Picture& picture, const ScreenMetrics& screen, bool shrink,
+                          std::int16_t marginPercent) {
+  return shrink ? fitPictureImage(picture, screen, marginPercent) : picture.asLoaded();
+}
+
+void placeWallpaper(const PixelImage& image, bool tile, const WallpaperTarget& target) {
+  target.writer.write(target.bitmapPath, image);
+  writeTileWallpaper(target.registry, tile);
+}
+
+void changeWallpaperNow(const PixelImage& image, bool tile, const WallpaperTarget& target) {
+  placeWallpaper(image, tile, target);
+  target.desktop.setWallpaper(target.bitmapPath);
+}
+
+void changeWallpaperAtNextStart(const PixelImage& image, bool tile, const WallpaperTarget& target) {
+  target.writer.write(target.bitmapPath, image);
+  writeWallpaperPath(target.registry, target.bitmapPath);
+  writeTileWallpaper(target.registry, tile);
+}
+
 }  // namespace rivano

@@ -1,7 +1,8 @@
-// Turning a loaded picture into the desktop wallpaper: the tile flag, the
-// one bitmap file (shrunk into the fitting box or as loaded) and the call
-// that makes the desktop show it. Each caller runs these steps in its own
-// order; the platform supplies the loader, the file writer and the desktop.
+// Turning a loaded picture into the desktop wallpaper: the one bitmap file
+// (shrunk into the fitting box or as loaded), the desktop's values and the
+// call that makes the desktop show it. The bitmap always comes first, so a
+// picture that fails on its way to the file changes nothing the desktop
+// reads. The platform supplies the loader, the file writer and the desktop.
 #pragma once
 
 #include <cstdint>
@@ -68,5 +69,28 @@ PixelImage fitPictureImage(const Picture& picture, const ScreenMetrics& screen,
                            std::int16_t marginPercent);
 void myFitPicture(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent,
                   BitmapFileWriter& writer, const std::wstring& bitmapPath);
+
+// The image a change writes: shrunk into the fitting box when `shrink` is
+// on and the picture is larger, otherwise as loaded.
+PixelImage wallpaperImage(const Picture& picture, const ScreenMetrics& screen, bool shrink,
+                          std::int16_t marginPercent);
+
+// Where a change goes: the bitmap file, the registry holding the desktop's
+// values, and the desktop itself.
+struct WallpaperTarget {
+  BitmapFileWriter& writer;
+  Registry& registry;
+  Desktop& desktop;
+  std::wstring bitmapPath;
+};
+
+// Writes the bitmap file and, only once it is in place, the tile flag.
+// A failed write raises RunError with "TileWallpaper" as it was.
+void placeWallpaper(const PixelImage& image, bool tile, const WallpaperTarget& target);
+// placeWallpaper, then the desktop shows the file at once.
+void changeWallpaperNow(const PixelImage& image, bool tile, const WallpaperTarget& target);
+// The bitmap file, then "Wallpaper" and "TileWallpaper": the desktop shows
+// it the next time the system reads its settings.
+void changeWallpaperAtNextStart(const PixelImage& image, bool tile, const WallpaperTarget& target);
 
 }  // namespace rivano

@@ -7,6 +7,10 @@ namespace rivano::win {
 
 PixelImage drawToPixels(std::int32_t width, std::int32_t height, const std::function<bool(HDC)>& draw) {
   if (width <= 0 || height <= 0) throw RunError(err::invalidPicture);
+  // Larger than a 32-bit process could hold, and past what the bitmap's
+  // own size arithmetic can count.
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4 > 0x7FFFFFFFu)
+    throw RunError(err::outOfMemory);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;

@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/unique_handle.h"
@@ -17,7 +18,8 @@ int runErrorFor(DWORD code) {
     case ERROR_INVALID_NAME: return err::pathNotFound;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return err::permissionDenied;
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return err::permissionDenied;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return err::diskFull;
     default: return err::pathFileAccess;
@@ -51,34 +53,119 @@ void raiseMissingPath(const std::wstring& path) {
   throw RunError(code == ERROR_FILE_NOT_FOUND ? err::fileNotFound : runErrorFor(code));
 }
 
+namespace {
+
+DWORD writeAll(HANDLE file, std::span<const std::uint8_t> content) {
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1 << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr)) return GetLastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    done += written;
+  }
+  return ERROR_SUCCESS;
+}
+
+UniqueFile createForWriting(const std::wstring& path) {
+  return UniqueFile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+}
+
+// A companion left by a run that ended mid-write (read-only or hidden by
+// whoever touched it since), or an empty folder of that name, is ours to
+// clear; a folder with files in it is not.
+void clearLeftover(const std::wstring& companion) {
+  const DWORD attributes = GetFileAttributesW(companion.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    RemoveDirectoryW(companion.c_str());
+    return;
+  }
+  SetFileAttributesW(companion.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(companion.c_str());
+}
+
+// The file the new content is written to before it replaces the target:
+// "<target>.partial", or, when that name cannot be had, a fresh name in
+// the same folder. Null with the first error when no file can be made.
+struct Companion {
+  std::wstring path;
+  UniqueFile file;
+  DWORD error = ERROR_SUCCESS;
+};
+
+Companion createCompanion(const std::wstring& target) {
+  Companion c{target + L".partial"};
+  c.file = createForWriting(c.path);
+  if (c.file) return c;
+  c.error = GetLastError();
+  if (c.error == ERROR_PATH_NOT_FOUND) return c;
+  clearLeftover(c.path);
+  c.file = createForWriting(c.path);
+  if (c.file) return c;
+  const std::size_t slash = target.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash + 1);
+  wchar_t unique[MAX_PATH + 16] = {};
+  if (folder.size() < MAX_PATH - 14 && GetTempFileNameW(folder.c_str(), L"rvn", 0, unique)) {
+    c.path = unique;
+    c.file = createForWriting(c.path);
+    if (!c.file) DeleteFileW(c.path.c_str());
+  }
+  return c;
+}
+
+// Rewrites the existing file through a handle that shares everything, for
+// a target that other programs hold open: a rename cannot replace it, but
+// readers that share writing expect exactly this. Not atomic, so only the
+// fallback: a holder that shares no writing keeps the file as it was.
+void overwriteInPlace(const std::wstring& path, std::span<const std::uint8_t> content) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw RunError(runErrorFor(GetLastError()));
+  // The length first: a reader that maps the file refuses a shorter one,
+  // and then not a byte of the old picture has been touched.
+  LARGE_INTEGER length{};
+  length.QuadPart = static_cast<LONGLONG>(content.size());
+  if (!SetFilePointerEx(file.get(), length, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
+    throw RunError(runErrorFor(GetLastError()));
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) throw RunError(runErrorFor(GetLastError()));
+  const DWORD error = writeAll(file.get(), content);
+  if (error != ERROR_SUCCESS) throw RunError(runErrorFor(error));
+  FlushFileBuffers(file.get());
+}
+
+bool heldByAnother(DWORD code) {
+  return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+}  // namespace
+
 void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> content) {
-  const std::wstring partial = path + L".partial";
-  {
-    UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw RunError(runErrorFor(GetLastError()));
-    std::size_t done = 0;
-    while (done < content.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1 << 20));
-      DWORD written = 0;
-      if (!WriteFile(file.get(), content.data() + done, chunk, &written, nullptr) || written == 0) {
-        const DWORD code = GetLastError();
-        file.reset();
-        DeleteFileW(partial.c_str());
-        throw RunError(runErrorFor(code));
-      }
-      done += written;
-    }
-    if (!FlushFileBuffers(file.get())) {
-      // Some file systems refuse to flush; the rename below still publishes
-      // a complete file, as every byte was written.
-    }
+  Companion companion = createCompanion(path);
+  if (!companion.file) {
+    // Without a companion (a folder that lets us write files but not make
+    // them) the file can still be rewritten where it is.
+    if (companion.error != ERROR_ACCESS_DENIED || !fileExists(path)) throw RunError(runErrorFor(companion.error));
+    overwriteInPlace(path, content);
+    return;
   }
-  if (!MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD code = GetLastError();
-    DeleteFileW(partial.c_str());
-    throw RunError(runErrorFor(code));
+  const DWORD error = writeAll(companion.file.get(), content);
+  // Some file systems refuse to flush; the rename below still publishes a
+  // complete file, as every byte was written.
+  if (error == ERROR_SUCCESS) FlushFileBuffers(companion.file.get());
+  companion.file.reset();
+  if (error != ERROR_SUCCESS) {
+    DeleteFileW(companion.path.c_str());
+    throw RunError(runErrorFor(error));
   }
+  if (MoveFileExW(companion.path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return;
+  const DWORD code = GetLastError();
+  DeleteFileW(companion.path.c_str());
+  if (!heldByAnother(code) || !fileExists(path)) throw RunError(runErrorFor(code));
+  overwriteInPlace(path, content);
 }
 
 void BitmapFile::write(const std::wstring& path, const PixelImage& image) {

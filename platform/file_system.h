@@ -23,7 +23,11 @@ bool directoryExists(const std::wstring& path);
 void raiseMissingPath(const std::wstring& path);
 
 // Writes the whole content beside `path` and then replaces `path` with it,
-// so that a reader never meets a half-written file. Raises RunError.
+// so that a reader never meets a half-written file. A leftover companion of
+// an earlier run never stands in the way. When other programs hold `path`
+// open so that it cannot be replaced, it is rewritten in place if they
+// share writing; otherwise RunError 70 and the file is left as it was.
+// Raises RunError.
 void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> content);
 
 class BitmapFile final : public BitmapFileWriter {

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 #include "platform/dib_canvas.h"
 #include "settings/run_error.h"
 
@@ -17,16 +15,29 @@ std::uint16_t le16(std::span<const std::uint8_t> b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
 }
 
+// The frame's size in twips and in whole pixels of this screen.
+struct MetafileSize {
+  PictureTwips twips;
+  int pixelsWide;
+  int pixelsHigh;
+};
+
+MetafileSize measureFrame(const RECT& frame, int unitsPerInch, const ScreenMetrics& screen) {
+  const double inchesWide = static_cast<double>(frame.right - frame.left) / unitsPerInch;
+  const double inchesHigh = static_cast<double>(frame.bottom - frame.top) / unitsPerInch;
+  const PictureTwips twips{static_cast<float>(inchesWide * 1440.0), static_cast<float>(inchesHigh * 1440.0)};
+  return {twips, static_cast<int>(twips.width) / screen.twipsPerPixelX,
+          static_cast<int>(twips.height) / screen.twipsPerPixelY};
+}
+
 class MetafilePicture final : public Picture {
  public:
-  MetafilePicture(HMETAFILE metafile, RECT frame, int unitsPerInch, const ScreenMetrics& screen)
-      : metafile_(metafile), frame_(frame) {
-    const double inchesWide = static_cast<double>(frame.right - frame.left) / unitsPerInch;
-    const double inchesHigh = static_cast<double>(frame.bottom - frame.top) / unitsPerInch;
-    twips_ = {static_cast<float>(inchesWide * 1440.0), static_cast<float>(inchesHigh * 1440.0)};
-    pixelsWide_ = std::max(1, static_cast<int>(twips_.width) / screen.twipsPerPixelX);
-    pixelsHigh_ = std::max(1, static_cast<int>(twips_.height) / screen.twipsPerPixelY);
-  }
+  MetafilePicture(HMETAFILE metafile, RECT frame, const MetafileSize& size)
+      : metafile_(metafile),
+        frame_(frame),
+        twips_(size.twips),
+        pixelsWide_(size.pixelsWide),
+        pixelsHigh_(size.pixelsHigh) {}
   ~MetafilePicture() override { DeleteMetaFile(metafile_); }
   MetafilePicture(const MetafilePicture&) = delete;
   MetafilePicture& operator=(const MetafilePicture&) = delete;
@@ -70,10 +81,14 @@ std::unique_ptr<Picture> loadPlaceableMetafile(std::span<const std::uint8_t> fil
   const int unitsPerInch = le16(file, 14);
   if (frame.right <= frame.left || frame.bottom <= frame.top || unitsPerInch == 0)
     throw RunError(err::invalidPicture);
+  // A frame smaller than one pixel either way would be drawn as no
+  // picture at all: it is as broken as a frame of nothing.
+  const MetafileSize size = measureFrame(frame, unitsPerInch, screen);
+  if (size.pixelsWide <= 0 || size.pixelsHigh <= 0) throw RunError(err::invalidPicture);
   const std::span<const std::uint8_t> records = file.subspan(kPlaceableHeaderSize);
   HMETAFILE metafile = SetMetaFileBitsEx(static_cast<UINT>(records.size()), records.data());
   if (!metafile) throw RunError(err::invalidPicture);
-  return std::make_unique<MetafilePicture>(metafile, frame, unitsPerInch, screen);
+  return std::make_unique<MetafilePicture>(metafile, frame, size);
 }
 
 }  // namespace rivano::win

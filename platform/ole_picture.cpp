@@ -49,6 +49,34 @@ std::vector<std::uint8_t> readWholeFile(const std::wstring& path) {
   return bytes;
 }
 
+std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + static_cast<std::size_t>(i)];
+  return v;
+}
+
+// A bitmap header that declares a width or height of nothing.
+bool bmpDeclaresNoSide(const std::vector<std::uint8_t>& b) {
+  if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
+  if (le(b, 14, 4) == 12) return le(b, 18, 2) == 0 || le(b, 20, 2) == 0;  // the old core header
+  return le(b, 18, 4) == 0 || le(b, 22, 4) == 0;
+}
+
+// A GIF whose first image is of no width or no height.
+bool gifDeclaresNoSide(const std::vector<std::uint8_t>& b) {
+  if (b.size() < 13 || std::memcmp(b.data(), "GIF8", 4) != 0) return false;
+  std::size_t at = 13;
+  if (b[10] & 0x80) at += 3u << ((b[10] & 7) + 1);  // the global colour table
+  while (at < b.size()) {
+    if (b[at] == 0x2C) return at + 9 <= b.size() && (le(b, at + 5, 2) == 0 || le(b, at + 7, 2) == 0);
+    if (b[at] != 0x21 || at + 2 > b.size()) return false;
+    at += 2;  // an extension: its label, then sub-blocks up to an empty one
+    while (at < b.size() && b[at] != 0) at += 1u + b[at];
+    ++at;
+  }
+  return false;
+}
+
 SIZE rasterSize(IPicture* picture, SHORT type) {
   OLE_HANDLE handle = 0;
   picture->get_Handle(&handle);
@@ -102,6 +130,9 @@ class OlePicture final : public Picture {
 };
 
 std::unique_ptr<Picture> loadWithOle(const std::vector<std::uint8_t>& bytes, const ScreenMetrics& screen) {
+  // The header is where a side of nothing shows: the decoder makes such a
+  // picture one pixel square instead of refusing it.
+  if (bmpDeclaresNoSide(bytes) || gifDeclaresNoSide(bytes)) throw RunError(err::invalidPicture);
   UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
   if (!memory) throw RunError(err::outOfMemory);
   std::memcpy(GlobalLock(memory.get()), bytes.data(), bytes.size());

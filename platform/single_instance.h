@@ -9,7 +9,9 @@ namespace rivano::win {
 
 class SingleInstance {
  public:
-  // One copy per user session, wherever the program file lies.
+  // One copy per user session, wherever the program file lies. A copy that
+  // finds another running lets go of the shared object at once, so that
+  // while it tells the user so it does not itself keep later copies out.
   explicit SingleInstance(const std::wstring& name);
   bool anotherIsRunning() const { return another_; }
 

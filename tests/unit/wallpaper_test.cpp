@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/run_error.h"
 #include "tests/unit/memory_registry.h"
 
 namespace rivano {
@@ -64,6 +65,97 @@ TEST(DesktopValues, TileFlagAndWallpaperPath) {
   EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, L"Control Panel\\Desktop", L"TileWallpaper", L""), L"0");
   EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, L"Control Panel\\desktop", L"Wallpaper", L""),
             L"C:\\R\\Rivano.bmp");
+}
+
+// Every step of a change, in the order it reaches the writer, the registry
+// and the desktop.
+class StepLog {
+ public:
+  std::vector<std::wstring> steps;
+};
+
+class LoggedFile : public BitmapFileWriter {
+ public:
+  LoggedFile(StepLog& log, int failWith = 0) : log_(log), failWith_(failWith) {}
+  void write(const std::wstring& path, const PixelImage& image) override {
+    if (failWith_) throw RunError(failWith_);
+    log_.steps.push_back(L"bitmap " + path + L" " + std::to_wstring(image.width));
+  }
+
+ private:
+  StepLog& log_;
+  int failWith_;
+};
+
+class LoggedRegistry : public testing::MemoryRegistry {
+ public:
+  explicit LoggedRegistry(StepLog& log) : log_(log) {}
+  bool myRegSetString(RegRoot root, const std::wstring& key, const std::wstring& name,
+                      const std::wstring& data) override {
+    log_.steps.push_back(L"set " + name + L"=" + data);
+    return MemoryRegistry::myRegSetString(root, key, name, data);
+  }
+
+ private:
+  StepLog& log_;
+};
+
+class LoggedDesktop : public Desktop {
+ public:
+  explicit LoggedDesktop(StepLog& log) : log_(log) {}
+  void setWallpaper(const std::wstring& path) override { log_.steps.push_back(L"desktop " + path); }
+
+ private:
+  StepLog& log_;
+};
+
+TEST(WallpaperChange, TheBitmapComesBeforeEveryDesktopValue) {
+  const PixelImage image = SolidPicture(30, 20).asLoaded();
+  {
+    StepLog log;
+    LoggedFile file(log);
+    LoggedRegistry registry(log);
+    LoggedDesktop desktop(log);
+    changeWallpaperNow(image, true, {file, registry, desktop, L"C:\\R\\Rivano.bmp"});
+    EXPECT_EQ(log.steps, (std::vector<std::wstring>{L"bitmap C:\\R\\Rivano.bmp 30", L"set TileWallpaper=1",
+                                                    L"desktop C:\\R\\Rivano.bmp"}));
+  }
+  {
+    StepLog log;
+    LoggedFile file(log);
+    LoggedRegistry registry(log);
+    LoggedDesktop desktop(log);
+    changeWallpaperAtNextStart(image, false, {file, registry, desktop, L"C:\\R\\Rivano.bmp"});
+    EXPECT_EQ(log.steps, (std::vector<std::wstring>{L"bitmap C:\\R\\Rivano.bmp 30",
+                                                    L"set Wallpaper=C:\\R\\Rivano.bmp",
+                                                    L"set TileWallpaper=0"}));
+  }
+}
+
+TEST(WallpaperChange, AFailedWriteLeavesTheDesktopValuesAndTheDesktopAlone) {
+  const PixelImage image = SolidPicture(30, 20).asLoaded();
+  for (int number : {7, 70, 61}) {
+    StepLog log;
+    LoggedFile file(log, number);
+    LoggedRegistry registry(log);
+    LoggedDesktop desktop(log);
+    const WallpaperTarget target{file, registry, desktop, L"x.bmp"};
+    try {
+      changeWallpaperNow(image, true, target);
+      ADD_FAILURE() << "no error from the change";
+    } catch (const RunError& e) {
+      EXPECT_EQ(e.number(), number);
+    }
+    EXPECT_THROW(changeWallpaperAtNextStart(image, true, target), RunError);
+    EXPECT_EQ(log.steps, std::vector<std::wstring>{}) << number;
+  }
+}
+
+TEST(WallpaperChange, TheShrinkSwitchChoosesTheFittedImage) {
+  const SolidPicture big(1280, 960);
+  EXPECT_EQ(wallpaperImage(big, kScreen, false, 5).width, 1280);
+  EXPECT_EQ(wallpaperImage(big, kScreen, true, 5).width, 972);
+  EXPECT_EQ(wallpaperImage(SolidPicture(100, 50), kScreen, true, 5).width, 100);
 }
 
 }  // namespace

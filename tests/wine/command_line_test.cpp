@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+
 #include "engine/pixel_image.h"
 #include "platform/file_system.h"
 #include "platform/win32_registry.h"
@@ -56,6 +58,23 @@ class CommandLinePicture : public ::testing::Test {
   }
   std::wstring wallBmp() const { return folder.path() + L"Rivano.bmp"; }
   std::wstring res(int id) const { return testing::programString(exe, id); }
+
+  // Waits for the worker's error dialog, checks its lines and answers it.
+  void answerErrorDialog(RunningProgram& program, int number, const std::vector<int>& advice) {
+    const auto box = program.waitForMessageBox(kPatience);
+    ASSERT_TRUE(box.has_value()) << "no error dialog";
+    EXPECT_EQ(box->title, L"Rivano frmDropWork myCommandWall");
+    const std::vector<std::wstring> seen = lines(box->text);
+    ASSERT_EQ(seen.size(), 3 + advice.size()) << testing::narrow(box->text);
+    EXPECT_EQ(seen[0], res(IDS_RUNTIME_ERROR) + std::to_wstring(number));
+    EXPECT_EQ(seen[1], L" Source： Rivano");
+    EXPECT_EQ(seen[2].front(), L'「');
+    EXPECT_EQ(seen[2].back(), L'」');
+    EXPECT_GT(seen[2].size(), 2u);  // a description between the brackets
+    for (std::size_t i = 0; i < advice.size(); ++i) EXPECT_EQ(seen[3 + i], res(advice[i]));
+    testing::pressOk(box->hwnd);
+    ASSERT_TRUE(program.waitForExit(kPatience));
+  }
 
   // Runs to the end and says whether a window was ever seen.
   void runSilently(const std::wstring& arguments) {
@@ -171,19 +190,7 @@ TEST_P(CommandLineFailure, ShowsTheErrorDialogAndWritesNothing) {
     argument = picture(L"ok.bmp", solid(10, 10, 0));
   }
   RunningProgram program(exe, argument);
-  const auto box = program.waitForMessageBox(kPatience);
-  ASSERT_TRUE(box.has_value()) << "no error dialog";
-  EXPECT_EQ(box->title, L"Rivano frmDropWork myCommandWall");
-  const std::vector<std::wstring> seen = lines(box->text);
-  ASSERT_EQ(seen.size(), 3 + f.advice.size()) << box->text.c_str();
-  EXPECT_EQ(seen[0], res(IDS_RUNTIME_ERROR) + std::to_wstring(f.number));
-  EXPECT_EQ(seen[1], L" Source： Rivano");
-  EXPECT_EQ(seen[2].front(), L'「');
-  EXPECT_EQ(seen[2].back(), L'」');
-  EXPECT_GT(seen[2].size(), 2u);  // a description between the brackets
-  for (std::size_t i = 0; i < f.advice.size(); ++i) EXPECT_EQ(seen[3 + i], res(f.advice[i]));
-  testing::pressOk(box->hwnd);
-  ASSERT_TRUE(program.waitForExit(kPatience));
+  answerErrorDialog(program, f.number, f.advice);
   EXPECT_FALSE(win::fileExists(wallBmp()));
   EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
 }
@@ -196,6 +203,85 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"count_no_number", 13, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US}},
                       Failure{"count_too_large", 6, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Another program's handle on a file, as a viewer or an indexer holds it.
+class Holder {
+ public:
+  Holder(const std::wstring& path, DWORD share)
+      : file_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~Holder() { CloseHandle(file_); }
+  Holder(const Holder&) = delete;
+  Holder& operator=(const Holder&) = delete;
+  bool open() const { return file_ != INVALID_HANDLE_VALUE; }
+  std::vector<std::uint8_t> content() const {
+    SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
+    std::vector<std::uint8_t> bytes(GetFileSize(file_, nullptr));
+    DWORD read = 0;
+    ReadFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+  }
+
+ private:
+  HANDLE file_;
+};
+
+TEST_F(CommandLinePicture, APictureWithASideOfNothingIsABrokenPicture) {
+  const std::vector<std::uint8_t> old = encodeBmp24(solid(4, 4, 0x00FF00));
+  testing::writeFileBytes(wallBmp(), old);
+  for (const wchar_t* name : {L"zero_width.bmp", L"zero_height.bmp", L"zero_width_image.gif"}) {
+    SCOPED_TRACE(testing::narrow(name));
+    RunningProgram program(exe, testing::pictureDir() + name);
+    answerErrorDialog(program, 481, {IDS_ADVICE_BAD_PICTURE});
+    EXPECT_EQ(testing::readFileBytes(wallBmp()), old);
+    EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
+  }
+}
+
+TEST_F(CommandLinePicture, APictureThatFailsOnTheWayToTheFileLeavesTheDesktopValuesAlone) {
+  option(L"DragOpt", L"1");
+  // Far too large to draw: out of memory.
+  {
+    RunningProgram program(exe, testing::pictureDir() + L"huge.wmf");
+    answerErrorDialog(program, 7, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US});
+  }
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
+  // The wallpaper file held by a program that shares nothing: permission
+  // denied, and the old file stays as it was.
+  const std::vector<std::uint8_t> old = encodeBmp24(solid(4, 4, 0x00FF00));
+  testing::writeFileBytes(wallBmp(), old);
+  {
+    Holder holder(wallBmp(), 0);
+    ASSERT_TRUE(holder.open());
+    RunningProgram program(exe, picture(L"new.bmp", solid(6, 6, 0xFF0000)));
+    answerErrorDialog(program, 70, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US});
+    EXPECT_EQ(holder.content(), old);
+  }
+  EXPECT_EQ(testing::readFileBytes(wallBmp()), old);
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
+}
+
+TEST_F(CommandLinePicture, NeitherALeftoverNorAReaderOfTheWallpaperBlocksTheChange) {
+  option(L"DragOpt", L"0");
+  testing::writeFileBytes(wallBmp(), encodeBmp24(solid(50, 50, 0x00FF00)));
+  // Half a file left by a run ended mid-write, read-only.
+  const std::wstring partial = wallBmp() + L".partial";
+  testing::writeFileBytes(partial, {'B', 'M'});
+  ASSERT_TRUE(SetFileAttributesW(partial.c_str(), FILE_ATTRIBUTE_READONLY));
+  const PixelImage first = solid(8, 6, 0x3366CC);
+  runSilently(picture(L"first.bmp", first));
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(wallBmp()))->pixels, first.pixels);
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"0");
+  EXPECT_FALSE(win::fileExists(partial));
+  // A viewer holds the wallpaper open, sharing reading, writing and
+  // deleting: it sees the new picture.
+  Holder holder(wallBmp(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  ASSERT_TRUE(holder.open());
+  const PixelImage second = solid(5, 3, 0xCC6633);
+  runSilently(picture(L"second.bmp", second));
+  EXPECT_EQ(holder.content(), encodeBmp24(second));
+}
 
 TEST_F(CommandLinePicture, AdviceTextsAreTheProgramsOwn) {
   EXPECT_EQ(res(IDS_ADVICE_BAD_PICTURE), L"ピクチャがおかしいです（＾＾；");
@@ -218,6 +304,30 @@ TEST_F(CommandLinePicture, ASecondCopyIsRefusedAndTheFirstGoesOn) {
   EXPECT_TRUE(first.running());
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(first.waitForExit(kPatience));
+}
+
+TEST_F(CommandLinePicture, ARefusedCopyStillShowingItsBoxDoesNotKeepTheNextOneOut) {
+  option(L"DragOpt", L"0");
+  auto first = std::make_unique<RunningProgram>(exe, L"/N");
+  HWND window = first->waitForWindow(L"RivanoMain", kPatience);
+  ASSERT_NE(window, nullptr) << "the main window did not open";
+  RunningProgram second(exe, picture(L"x.bmp", solid(5, 5, 0)));
+  const auto box = second.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"（＾＾；複数の起動は出来ません");
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(first->waitForExit(kPatience));
+  first.reset();
+  // Nothing runs now but the refused copy's box: a new start goes ahead.
+  const PixelImage image = solid(7, 9, 0x123456);
+  RunningProgram third(exe, picture(L"y.bmp", image));
+  ASSERT_TRUE(third.waitForExit(kPatience)) << "the third copy did not end by itself";
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value()) << "the third copy was refused";
+  EXPECT_EQ(written->pixels, image.pixels);
+  EXPECT_TRUE(second.running());
+  testing::pressOk(box->hwnd);
+  EXPECT_TRUE(second.waitForExit(kPatience));
 }
 
 }  // namespace

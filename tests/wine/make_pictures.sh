@@ -16,4 +16,32 @@ mkdir -p "$out/zipsrc/photos"
 convert -size 30x20 xc:'#FF00FF' "$out/zipsrc/photos/m.bmp"
 printf 'notes\n' > "$out/zipsrc/readme.txt"
 (cd "$out/zipsrc" && zip -q -r ../pics.zip photos readme.txt)
+
+# Damaged pictures, byte by byte: headers that declare a side of nothing,
+# metafiles smaller than a pixel and far too large to draw.
+le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))"; }
+le32() { le16 $(($1 & 65535)); le16 $(($1 >> 16 & 65535)); }
+bmp_declaring() {  # width height: 8 × 8 pixels of data under that header
+  { printf 'BM'; le32 246; le32 0; le32 54
+    le32 40; le32 "$1"; le32 "$2"; le16 1; le16 24; le32 0; le32 192; le32 2835; le32 2835; le32 0; le32 0
+    head -c 192 /dev/zero | tr '\0' '\200'; }
+}
+gif_of() {  # screen width, height, image width, height; the image holds no pixel
+  { printf 'GIF89a'; le16 "$1"; le16 "$2"; printf '\x80\x00\x00\xff\x00\x00\x00\x00\xff\x2c'
+    le16 0; le16 0; le16 "$3"; le16 "$4"; printf '\x00\x02\x01\x2c\x00\x3b'; }
+}
+wmf_of() {  # frame right, bottom, units per inch; an empty drawing
+  local sum=$((0xCDD7 ^ 0x9AC6 ^ $1 ^ $2 ^ $3))
+  { le16 0xCDD7; le16 0x9AC6; le16 0; le16 0; le16 0; le16 "$1"; le16 "$2"; le16 "$3"; le32 0; le16 $sum
+    le16 1; le16 9; le16 0x300; le32 12; le16 0; le32 3; le16 0
+    le32 3; le16 0; }
+}
+bmp_declaring 8 8 > "$out/gray_8x8.bmp"
+bmp_declaring 0 240 > "$out/zero_width.bmp"
+bmp_declaring 320 0 > "$out/zero_height.bmp"
+gif_of 10 10 0 10 > "$out/zero_width_image.gif"
+gif_of 0 10 0 10 > "$out/zero_width_screen.gif"
+wmf_of 2000 1000 30000 > "$out/small.wmf"      # 96 × 48 twips: 6 × 3 pixels
+wmf_of 2000 100 30000 > "$out/sub_pixel.wmf"   # 4.8 twips high
+wmf_of 32000 32000 1 > "$out/huge.wmf"         # 32000 inches square
 touch "$out/stamp"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "engine/pixel_image.h"
@@ -140,6 +141,28 @@ TEST(PictureLoader, ErrorsTellMissingFileMissingFolderAndNoPictureApart) {
   EXPECT_EQ(loadError(pictureDir() + L"empty.gif"), err::invalidPicture);
 }
 
+constexpr std::uint8_t kFrameMarker[] = {0xFF, 0xC0};  // a baseline JPEG's frame header
+
+TEST(PictureLoader, APictureWithASideOfNothingIsNoPicture) {
+  // Headers declaring 0 × 240 and 320 × 0, a GIF image and a GIF screen
+  // 0 × 10, and a metafile frame less than a pixel high.
+  for (const wchar_t* name : {L"zero_width.bmp", L"zero_height.bmp", L"zero_width_image.gif",
+                              L"zero_width_screen.gif", L"sub_pixel.wmf"})
+    EXPECT_EQ(loadError(pictureDir() + name), err::invalidPicture) << testing::narrow(name);
+  // A JPEG frame of no width.
+  TempFolder folder(L"pictures");
+  std::vector<std::uint8_t> jpeg = testing::readFileBytes(pictureDir() + L"green_320x240.jpg");
+  const auto frame = std::search(jpeg.begin(), jpeg.end(), std::begin(kFrameMarker), std::end(kFrameMarker));
+  ASSERT_LT(frame + 9, jpeg.end());
+  frame[7] = 0;
+  frame[8] = 0;
+  testing::writeFileBytes(folder.path() + L"no_width.jpg", jpeg);
+  EXPECT_EQ(loadError(folder.path() + L"no_width.jpg"), err::invalidPicture);
+  // The same headers with real sides are pictures.
+  for (const wchar_t* name : {L"gray_8x8.bmp", L"small.wmf"})
+    EXPECT_EQ(loadError(pictureDir() + name), 0) << testing::narrow(name);
+}
+
 TEST(PictureLoader, TruncatedAndCorruptPicturesFailCleanly) {
   TempFolder folder(L"pictures");
   std::vector<std::uint8_t> bmp = encodeBmp24(checkerboard(64, 64));
@@ -150,7 +173,12 @@ TEST(PictureLoader, TruncatedAndCorruptPicturesFailCleanly) {
   noise[0] = 0xFF;
   noise[1] = 0xD8;  // a JPEG start, then nonsense
   testing::writeFileBytes(folder.path() + L"noise.jpg", noise);
-  for (const wchar_t* name : {L"cut.bmp", L"noise.jpg"}) {
+  // Far more pixels declared than the file holds.
+  std::vector<std::uint8_t> tall = encodeBmp24(checkerboard(8, 8));
+  tall[22] = 0x10;
+  tall[23] = 0x27;  // 8 × 10000
+  testing::writeFileBytes(folder.path() + L"tall.bmp", tall);
+  for (const wchar_t* name : {L"cut.bmp", L"noise.jpg", L"tall.bmp"}) {
     const int error = loadError(folder.path() + name);
     // Either refused as no picture, or decoded to something; never a crash.
     EXPECT_TRUE(error == 0 || error == err::invalidPicture) << error;
@@ -170,25 +198,139 @@ TEST(BitmapFile, ReplacesTheOldFileWholeAndLeavesNoPartialFile) {
   EXPECT_FALSE(win::fileExists(path + L".partial"));
 }
 
+// Another program's handle on a file, as a viewer or an indexer holds it.
+class Holder {
+ public:
+  Holder(const std::wstring& path, DWORD share)
+      : file_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~Holder() { CloseHandle(file_); }
+  Holder(const Holder&) = delete;
+  Holder& operator=(const Holder&) = delete;
+  bool open() const { return file_ != INVALID_HANDLE_VALUE; }
+  // What the holder reads from the start of the file now.
+  std::vector<std::uint8_t> content() const {
+    SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
+    std::vector<std::uint8_t> bytes(GetFileSize(file_, nullptr));
+    DWORD read = 0;
+    ReadFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+  }
+
+ private:
+  HANDLE file_;
+};
+
+int writeError(win::BitmapFile& file, const std::wstring& path, const PixelImage& image) {
+  try {
+    file.write(path, image);
+  } catch (const RunError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
 TEST(BitmapFile, AFailedWriteKeepsTheOldWallpaper) {
   TempFolder folder(L"bitmap");
   const std::wstring path = folder.path() + L"Rivano.bmp";
   win::BitmapFile file;
   file.write(path, checkerboard(8, 8));
   const std::vector<std::uint8_t> before = testing::readFileBytes(path);
-  // The folder for the new file's companion is taken by a folder of the
-  // same name, so the new content cannot be written.
-  ASSERT_TRUE(CreateDirectoryW((path + L".partial").c_str(), nullptr));
-  EXPECT_THROW(file.write(path, checkerboard(32, 32)), RunError);
-  EXPECT_EQ(testing::readFileBytes(path), before);
-  RemoveDirectoryW((path + L".partial").c_str());
-
-  try {
-    file.write(folder.path() + L"missing\\Rivano.bmp", checkerboard(2, 2));
-    FAIL() << "wrote into a missing folder";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::pathNotFound);
+  {
+    // A holder that shares nothing: the file can be neither replaced nor
+    // written, and must be left as it was.
+    Holder holder(path, 0);
+    ASSERT_TRUE(holder.open());
+    EXPECT_EQ(writeError(file, path, checkerboard(32, 32)), err::permissionDenied);
+    EXPECT_EQ(holder.content(), before);
   }
+  EXPECT_EQ(testing::readFileBytes(path), before);
+  EXPECT_FALSE(win::fileExists(path + L".partial"));
+  EXPECT_EQ(writeError(file, folder.path() + L"missing\\Rivano.bmp", checkerboard(2, 2)), err::pathNotFound);
+}
+
+TEST(BitmapFile, AStaleCompanionFromAnEarlierRunNeverBlocksTheWrite) {
+  TempFolder folder(L"bitmap");
+  const std::wstring path = folder.path() + L"Rivano.bmp";
+  const std::wstring partial = path + L".partial";
+  win::BitmapFile file;
+  file.write(path, checkerboard(8, 8));
+  // Half a file left by a run that was ended mid-write, made read-only.
+  testing::writeFileBytes(partial, {'B', 'M', 1, 2, 3});
+  ASSERT_TRUE(SetFileAttributesW(partial.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(writeError(file, path, checkerboard(16, 4)), 0);
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(path))->width, 16);
+  EXPECT_FALSE(win::fileExists(partial));
+  // A folder of that name: an empty one is cleared away, a full one is
+  // kept and worked around.
+  ASSERT_TRUE(CreateDirectoryW(partial.c_str(), nullptr));
+  EXPECT_EQ(writeError(file, path, checkerboard(12, 4)), 0);
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(path))->width, 12);
+  EXPECT_FALSE(win::directoryExists(partial));
+  ASSERT_TRUE(CreateDirectoryW(partial.c_str(), nullptr));
+  testing::writeFileBytes(partial + L"\\keep.txt", {'k'});
+  EXPECT_EQ(writeError(file, path, checkerboard(6, 4)), 0);
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(path))->width, 6);
+  EXPECT_TRUE(win::fileExists(partial + L"\\keep.txt"));
+  // Nothing but the bitmap and that folder is left behind.
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder.path() + L"*").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  std::vector<std::wstring> names;
+  do {
+    if (data.cFileName[0] != L'.') names.push_back(data.cFileName);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"Rivano.bmp", L"Rivano.bmp.partial"}));
+}
+
+TEST(BitmapFile, AReaderThatSharesWritingGetsTheNewPictureInPlace) {
+  TempFolder folder(L"bitmap");
+  const std::wstring path = folder.path() + L"Rivano.bmp";
+  win::BitmapFile file;
+  file.write(path, checkerboard(32, 32));
+  for (DWORD share : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+                      DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+    // Smaller than the old one, so a file that is not cut short shows.
+    const PixelImage next = checkerboard(8 + static_cast<std::int32_t>(share), 3);
+    Holder holder(path, share);
+    ASSERT_TRUE(holder.open());
+    EXPECT_EQ(writeError(file, path, next), 0) << share;
+    const auto seen = decodeBmp(holder.content());
+    ASSERT_TRUE(seen.has_value()) << share;
+    EXPECT_EQ(seen->pixels, next.pixels);
+    EXPECT_EQ(holder.content(), encodeBmp24(next));
+    EXPECT_FALSE(win::fileExists(path + L".partial"));
+  }
+  {
+    // A viewer that maps the file: it cannot be made shorter under the
+    // mapping, so either the new picture lands whole or nothing changes.
+    HANDLE mapped = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(mapped, INVALID_HANDLE_VALUE);
+    HANDLE mapping = CreateFileMappingW(mapped, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+    const std::vector<std::uint8_t> old = testing::readFileBytes(path);
+    const int error = writeError(file, path, checkerboard(2, 2));
+    if (error == 0) {
+      EXPECT_EQ(decodeBmp(testing::readFileBytes(path))->width, 2);
+    } else {
+      EXPECT_EQ(error, err::permissionDenied);
+      EXPECT_EQ(testing::readFileBytes(path), old);
+    }
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    CloseHandle(mapped);
+  }
+  // A reader that shares reading only keeps the file from any writer.
+  const std::vector<std::uint8_t> before = testing::readFileBytes(path);
+  Holder reader(path, FILE_SHARE_READ);
+  ASSERT_TRUE(reader.open());
+  EXPECT_EQ(writeError(file, path, checkerboard(4, 4)), err::permissionDenied);
+  EXPECT_EQ(testing::readFileBytes(path), before);
 }
 
 TEST(FitPicture, LargePictureIsShrunkIntoTheBoxWithItsColoursKept) {

@@ -36,10 +36,10 @@ void FrmDropWork::myCommandWall() {
       const std::int16_t across = store.int16(value::dragYoko);
       tile = myTileCheck(state_.screen.twips, picture->sizeTwips(), across, down);
     }
-    writeTileWallpaper(services_.registry, tile);
     win::ScopedHourglass hourglass;
     // Never shrunk here: a dropped picture is the user's explicit choice.
-    saveAsLoaded(*picture, services_.bitmapFile, state_.gWallBmp);
+    placeWallpaper(picture->asLoaded(), tile,
+                   {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
     win::processPendingMessages();
     services_.desktop.setWallpaper(state_.gWallBmp);
   } catch (const RunError& e) {
