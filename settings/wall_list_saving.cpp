@@ -60,22 +60,24 @@ void saveWallList(SettingsStore& s, const WallList& wallList,
     // The new state is "no key": deleting WallList is the switch, unless a
     // complete copy stands, in which case deleting the copy is.
     s.deleteSection(Section::wallList);
-    s.deleteSection(Section::savedWallList);
+    if (!s.sectionExists(Section::wallList)) s.deleteSection(Section::savedWallList);
     return;
   }
   if (!copyStands) {
     // An incomplete copy is the remains of an exit cut off before its end
     // mark; values of it must not mix into the new copy.
     s.deleteSection(Section::savedWallList);
+    if (s.sectionExists(Section::savedWallList)) return;  // the old list stays
     if (!writeList(s, Section::savedWallList, wallList, storedPaths) ||
         !s.writeValue(Section::savedWallList, kCopyComplete, L"1")) {
       s.deleteSection(Section::savedWallList);
       return;  // the old list stays
     }
   }
+  // Until WallList is whole again the copy is the stored list: a WallList
+  // that would not go, or a value that would not be written, leaves it so.
   s.deleteSection(Section::wallList);
-  // Until WallList is whole again the copy is the stored list.
-  if (writeList(s, Section::wallList, wallList, storedPaths))
+  if (!s.sectionExists(Section::wallList) && writeList(s, Section::wallList, wallList, storedPaths))
     s.deleteSection(Section::savedWallList);
 }
 

@@ -170,9 +170,11 @@ TEST_F(SettingsLayout, ExitWritesInOrderAndTrimsHistoryToTheNewest20) {
   };
   expected.push_back(L"get WallListNew\\Complete");
   expected.push_back(L"delete WallListNew");
+  expected.push_back(L"exists WallListNew");
   writeList(L"WallListNew");
   expected.push_back(L"set WallListNew\\Complete");
   expected.push_back(L"delete WallList");
+  expected.push_back(L"exists WallList");
   writeList(L"WallList");
   expected.push_back(L"delete WallListNew");
   EXPECT_EQ(recording.calls, expected);
@@ -376,6 +378,33 @@ TEST(WallListSave, TheNextExitAfterAKillStillSwitchesWholeAndLeavesTheUsualValue
                   }
                 });
   }
+}
+
+// A registry on which one key will not be deleted while `stubborn`.
+class StubbornKey final : public testing::MemoryRegistry {
+ public:
+  explicit StubbornKey(std::wstring key) : key_(std::move(key)) {}
+  bool myRegDeleteKey(const std::wstring& key) override {
+    return !(stubborn && key == key_) && testing::MemoryRegistry::myRegDeleteKey(key);
+  }
+  bool stubborn = true;
+
+ private:
+  std::wstring key_;
+};
+
+TEST(WallListSave, AWallListThatWillNotGoLeavesTheCopyStandingUntilItCanBeReplaced) {
+  StubbornKey registry(kCutKey + L"\\WallList");
+  exitWith(registry, {{kA, kB}, historyOf(0, 5)});
+  // The values of the old list would mix into a rewrite over them.
+  const ListState next{{kB}, historyOf(7, 9)};
+  exitWith(registry, next);
+  EXPECT_EQ(load(registry), loadAfter(next));
+  registry.stubborn = false;
+  const ListState third{{kC, kD}, historyOf(9, 10)};
+  exitWith(registry, third);
+  EXPECT_EQ(load(registry), loadAfter(third));
+  EXPECT_FALSE(registry.contents().contains(L"software\\velmorat\\rivanocut\\walllistnew"));
 }
 
 TEST(WallListSave, AFinishedSaveLeavesExactlyTheWallListValuesAndNoCopy) {
