@@ -1,6 +1,7 @@
 #include "archive/archive_access.h"
 
 #include <cstring>
+#include <utility>
 
 #include "archive/member_text.h"
 #include "engine/path_kind.h"
@@ -9,6 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
+#include "settings/run_error.h"
 #include "shell/file_type_name.h"
 
 namespace rivano {
@@ -39,6 +41,18 @@ class OpenedArchive {
 
 constexpr int kExistencePolls = 3000;
 
+// The archiver interface takes ANSI text only. A name the code page cannot
+// hold would reach the library with "?" in it, naming another file or
+// none, and fail (or worse, succeed on the other file) without a word: it
+// is refused here with the error of a file that cannot be found under the
+// name given (53), or of a folder (76), which the caller's error dialog
+// explains as a path to check.
+std::string ansiOrRaise(std::wstring_view name, int number, const char* what) {
+  auto ansi = win::toAnsiExact(name);
+  if (!ansi) throw RunError(number, std::string(what) + " not expressible in the ANSI code page");
+  return std::move(*ansi);
+}
+
 }  // namespace
 
 std::int16_t myArchiveCheck(ArchiveAccess& access, std::wstring_view archivePath) {
@@ -58,7 +72,10 @@ bool myArchiveCommand(ArchiveAccess& access, HWND owner, std::int16_t kindCode,
                       std::wstring_view commandLine) {
   const win::ArchiverFunctions* f = access.libraries.functions(kindCode);
   if (f == nullptr) return false;
-  std::string line = win::toAnsi(commandLine);
+  // Never a mangled line: the callers have refused unfit names already.
+  auto exact = win::toAnsiExact(commandLine);
+  if (!exact) return false;
+  std::string line = std::move(*exact);
   line.push_back('\0');
   char output[1] = {'\0'};
   return f->command(owner, line.c_str(), output, 0) == 0;
@@ -69,7 +86,7 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
   const std::int16_t code = myArchiveCheck(access, archivePath);
   if (code == 0) return;
   const win::ArchiverFunctions* f = access.libraries.functions(code);
-  OpenedArchive archive(*f, owner, win::toAnsi(archivePath));
+  OpenedArchive archive(*f, owner, ansiOrRaise(archivePath, err::fileNotFound, "archive path"));
   // A library that could not open the archive hands out no handle; asking
   // it for members of a null handle is not something every library survives.
   if (!archive.get()) return;
@@ -101,6 +118,9 @@ std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePa
 
   const std::int16_t code = myArchiveCheck(access, archivePath);
   if (code == 0) return target;
+  ansiOrRaise(archivePath, err::fileNotFound, "archive path");
+  ansiOrRaise(access.unpackFolder, err::pathNotFound, "unpack folder");
+  ansiOrRaise(memberName, err::fileNotFound, "member name");
   const std::wstring command =
       extractCommandLine(myArchiveType(archivePath), archivePath, access.unpackFolder, memberName);
   myArchiveCommand(access, access.mainWindow, code, command);

@@ -29,13 +29,15 @@ struct ArchiveAccess {
 std::int16_t myArchiveCheck(ArchiveAccess& access, std::wstring_view archivePath);
 
 // Runs one command line through the library of `kindCode`. True when the
-// library returned 0; false also for a code without a loadable library.
+// library returned 0; false also for a code without a loadable library and
+// for a line the ANSI code page cannot hold exactly (nothing is run then).
 bool myArchiveCommand(ArchiveAccess& access, HWND owner, std::int16_t kindCode,
                       std::wstring_view commandLine);
 
 // Appends one row per picture member, in the archive's order. A member too
 // large for the size column raises RunError(6) for the caller's error
-// dialog; the rows appended before it stay.
+// dialog; the rows appended before it stay. An archive path the ANSI code
+// page cannot hold exactly raises RunError(53) before the library sees it.
 void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
                    std::wstring_view archivePath);
 
@@ -43,7 +45,10 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
 // archive unless it is there already. Whether extraction worked is for the
 // caller to find out by testing the file. A member whose name would land
 // outside the folder is never extracted, nor is anything while the folder
-// is not set: the result is then empty text, which names no file.
+// is not set: the result is then empty text, which names no file. A name
+// the ANSI code page cannot hold exactly is never handed to the library:
+// the archive path or the member raises RunError(53), the folder
+// RunError(76).
 std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePath,
                               std::wstring_view memberName);
 

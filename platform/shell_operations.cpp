@@ -2,38 +2,42 @@
 
 #include <shellapi.h>
 
-#include "platform/ansi.h"
+#include <array>
+#include <cwchar>
+
 #include "platform/file_system.h"
 
 namespace rivano::win {
 
+// The wide forms throughout: a path or a user name the ANSI code page
+// cannot hold reaches the shell as it is, not as "?".
+
 void Win32Shell::deleteFile(HWND owner, const std::wstring& path, bool toRecycleBin) {
   // The source is a list of names ended by an empty one: without the
   // second NUL the shell reads on into whatever follows in memory.
-  std::string from = toAnsi(path);
-  from.push_back('\0');
-  from.push_back('\0');
-  SHFILEOPSTRUCTA op{};
+  std::wstring from = path;
+  from.push_back(L'\0');
+  from.push_back(L'\0');
+  SHFILEOPSTRUCTW op{};
   op.hwnd = owner;
   op.wFunc = FO_DELETE;
   op.pFrom = from.data();
   op.pTo = nullptr;
   op.fFlags = toRecycleBin ? static_cast<FILEOP_FLAGS>(FOF_ALLOWUNDO) : 0;
-  SHFileOperationA(&op);
+  SHFileOperationW(&op);
 }
 
 bool Win32Shell::fileExists(const std::wstring& path) { return win::fileExists(path); }
 
 void Win32Shell::openDocument(const std::wstring& path) {
-  const std::string file = toAnsi(path);
-  ShellExecuteA(GetDesktopWindow(), "open", file.c_str(), nullptr, nullptr, SW_SHOW);
+  ShellExecuteW(GetDesktopWindow(), L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 std::optional<std::wstring> Win32Shell::userName() {
-  char buffer[128] = {};
-  DWORD size = sizeof buffer;
-  if (!GetUserNameA(buffer, &size)) return std::nullopt;
-  return fromAnsi(std::string_view(buffer, strnlen(buffer, sizeof buffer)));
+  std::array<wchar_t, 128> buffer{};
+  DWORD size = static_cast<DWORD>(buffer.size());
+  if (!GetUserNameW(buffer.data(), &size)) return std::nullopt;
+  return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
 }
 
 }  // namespace rivano::win

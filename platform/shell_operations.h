@@ -23,7 +23,7 @@ class ShellOperations {
   virtual std::optional<std::wstring> userName() = 0;
 };
 
-// The real shell on shell32/advapi32's ANSI functions.
+// The real shell on shell32/advapi32's wide functions.
 class Win32Shell final : public ShellOperations {
  public:
   void deleteFile(HWND owner, const std::wstring& path, bool toRecycleBin) override;

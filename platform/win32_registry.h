@@ -1,4 +1,8 @@
-// The registry routines on advapi32's ANSI functions.
+// The registry routines on advapi32's wide functions, so that a name the
+// ANSI code page cannot hold (a Korean folder, say) is stored as it is
+// rather than as "?". What they read and write for text the code page can
+// hold is what the ANSI functions gave: Windows keeps REG_SZ values as
+// UTF-16 either way, and the 1024-byte limit is measured on the ANSI form.
 #pragma once
 
 #include "settings/registry.h"

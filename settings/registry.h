@@ -12,8 +12,9 @@ enum class RegRoot { currentUser, classesRoot };
 class Registry {
  public:
   virtual ~Registry() = default;
-  // An absent key, an absent value and a value over 1024 bytes all read as
-  // `defaultText`; an existing empty value reads as empty text.
+  // An absent key, an absent value and a value over 1024 bytes (in the
+  // ANSI code page, with its NUL) all read as `defaultText`; an existing
+  // empty value reads as empty text.
   virtual std::wstring myRegGetString(RegRoot root, const std::wstring& keyPath,
                                       const std::wstring& valueName,
                                       const std::wstring& defaultText) = 0;

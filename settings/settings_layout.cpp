@@ -4,6 +4,7 @@
 
 #include "settings/number_text.h"
 #include "settings/run_error.h"
+#include "settings/wall_list_saving.h"
 
 namespace rivano {
 namespace {
@@ -13,6 +14,7 @@ std::wstring_view sectionName(Section section) {
     case Section::winPos: return L"\\WinPos";
     case Section::option: return L"\\Option";
     case Section::wallList: return L"\\WallList";
+    case Section::savedWallList: return L"\\WallListNew";
   }
   return L"";
 }
@@ -70,15 +72,24 @@ void SettingsStore::writeTruth(const ValueDef& def, bool value) {
   writeText(def, def.form == Form::word ? wordText(value) : checkBoxText(value));
 }
 
-std::wstring SettingsStore::numberedText(Section section, std::wstring_view stem, std::size_t n,
-                                         const std::wstring& defaultText) const {
-  return registry_.myRegGetString(RegRoot::currentUser, keyPath(section), numberedName(stem, n),
+std::wstring SettingsStore::valueText(Section section, std::wstring_view name,
+                                      const std::wstring& defaultText) const {
+  return registry_.myRegGetString(RegRoot::currentUser, keyPath(section), std::wstring(name),
                                   defaultText);
 }
 
-void SettingsStore::writeNumbered(Section section, std::wstring_view stem, std::size_t n,
+bool SettingsStore::writeValue(Section section, std::wstring_view name, const std::wstring& data) {
+  return registry_.myRegSetString(RegRoot::currentUser, keyPath(section), std::wstring(name), data);
+}
+
+std::wstring SettingsStore::numberedText(Section section, std::wstring_view stem, std::size_t n,
+                                         const std::wstring& defaultText) const {
+  return valueText(section, numberedName(stem, n), defaultText);
+}
+
+bool SettingsStore::writeNumbered(Section section, std::wstring_view stem, std::size_t n,
                                   const std::wstring& data) {
-  registry_.myRegSetString(RegRoot::currentUser, keyPath(section), numberedName(stem, n), data);
+  return writeValue(section, numberedName(stem, n), data);
 }
 
 bool SettingsStore::deleteSection(Section section) {
@@ -119,15 +130,15 @@ namespace {
 // A stored per-entry value: `missing` when absent, `empty` when present but
 // blank; a text that is no number falls back to `missing` rather than
 // stopping the load of the whole list.
-std::int16_t entryNumber(const SettingsStore& s, std::wstring_view stem, std::size_t n,
+std::int16_t entryNumber(const SettingsStore& s, Section from, std::wstring_view stem, std::size_t n,
                          const wchar_t* missing, std::int16_t empty) {
-  const std::wstring t = s.numberedText(Section::wallList, stem, n, missing);
+  const std::wstring t = s.numberedText(from, stem, n, missing);
   if (t.empty()) return empty;
   return attempt([&] { return textToInt16(t); }).value_or(textToInt16(missing));
 }
 
-bool entryChecked(const SettingsStore& s, std::size_t n) {
-  const std::wstring t = s.numberedText(Section::wallList, L"LSelect", n, L"1");
+bool entryChecked(const SettingsStore& s, Section from, std::size_t n) {
+  const std::wstring t = s.numberedText(from, L"LSelect", n, L"1");
   if (t.empty()) return true;
   return attempt([&] { return textToTruth(t); }).value_or(true);
 }
@@ -136,18 +147,22 @@ bool entryChecked(const SettingsStore& s, std::size_t n) {
 
 StoredWallList readWallList(const SettingsStore& s) {
   StoredWallList stored;
-  stored.keyExists = s.sectionExists(Section::wallList);
+  const Section from = wallListToLoad(s);
+  stored.keyExists = s.sectionExists(from);
   if (!stored.keyExists) return stored;
-  const std::int16_t count = attempt([&] { return s.int16(value::count); }).value_or(0);
+  const std::int16_t count = attempt([&] {
+                               return textToInt16(s.valueText(from, value::count.name,
+                                                              std::wstring(value::count.defaultText)));
+                             }).value_or(0);
   for (std::int16_t i = 1; i <= count; ++i) {
     const auto n = static_cast<std::size_t>(i);
     WallEntry e;
-    e.path = s.numberedText(Section::wallList, L"List", n, L"");
+    e.path = s.numberedText(from, L"List", n, L"");
     if (e.path.empty()) break;
-    e.checked = entryChecked(s, n);
-    e.tileOpt = entryNumber(s, L"TileOpt", n, L"2", 2);
-    e.tileX = entryNumber(s, L"TileX", n, L"2", 1);
-    e.tileY = entryNumber(s, L"TileY", n, L"2", 1);
+    e.checked = entryChecked(s, from, n);
+    e.tileOpt = entryNumber(s, from, L"TileOpt", n, L"2", 2);
+    e.tileX = entryNumber(s, from, L"TileX", n, L"2", 1);
+    e.tileY = entryNumber(s, from, L"TileY", n, L"2", 1);
     stored.entries.append(e);
   }
   return stored;
@@ -155,8 +170,9 @@ StoredWallList readWallList(const SettingsStore& s) {
 
 std::vector<std::wstring> readHistory(const SettingsStore& s) {
   std::vector<std::wstring> history;
+  const Section from = wallListToLoad(s);
   for (std::size_t k = 0; k < kStoredHistory; ++k) {
-    std::wstring path = s.numberedText(Section::wallList, L"Rireki", k, L"");
+    std::wstring path = s.numberedText(from, L"Rireki", k, L"");
     if (path.empty()) break;
     history.push_back(std::move(path));
   }
@@ -175,24 +191,7 @@ void writeMainExitValues(SettingsStore& s, const MainExitValues& v, const WallLi
   }
   s.writeNumber(value::viwer, v.viwer);
 
-  s.deleteSection(Section::wallList);
-  const std::size_t c = history.size();
-  const std::size_t first = c <= kStoredHistory ? 0 : c - kStoredHistory;
-  for (std::size_t k = 0; k < kStoredHistory && k != c; ++k) {
-    // An empty entry leaves a gap, which ends the list at the next load.
-    if (!history[first + k].empty())
-      s.writeNumbered(Section::wallList, L"Rireki", k, history[first + k]);
-  }
-  if (wallList.empty()) return;
-  for (std::size_t i = 0; i < wallList.size(); ++i) {
-    const std::size_t n = i + 1;
-    s.writeNumbered(Section::wallList, L"List", n, wallList.gList[i]);
-    s.writeNumbered(Section::wallList, L"LSelect", n, wordText(wallList.gLSelect[i]));
-    s.writeNumbered(Section::wallList, L"TileOpt", n, numberText(wallList.gTileOpt[i]));
-    s.writeNumbered(Section::wallList, L"TileX", n, numberText(wallList.gTileX[i]));
-    s.writeNumbered(Section::wallList, L"TileY", n, numberText(wallList.gTileY[i]));
-  }
-  s.writeNumber(value::count, static_cast<std::int64_t>(wallList.size()));
+  saveWallList(s, wallList, history);
 }
 
 }  // namespace rivano

@@ -18,7 +18,10 @@ inline constexpr std::wstring_view kProgramKey = L"Software\\Velmorat\\Rivano";
 // How many history entries survive an exit.
 inline constexpr std::size_t kStoredHistory = 20;
 
-enum class Section { winPos, option, wallList };
+// `savedWallList` is the complete copy that an exit writes before it
+// replaces WallList; it exists only while that exit runs (or after one that
+// was cut off) and the loads below prefer it when it is complete.
+enum class Section { winPos, option, wallList, savedWallList };
 
 enum class Form {
   int16,     // "15", "-1"; read with the 16-bit conversion
@@ -83,10 +86,14 @@ class SettingsStore {
   // In the value's own truth form: "1"/"0" or "True"/"False".
   void writeTruth(const ValueDef& def, bool truth);
 
-  // Numbered values: "List3", "Rireki0".
+  // Any value of a section by its name, and numbered ones: "List3", "Rireki0".
+  // The writes report whether the value was stored.
+  std::wstring valueText(Section section, std::wstring_view name,
+                         const std::wstring& defaultText) const;
+  bool writeValue(Section section, std::wstring_view name, const std::wstring& text);
   std::wstring numberedText(Section section, std::wstring_view stem, std::size_t n,
                             const std::wstring& defaultText) const;
-  void writeNumbered(Section section, std::wstring_view stem, std::size_t n,
+  bool writeNumbered(Section section, std::wstring_view stem, std::size_t n,
                      const std::wstring& text);
 
   bool deleteSection(Section section);
@@ -130,14 +137,16 @@ struct MainLoadDefaults {
 MainLoadValues readMainLoadValues(const SettingsStore& store, const MainLoadDefaults& current);
 
 // The stored wall list: `keyExists` false on a first run (or after removal
-// of the settings), which is not the same as an empty list.
+// of the settings), which is not the same as an empty list. Read from the
+// complete copy of an exit that was cut off when there is one.
 struct StoredWallList {
   bool keyExists = false;
   WallList entries;
 };
 StoredWallList readWallList(const SettingsStore& store);
 
-// Rireki0 upwards until the first empty text or Rireki19.
+// Rireki0 upwards until the first empty text or Rireki19, from the same
+// place as the wall list.
 std::vector<std::wstring> readHistory(const SettingsStore& store);
 
 struct MainExitValues {
@@ -152,7 +161,8 @@ struct MainExitValues {
 };
 
 // Writes in the exit order: WinPos, Option "Viwer", then the WallList key
-// deleted and rewritten with the newest 20 history entries and every entry.
+// replaced by one holding the newest 20 history entries and every entry
+// (settings/wall_list_saving.h says how a kill during that step is survived).
 void writeMainExitValues(SettingsStore& store, const MainExitValues& values,
                          const WallList& wallList, const std::vector<std::wstring>& history);
 

@@ -65,4 +65,32 @@ bool RecordingRegistry::myRegKeyExists(const std::wstring& base, const std::wstr
   return inner_.myRegKeyExists(base, tail);
 }
 
+bool CutOffRegistry::mayWrite() {
+  if (writesLeft_ > 0) {
+    --writesLeft_;
+    return true;
+  }
+  cut_ = true;
+  if (mode_ == Mode::kill) throw Killed{};
+  return false;
+}
+
+std::wstring CutOffRegistry::myRegGetString(RegRoot root, const std::wstring& key,
+                                            const std::wstring& name, const std::wstring& def) {
+  return inner_.myRegGetString(root, key, name, def);
+}
+
+bool CutOffRegistry::myRegSetString(RegRoot root, const std::wstring& key,
+                                    const std::wstring& name, const std::wstring& data) {
+  return mayWrite() && inner_.myRegSetString(root, key, name, data);
+}
+
+bool CutOffRegistry::myRegDeleteKey(const std::wstring& key) {
+  return mayWrite() && inner_.myRegDeleteKey(key);
+}
+
+bool CutOffRegistry::myRegKeyExists(const std::wstring& base, const std::wstring& tail) {
+  return inner_.myRegKeyExists(base, tail);
+}
+
 }  // namespace rivano::testing

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
+
 #include "settings/run_error.h"
 #include "tests/unit/memory_registry.h"
 
@@ -155,12 +158,25 @@ TEST_F(SettingsLayout, ExitWritesInOrderAndTrimsHistoryToTheNewest20) {
   std::vector<std::wstring> expected = {L"set WinPos\\SortKey", L"set WinPos\\SortOrder",
                                         L"set WinPos\\ListView", L"set WinPos\\ListWidth",
                                         L"set WinPos\\Left", L"set WinPos\\Top",
-                                        L"set Option\\Viwer", L"delete WallList"};
-  for (int k = 0; k < 20; ++k) expected.push_back(L"set WallList\\Rireki" + std::to_wstring(k));
-  for (int n = 1; n <= 2; ++n)
-    for (const wchar_t* stem : {L"List", L"LSelect", L"TileOpt", L"TileX", L"TileY"})
-      expected.push_back(L"set WallList\\" + std::wstring(stem) + std::to_wstring(n));
-  expected.push_back(L"set WallList\\Count");
+                                        L"set Option\\Viwer"};
+  // The whole new list goes to a copy first, marked complete last; then
+  // WallList is rewritten in its old order and the copy goes.
+  const auto writeList = [&](const std::wstring& at) {
+    for (int k = 0; k < 20; ++k) expected.push_back(L"set " + at + L"\\Rireki" + std::to_wstring(k));
+    for (int n = 1; n <= 2; ++n)
+      for (const wchar_t* stem : {L"List", L"LSelect", L"TileOpt", L"TileX", L"TileY"})
+        expected.push_back(L"set " + at + L"\\" + std::wstring(stem) + std::to_wstring(n));
+    expected.push_back(L"set " + at + L"\\Count");
+  };
+  expected.push_back(L"get WallListNew\\Complete");
+  expected.push_back(L"delete WallListNew");
+  expected.push_back(L"exists WallListNew");
+  writeList(L"WallListNew");
+  expected.push_back(L"set WallListNew\\Complete");
+  expected.push_back(L"delete WallList");
+  expected.push_back(L"exists WallList");
+  writeList(L"WallList");
+  expected.push_back(L"delete WallListNew");
   EXPECT_EQ(recording.calls, expected);
 
   EXPECT_EQ(get(L"WinPos", L"ListWidth"), L"True");
@@ -211,6 +227,196 @@ TEST_F(SettingsLayout, EmptyHistoryEntryLeavesAGapThatEndsTheList) {
   writeMainExitValues(store, {}, {}, {L"a.bmp", L"", L"c.bmp"});
   EXPECT_EQ(get(L"WallList", L"Rireki2"), L"c.bmp");
   EXPECT_EQ(readHistory(store), (std::vector<std::wstring>{L"a.bmp"}));
+}
+
+// What the main load makes of the stored wall list and history.
+struct Loaded {
+  bool keyExists = false;
+  std::vector<WallEntry> entries;
+  std::vector<std::wstring> history;
+  bool operator==(const Loaded&) const = default;
+};
+
+struct ListState {
+  std::vector<WallEntry> entries;
+  std::vector<std::wstring> history;
+};
+
+const std::wstring kCutKey = L"Software\\Velmorat\\RivanoCut";
+
+Loaded load(Registry& registry) {
+  SettingsStore store(registry, kCutKey);
+  const StoredWallList stored = readWallList(store);
+  Loaded l{stored.keyExists, {}, readHistory(store)};
+  for (std::size_t i = 0; i < stored.entries.size(); ++i) l.entries.push_back(stored.entries.entry(i));
+  return l;
+}
+
+void exitWith(Registry& registry, const ListState& state) {
+  SettingsStore store(registry, kCutKey);
+  WallList list;
+  for (const WallEntry& e : state.entries) list.append(e);
+  writeMainExitValues(store, {}, list, state.history);
+}
+
+// Saves `next` over a registry holding `previous`, stopped after every
+// possible number of writes in turn, and hands each outcome to `check`.
+template <typename Check>
+void forEveryCut(const ListState* previous, const ListState& next, testing::CutOffRegistry::Mode mode,
+                 Check check) {
+  for (std::size_t writes = 0;; ++writes) {
+    testing::MemoryRegistry registry;
+    if (previous) exitWith(registry, *previous);
+    testing::CutOffRegistry cut(registry, writes, mode);
+    try {
+      exitWith(cut, next);
+    } catch (const testing::CutOffRegistry::Killed&) {
+    }
+    check(registry, writes);
+    if (cut.ranThrough()) return;
+    ASSERT_LT(writes, 1000u) << "the save never ends";
+  }
+}
+
+const WallEntry kA{L"C:\\壁紙\\A", true, 2, 2, 2};
+const WallEntry kB{L"D:\\写真.lzh", false, 0, 3, 4};
+const WallEntry kC{L"E:\\pics", true, 1, 1, 1};
+const WallEntry kD{L"F:\\more.zip", false, 2, 5, 6};
+
+std::vector<std::wstring> historyOf(int from, int to) {
+  std::vector<std::wstring> h;
+  for (int i = from; i < to; ++i) h.push_back(L"C:\\p\\" + std::to_wstring(i) + L".jpg");
+  return h;
+}
+
+struct Change {
+  const char* what;
+  std::optional<ListState> before;  // none: a first run, nothing stored
+  ListState after;
+};
+
+std::vector<Change> changes() {
+  return {
+      {"two entries swapped, history moved on", ListState{{kA, kB}, historyOf(0, 20)},
+       ListState{{kB, kA}, historyOf(1, 21)}},
+      {"list shortened", ListState{{kA, kB, kC, kD}, historyOf(0, 3)}, ListState{{kD}, historyOf(0, 4)}},
+      {"list grown", ListState{{kC}, {}}, ListState{{kA, kB, kC, kD}, historyOf(0, 1)}},
+      {"first entry removed", ListState{{kA, kB, kC}, historyOf(0, 2)}, ListState{{kB, kC}, historyOf(0, 2)}},
+      {"list emptied, history kept", ListState{{kA, kB}, historyOf(0, 2)}, ListState{{}, historyOf(0, 3)}},
+      {"everything emptied", ListState{{kA, kB}, historyOf(0, 2)}, ListState{{}, {}}},
+      {"first run", std::nullopt, ListState{{kA}, historyOf(0, 1)}},
+      {"from an empty list", ListState{{}, historyOf(0, 5)}, ListState{{kB, kA}, historyOf(3, 6)}},
+      {"history with a gap", ListState{{kA}, {L"a.bmp", L"", L"c.bmp"}}, ListState{{kA}, historyOf(0, 2)}},
+  };
+}
+
+Loaded loadAfter(const std::optional<ListState>& state) {
+  testing::MemoryRegistry registry;
+  if (state) exitWith(registry, *state);
+  return load(registry);
+}
+
+testing::MemoryRegistry::Contents contentsAfter(const std::optional<ListState>& before, const ListState& after) {
+  testing::MemoryRegistry registry;
+  if (before) exitWith(registry, *before);
+  exitWith(registry, after);
+  return registry.contents();
+}
+
+TEST(WallListSave, AKillAtAnyMomentLeavesTheOldListOrTheNewOneWhole) {
+  for (const Change& change : changes()) {
+    SCOPED_TRACE(change.what);
+    const Loaded before = loadAfter(change.before);
+    const Loaded after = loadAfter(change.after);
+    forEveryCut(change.before ? &*change.before : nullptr, change.after, testing::CutOffRegistry::Mode::kill,
+                [&](testing::MemoryRegistry& registry, std::size_t writes) {
+                  const Loaded got = load(registry);
+                  EXPECT_TRUE(got == before || got == after) << "killed after " << writes << " writes";
+                });
+  }
+}
+
+TEST(WallListSave, RefusedWritesLeaveTheOldListOrTheNewOneWhole) {
+  for (const Change& change : changes()) {
+    SCOPED_TRACE(change.what);
+    const Loaded before = loadAfter(change.before);
+    const Loaded after = loadAfter(change.after);
+    forEveryCut(change.before ? &*change.before : nullptr, change.after, testing::CutOffRegistry::Mode::refuse,
+                [&](testing::MemoryRegistry& registry, std::size_t writes) {
+                  const Loaded got = load(registry);
+                  EXPECT_TRUE(got == before || got == after) << "refused from write " << writes;
+                });
+  }
+}
+
+TEST(WallListSave, TheNextExitAfterAKillStillSwitchesWholeAndLeavesTheUsualValues) {
+  const ListState third{{kC, kA}, historyOf(2, 22)};
+  for (const Change& change : changes()) {
+    SCOPED_TRACE(change.what);
+    const Loaded later = loadAfter(third);
+    const auto clean = contentsAfter(change.before, third);
+    forEveryCut(change.before ? &*change.before : nullptr, change.after, testing::CutOffRegistry::Mode::kill,
+                [&](testing::MemoryRegistry& killed, std::size_t first) {
+                  const Loaded survived = load(killed);
+                  // The next run saves again, and is killed in its turn.
+                  for (std::size_t writes = 0;; ++writes) {
+                    testing::MemoryRegistry registry = killed;
+                    testing::CutOffRegistry cut(registry, writes, testing::CutOffRegistry::Mode::kill);
+                    try {
+                      exitWith(cut, third);
+                    } catch (const testing::CutOffRegistry::Killed&) {
+                    }
+                    const Loaded got = load(registry);
+                    EXPECT_TRUE(got == survived || got == later)
+                        << "killed after " << first << ", then after " << writes << " writes";
+                    if (cut.ranThrough()) {
+                      // Whatever the first save left, the finished one
+                      // leaves what a clean save leaves.
+                      EXPECT_EQ(registry.contents(), clean) << "killed after " << first;
+                      break;
+                    }
+                  }
+                });
+  }
+}
+
+// A registry on which one key will not be deleted while `stubborn`.
+class StubbornKey final : public testing::MemoryRegistry {
+ public:
+  explicit StubbornKey(std::wstring key) : key_(std::move(key)) {}
+  bool myRegDeleteKey(const std::wstring& key) override {
+    return !(stubborn && key == key_) && testing::MemoryRegistry::myRegDeleteKey(key);
+  }
+  bool stubborn = true;
+
+ private:
+  std::wstring key_;
+};
+
+TEST(WallListSave, AWallListThatWillNotGoLeavesTheCopyStandingUntilItCanBeReplaced) {
+  StubbornKey registry(kCutKey + L"\\WallList");
+  exitWith(registry, {{kA, kB}, historyOf(0, 5)});
+  // The values of the old list would mix into a rewrite over them.
+  const ListState next{{kB}, historyOf(7, 9)};
+  exitWith(registry, next);
+  EXPECT_EQ(load(registry), loadAfter(next));
+  registry.stubborn = false;
+  const ListState third{{kC, kD}, historyOf(9, 10)};
+  exitWith(registry, third);
+  EXPECT_EQ(load(registry), loadAfter(third));
+  EXPECT_FALSE(registry.contents().contains(L"software\\velmorat\\rivanocut\\walllistnew"));
+}
+
+TEST(WallListSave, AFinishedSaveLeavesExactlyTheWallListValuesAndNoCopy) {
+  testing::MemoryRegistry registry;
+  exitWith(registry, {{kA, kB, kC}, historyOf(0, 3)});
+  exitWith(registry, {{kB}, historyOf(0, 2)});
+  const auto& keys = registry.contents();
+  EXPECT_FALSE(keys.contains(L"software\\velmorat\\rivanocut\\walllistnew"));
+  std::set<std::wstring> names;
+  for (const auto& [name, data] : keys.at(L"software\\velmorat\\rivanocut\\walllist")) names.insert(name);
+  EXPECT_EQ(names, (std::set<std::wstring>{L"count", L"list1", L"lselect1", L"tileopt1", L"tilex1", L"tiley1",
+                                           L"rireki0", L"rireki1"}));
 }
 
 TEST(WallListArrays, OperationsKeepTheFiveArraysInStep) {

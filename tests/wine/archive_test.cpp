@@ -239,6 +239,51 @@ TEST_F(ArchiveTest, CommandResultTellsSuccessFromFailure) {
                                 L"-x -o \"" + archive + L"\" \"" + unpackFolder() + L"\\\" \"none.gif\""));
 }
 
+// The libraries take ANSI names only; Hangul is not in code page 932.
+TEST_F(ArchiveTest, AnArchiveNameOutsideTheCodePageIsRefusedWithFileNotFound) {
+  const std::wstring korean = programFolder.path() + L"한국어.zip";
+  ASSERT_TRUE(CopyFileW(madeArchive(L"pics.zip").c_str(), korean.c_str(), FALSE));
+  BoxAnswerer user;
+  RecordedRows list;
+  try {
+    myArchiveList(access, nullptr, list, korean);
+    ADD_FAILURE() << "listed through a mangled name";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::fileNotFound);
+  }
+  EXPECT_TRUE(list.rows.empty());
+  try {
+    myArchiveExtract(access, korean, L"b.gif");
+    ADD_FAILURE() << "extracted through a mangled name";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::fileNotFound);
+  }
+  EXPECT_TRUE(contentsOf(unpackFolder()).empty());
+  EXPECT_TRUE(user.seen().empty()) << describe(user.seen());
+}
+
+TEST_F(ArchiveTest, AMemberOrFolderOutsideTheCodePageIsNeverHandedOn) {
+  const std::wstring archive = madeArchive(L"pics.zip");
+  try {
+    myArchiveExtract(access, archive, L"사진.gif");
+    ADD_FAILURE() << "a member name went mangled to the library";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::fileNotFound);
+  }
+  const std::wstring folder = programFolder.path() + L"압축";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ArchiveAccess korean{libraries, registry, folder, nullptr};
+  try {
+    myArchiveExtract(korean, archive, L"b.gif");
+    ADD_FAILURE() << "the folder went mangled to the library";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::pathNotFound);
+  }
+  EXPECT_FALSE(myArchiveCommand(access, nullptr, 2,
+                                L"-x -o \"" + archive + L"\" \"" + folder + L"\\\" \"b.gif\""));
+  EXPECT_EQ(contentsOf(programFolder.path()), (std::set<std::wstring>{L"UnPakTmp", L"압축"}));
+}
+
 // ------------------------------------------------------------- traversal
 
 TEST_F(ArchiveTest, NamesThatClimbOutAreNeverExtracted) {

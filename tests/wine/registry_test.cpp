@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
+#include "platform/ansi.h"
+#include "platform/desktop.h"
 #include "platform/unique_handle.h"
 #include "platform/win32_registry.h"
 #include "settings/run_error.h"
@@ -90,6 +94,128 @@ TEST_F(RegistryRoutines, ValuesOfOtherTypesAreReadAsTextWithoutHarm) {
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::typeMismatch);
   }
+}
+
+TEST_F(RegistryRoutines, NamesOutsideTheCodePageAreStoredAsTheyAre) {
+  // Hangul is not in code page 932; through the ANSI functions every
+  // syllable became "?".
+  const std::wstring key = kBase + L"\\한국어";
+  const std::wstring path = L"C:\\사진\\한국어.jpg";
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, L"Rireki0", path));
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"이름", L"값"));
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, key, L"Rireki0", L"d"), path);
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"이름", L"d"), L"값");
+  EXPECT_TRUE(registry.myRegKeyExists(kBase, L"\\한국어"));
+  // What another program (or the next version) sees is the name itself.
+  win::UniqueKey raw;
+  ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, key.c_str(), raw.put()), ERROR_SUCCESS);
+  wchar_t stored[64] = {};
+  DWORD size = sizeof stored;
+  ASSERT_EQ(RegQueryValueExW(raw.get(), L"Rireki0", nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(stored), path);
+  raw.reset();
+  EXPECT_TRUE(registry.myRegDeleteKey(key));
+  EXPECT_FALSE(keyOpens(key));
+}
+
+TEST_F(RegistryRoutines, ValuesWrittenThroughTheAnsiFunctionsReadBackIdentical) {
+  // Older versions wrote every value with RegSetValueExA.
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"x", L"x"));
+  win::UniqueKey key;
+  ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, kBase.c_str(), key.put()), ERROR_SUCCESS);
+  const auto putAnsi = [&](const char* name, const std::string& bytes) {
+    ASSERT_EQ(RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
+                             static_cast<DWORD>(bytes.size() + 1)),
+              ERROR_SUCCESS);
+  };
+  const std::wstring japanese = L"C:\\壁紙\\表示（＾＾）ソ.jpg";  // 表 and ソ end in the byte of "\\"
+  putAnsi("List1", win::toAnsi(japanese));
+  putAnsi("Empty", "");
+  putAnsi("Fits", std::string(1023, 'a'));
+  putAnsi("Long", std::string(1024, 'b'));
+  putAnsi("Wide", win::toAnsi(std::wstring(511, L'壁')) + "ab");  // 1024 bytes and the NUL
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"List1", L"d"), japanese);
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Empty", L"d"), L"");
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Fits", L"d"), std::wstring(1023, L'a'));
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Long", L"d"), L"d");
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Wide", L"d"), L"d");
+}
+
+TEST_F(RegistryRoutines, TheLimitCountsACharacterTheCodePageLacksAsTwoBytes) {
+  // As wide as Japanese text: 511 of them and the NUL fit, 512 do not.
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Fits", std::wstring(511, L'한')));
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Long", std::wstring(512, L'한')));
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Mixed", std::wstring(511, L'한') + L"a"));
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Over", std::wstring(511, L'한') + L"ab"));
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Fits", L"d"), std::wstring(511, L'한'));
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Long", L"d"), L"d");
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Mixed", L"d"), std::wstring(511, L'한') + L"a");
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Over", L"d"), L"d");
+}
+
+TEST_F(RegistryRoutines, OtherTypesReadAsTheAnsiQueryGaveThem) {
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"x", L"x"));
+  win::UniqueKey key;
+  ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, kBase.c_str(), key.put()), ERROR_SUCCESS);
+  // The bytes 41 00 42 00: as ANSI text "A", not the two characters "AB".
+  const DWORD number = 0x00420041;
+  RegSetValueExW(key.get(), L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  const wchar_t multi[] = L"first\0second\0";
+  RegSetValueExW(key.get(), L"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi);
+  const wchar_t expand[] = L"%WINDIR%\\壁紙";
+  RegSetValueExW(key.get(), L"Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand), sizeof expand);
+  std::vector<BYTE> tooLong(1025, 'z');
+  RegSetValueExW(key.get(), L"Binary", 0, REG_BINARY, tooLong.data(), static_cast<DWORD>(tooLong.size()));
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Number", L"d"), L"A");
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Multi", L"d"), L"first");
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Expand", L"d"), expand);  // not expanded
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Binary", L"d"), L"d");
+}
+
+TEST(AnsiBoundary, TheExactFormExistsOnlyForTextTheCodePageHolds) {
+  EXPECT_EQ(win::toAnsiExact(L"C:\\壁紙\\表.jpg"), win::toAnsi(L"C:\\壁紙\\表.jpg"));
+  EXPECT_EQ(win::toAnsiExact(L"ΕΛΛΑΣ αβγ"), win::toAnsi(L"ΕΛΛΑΣ αβγ"));  // the Greek letters are in 932
+  EXPECT_FALSE(win::toAnsiExact(L"Ελληνικά").has_value());                 // the accented ones are not
+  EXPECT_EQ(win::toAnsiExact(L""), std::string());
+  EXPECT_EQ(win::toAnsiExact(L"what?"), std::string("what?"));  // a "?" of its own is no loss
+  EXPECT_FALSE(win::toAnsiExact(L"C:\\한국어.jpg").has_value());
+  EXPECT_FALSE(win::toAnsiExact(L"caf\u00e9").has_value());  // no look-alike "e"
+  EXPECT_FALSE(win::toAnsiExact(L"\U0001F600").has_value());
+  EXPECT_TRUE(win::fitsAnsi(L"壁紙"));
+  EXPECT_FALSE(win::fitsAnsi(L"壁紙한"));
+  EXPECT_EQ(win::ansiLength(L"a壁"), 3u);
+  EXPECT_EQ(win::ansiLength(L"a한壁"), 5u);
+  EXPECT_EQ(win::ansiLength(L"\U0001F600"), 2u);  // one character, a surrogate pair
+}
+
+TEST(Desktop, AWallpaperPathOutsideTheCodePageIsRecordedAsItIs) {
+  win::Win32Registry registry;
+  const std::wstring desktopKey = L"Control Panel\\Desktop";
+  const std::wstring before = registry.myRegGetString(RegRoot::currentUser, desktopKey, L"Wallpaper", L"");
+  wchar_t temp[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"rivano-한국어";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring bitmap = folder + L"\\Rivano.bmp";
+  // A 1 x 1 bitmap, white.
+  const std::vector<BYTE> bmp = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0,
+                                 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0, 0, 0, 0, 255, 255, 255, 0};
+  {
+    win::UniqueFile file(CreateFileW(bitmap.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), bmp.data(), static_cast<DWORD>(bmp.size()), &written, nullptr));
+  }
+  win::SystemDesktop desktop;
+  desktop.setWallpaper(bitmap);
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, desktopKey, L"Wallpaper", L""), bitmap);
+  // Back to what the prefix had.
+  std::wstring previous = before;
+  SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, previous.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+  DeleteFileW(bitmap.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(RegistryRoutines, DeletingAKeyTakesItsSubkeysAlong) {

@@ -76,6 +76,17 @@ TEST_F(ShellDelete, OnlyTheNamedFileGoes) {
   EXPECT_NE(GetFileAttributesW(neighbour.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(ShellDelete, ANameOutsideTheCodePageDeletesThatFileAndNoOther) {
+  // In code page 932 the Hangul name is "???.jpg", a pattern that the
+  // shell would match against every three-letter name of the folder.
+  const std::wstring path = makeFile(folder, L"한국어.jpg");
+  const std::wstring neighbour = makeFile(folder, L"abc.jpg");
+  BoxAnswerer user(IDYES);
+  EXPECT_TRUE(myDeleteFile(path, nullptr, true));
+  EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(neighbour.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(ShellDelete, CancelledOrFailedDeleteReportsFalse) {
   const std::wstring path = makeFile(folder, L"kept.jpg");
   bool cancelled = true;
