@@ -259,5 +259,50 @@ TEST_F(MainWindowUse, TenThousandPicturesListAtOnceAndSortKeepingTheSelection) {
   EXPECT_EQ(get(kWallList, L"Rireki0"), many + L"\\" + name);
 }
 
+
+TEST_F(MainWindowUse, NamesOutsideTheCodePageAreKeptWhole) {
+  // Hangul is outside code page 932: through the ANSI functions these
+  // names would be stored as question marks.
+  const std::wstring korean = folder.path() + L"\uc0ac\uc9c4";  // 사진
+  CreateDirectoryW(korean.c_str(), nullptr);
+  writePicture(L"\ubc14\ub2e4.bmp", solid(20, 20, 0x123456), korean);  // 바다.bmp
+  registerSources({{korean, true}});
+  {
+    RunningProgram silent(exe, L"/S");
+    ASSERT_TRUE(silent.waitForExit(kPatience));
+  }
+  EXPECT_EQ(appliedWidth(), 20);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), korean + L"\\\ubc14\ub2e4.bmp");
+  EXPECT_EQ(get(kWallList, L"List1"), korean);
+
+  // An archive chosen in the open dialog is registered under its own name;
+  // the archivers' ANSI interface cannot take it, which is said clearly.
+  const std::wstring zip = folder.path() + L"\uc555\ucd95.zip";  // 압축.zip
+  ASSERT_TRUE(CopyFileW((testing::pictureDir() + L"pics.zip").c_str(), zip.c_str(), FALSE));
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  PostMessageW(GetDlgItem(window, main_ids::cmdArchiver), BM_CLICK, 0, 0);
+  const auto dialog = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(dialog.has_value()) << "no open dialog";
+  HWND name = GetDlgItem(dialog->hwnd, 0x47c);  // the file name box
+  if (HWND edit = FindWindowExW(name, nullptr, L"Edit", nullptr)) name = edit;
+  if (!name) name = GetDlgItem(dialog->hwnd, 0x480);
+  ASSERT_NE(name, nullptr);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(zip.c_str()));
+  PostMessageW(GetDlgItem(dialog->hwnd, IDOK), BM_CLICK, 0, 0);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  ASSERT_TRUE(waitUntil([&] { return folders.count() == 2; }, kPatience));
+  EXPECT_EQ(folders.text(1), zip);
+  const auto refused = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(refused.has_value()) << "the archive was neither read nor refused";
+  EXPECT_EQ(refused->title, L"Rivano frmMain myAccessFile");
+  EXPECT_NE(refused->text.find(L"53"), std::wstring::npos);
+  testing::pressOk(refused->hwnd);
+  ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"List2"), zip);
+}
+
 }  // namespace
 }  // namespace rivano

@@ -184,8 +184,12 @@ void FrmMain::myOpenPicture() {
     myShellExecute(withBackslash(source) + name);
     return;
   }
-  const std::wstring extracted = myArchiveExtract(*archives_, source, name);
-  if (!extracted.empty()) myShellExecute(extracted);
+  try {
+    const std::wstring extracted = myArchiveExtract(*archives_, source, name);
+    if (!extracted.empty()) myShellExecute(extracted);
+  } catch (const RunError& e) {
+    showError(IDS_TITLE_SHELL_EXECUTE, e.number(), PictureAdvice::generic);
+  }
 }
 
 void FrmMain::applySort() {

@@ -66,7 +66,15 @@ void FrmMain::lvwFile_ItemClick(int row) {
         state_.gListWide)
       return;
     const std::wstring source = selectedSource();
-    const std::wstring path = myPictureFile(source, pictureRows_[static_cast<std::size_t>(row)].name);
+    std::wstring path;
+    try {
+      path = myPictureFile(source, pictureRows_[static_cast<std::size_t>(row)].name);
+    } catch (const RunError& e) {
+      // A name the archiver cannot be given: told after the click, as a
+      // picture that fails to load is.
+      pendingPreviewMessage_ = errorDialogText(win::stringTable(), e.number(), PictureAdvice::handled);
+      return;
+    }
     if (path.empty()) return;
     state_.gPreviewResolved = true;
     if (dataType(source) == L"DIR" && !win::fileExists(path)) {
@@ -157,13 +165,8 @@ void FrmMain::cmdChange_Click() {
     const std::int16_t across = textToInt16(win::windowText(item(txtYoko)));
     const std::int16_t down = textToInt16(win::windowText(item(txtTate)));
     const bool tile = tileDecision(option, state_.screen.twips, picture.sizeTwips(), across, down);
-    if (state_.gPicReSize)
-      myFitPicture(picture, state_.screen, state_.gPicReMag, services_.bitmapFile, state_.gWallBmp);
-    else
-      saveAsLoaded(picture, services_.bitmapFile, state_.gWallBmp);
-    // The tiling of the desktop changes only once its new bitmap is there.
-    writeTileWallpaper(services_.registry, tile);
-    services_.desktop.setWallpaper(state_.gWallBmp);
+    changeWallpaperNow(wallpaperImage(picture, state_.screen, state_.gPicReSize, state_.gPicReMag), tile,
+                       {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
     state_.gRireki.push_back(path);
   } catch (const RunError& e) {
     showError(IDS_TITLE_MAIN_CHANGE, e.number(), PictureAdvice::generic);
