@@ -62,21 +62,29 @@ TEST_F(MainWindowUse, AfterTheViewerIsSwitchedOffTheSelectedPictureIsTheOneAppli
   EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\c.bmp");
 }
 
-TEST_F(MainWindowUse, ChangeButtonWithTheViewerOffAppliesTheSelectedPicture) {
-  registerSources({{pictures, false}});
+TEST_F(MainWindowUse, ChangeButtonWithTheViewerOffTakesAnArchivedPictureOutFirst) {
+  // The archive and the member joined name no file: the picture is the
+  // member taken out of the archive, as the preview takes it.
+  const std::wstring zip = testing::pictureDir() + L"pics.zip";
+  registerSources({{zip, false}});
   RunningProgram program(exe, L"/N");
-  HWND window = openOnPictures(program);
+  HWND window = openWindow(program);
   ASSERT_NE(window, nullptr);
-  choosePicture(window, L"b.bmp");
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 1 && files.selected() == 0; }, kPatience));
   testing::clickButton(GetDlgItem(window, main_ids::chkViwerON));
-  choosePicture(window, L"a.bmp");
-  testing::clickButton(GetDlgItem(window, main_ids::cmdChange));
-  ASSERT_TRUE(waitUntil([&] { return appliedWidth() == 40; }, kPatience)) << "applied width " << appliedWidth();
+  PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
+  ASSERT_TRUE(waitUntil([&] { return appliedWidth() == 30 || program.waitForMessageBox(0).has_value(); },
+                        kPatience));
+  EXPECT_FALSE(program.waitForMessageBox(0).has_value()) << "the change reported an error";
+  EXPECT_EQ(appliedWidth(), 30);
   PostMessageW(window, WM_KEYDOWN, VK_SHIFT, 1);  // close without a second change
   ASSERT_TRUE(waitUntil([&] { return testing::controlText(GetDlgItem(window, main_ids::cmdFilDel)) == res(201); },
                         kPatience));
   close(program, window);
-  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki0"), zip + L"\\photos\\m.bmp");
 }
 
 TEST_F(MainWindowUse, AFailedPreviewNeverLeavesTheEarlierPictureToBeApplied) {
