@@ -51,9 +51,13 @@ int messageLoop(FrmMain& main) {
 }  // namespace
 
 int runProgram() {
+  const std::wstring arguments = argumentText(GetCommandLineW());
+  const RunKind kind = dispatchKind(preparedCommandLine(arguments));
   win::SingleInstance instance(L"Local\\Velmorat.Rivano.Running");
   if (instance.anotherIsRunning()) {
-    win::showMessage(nullptr, win::loadString(IDS_SECOND_INSTANCE), MB_OK | MB_ICONINFORMATION);
+    // The logon run ends quietly: a box there would wait for nobody.
+    if (kind != RunKind::silent)
+      win::showMessage(nullptr, win::loadString(IDS_SECOND_INSTANCE), MB_OK | MB_ICONINFORMATION);
     return 0;
   }
   OleSession ole;
@@ -73,10 +77,9 @@ int runProgram() {
   Services services{registry, archivers, pictures, bitmapFile, desktop};
   FrmMain main(state, services);
 
-  const std::wstring arguments = argumentText(GetCommandLineW());
-  switch (dispatchKind(preparedCommandLine(arguments))) {
+  switch (kind) {
     case RunKind::silent:
-      main.load();
+      main.load(FrmMain::Mode::silent);
       win::processPendingMessages();
       main.unload();
       return 0;

@@ -60,8 +60,8 @@ std::int16_t myArchiveCheck(ArchiveAccess& access, std::wstring_view archivePath
   if (code == 0) return 0;
   const win::ArchiverFunctions* f = access.libraries.functions(code);
   if (f == nullptr) {
-    win::showMessage(access.mainWindow, win::loadString(IDS_NO_ARCHIVER_DLL),
-                     MB_OK | MB_ICONINFORMATION);
+    if (!access.quiet)
+      win::showMessage(access.mainWindow, win::loadString(IDS_NO_ARCHIVER_DLL), MB_OK | MB_ICONINFORMATION);
     return 0;
   }
   f->getVersion();
@@ -96,7 +96,13 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
        found = f->findNext(archive.get(), &info)) {
     const std::wstring name = win::fromAnsi(field(info.fileName, sizeof info.fileName));
     if (!myPictureCheck(name)) continue;
-    const std::wstring sizeText = memberSizeText(info.originalSize);
+    std::wstring sizeText;
+    try {
+      sizeText = memberSizeText(info.originalSize);
+    } catch (const RunError&) {
+      if (access.quiet) continue;
+      throw;
+    }
     const std::wstring typeName = myFileTypeName(access.registry, name);
     const std::wstring dateText = memberDateText(info.date);
     const std::wstring attrText =

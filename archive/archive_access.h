@@ -21,6 +21,9 @@ struct ArchiveAccess {
   Registry& registry;                 // file-type names of the members
   std::wstring unpackFolder;          // gUnPakTmp, without a trailing "\"
   HWND mainWindow = nullptr;          // owner of the extraction command and of the notice
+  // A silent run ("/S" at logon) shows no box: a missing library is not
+  // announced, and a member the list cannot show is left out.
+  bool quiet = false;
 };
 
 // The kind code of the archive's library when it loads (1, 2, 3, 5, 6, 7),
@@ -36,7 +39,7 @@ bool myArchiveCommand(ArchiveAccess& access, HWND owner, std::int16_t kindCode,
 
 // Appends one row per picture member, in the archive's order. A member too
 // large for the size column raises RunError(6) for the caller's error
-// dialog; the rows appended before it stay. An archive path the ANSI code
+// dialog (the rows appended before it stay), or is left out when quiet. An archive path the ANSI code
 // page cannot hold exactly raises RunError(53) before the library sees it.
 void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
                    std::wstring_view archivePath);

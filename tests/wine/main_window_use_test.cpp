@@ -98,10 +98,17 @@ TEST_F(MainWindowUse, AFailedPreviewNeverLeavesTheEarlierPictureToBeApplied) {
   folders.click(0);
   ASSERT_TRUE(waitUntil([&] { return files.count() == 4; }, kPatience));
   choosePicture(window, L"b.bmp");
+  // Had the start-up pick been empty.bmp, its failure is told with this click.
+  if (const auto told = program.waitForMessageBox(1000)) {
+    testing::pressOk(told->hwnd);
+    ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+  }
   choosePicture(window, L"empty.bmp");  // the preview fails; its message follows the click
   const auto box = program.waitForMessageBox(kPatience);
   ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->title, res(IDS_TITLE_ITEM_CLICK));
   testing::pressOk(box->hwnd);
+  ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
   // The change button reports the broken picture instead of applying b.bmp.
   PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
   const auto change = program.waitForMessageBox(kPatience);

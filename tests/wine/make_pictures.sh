@@ -44,4 +44,11 @@ gif_of 0 10 0 10 > "$out/zero_width_screen.gif"
 wmf_of 2000 1000 30000 > "$out/small.wmf"      # 96 × 48 twips: 6 × 3 pixels
 wmf_of 2000 100 30000 > "$out/sub_pixel.wmf"   # 4.8 twips high
 wmf_of 32000 32000 1 > "$out/huge.wmf"         # 32000 inches square
+# Two archives holding a member of the same name, each a different picture.
+rm -rf "$out/same" "$out/same_a.zip" "$out/same_b.zip"
+mkdir -p "$out/same"
+convert -size 10x10 xc:'#00FFFF' "BMP3:$out/same/a.bmp"
+(cd "$out/same" && zip -q -X ../same_a.zip a.bmp)
+convert -size 20x20 xc:'#FFFF00' "BMP3:$out/same/a.bmp"
+(cd "$out/same" && zip -q -X ../same_b.zip a.bmp)
 touch "$out/stamp"

@@ -26,7 +26,8 @@ FrmMain::FrmMain(ProgramState& state, Services& services) : state_(state), servi
 // The menu bar goes with the window it is attached to.
 FrmMain::~FrmMain() = default;
 
-void FrmMain::load() {
+void FrmMain::load(Mode mode) {
+  silent_ = mode == Mode::silent;
   CreateArgs args;
   args.className = L"RivanoMain";
   args.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_RIVANO));
@@ -36,7 +37,7 @@ void FrmMain::load() {
   if (!create(args)) return;
   createControls();
   archives_ = std::make_unique<ArchiveAccess>(
-      ArchiveAccess{services_.archivers, services_.registry, L"", hwnd()});
+      ArchiveAccess{services_.archivers, services_.registry, L"", hwnd(), silent_});
 
   // 1. The temporary extraction folder.
   state_.gUnPakTmp = state_.gAppPath + L"UnPakTmp";
@@ -193,6 +194,7 @@ void FrmMain::checkMenu(int id, bool checked) {
 }
 
 void FrmMain::showError(int titleId, int number, PictureAdvice advice) {
+  if (silent_) return;  // at logon nobody is there to answer it
   win::showErrorDialog(hwnd(), titleId, number, advice);
 }
 

@@ -3,6 +3,7 @@
 // tiling panel, and the wallpaper change that its closing makes.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,8 +31,11 @@ class FrmMain final : public win::Window {
  public:
   FrmMain(ProgramState& state, Services& services);
   ~FrmMain() override;
-  // The load sequence: settings, lists, the start-up random selection.
-  void load();
+  // The load sequence: settings, lists, the start-up random selection. A
+  // silent run ("/S") never stops on a box: what would be reported is
+  // skipped instead.
+  enum class Mode { interactive, silent };
+  void load(Mode mode = Mode::interactive);
   void show();
   // Every message the loop takes passes here first: tool tips, the key
   // preview and the dialog keys (Tab, access keys, Enter). True when the
@@ -148,10 +152,17 @@ class FrmMain final : public win::Window {
   win::FocusKeeper focus_;
 
   std::unique_ptr<Picture> imgFile_;  // the last picture loaded
-  std::wstring imgFilePath_;          // the file it was loaded from
+  // Which picture imgFile_ holds, and which the preview showed last: the
+  // source and the name joined, since two archives' members of one name
+  // are taken out to the same file.
+  std::wstring imgFilePicture_;
   std::wstring lastPreviewed_;
   std::wstring pendingPreviewMessage_;
   std::wstring gLastExtracted;
+  // Which archive each extracted copy came from: a copy is reused only for
+  // the archive it was taken out of, never for another holding that name.
+  std::map<std::wstring, std::wstring> extractedFrom_;
+  bool silent_ = false;
   std::int16_t autoExitCounter_ = 0;
   bool selecting_ = false;  // the program itself is moving a selection
   bool exiting_ = false;

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "archive/archive_access.h"
+#include "archive/member_text.h"
 #include "engine/file_row.h"
 #include "engine/path_kind.h"
 #include "platform/collation.h"
@@ -156,10 +157,19 @@ std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstri
     return found ? folder + name : std::wstring();
   }
   if (!isArchiveKind(kind)) return {};
+  // The member's name comes from the archive: before it is used as a path
+  // at all, it must stay inside the temporary folder ("..\\x" would name a
+  // file outside, which the reuse test below would hand out).
+  if (!memberNameStaysInside(name)) return {};
   const std::wstring target = state_.gUnPakTmp + L"\\" + name;
-  if (target == gLastExtracted) return target;
-  if (win::fileExists(target)) return target;
+  const auto copy = extractedFrom_.find(target);
+  const bool ours = copy != extractedFrom_.end() && copy->second == source;
+  if (ours && (target == gLastExtracted || win::fileExists(target))) return target;
   if (myArchiveCheck(*archives_, source) == 0) return {};
+  // A copy of another archive's member of that name, or one left by an
+  // earlier run, is not this picture.
+  extractedFrom_.erase(target);
+  DeleteFileW(target.c_str());
   gLastExtracted = target;
   if (state_.gPreviewResolved) {
     // The archiver may take the focus with its own window; give it back.
@@ -171,8 +181,9 @@ std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstri
     SetForegroundWindow(hwnd());
     SetFocus(lvwFile_.hwnd());
   }
-  // A member whose name would leave the folder is refused: no file.
-  return extracted.empty() ? std::wstring() : target;
+  if (extracted.empty()) return {};
+  if (win::fileExists(target)) extractedFrom_[target] = source;
+  return target;
 }
 
 void FrmMain::myOpenPicture() {
@@ -185,7 +196,9 @@ void FrmMain::myOpenPicture() {
     return;
   }
   try {
-    const std::wstring extracted = myArchiveExtract(*archives_, source, name);
+    // Through the same resolution as the preview: the copy of this very
+    // archive, never one of another archive holding that name.
+    const std::wstring extracted = myPictureFile(source, name);
     if (!extracted.empty()) myShellExecute(extracted);
   } catch (const RunError& e) {
     showError(IDS_TITLE_SHELL_EXECUTE, e.number(), PictureAdvice::generic);

@@ -96,12 +96,13 @@ void FrmMain::lvwFile_ItemClick(int row) {
       continue;
     }
     missingTried_ = 0;
-    if (path == lastPreviewed_) return;
-    lastPreviewed_ = path;
+    const std::wstring picture = source + L"\\" + pictureRows_[static_cast<std::size_t>(row)].name;
+    if (picture == lastPreviewed_) return;
+    lastPreviewed_ = picture;
     win::ScopedHourglass hourglass;
     try {
       imgFile_ = services_.pictures.load(path);
-      imgFilePath_ = path;
+      imgFilePicture_ = picture;
       const TwipsBox box{picMain_.innerWidthPixels() * state_.screen.twipsPerPixelX,
                          picMain_.innerHeightPixels() * state_.screen.twipsPerPixelY};
       myPreviewPicture(*imgFile_, myFitRatio(imgFile_->sizeTwips(), box));
@@ -139,11 +140,12 @@ const Picture& FrmMain::selectedPictureLoaded(const std::wstring& source, const 
   // picture applied is always the selected one, never one loaded before.
   const std::wstring file = myPictureFile(source, name);
   if (file.empty() || !win::fileExists(file)) throw RunError(err::fileNotFound);
-  if (!imgFile_ || imgFilePath_ != file) {
+  const std::wstring picture = source + L"\\" + name;
+  if (!imgFile_ || imgFilePicture_ != picture) {
     imgFile_.reset();
-    imgFilePath_.clear();
+    imgFilePicture_.clear();
     imgFile_ = services_.pictures.load(file);
-    imgFilePath_ = file;
+    imgFilePicture_ = picture;
   }
   return *imgFile_;
 }
