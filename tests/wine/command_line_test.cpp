@@ -204,27 +204,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"count_too_large", 6, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Another program's handle on a file, as a viewer or an indexer holds it.
-class Holder {
- public:
-  Holder(const std::wstring& path, DWORD share)
-      : file_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~Holder() { CloseHandle(file_); }
-  Holder(const Holder&) = delete;
-  Holder& operator=(const Holder&) = delete;
-  bool open() const { return file_ != INVALID_HANDLE_VALUE; }
-  std::vector<std::uint8_t> content() const {
-    SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
-    std::vector<std::uint8_t> bytes(GetFileSize(file_, nullptr));
-    DWORD read = 0;
-    ReadFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    return bytes;
-  }
-
- private:
-  HANDLE file_;
-};
 
 TEST_F(CommandLinePicture, APictureWithASideOfNothingIsABrokenPicture) {
   const std::vector<std::uint8_t> old = encodeBmp24(solid(4, 4, 0x00FF00));
@@ -252,7 +231,7 @@ TEST_F(CommandLinePicture, APictureThatFailsOnTheWayToTheFileLeavesTheDesktopVal
   const std::vector<std::uint8_t> old = encodeBmp24(solid(4, 4, 0x00FF00));
   testing::writeFileBytes(wallBmp(), old);
   {
-    Holder holder(wallBmp(), 0);
+    testing::FileHolder holder(wallBmp(), 0);
     ASSERT_TRUE(holder.open());
     RunningProgram program(exe, picture(L"new.bmp", solid(6, 6, 0xFF0000)));
     answerErrorDialog(program, 70, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US});
@@ -276,7 +255,7 @@ TEST_F(CommandLinePicture, NeitherALeftoverNorAReaderOfTheWallpaperBlocksTheChan
   EXPECT_FALSE(win::fileExists(partial));
   // A viewer holds the wallpaper open, sharing reading, writing and
   // deleting: it sees the new picture.
-  Holder holder(wallBmp(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  testing::FileHolder holder(wallBmp(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   ASSERT_TRUE(holder.open());
   const PixelImage second = solid(5, 3, 0xCC6633);
   runSilently(picture(L"second.bmp", second));

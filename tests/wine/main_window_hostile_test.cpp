@@ -59,15 +59,13 @@ TEST_F(MainWindowHostile, AMemberNamedOutsideTheFolderIsNeverApplied) {
     // The start-up pick may have been "ok\\normal.jpg", whose bytes are no
     // picture: its preview message comes with this click.
     if (const auto told = program.waitForMessageBox(1000); told && told->title == res(IDS_TITLE_ITEM_CLICK)) {
-      testing::pressOk(told->hwnd);
-      ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+      ASSERT_TRUE(testing::answerOk(program, told->hwnd));
     }
     PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
     const auto box = program.waitForMessageBox(kPatience);
     ASSERT_TRUE(box.has_value()) << "the change did not refuse " << testing::narrow(name);
     EXPECT_EQ(box->title, L"Rivano frmMain cmdChange");
-    testing::pressOk(box->hwnd);
-    ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+    ASSERT_TRUE(testing::answerOk(program, box->hwnd));
     EXPECT_FALSE(win::fileExists(wallBmp()));
   }
   close(program, window);

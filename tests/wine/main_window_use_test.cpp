@@ -100,22 +100,19 @@ TEST_F(MainWindowUse, AFailedPreviewNeverLeavesTheEarlierPictureToBeApplied) {
   choosePicture(window, L"b.bmp");
   // Had the start-up pick been empty.bmp, its failure is told with this click.
   if (const auto told = program.waitForMessageBox(1000)) {
-    testing::pressOk(told->hwnd);
-    ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+    ASSERT_TRUE(testing::answerOk(program, told->hwnd));
   }
   choosePicture(window, L"empty.bmp");  // the preview fails; its message follows the click
   const auto box = program.waitForMessageBox(kPatience);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->title, res(IDS_TITLE_ITEM_CLICK));
-  testing::pressOk(box->hwnd);
-  ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+  ASSERT_TRUE(testing::answerOk(program, box->hwnd));
   // The change button reports the broken picture instead of applying b.bmp.
   PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
   const auto change = program.waitForMessageBox(kPatience);
   ASSERT_TRUE(change.has_value());
   EXPECT_EQ(change->title, L"Rivano frmMain cmdChange");
-  testing::pressOk(change->hwnd);
-  ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+  ASSERT_TRUE(testing::answerOk(program, change->hwnd));
   close(program, window);
   EXPECT_FALSE(win::fileExists(wallBmp()));  // and neither does the exit
   EXPECT_EQ(get(kWallList, L"Rireki0"), L"<missing>");
@@ -313,8 +310,7 @@ TEST_F(MainWindowUse, NamesOutsideTheCodePageAreKeptWhole) {
   ASSERT_TRUE(refused.has_value()) << "the archive was neither read nor refused";
   EXPECT_EQ(refused->title, L"Rivano frmMain myAccessFile");
   EXPECT_NE(refused->text.find(L"53"), std::wstring::npos);
-  testing::pressOk(refused->hwnd);
-  ASSERT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+  ASSERT_TRUE(testing::answerOk(program, refused->hwnd));
   close(program, window);
   EXPECT_EQ(get(kWallList, L"List2"), zip);
 }

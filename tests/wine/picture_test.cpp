@@ -198,28 +198,6 @@ TEST(BitmapFile, ReplacesTheOldFileWholeAndLeavesNoPartialFile) {
   EXPECT_FALSE(win::fileExists(path + L".partial"));
 }
 
-// Another program's handle on a file, as a viewer or an indexer holds it.
-class Holder {
- public:
-  Holder(const std::wstring& path, DWORD share)
-      : file_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~Holder() { CloseHandle(file_); }
-  Holder(const Holder&) = delete;
-  Holder& operator=(const Holder&) = delete;
-  bool open() const { return file_ != INVALID_HANDLE_VALUE; }
-  // What the holder reads from the start of the file now.
-  std::vector<std::uint8_t> content() const {
-    SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
-    std::vector<std::uint8_t> bytes(GetFileSize(file_, nullptr));
-    DWORD read = 0;
-    ReadFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    return bytes;
-  }
-
- private:
-  HANDLE file_;
-};
 
 int writeError(win::BitmapFile& file, const std::wstring& path, const PixelImage& image) {
   try {
@@ -239,7 +217,7 @@ TEST(BitmapFile, AFailedWriteKeepsTheOldWallpaper) {
   {
     // A holder that shares nothing: the file can be neither replaced nor
     // written, and must be left as it was.
-    Holder holder(path, 0);
+    testing::FileHolder holder(path, 0);
     ASSERT_TRUE(holder.open());
     EXPECT_EQ(writeError(file, path, checkerboard(32, 32)), err::permissionDenied);
     EXPECT_EQ(holder.content(), before);
@@ -294,7 +272,7 @@ TEST(BitmapFile, AReaderThatSharesWritingGetsTheNewPictureInPlace) {
                       DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
     // Smaller than the old one, so a file that is not cut short shows.
     const PixelImage next = checkerboard(8 + static_cast<std::int32_t>(share), 3);
-    Holder holder(path, share);
+    testing::FileHolder holder(path, share);
     ASSERT_TRUE(holder.open());
     EXPECT_EQ(writeError(file, path, next), 0) << share;
     const auto seen = decodeBmp(holder.content());
@@ -327,7 +305,7 @@ TEST(BitmapFile, AReaderThatSharesWritingGetsTheNewPictureInPlace) {
   }
   // A reader that shares reading only keeps the file from any writer.
   const std::vector<std::uint8_t> before = testing::readFileBytes(path);
-  Holder reader(path, FILE_SHARE_READ);
+  testing::FileHolder reader(path, FILE_SHARE_READ);
   ASSERT_TRUE(reader.open());
   EXPECT_EQ(writeError(file, path, checkerboard(4, 4)), err::permissionDenied);
   EXPECT_EQ(testing::readFileBytes(path), before);

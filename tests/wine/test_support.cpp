@@ -172,6 +172,27 @@ void pressOk(HWND box) {
   else PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
+bool answerOk(const RunningProgram& program, HWND box) {
+  pressOk(box);
+  return waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, 30000);
+}
+
+FileHolder::FileHolder(const std::wstring& path, DWORD share)
+    : file_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+FileHolder::~FileHolder() {
+  if (open()) CloseHandle(file_);
+}
+
+std::vector<std::uint8_t> FileHolder::content() const {
+  SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
+  std::vector<std::uint8_t> bytes(GetFileSize(file_, nullptr));
+  DWORD read = 0;
+  ReadFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  bytes.resize(read);
+  return bytes;
+}
+
 }  // namespace rivano::testing
 
 namespace rivano::testing {

@@ -69,6 +69,23 @@ class RunningProgram {
 
 // Presses the box's OK button the way a click does.
 void pressOk(HWND box);
+// Presses OK and waits until the program shows no box any more.
+bool answerOk(const RunningProgram& program, HWND box);
+
+// Another program's handle on a file, as a viewer or an indexer holds it.
+class FileHolder {
+ public:
+  FileHolder(const std::wstring& path, DWORD share);
+  ~FileHolder();
+  FileHolder(const FileHolder&) = delete;
+  FileHolder& operator=(const FileHolder&) = delete;
+  bool open() const { return file_ != INVALID_HANDLE_VALUE; }
+  // What the holder reads from the start of the file now.
+  std::vector<std::uint8_t> content() const;
+
+ private:
+  HANDLE file_;
+};
 
 }  // namespace rivano::testing
 
