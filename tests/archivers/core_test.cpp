@@ -10,6 +10,7 @@
 #include "archivers/core/member_path.h"
 #include "archivers/core/member_record.h"
 #include "archivers/core/reader_registry.h"
+#include "archivers/core/unix_entry.h"
 #include "archivers/core/wildcard.h"
 
 namespace rivano::arc {
@@ -253,6 +254,34 @@ TEST(MemberRecord, AttributeTextShowsEachDosBitAndFolders) {
   EXPECT_EQ(attributeText(0x00, false), "----");
   EXPECT_EQ(attributeText(0x27, false), "RHSA");
   EXPECT_EQ(attributeText(0x10, true), "----D");
+}
+
+TEST(UnixEntry, ModesBecomeFolderArchiveAndReadOnlyBitsOnly) {
+  EXPECT_EQ(unixFileType(0100644), UnixFileType::regular);
+  EXPECT_EQ(unixFileType(0040755), UnixFileType::folder);
+  EXPECT_EQ(unixFileType(0120777), UnixFileType::symlink);
+  EXPECT_EQ(unixFileType(0010644), UnixFileType::other);
+  EXPECT_EQ(unixFileType(0644), UnixFileType::unknown);
+  EXPECT_EQ(unixFileType(0xFFFF), UnixFileType::unknown);
+  EXPECT_EQ(dosAttributesFromUnixMode(0100644, false), 0x20);
+  EXPECT_EQ(dosAttributesFromUnixMode(0100444, false), 0x21);
+  EXPECT_EQ(dosAttributesFromUnixMode(0040555, true), 0x11);
+  EXPECT_EQ(dosAttributesFromUnixMode(0, false), 0x20);  // no permissions stored at all
+  EXPECT_EQ(dosAttributesFromUnixMode(0100000, false), 0x20);
+  EXPECT_EQ(dosAttributesFromUnixMode(0xFFFF, false), 0x20);  // never hidden or system
+}
+
+TEST(UnixEntry, OnlyWholeFolderPartsAreBehindALink) {
+  LinkSet links;
+  EXPECT_FALSE(links.covers("up/a.jpg"));
+  links.add("up/");
+  links.add("deep/er");
+  EXPECT_TRUE(links.covers("up/a.jpg"));
+  EXPECT_TRUE(links.covers("deep/er/x/a.jpg"));
+  EXPECT_FALSE(links.covers("up"));
+  EXPECT_FALSE(links.covers("upper/a.jpg"));
+  EXPECT_FALSE(links.covers("deep/a.jpg"));
+  EXPECT_FALSE(links.covers("x/up/a.jpg"));
 }
 
 std::unique_ptr<ArchiveReader> refuses(ByteSpan, const Limits&, Result& r) {
