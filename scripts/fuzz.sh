@@ -28,6 +28,12 @@ max_files=200
 max_bytes=$((3 * 1024 * 1024))
 max_len=65536
 
+# The code the targets are built from; "+changes" when it differs from that
+# commit (a corpus or log left by an earlier run does not count).
+commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo '?')
+if [ -n "$(git -C "$root" status --porcelain -- . ':!archivers/fuzz/corpus' ':!archivers/fuzz/FUZZING-LOG.md' 2>/dev/null)" ]; then
+  commit="$commit+changes"
+fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DRIVANO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64 fuzz_lzh fuzz_arj fuzz_bzip2)
@@ -68,10 +74,10 @@ append_log() {
 # Fuzzing log
 
 Every run of `scripts/fuzz.sh` adds a row: when it ended (UTC), the commit
-it ran on, the target, the seconds it ran, the inputs executed, the kept
-corpus afterwards (files / bytes) and what it found. A finding is fixed in
-the reader and its input kept as a regression test under
-tests/archivers/regression/.
+the target was built from ("+changes": with uncommitted changes), the
+target, the seconds it ran, the inputs executed, the kept corpus afterwards
+(files / bytes) and what it found. A finding is fixed in the reader and its
+input kept as a regression test under tests/archivers/regressions/.
 
 | Ended (UTC) | Commit | Target | Seconds | Executions | Corpus | Findings |
 |---|---|---|---|---|---|---|
@@ -100,7 +106,7 @@ run_target() {
   rm -rf "$seeds"
   mkdir -p "$seeds"
   for pattern in $(seed_patterns "$target"); do
-    for dir in "$fixtures" "$shared" "$root/tests/archivers/regression"; do
+    for dir in "$fixtures" "$shared" "$root/tests/archivers/regressions"; do
       [ -d "$dir" ] && find "$dir" -name "$pattern" -size -2M ! -name 'bomb*' -exec cp -n {} "$seeds/" \; 2>/dev/null
     done
   done
@@ -125,8 +131,6 @@ run_target() {
     fi
     files=$(find "$corpus" -type f | wc -l)
     bytes=$(du -sb "$corpus" | awk '{print $1}')
-    local commit
-    commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo '?')
     local result="none"
     [ "$found" -eq 0 ] || result="$found: ${names% }"
     append_log "| $(date -u '+%Y-%m-%d %H:%M') | $commit | $target | $((ended - started)) | ${runs:-?} | $files / $bytes | $result |"
