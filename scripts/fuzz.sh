@@ -11,11 +11,13 @@
 # build-fuzz/findings/<target>/; the run's output is build-fuzz/findings/<target>.log.
 #
 # Usage: scripts/fuzz.sh [seconds-per-target] [target ...]
+# With 0 seconds nothing is fuzzed: the kept corpora are only minimised again.
 # Environment: FUZZ_PARALLEL (default 2, at most 2), FUZZ_NO_LOG=1 (no log row,
 # corpus left as it was: for a quick check of the script itself).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
+[ "$seconds" -ge 0 ] 2>/dev/null || { echo "seconds must be a number" >&2; exit 2; }
 shift || true
 build=$root/build-fuzz
 repo_corpus=$root/archivers/fuzz/corpus
@@ -113,27 +115,38 @@ run_target() {
   log=$build/findings/$target.log
   touch "$build/findings/$target.started"
   started=$(date +%s)
-  (cd "$findings" && nice -n 19 "$exe" -max_total_time="$seconds" -max_len=$max_len -rss_limit_mb=1024 \
-     -timeout=10 -print_final_stats=1 "$work" "$seeds" >"$log" 2>&1)
+  if [ "$seconds" -gt 0 ]; then
+    (cd "$findings" && nice -n 19 "$exe" -max_total_time="$seconds" -max_len=$max_len -rss_limit_mb=1024 \
+       -timeout=10 -print_final_stats=1 "$work" "$seeds" >"$log" 2>&1)
+  else
+    : >"$log"
+  fi
   ended=$(date +%s)
   runs=$(grep -E '^stat::number_of_executed_units' "$log" | tail -n 1 | awk '{print $2}')
   names=$(find "$findings" -maxdepth 1 -type f -newer "$build/findings/$target.started" \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) -printf '%f ' )
   found=$(echo "$names" | wc -w)
   if [ "${FUZZ_NO_LOG:-0}" != 1 ]; then
-    # Minimise into a fresh folder; the kept corpus becomes exactly that.
+    # Minimise into a fresh folder that starts with the seeds, so that only
+    # inputs reaching beyond them are kept (the seeds come back every run);
+    # the kept corpus becomes exactly those.
+    cp "$seeds"/. "$merged"/ -r 2>/dev/null
     (cd "$findings" && nice -n 19 "$exe" -merge=1 -max_len=$max_len -rss_limit_mb=1024 -timeout=10 \
-       "$merged" "$work" "$seeds" >"$log.merge" 2>&1)
-    if [ -n "$(ls -A "$merged")" ]; then
+       "$merged" "$work" >"$log.merge" 2>&1)
+    local seed
+    for seed in "$seeds"/*; do
+      [ -e "$seed" ] && rm -f "$merged/$(basename "$seed")"
+    done
+    if grep -q 'MERGE-OUTER: .* new files' "$log.merge"; then
       trim_corpus "$merged"
       rm -rf "$corpus"
       mkdir -p "$corpus"
-      cp "$merged"/* "$corpus"/
+      cp -r "$merged"/. "$corpus"/
     fi
     files=$(find "$corpus" -type f | wc -l)
     bytes=$(du -sb "$corpus" | awk '{print $1}')
     local result="none"
     [ "$found" -eq 0 ] || result="$found: ${names% }"
-    append_log "| $(date -u '+%Y-%m-%d %H:%M') | $commit | $target | $((ended - started)) | ${runs:-?} | $files / $bytes | $result |"
+    [ "$seconds" -eq 0 ] || append_log "| $(date -u '+%Y-%m-%d %H:%M') | $commit | $target | $((ended - started)) | ${runs:-?} | $files / $bytes | $result |"
   fi
   echo "$target: $((ended - started)) s, ${runs:-?} executions, $found findings (log: $log)"
   [ "$found" -eq 0 ]

@@ -34,6 +34,11 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::filesystem::path arg(argv[i]);
     std::error_code error;
+    if (!std::filesystem::exists(arg, error)) {
+      // A corpus that a run left empty is not kept in the repository.
+      std::printf("%s: not there, nothing to replay\n", argv[i]);
+      continue;
+    }
     if (!std::filesystem::is_directory(arg, error)) {
       ok = replay(arg) && ok;
       ++count;
