@@ -113,6 +113,7 @@ run_target() {
     done
   done
   log=$build/findings/$target.log
+  [ "$seconds" -gt 0 ] || log=$build/findings/$target.minimise.log  # the last run's log stays
   touch "$build/findings/$target.started"
   started=$(date +%s)
   if [ "$seconds" -gt 0 ]; then
