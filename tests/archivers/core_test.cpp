@@ -197,6 +197,22 @@ TEST(MemberPath, RefusesEveryNameThatWouldLeaveTheDestination) {
   EXPECT_FALSE(placeUnder(R"(C:\tmp\)", std::string(300, 'a'), isCp932LeadByte, p));
 }
 
+// A lead byte before ':', '/' or a control character makes no character in
+// any double-byte code page; how such a pair is converted differs, so it is
+// refused. Real second bytes, 0x5C and 0x7C among them, stay acceptable.
+TEST(MemberPath, RefusesALeadByteBeforeAByteNoCodePageHasAsSecond) {
+  const std::string broken[] = {"\x9F:stream.jpg", "photos/\x81/../../evil.jpg", "a\x81\x01.jpg", "\xE0\"x.jpg"};
+  for (const std::string& name : broken) {
+    PlacedPath p;
+    EXPECT_FALSE(placeUnder(R"(C:\tmp\)", name, isCp932LeadByte, p)) << name;
+  }
+  const std::string fine[] = {"\x95\x5c\x8e\x86.bmp", "\x81\x7c.jpg", "\x81\x40.jpg", "\x9F\xFC.jpg"};
+  for (const std::string& name : fine) {
+    PlacedPath p;
+    EXPECT_TRUE(placeUnder(R"(C:\tmp\)", name, isCp932LeadByte, p)) << name;
+  }
+}
+
 TEST(Wildcard, MatchesAsMsDosDoes) {
   struct Case {
     const char* pattern;
