@@ -7,6 +7,7 @@
 #include "archivers/core/byte_reader.h"
 #include "archivers/core/crc32.h"
 #include "archivers/core/dos_time.h"
+#include "archivers/core/unix_entry.h"
 #include "archivers/lzh/lzh_decoder.h"
 
 namespace rivano::arc {
@@ -98,9 +99,12 @@ Result ArjReader::member(const Basic& b, MemberEntry& e, bool& listed) const {
   e.packedSize = le32(p + 12);
   e.size = le32(p + 16);
   e.crc = le32(p + 20);
-  // MS-DOS, OS/2 and Windows hosts store DOS attributes; others a Unix mode.
+  // MS-DOS, OS/2 and Windows hosts store DOS attributes, Unix a mode; what
+  // other hosts store is not read.
   const bool dosHost = hostOs == 0 || hostOs == 5 || hostOs == 10 || hostOs == 11;
-  e.dosAttributes = dosHost ? static_cast<std::uint8_t>(le16(p + 26) & 0x27) : 0x20;
+  e.dosAttributes = dosHost              ? static_cast<std::uint8_t>(le16(p + 26) & 0x27)
+                    : hostOs == kUnixHost ? dosAttributesFromUnixMode(le16(p + 26), false)
+                                          : 0x20;
   e.isFolder = type == kDirectory;
   if (e.isFolder) {
     e.dosAttributes = 0x10;

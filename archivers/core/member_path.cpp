@@ -33,7 +33,11 @@ bool acceptablePart(std::string_view part, LeadBytePredicate isLead) {
   for (std::size_t i = 0; i < part.size(); ++i) {
     const auto b = static_cast<std::uint8_t>(part[i]);
     if (isLead(b) && i + 1 < part.size()) {
-      ++i;  // the trail byte may be any value but is not a character of its own
+      // No double-byte code page has a second byte below 0x40; converters
+      // differ on whether such a byte (':', '/', '"', a control character)
+      // is swallowed or stands on its own, so the name is not ours to place.
+      if (static_cast<std::uint8_t>(part[i + 1]) < 0x40) return false;
+      ++i;
       continue;
     }
     if (b < 0x20 || std::string_view("<>|?*\":").find(static_cast<char>(b)) != std::string_view::npos) {

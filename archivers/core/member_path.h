@@ -36,8 +36,10 @@ struct PlacedPath {
 // Places `member` under `destination`. Refused (false): an empty name, a
 // name starting with '\' or '/', any ':' (drive letters, alternate streams),
 // a ".." part or any part made of dots and blanks only (Windows trims those
-// to ".."), control characters or <>|?*" in a part, device names (CON, NUL,
-// COM1 ...), a name that ends in a separator, and results of MAX_PATH or more.
+// to ".."), control characters or <>|?*" in a part, a lead byte followed by
+// a byte below 0x40 (no character of any double-byte code page), device
+// names (CON, NUL, COM1 ...), a name that ends in a separator, and results
+// of MAX_PATH or more.
 bool placeUnder(std::string_view destination, std::string_view member, LeadBytePredicate isLead,
                 PlacedPath& out);
 

@@ -316,6 +316,9 @@ Result LzhReader::finish(Header& h) const {
     h.entry.isFolder = true;
     h.entry.dosAttributes |= 0x10;
     h.entry.size = 0;
+  } else {
+    // Only the method makes a folder; a stray folder bit must not show one.
+    h.entry.dosAttributes &= 0x27;
   }
   h.entry.crc = h.dataCrc;
   h.entry.locator2 = h.hasCrc ? (kHasCrc | h.dataCrc) : 0;

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <string_view>
 
 #include "archivers/core/dos_time.h"
+#include "archivers/core/unix_entry.h"
 
 namespace rivano::arc {
 namespace {
@@ -130,16 +130,6 @@ bool parsePax(ByteSpan body, Pending& p) {
   return true;
 }
 
-// True when a folder part of `name` is a symbolic link seen earlier: such
-// a member was meant to be written through the link, wherever it points.
-bool behindLink(const std::string& name, const std::set<std::string>& links) {
-  if (links.empty()) return false;
-  for (std::size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
-    if (links.count(name.substr(0, slash)) != 0) return true;
-  }
-  return false;
-}
-
 class TarReader final : public ArchiveReader {
  public:
   TarReader(ByteSpan data, const Limits& limits) : data_(data), limits_(limits) {}
@@ -185,8 +175,7 @@ MemberEntry TarReader::makeEntry(const std::uint8_t* header, std::size_t dataAt,
   const CivilTime t = civilFromUnix(pending.hasMtime ? pending.mtime : static_cast<std::int64_t>(mtime));
   m.dosDate = dosDate(t);
   m.dosTime = dosTime(t);
-  m.dosAttributes = m.isFolder ? 0x10 : 0x20;
-  if ((mode & 0200) == 0 && mode != 0) m.dosAttributes |= 0x01;
+  m.dosAttributes = dosAttributesFromUnixMode(static_cast<std::uint32_t>(mode), m.isFolder);
   m.method = m.isFolder ? "folder" : "stored";
   m.locator = dataAt;
   pending = Pending{};
@@ -195,7 +184,7 @@ MemberEntry TarReader::makeEntry(const std::uint8_t* header, std::size_t dataAt,
 
 Result TarReader::list(std::vector<MemberEntry>& members) {
   Pending pending;
-  std::set<std::string> links;
+  LinkSet links;
   std::size_t at = 0;
   while (data_.size() - at >= kBlock) {
     const std::uint8_t* header = &data_[at];
@@ -229,12 +218,11 @@ Result TarReader::list(std::vector<MemberEntry>& members) {
     } else if (listed) {
       if (members.size() >= limits_.maxMembers) return Result::tooLarge;
       MemberEntry entry = makeEntry(header, dataAt, stored, pending);
-      if (!behindLink(entry.name, links)) members.push_back(std::move(entry));
+      // Such a member was meant to be written through the link, wherever it points.
+      if (!links.covers(entry.name)) members.push_back(std::move(entry));
     } else {
       if (type == '2') {
-        std::string link = pending.hasPath ? pending.path : std::string(text(header, kName));
-        while (!link.empty() && link.back() == '/') link.pop_back();
-        links.insert(std::move(link));
+        links.add(pending.hasPath ? std::string_view(pending.path) : text(header, kName));
       }
       pending = Pending{};  // 'g', 'K', links and the rest: nothing to list
     }

@@ -4,8 +4,10 @@
 
 #include "archivers/core/byte_reader.h"
 #include "archivers/core/crc32.h"
+#include "archivers/core/unix_entry.h"
 #include "archivers/deflate/inflate64.h"
 #include "archivers/deflate/inflate_raw.h"
+#include "archivers/zip/zip_attributes.h"
 #ifdef RIVANO_ZIP_BZIP2
 #include "archivers/bzip2/bzip2_decoder.h"
 #endif
@@ -145,11 +147,7 @@ void applyExtraFields(ByteSpan extra, ByteSpan rawName, const CentralFields& f, 
   }
 }
 
-bool endsWithSeparator(const std::string& name) {
-  return !name.empty() && (name.back() == '/' || name.back() == '\\');
-}
-
-MemberEntry makeEntry(const CentralFields& f, ByteSpan name, ByteSpan extra, std::uint64_t bias) {
+MemberEntry makeEntry(const CentralFields& f, ByteSpan name, ByteSpan extra, std::uint64_t bias, bool& isSymlink) {
   MemberEntry m;
   m.name.assign(name.begin(), name.end());
   m.nameIsUtf8 = (f.flags & kFlagUtf8) != 0;
@@ -160,10 +158,10 @@ MemberEntry makeEntry(const CentralFields& f, ByteSpan name, ByteSpan extra, std
   m.dosTime = f.time;
   std::uint64_t localOffset = f.localOffset;
   applyExtraFields(extra, name, f, m, localOffset);
-  m.isFolder = endsWithSeparator(m.name) || (f.externalAttributes & 0x10) != 0;
-  m.dosAttributes = static_cast<std::uint8_t>(f.externalAttributes & 0x27);
-  if (m.isFolder) m.dosAttributes |= 0x10;
-  if ((m.dosAttributes & 0x27) == 0 && !m.isFolder) m.dosAttributes |= 0x20;
+  const ZipMemberKind kind = zipMemberKind(f.madeBy, f.externalAttributes, m.name, m.nameIsUtf8, m.size);
+  m.isFolder = kind.isFolder;
+  isSymlink = kind.isSymlink;
+  m.dosAttributes = kind.dosAttributes;
   m.method = methodText(f.method);
   m.locator = localOffset + bias;
   m.locator2 = std::uint64_t{f.flags} | std::uint64_t{f.method} << 16;
@@ -178,6 +176,7 @@ class ZipReader final : public ArchiveReader {
   Result list(std::vector<MemberEntry>& members) override {
     ByteReader r(data_, 0);
     if (!r.seek(dir_.offset)) return Result::corrupt;
+    LinkSet links;
     for (std::uint64_t i = 0; i < dir_.count; ++i) {
       if (members.size() >= limits_.maxMembers) return Result::tooLarge;
       CentralFields f;
@@ -186,7 +185,15 @@ class ZipReader final : public ArchiveReader {
           !r.bytes(f.commentLength, comment)) {
         return Result::corrupt;
       }
-      members.push_back(makeEntry(f, name, extra, dir_.bias));
+      bool isSymlink = false;
+      MemberEntry m = makeEntry(f, name, extra, dir_.bias, isSymlink);
+      // A link's data is its target's name, not a file of its own; and a
+      // member meant to be written through a link is not placed either.
+      if (isSymlink) {
+        links.add(m.name);
+      } else if (!links.covers(m.name)) {
+        members.push_back(std::move(m));
+      }
     }
     return Result::ok;
   }

@@ -10,6 +10,7 @@
 #include "archivers/core/member_path.h"
 #include "archivers/core/member_record.h"
 #include "archivers/core/reader_registry.h"
+#include "archivers/core/unix_entry.h"
 #include "archivers/core/wildcard.h"
 
 namespace rivano::arc {
@@ -196,6 +197,22 @@ TEST(MemberPath, RefusesEveryNameThatWouldLeaveTheDestination) {
   EXPECT_FALSE(placeUnder(R"(C:\tmp\)", std::string(300, 'a'), isCp932LeadByte, p));
 }
 
+// A lead byte before ':', '/' or a control character makes no character in
+// any double-byte code page; how such a pair is converted differs, so it is
+// refused. Real second bytes, 0x5C and 0x7C among them, stay acceptable.
+TEST(MemberPath, RefusesALeadByteBeforeAByteNoCodePageHasAsSecond) {
+  const std::string broken[] = {"\x9F:stream.jpg", "photos/\x81/../../evil.jpg", "a\x81\x01.jpg", "\xE0\"x.jpg"};
+  for (const std::string& name : broken) {
+    PlacedPath p;
+    EXPECT_FALSE(placeUnder(R"(C:\tmp\)", name, isCp932LeadByte, p)) << name;
+  }
+  const std::string fine[] = {"\x95\x5c\x8e\x86.bmp", "\x81\x7c.jpg", "\x81\x40.jpg", "\x9F\xFC.jpg"};
+  for (const std::string& name : fine) {
+    PlacedPath p;
+    EXPECT_TRUE(placeUnder(R"(C:\tmp\)", name, isCp932LeadByte, p)) << name;
+  }
+}
+
 TEST(Wildcard, MatchesAsMsDosDoes) {
   struct Case {
     const char* pattern;
@@ -253,6 +270,34 @@ TEST(MemberRecord, AttributeTextShowsEachDosBitAndFolders) {
   EXPECT_EQ(attributeText(0x00, false), "----");
   EXPECT_EQ(attributeText(0x27, false), "RHSA");
   EXPECT_EQ(attributeText(0x10, true), "----D");
+}
+
+TEST(UnixEntry, ModesBecomeFolderArchiveAndReadOnlyBitsOnly) {
+  EXPECT_EQ(unixFileType(0100644), UnixFileType::regular);
+  EXPECT_EQ(unixFileType(0040755), UnixFileType::folder);
+  EXPECT_EQ(unixFileType(0120777), UnixFileType::symlink);
+  EXPECT_EQ(unixFileType(0010644), UnixFileType::other);
+  EXPECT_EQ(unixFileType(0644), UnixFileType::unknown);
+  EXPECT_EQ(unixFileType(0xFFFF), UnixFileType::unknown);
+  EXPECT_EQ(dosAttributesFromUnixMode(0100644, false), 0x20);
+  EXPECT_EQ(dosAttributesFromUnixMode(0100444, false), 0x21);
+  EXPECT_EQ(dosAttributesFromUnixMode(0040555, true), 0x11);
+  EXPECT_EQ(dosAttributesFromUnixMode(0, false), 0x20);  // no permissions stored at all
+  EXPECT_EQ(dosAttributesFromUnixMode(0100000, false), 0x20);
+  EXPECT_EQ(dosAttributesFromUnixMode(0xFFFF, false), 0x20);  // never hidden or system
+}
+
+TEST(UnixEntry, OnlyWholeFolderPartsAreBehindALink) {
+  LinkSet links;
+  EXPECT_FALSE(links.covers("up/a.jpg"));
+  links.add("up/");
+  links.add("deep/er");
+  EXPECT_TRUE(links.covers("up/a.jpg"));
+  EXPECT_TRUE(links.covers("deep/er/x/a.jpg"));
+  EXPECT_FALSE(links.covers("up"));
+  EXPECT_FALSE(links.covers("upper/a.jpg"));
+  EXPECT_FALSE(links.covers("deep/a.jpg"));
+  EXPECT_FALSE(links.covers("x/up/a.jpg"));
 }
 
 std::unique_ptr<ArchiveReader> refuses(ByteSpan, const Limits&, Result& r) {

@@ -263,6 +263,35 @@ TEST(ArchiverLibraries, Utf8NamesArriveInTheAnsiCodePage) {
   EXPECT_EQ(fileText(temp / ("out\\photos\\" + kHyoushi)), "BM picture");
 }
 
+// A Unix writer that left every attribute bit set: the member is still a
+// file, shown as an archived file, and extracts with its bytes.
+TEST(ArchiverLibraries, AUnixMemberWithGarbageAttributesIsAFile) {
+  TestMember garbage{"photos/garbage.jpg", "\xFF\xD8\xFF\xE0 JFIF picture bytes"};
+  garbage.madeBy = 3 << 8 | 30;
+  garbage.externalAttributes = 0xFFFFFFFF;
+  TestMember readOnly{"readonly.jpg", "\xFF\xD8 read-only picture"};
+  readOnly.madeBy = 3 << 8 | 30;
+  readOnly.externalAttributes = 0100444u << 16;
+  TempFolder temp;
+  const std::string zip = archiveFile(temp, "unix.zip", storedZip({garbage, readOnly}));
+  Library lib("unzip32.dll", "UnZip");
+  ASSERT_TRUE(lib.complete());
+  int last = 0;
+  const std::vector<Listed> listed = listArchive(lib, zip, last);
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].name, "photos\\garbage.jpg");
+  EXPECT_EQ(listed[0].attributes, "---A");
+  EXPECT_EQ(listed[1].attributes, "R--A");
+  CreateDirectoryA((temp / "out").c_str(), nullptr);
+  const std::string line = "-x -o " + quoted(zip) + " " + quoted(temp / "out\\") + " " + quoted(listed[0].name);
+  ASSERT_EQ(lib.command(nullptr, line.c_str(), nullptr, 0), 0);
+  const std::string target = temp / "out\\photos\\garbage.jpg";
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(fileText(target), garbage.data);
+}
+
 // Archive and destination paths in Shift_JIS, with a 0x5C trail byte right
 // before the final separator of the destination.
 TEST(ArchiverLibraries, ShiftJisPathsOpenAndExtract) {

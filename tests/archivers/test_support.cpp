@@ -36,7 +36,7 @@ void zipHeader(std::vector<std::uint8_t>& out, const TestMember& m, std::uint32_
                std::uint32_t localOffset) {
   const auto size = static_cast<std::uint32_t>(m.data.size());
   put32(out, central ? 0x02014b50 : 0x04034b50);
-  if (central) put16(out, 20);
+  if (central) put16(out, m.madeBy);
   put16(out, 20);
   put16(out, m.utf8Flag ? 0x0800 : 0);
   put16(out, 0);  // stored
@@ -51,7 +51,7 @@ void zipHeader(std::vector<std::uint8_t>& out, const TestMember& m, std::uint32_
     put16(out, 0);
     put16(out, 0);
     put16(out, 0);
-    put32(out, 0x20);
+    put32(out, m.externalAttributes);
     put32(out, localOffset);
   }
   putText(out, m.name);

@@ -31,6 +31,8 @@ struct TestMember {
   bool utf8Flag = false;      // ZIP: mark the name as UTF-8
   bool wrongCrc = false;      // ZIP: store a CRC that does not match
   bool symlink = false;       // TAR: a symbolic link (its data is not stored)
+  std::uint16_t madeBy = 20;  // ZIP: "version made by" (high byte: the host)
+  std::uint32_t externalAttributes = 0x20;  // ZIP: as the host wrote them
 };
 
 std::vector<std::uint8_t> storedZip(const std::vector<TestMember>& members);

@@ -3,6 +3,7 @@
 
 #include "archivers/arj/arj_reader.h"
 #include "archivers/core/crc32.h"
+#include "archivers/core/member_record.h"
 #include "tests/archivers/decoders/decoder_test_util.h"
 
 namespace rivano::arc::test {
@@ -103,6 +104,29 @@ TEST(ArjChecks, HeaderCrcMismatchStopsTheListing) {
   a[at[0] + 10] ^= 0x01;  // the main header
   EXPECT_EQ(openArj(a, Limits{}, r), nullptr);
   EXPECT_EQ(r, Result::corrupt);
+}
+
+// arj on Unix keeps the file mode where MS-DOS keeps attributes.
+TEST(ArjAttributes, UnixModeGivesReadOnlyAndNothingElse) {
+  Bytes a = readFile(fixture("m0.arj"));
+  auto at = headerOffsets(a);
+  ASSERT_EQ(at.size(), 5u);
+  ASSERT_EQ(a[at[1] + 4 + 3], 2);  // host: Unix
+  auto setMode = [&](std::size_t member, std::uint16_t mode) {
+    a[at[member] + 4 + 26] = static_cast<std::uint8_t>(mode);
+    a[at[member] + 4 + 27] = static_cast<std::uint8_t>(mode >> 8);
+    fixHeaderCrc(a, at[member]);
+  };
+  setMode(1, 0100444);
+  setMode(2, 0xFFFF);
+  Result r;
+  auto reader = openArj(a, Limits{}, r);
+  ASSERT_NE(reader, nullptr);
+  std::vector<MemberEntry> members;
+  ASSERT_EQ(reader->list(members), Result::ok);
+  EXPECT_EQ(attributeText(members[0].dosAttributes, members[0].isFolder), "R--A");
+  EXPECT_EQ(attributeText(members[1].dosAttributes, members[1].isFolder), "---A");
+  EXPECT_EQ(attributeText(members[2].dosAttributes, members[2].isFolder), "---A");
 }
 
 TEST(ArjFlags, EncryptedAndVolumeMembersAreListedButRefused) {

@@ -1,6 +1,7 @@
 // LZH reader over archives made by jlha at build time.
 #include <gtest/gtest.h>
 
+#include "archivers/core/member_record.h"
 #include "archivers/lzh/lzh_reader.h"
 #include "tests/archivers/decoders/decoder_test_util.h"
 
@@ -91,6 +92,22 @@ TEST(LzhDates, UnixTimeBecomesDosDateAndTime) {
   lzh::unixToDos(1709251199, d, t);  // 2024-02-29 23:59:59
   EXPECT_EQ(d, (44 << 9) | (2 << 5) | 29);
   EXPECT_EQ(t, (23 << 11) | (59 << 5) | 29);
+}
+
+// Only -lhd- makes a folder; the attribute byte's folder bit must not show one.
+TEST(LzhAttributes, AStrayFolderBitOnAFileIsDropped) {
+  Bytes a = readFile(fixture("lh0_h0.lzh"));
+  a[19] = 0x31;  // read-only, archive and folder on the first member
+  fixLevel01Sum(a, 0);
+  Result r;
+  auto reader = openLzh(a, Limits{}, r);
+  ASSERT_NE(reader, nullptr);
+  std::vector<MemberEntry> members;
+  ASSERT_EQ(reader->list(members), Result::ok);
+  EXPECT_FALSE(members[0].isFolder);
+  EXPECT_EQ(attributeText(members[0].dosAttributes, members[0].isFolder), "R--A");
+  Bytes out;
+  EXPECT_EQ(extractTo(*reader, members[0], out), Result::ok);
 }
 
 TEST(LzhChecks, Crc16OfKnownText) {
