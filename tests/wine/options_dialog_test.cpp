@@ -1,0 +1,260 @@
+// The options dialog inside the real program, as a user meets it: opened
+// from the menu, its tabs, keys, what it shows and stores, and what its
+// tabs change at once in the running program.
+#include "tests/wine/main_window_fixture.h"
+// needs windows.h first
+#include <commctrl.h>
+
+#include "platform/shell_link.h"
+#include "ui/options/options_ids.h"
+
+namespace rivano {
+namespace {
+
+namespace ids = options_ids;
+using testing::pressKeys;
+
+const std::wstring kOption = kProgramKey + L"\\Option";
+
+struct ChildSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK findChild(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  if (GetDlgCtrlID(hwnd) != search->id) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+class OptionsDialog : public MainWindow {
+ protected:
+  void SetUp() override {
+    MainWindow::SetUp();
+    HDC screen = GetDC(nullptr);
+    tppX = 1440 / GetDeviceCaps(screen, LOGPIXELSX);
+    tppY = 1440 / GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+
+  // The dialog as the menu command opens it: posted, as it is modal.
+  HWND openOptions(RunningProgram& program, HWND window) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(main_ids::mnuOpOption, 0), 0);
+    dialog = program.waitForWindow(L"RivanoOptions", kPatience);
+    EXPECT_NE(dialog, nullptr) << "the options dialog did not open";
+    return dialog;
+  }
+  // A control anywhere in the dialog, in whichever frame it lies.
+  HWND control(int id) const {
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(dialog, findChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+  std::wstring text(int id) const { return testing::controlText(control(id)); }
+  bool checked(int id) const { return testing::isButtonChecked(control(id)); }
+  bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
+  int sliderValue(int id) const { return static_cast<int>(SendMessageW(control(id), TBM_GETPOS, 0, 0)); }
+  // A control's place in its parent's client area, in twips.
+  RECT placeTwips(HWND w) const {
+    RECT r{};
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left * tppX, r.top * tppY, r.right * tppX, r.bottom * tppY};
+  }
+  // Clicks a control; posted, as some answer with a box.
+  void click(int id) const { PostMessageW(control(id), BM_CLICK, 0, 0); }
+  void clickAndWait(int id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }
+  // The keyboard on a control: the focus goes to it the dialog's way.
+  void keyOn(int id, WORD key) const {
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control(id)), TRUE);
+    waitUntil([&] { return testing::focusedControl(dialog) == control(id); }, kPatience);
+    pressKeys(dialog, {}, key);
+  }
+  bool dialogClosed(RunningProgram& program) const {
+    return waitUntil([&] { return !IsWindow(dialog) || !program.running(); }, kPatience);
+  }
+  void answerBox(RunningProgram& program, const std::wstring& expectedText, int button = IDOK) {
+    const auto box = program.waitForMessageBox(kPatience);
+    ASSERT_TRUE(box.has_value()) << "no box for " << testing::narrow(expectedText);
+    EXPECT_EQ(box->text, expectedText);
+    PostMessageW(GetDlgItem(box->hwnd, button), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box->hwnd); }, kPatience));
+  }
+  int tab() const { return static_cast<int>(SendMessageW(control(ids::tbsOptions), TCM_GETCURSEL, 0, 0)); }
+  // Only the chosen tab's frame is in its place and enabled.
+  void expectFrameShown(int shown) const {
+    for (int i = 0; i < ids::kTabCount; ++i) {
+      HWND frame = control(ids::fraOptions0 + i);
+      const RECT r = placeTwips(frame);
+      if (i == shown) {
+        EXPECT_NEAR(r.left, 240, tppX) << "frame " << i;
+        EXPECT_NEAR(r.top, i == 0 ? 1320 : 720, tppY) << "frame " << i;
+        EXPECT_TRUE(IsWindowEnabled(frame)) << "frame " << i;
+      } else {
+        EXPECT_NEAR(r.left, -20000, tppX) << "frame " << i;
+        EXPECT_FALSE(IsWindowEnabled(frame)) << "frame " << i;
+      }
+    }
+  }
+
+  HWND dialog = nullptr;
+  int tppX = 15, tppY = 15;
+};
+
+TEST_F(OptionsDialog, OpensModallyWithEveryCaptionAndTheFirstRunValuesAndEscStoresNothing) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(window)) << "the main window still takes input";
+  EXPECT_EQ(GetWindow(dialog, GW_OWNER), window);
+  RECT outer{};
+  GetWindowRect(dialog, &outer);
+  EXPECT_NEAR((outer.right - outer.left) * tppX, 5040, tppX);
+  EXPECT_NEAR((outer.bottom - outer.top) * tppY, 4710, tppY);
+  EXPECT_EQ(testing::controlText(dialog), res(700));
+
+  const std::pair<int, int> captions[] = {
+      {ids::cmdCancel, 741},    {ids::cmdOkbutton, 809},   {ids::frameBox0, 721},     {ids::chkViwerON, 612},
+      {ids::cmdLstDel, 205},    {ids::cmdChange, 613},     {ids::chkWallCange, 732},  {ids::chkIconSt, 702},
+      {ids::chkTimeOut, 703},   {ids::fraSld, 711},        {ids::lblTime0, 712},      {ids::lblTime0 + 5, 717},
+      {ids::lblTimeTxt, 718},   {ids::cmdStratUp, 737},    {ids::cmdDesktop, 740},    {ids::cmdUnInstall, 756},
+      {ids::chkZoomIn, 735},    {ids::lblReMagUp, 776},    {ids::lblReMagDown, 777},  {ids::frameBox0 + 4, 778},
+      {ids::optTairu0, 622},    {ids::optTairu1, 623},     {ids::optTairu2, 624},     {ids::lblTate0, 625},
+      {ids::lblTate1, 626},     {ids::lblYoko0, 627},      {ids::lblYoko1, 626}};
+  for (const auto& [id, string] : captions) EXPECT_EQ(text(id), res(string)) << "control " << id;
+  EXPECT_EQ(text(ids::chkActive), res(704) + L"\r" + res(705));
+  EXPECT_EQ(text(ids::chkStratUpOpt), res(738) + L"\r" + res(739));
+  EXPECT_EQ(text(ids::lblMesDrop), res(779) + L"\r\n" + res(780));
+  EXPECT_EQ(text(ids::lblBun), res(628) + res(629));
+  EXPECT_EQ(text(ids::lblDspMes), res(757) + L"\r" + res(758) + L"0" + res(759) + L"\r" + res(760));
+  EXPECT_EQ(SendMessageW(control(ids::tbsOptions), TCM_GETITEMCOUNT, 0, 0), 5);
+
+  // A first run: the defaults of every value.
+  EXPECT_FALSE(checked(ids::chkIconSt));
+  EXPECT_FALSE(checked(ids::chkTimeOut));
+  EXPECT_FALSE(checked(ids::chkActive));
+  EXPECT_FALSE(enabled(ids::chkActive));
+  EXPECT_EQ(sliderValue(ids::sldTimeInt), 15);
+  EXPECT_EQ(text(ids::lblTimeInt), L"15秒");
+  EXPECT_TRUE(checked(ids::chkViwerON));
+  EXPECT_TRUE(checked(ids::chkStratUpOpt));
+  EXPECT_TRUE(checked(ids::optTairu2));
+  EXPECT_FALSE(checked(ids::optTairu0));
+  EXPECT_EQ(text(ids::txtTate), L"2");
+  EXPECT_EQ(text(ids::txtYoko), L"2");
+  EXPECT_FALSE(checked(ids::chkZoomIn));
+  EXPECT_FALSE(enabled(ids::sldDsp));
+  EXPECT_EQ(sliderValue(ids::sldDsp), 0);
+  EXPECT_FALSE(checked(ids::chkWallCange));
+  EXPECT_FALSE(IsWindowVisible(control(ids::pbrMain)));
+
+  // Tab 1 shows, with the check box above its frame; the others are away.
+  EXPECT_EQ(tab(), 0);
+  expectFrameShown(0);
+  const RECT check = placeTwips(control(ids::chkWallCange));
+  EXPECT_NEAR(check.left, 600, tppX);
+  EXPECT_NEAR(check.top, 840, tppY);
+
+  // Esc: the dialog goes, the main window takes input again, nothing stored.
+  pressKeys(dialog, {}, VK_ESCAPE);
+  ASSERT_TRUE(dialogClosed(program));
+  EXPECT_TRUE(program.running());
+  EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kPatience));
+  EXPECT_EQ(get(kOption, L"FreeIcon"), L"<missing>");
+  EXPECT_EQ(get(kOption, L"DragOpt"), L"<missing>");
+  // The close box cancels too; so does the button.
+  ASSERT_NE(openOptions(program, window), nullptr);
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(dialogClosed(program));
+  ASSERT_NE(openOptions(program, window), nullptr);
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  EXPECT_EQ(get(kOption, L"TmrCount"), L"<missing>");
+  close(program, window);
+}
+
+TEST_F(OptionsDialog, BadStoredValuesAreSkippedAndEnterStoresAllTwelveValues) {
+  put(kOption, L"TmrCount", L"abc");
+  put(kOption, L"DragOpt", L"7");
+  put(kOption, L"FreeIcon", L"1");
+  put(kOption, L"RLViwer", L"5");
+  put(kOption, L"DragTate", L"x9");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_TRUE(checked(ids::chkIconSt));
+  EXPECT_EQ(sliderValue(ids::sldTimeInt), 5);  // as designed
+  EXPECT_EQ(text(ids::lblTimeInt), L"5秒");
+  EXPECT_FALSE(checked(ids::chkViwerON));  // as designed
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(checked(ids::optTairu0 + i));
+  EXPECT_EQ(text(ids::txtTate), L"x9");
+  // Enter is OK, whatever has the focus but a button.
+  keyOn(ids::chkViwerON, VK_RETURN);
+  ASSERT_TRUE(dialogClosed(program));
+  const std::pair<const wchar_t*, const wchar_t*> stored[] = {
+      {L"FreeIcon", L"1"}, {L"FreeEnd", L"0"},     {L"ActStop", L"0"},   {L"TmrCount", L"5"},
+      {L"RLViwer", L"0"},  {L"NoWallpaper", L"0"}, {L"StraShow", L"1"},  {L"PicReSize", L"0"},
+      {L"PicReMag", L"0"}, {L"DragOpt", L"7"},     {L"DragTate", L"x9"}, {L"DragYoko", L"2"}};
+  for (const auto& [name, value] : stored) EXPECT_EQ(get(kOption, name), value) << testing::narrow(name);
+  close(program, window);
+}
+
+TEST_F(OptionsDialog, CtrlTabWalksTheTabsAndWrapsAndShiftSwapsTheDeleteCaption) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  for (int step = 1; step <= 5; ++step) {
+    pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+    const int expected = step % 5;
+    ASSERT_TRUE(waitUntil([&] { return tab() == expected; }, kPatience)) << "step " << step;
+    expectFrameShown(expected);
+  }
+  // Back on tab 1 the check box shows again above the history frame.
+  EXPECT_TRUE(IsWindowVisible(control(ids::chkWallCange)));
+  HWND del = control(ids::cmdLstDel);
+  INPUT shift{};
+  shift.type = INPUT_KEYBOARD;
+  shift.ki.wVk = VK_SHIFT;
+  SendInput(1, &shift, sizeof shift);
+  EXPECT_TRUE(waitUntil([&] { return testing::controlText(del) == res(201); }, kPatience));
+  shift.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &shift, sizeof shift);
+  EXPECT_TRUE(waitUntil([&] { return testing::controlText(del) == res(205); }, kPatience));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
+TEST_F(OptionsDialog, TabsShowTheirToolTips) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  SetForegroundWindow(dialog);
+  // The middle of the first tab, near the strip's top left corner.
+  HWND strip = control(ids::tbsOptions);
+  RECT r{};
+  GetWindowRect(strip, &r);
+  SetCursorPos(r.left + 20, r.top + 8);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = 2;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE;
+  SendInput(1, &in, sizeof in);
+  HWND tip = nullptr;
+  EXPECT_TRUE(waitUntil([&] {
+    tip = program.waitForWindow(TOOLTIPS_CLASSW, 0);
+    return tip && testing::controlText(tip) == res(771);
+  }, 10000)) << "no tool tip over the first tab: "
+             << (tip ? testing::narrow(testing::controlText(tip)) : std::string("none"));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
+}  // namespace
+}  // namespace rivano
