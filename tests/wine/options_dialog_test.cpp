@@ -5,6 +5,8 @@
 // needs windows.h first
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/shell_link.h"
 #include "ui/options/options_ids.h"
 
@@ -254,6 +256,203 @@ TEST_F(OptionsDialog, TabsShowTheirToolTips) {
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
   close(program, window);
+}
+
+TEST_F(OptionsDialog, StartUpTabEnablesItsBoxesMovesItsSliderAndSwitchesTheChangeOffAtOnce) {
+  registerSources({{pictures, true}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  // The check box that switches the change off acts before OK, on tab 1.
+  clickAndWait(ids::chkWallCange);
+  EXPECT_TRUE(checked(ids::chkWallCange));
+  pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 1; }, kPatience));
+  // The box that keeps the window open follows the quit box, keeping its value.
+  EXPECT_FALSE(enabled(ids::chkActive));
+  clickAndWait(ids::chkTimeOut);
+  EXPECT_TRUE(enabled(ids::chkActive));
+  clickAndWait(ids::chkActive);
+  clickAndWait(ids::chkTimeOut);
+  EXPECT_FALSE(enabled(ids::chkActive));
+  EXPECT_TRUE(checked(ids::chkActive));
+  // The slider: 5 to 300 seconds, small step 5, large step 60, ticks every 60.
+  keyOn(ids::sldTimeInt, VK_END);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::lblTimeInt) == L"300秒"; }, kPatience));
+  EXPECT_EQ(sliderValue(ids::sldTimeInt), 300);
+  keyOn(ids::sldTimeInt, VK_HOME);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::lblTimeInt) == L"5秒"; }, kPatience));
+  keyOn(ids::sldTimeInt, VK_RIGHT);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::lblTimeInt) == L"10秒"; }, kPatience));
+  keyOn(ids::sldTimeInt, VK_NEXT);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::lblTimeInt) == L"70秒"; }, kPatience));
+  std::vector<int> ticks;
+  HWND slider = control(ids::sldTimeInt);
+  const int count = static_cast<int>(SendMessageW(slider, TBM_GETNUMTICS, 0, 0));
+  for (int i = 0; i < count - 2; ++i) ticks.push_back(static_cast<int>(SendMessageW(slider, TBM_GETTIC, i, 0)));
+  std::sort(ticks.begin(), ticks.end());
+  EXPECT_EQ(ticks, (std::vector<int>{65, 125, 185, 245}));
+  // Cancel: nothing stored, yet the change stays switched off for this run.
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_TRUE(checked(ids::chkWallCange)) << "the menu item did not follow the box";
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_FALSE(win::fileExists(wallBmp())) << "the change at exit ran";
+  EXPECT_EQ(get(kOption, L"NoWallpaper"), L"<missing>");
+  EXPECT_EQ(get(kOption, L"FreeEnd"), L"<missing>");
+}
+
+TEST_F(OptionsDialog, StartMinimisedAndQuitAfterFiveSecondsActAtTheNextStart) {
+  registerSources({{pictures, true}});
+  {
+    RunningProgram program(exe, L"/N");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(openOptions(program, window), nullptr);
+    pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return tab() == 1; }, kPatience));
+    clickAndWait(ids::chkIconSt);
+    clickAndWait(ids::chkTimeOut);
+    keyOn(ids::sldTimeInt, VK_HOME);
+    ASSERT_TRUE(waitUntil([&] { return sliderValue(ids::sldTimeInt) == 5; }, kPatience));
+    clickAndWait(ids::cmdOkbutton);
+    ASSERT_TRUE(dialogClosed(program));
+    EXPECT_EQ(get(kOption, L"FreeIcon"), L"1");
+    EXPECT_EQ(get(kOption, L"FreeEnd"), L"1");
+    EXPECT_EQ(get(kOption, L"TmrCount"), L"5");
+    // The running window is not changed by them.
+    EXPECT_FALSE(IsIconic(window));
+    close(program, window);
+  }
+  DeleteFileW(wallBmp().c_str());
+  const DWORD start = GetTickCount();
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(waitUntil([&] { return IsIconic(window) != FALSE; }, 5000)) << "not minimised";
+  ASSERT_TRUE(program.waitForExit(kPatience)) << "it did not quit by itself";
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_GE(elapsed, 4000u);
+  EXPECT_LT(elapsed, 20000u);
+  EXPECT_TRUE(win::fileExists(wallBmp())) << "no change at exit";
+}
+
+TEST_F(OptionsDialog, MarginSketchFollowsTheSliderAndTheMarginActsAtOnceEvenAfterCancel) {
+  HDC screen = GetDC(nullptr);
+  const int screenW = GetDeviceCaps(screen, HORZRES), screenH = GetDeviceCaps(screen, VERTRES);
+  ReleaseDC(nullptr, screen);
+  writePicture(L"big.bmp", solid(screenW * 2, screenH * 2, 0x808080));
+  registerSources({{pictures, false}});
+  put(kOption, L"PicReSize", L"1");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_TRUE(checked(ids::chkZoomIn));  // from the switch in use
+  EXPECT_TRUE(enabled(ids::sldDsp));
+  for (int step = 0; step < 3; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience));
+  clickAndWait(ids::chkZoomIn);
+  EXPECT_FALSE(enabled(ids::sldDsp));
+  clickAndWait(ids::chkZoomIn);
+  EXPECT_TRUE(enabled(ids::sldDsp));
+  keyOn(ids::sldDsp, VK_END);
+  ASSERT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 20; }, kPatience));
+  EXPECT_TRUE(waitUntil([&] {
+    return text(ids::lblDspMes) == res(757) + L"\r" + res(758) + L"20" + res(759) + L"\r" + res(760);
+  }, kPatience));
+  const RECT outer = placeTwips(control(ids::shpDspSize));
+  const RECT inner = placeTwips(control(ids::shpDspMag));
+  EXPECT_NEAR(outer.left, 2400, tppX);
+  EXPECT_NEAR(outer.top, 1080, tppY);
+  EXPECT_NEAR(inner.left - outer.left, 200, tppX);
+  EXPECT_NEAR(inner.top - outer.top, 200, tppY);
+  EXPECT_NEAR(outer.right - inner.right, 200, tppX);
+  EXPECT_NEAR(outer.bottom - inner.bottom, 200, tppY);
+  keyOn(ids::sldDsp, VK_PRIOR);  // a large step up
+  EXPECT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 15; }, kPatience));
+  keyOn(ids::sldDsp, VK_DOWN);
+  EXPECT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 16; }, kPatience));
+  keyOn(ids::sldDsp, VK_END);
+  ASSERT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 20; }, kPatience));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  // A change made now fits the picture into the screen less 20 %.
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 4; }, kPatience));
+  int row = -1;
+  for (int i = 0; i < files.count(); ++i)
+    if (files.text(i) == L"big.bmp") row = i;
+  ASSERT_GE(row, 0);
+  files.click(row);
+  ASSERT_TRUE(waitUntil([&] { return files.selected() == row; }, kPatience));
+  PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
+  ASSERT_TRUE(waitUntil([&] { return win::fileExists(wallBmp()); }, kPatience));
+  std::optional<PixelImage> written;
+  ASSERT_TRUE(waitUntil([&] { return (written = decodeBmp(testing::readFileBytes(wallBmp()))).has_value(); },
+                        kPatience));
+  EXPECT_LE(written->width, screenW * 80 / 100 + 1);
+  EXPECT_LE(written->height, screenH * 80 / 100 + 1);
+  EXPECT_GE(written->width, screenW * 78 / 100);
+  close(program, window);
+  EXPECT_EQ(get(kOption, L"PicReMag"), L"<missing>");
+}
+
+TEST_F(OptionsDialog, DropTabGreysItsCountsAndAPictureOnTheCommandLineObeysWhatOkStored) {
+  {
+    RunningProgram program(exe, L"/N");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(openOptions(program, window), nullptr);
+    for (int step = 0; step < 4; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return tab() == 4; }, kPatience));
+    SendMessageW(control(ids::txtTate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
+    SendMessageW(control(ids::txtYoko), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
+    for (int option : {0, 1}) {
+      clickAndWait(ids::optTairu0 + option);
+      for (int id : {ids::txtTate, ids::txtYoko, ids::lblTate0, ids::lblTate1, ids::lblYoko0, ids::lblYoko1,
+                     ids::lblBun})
+        EXPECT_FALSE(enabled(id)) << "option " << option << " control " << id;
+    }
+    clickAndWait(ids::optTairu2);
+    EXPECT_TRUE(enabled(ids::txtTate));
+    EXPECT_TRUE(enabled(ids::lblBun));
+    EXPECT_EQ(text(ids::txtTate), L"999");
+    clickAndWait(ids::cmdOkbutton);
+    ASSERT_TRUE(dialogClosed(program));
+    close(program, window);
+  }
+  EXPECT_EQ(get(kOption, L"DragOpt"), L"2");
+  EXPECT_EQ(get(kOption, L"DragTate"), L"999");
+  // A small picture would tile by the default counts; 999 copies never fit.
+  {
+    RunningProgram drop(exe, pictures + L"\\a.bmp");
+    ASSERT_TRUE(drop.waitForExit(kPatience));
+  }
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"0");
+  {
+    RunningProgram program(exe, L"/N");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(openOptions(program, window), nullptr);
+    EXPECT_TRUE(checked(ids::optTairu2));
+    clickAndWait(ids::optTairu1);
+    clickAndWait(ids::cmdOkbutton);
+    ASSERT_TRUE(dialogClosed(program));
+    close(program, window);
+  }
+  {
+    RunningProgram drop(exe, pictures + L"\\a.bmp");
+    ASSERT_TRUE(drop.waitForExit(kPatience));
+  }
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"1");
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(wallBmp()))->width, 40);
 }
 
 }  // namespace
