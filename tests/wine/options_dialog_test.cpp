@@ -455,5 +455,90 @@ TEST_F(OptionsDialog, DropTabGreysItsCountsAndAPictureOnTheCommandLineObeysWhatO
   EXPECT_EQ(decodeBmp(testing::readFileBytes(wallBmp()))->width, 40);
 }
 
+int linkFiles(const std::wstring& folder) {
+  int n = 0;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*.lnk").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do ++n;
+  while (FindNextFileW(find, &data));
+  FindClose(find);
+  return n;
+}
+
+TEST_F(OptionsDialog, ShortcutsAreRealLinksWithTheirFieldsAndRemovalEndsTheRunWithoutSaving) {
+  // The links are read back through the shell's own link object.
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  struct ComSession {
+    ~ComSession() { CoUninitialize(); }
+  } com;
+  const std::wstring startup = win::userFolder(win::UserFolder::startup);
+  const std::wstring desktop = win::userFolder(win::UserFolder::desktop);
+  ASSERT_FALSE(startup.empty());
+  ASSERT_FALSE(desktop.empty());
+  DeleteFileW((startup + L"\\Rivano.lnk").c_str());
+  DeleteFileW((desktop + L"\\Rivano.lnk").c_str());
+  const int startupLinks = linkFiles(startup);
+  registerSources({{pictures, true}});
+  put(kOption, L"FreeIcon", L"0");
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  for (int step = 0; step < 2; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 2; }, kPatience));
+  const std::wstring programFolder = folder.path().substr(0, folder.path().size() - 1);
+
+  // Startup, with "/S" while the box is checked.
+  EXPECT_TRUE(checked(ids::chkStratUpOpt));
+  click(ids::cmdStratUp);
+  answerBox(program, res(118));
+  auto link = win::readShellLink(startup + L"\\Rivano.lnk");
+  ASSERT_TRUE(link.has_value()) << "no link in the Startup folder: "
+                               << win::fileExists(startup + L"\\Rivano.lnk");
+  EXPECT_EQ(link->target, exe);
+  EXPECT_EQ(link->workingFolder, programFolder);
+  EXPECT_EQ(link->showCommand, 1);
+  EXPECT_EQ(link->iconFile, exe);
+  EXPECT_EQ(link->arguments, L"/S");
+  // Again with the box clear: still one link, now without arguments.
+  clickAndWait(ids::chkStratUpOpt);
+  click(ids::cmdStratUp);
+  answerBox(program, res(118));
+  link = win::readShellLink(startup + L"\\Rivano.lnk");
+  ASSERT_TRUE(link.has_value());
+  EXPECT_EQ(link->arguments, L"");
+  EXPECT_EQ(link->workingFolder, programFolder);
+  EXPECT_EQ(linkFiles(startup), startupLinks + 1);
+
+  // The desktop: no working folder, no arguments.
+  click(ids::cmdDesktop);
+  answerBox(program, res(119));
+  link = win::readShellLink(desktop + L"\\Rivano.lnk");
+  ASSERT_TRUE(link.has_value()) << "no link on the desktop";
+  EXPECT_EQ(link->target, exe);
+  EXPECT_EQ(link->workingFolder, L"");
+  EXPECT_EQ(link->showCommand, 1);
+  EXPECT_EQ(link->iconFile, exe);
+  EXPECT_EQ(link->arguments, L"");
+
+  // Removal: No leaves everything as it was.
+  click(ids::cmdUnInstall);
+  answerBox(program, res(901) + L"\r" + res(902), IDNO);
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_EQ(get(kOption, L"FreeIcon"), L"0");
+  // Yes: the settings go, the user is told, the run ends without its exit.
+  click(ids::cmdUnInstall);
+  answerBox(program, res(901) + L"\r" + res(902), IDYES);
+  answerBox(program, res(903) + L"\r\r" + res(904) + L"\r" + res(905));
+  EXPECT_TRUE(program.waitForExit(kPatience)) << "the run did not end";
+  EXPECT_EQ(get(kOption, L"FreeIcon"), L"<missing>");
+  EXPECT_EQ(get(kWallList, L"List1"), L"<missing>");
+  EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"SortKey"), L"<missing>");
+  EXPECT_FALSE(win::fileExists(wallBmp())) << "the change at exit ran";
+  DeleteFileW((startup + L"\\Rivano.lnk").c_str());
+  DeleteFileW((desktop + L"\\Rivano.lnk").c_str());
+}
+
 }  // namespace
 }  // namespace rivano
