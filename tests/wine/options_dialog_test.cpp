@@ -540,5 +540,130 @@ TEST_F(OptionsDialog, ShortcutsAreRealLinksWithTheirFieldsAndRemovalEndsTheRunWi
   DeleteFileW((desktop + L"\\Rivano.lnk").c_str());
 }
 
+class HistoryTab : public OptionsDialog {
+ protected:
+  void storeHistory(const std::vector<std::wstring>& entries) {
+    for (std::size_t k = 0; k < entries.size(); ++k) put(kWallList, L"Rireki" + std::to_wstring(k), entries[k]);
+  }
+  int historyCount() const { return static_cast<int>(SendMessageW(control(ids::lstRireki), LB_GETCOUNT, 0, 0)); }
+  int historySelected() const {
+    return static_cast<int>(SendMessageW(control(ids::lstRireki), LB_GETCURSEL, 0, 0));
+  }
+  // A click on a row, as the mouse makes it.
+  void clickRow(int row) const {
+    HWND list = control(ids::lstRireki);
+    const int h = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    const LPARAM at = MAKELPARAM(6, h * row + h / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+  }
+  int appliedWidth() const {
+    const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+    return written ? written->width : -1;
+  }
+};
+
+TEST_F(HistoryTab, ARunOfMissingFilesIsRemovedAndTheChangeAppliesTheNextEntryWithoutTiling) {
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\a.bmp", pictures + L"\\gone1.bmp", pictures + L"\\gone2.bmp", pictures + L"\\b.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  ASSERT_EQ(historyCount(), 4);
+  EXPECT_EQ(SendMessageW(control(ids::lstRireki), LB_GETTEXTLEN, 0, 0), 5);  // "a.bmp", the name alone
+  clickRow(1);
+  EXPECT_TRUE(waitUntil([&] { return historyCount() == 2 && historySelected() == 1; }, kPatience));
+  EXPECT_FALSE(program.waitForMessageBox(500).has_value()) << "a missing file was reported";
+  EXPECT_TRUE(enabled(ids::cmdLstDel));
+  click(ids::cmdChange);
+  EXPECT_TRUE(waitUntil([&] { return appliedWidth() == 50; }, kPatience)) << "b.bmp was not applied";
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"untouched");
+  EXPECT_EQ(historyCount(), 2);
+  // Cancel keeps the removals: they are the history's, not the dialog's.
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_EQ(historyCount(), 2);
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), pictures + L"\\b.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki2"), L"<missing>");
+}
+
+TEST_F(HistoryTab, AnArchivedEntryIsTakenOutToChangeWithTheViewerOffAndCannotBeDeleted) {
+  const std::wstring zip = testing::pictureDir() + L"pics.zip";
+  registerSources({{zip, false}});
+  storeHistory({zip + L"\\photos\\m.bmp"});
+  put(kOption, L"RLViwer", L"0");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_FALSE(checked(ids::chkViwerON));
+  clickRow(0);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 0; }, kPatience));
+  EXPECT_TRUE(waitUntil([&] { return !enabled(ids::cmdLstDel); }, kPatience));
+  click(ids::cmdChange);
+  ASSERT_TRUE(waitUntil([&] { return appliedWidth() == 30 || program.waitForMessageBox(0).has_value(); },
+                        kPatience));
+  EXPECT_FALSE(program.waitForMessageBox(0).has_value()) << "the change reported an error";
+  EXPECT_EQ(appliedWidth(), 30);
+  EXPECT_EQ(historyCount(), 1) << "a valid entry left the history";
+  // The viewer switched on previews it, taken out the same way.
+  clickAndWait(ids::chkViwerON);
+  EXPECT_FALSE(program.waitForMessageBox(1000).has_value()) << "the preview reported an error";
+  EXPECT_EQ(historyCount(), 1);
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), zip + L"\\photos\\m.bmp");
+}
+
+TEST_F(HistoryTab, ABrokenPictureIsReportedAndRemovedAndDeletionTakesTheFile) {
+  testing::writeFileBytes(pictures + L"\\bad.bmp", {'n', 'o', 't', ' ', 'b', 'm', 'p'});
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\bad.bmp", pictures + L"\\c.bmp", pictures + L"\\a.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  clickRow(0);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "the broken picture was not reported";
+  EXPECT_EQ(box->title, res(IDS_TITLE_OPTIONS_HISTORY));
+  EXPECT_NE(box->text.find(L"481"), std::wstring::npos);
+  EXPECT_NE(box->text.find(res(109)), std::wstring::npos);
+  testing::pressOk(box->hwnd);
+  EXPECT_TRUE(waitUntil([&] { return historyCount() == 2 && historySelected() == -1; }, kPatience));
+  // Delete for good with Shift held: the file goes, and so does the entry.
+  clickRow(0);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 0; }, kPatience));
+  INPUT shift{};
+  shift.type = INPUT_KEYBOARD;
+  shift.ki.wVk = VK_SHIFT;
+  SetForegroundWindow(dialog);
+  SendInput(1, &shift, sizeof shift);
+  ASSERT_TRUE(waitUntil([&] { return text(ids::cmdLstDel) == res(201); }, kPatience));
+  click(ids::cmdLstDel);
+  // The shell may ask first; the user agrees.
+  waitUntil([&] {
+    if (const auto ask = program.waitForMessageBox(0)) PostMessageW(GetDlgItem(ask->hwnd, IDYES), BM_CLICK, 0, 0);
+    return !win::fileExists(pictures + L"\\c.bmp") && historyCount() == 1;
+  }, kPatience);
+  shift.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &shift, sizeof shift);
+  EXPECT_FALSE(win::fileExists(pictures + L"\\c.bmp"));
+  EXPECT_EQ(historyCount(), 1);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::cmdLstDel) == res(205); }, kPatience));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
+}
+
 }  // namespace
 }  // namespace rivano
