@@ -4,6 +4,8 @@
 #include "tests/wine/main_window_fixture.h"
 // needs windows.h first
 #include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -663,6 +665,136 @@ TEST_F(HistoryTab, ABrokenPictureIsReportedAndRemovedAndDeletionTakesTheFile) {
   close(program, window);
   EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
   EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
+}
+
+// A window of the test that takes dropped file lists, as the shell does.
+class DropWindow final : public IDropTarget {
+ public:
+  DropWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"RivanoTestDrop";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&wc);
+    hwnd = CreateWindowExW(WS_EX_TOPMOST, L"RivanoTestDrop", L"drop", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 160,
+                           160, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    registered = SUCCEEDED(RegisterDragDrop(hwnd, this));
+  }
+  ~DropWindow() {
+    if (registered) RevokeDragDrop(hwnd);
+    DestroyWindow(hwnd);
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget)) {
+      *out = static_cast<IDropTarget*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    allowedEffects = *effect;  // what the source allows
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (SUCCEEDED(data->GetData(&format, &medium))) {
+      auto drop = static_cast<HDROP>(medium.hGlobal);
+      files = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+      wchar_t path[MAX_PATH * 2] = {};
+      DragQueryFileW(drop, 0, path, MAX_PATH * 2);
+      dropped = path;
+      ReleaseStgMedium(&medium);
+    }
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+
+  HWND hwnd = nullptr;
+  bool registered = false;
+  std::wstring dropped;
+  UINT files = 0;
+  DWORD allowedEffects = 0;
+};
+
+// Lets this thread answer the calls the drag makes into it while waiting.
+void pumpFor(DWORD milliseconds) {
+  const DWORD until = GetTickCount() + milliseconds;
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  } while (static_cast<LONG>(until - GetTickCount()) > 0);
+}
+
+void mouse(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+TEST_F(HistoryTab, DraggingAnEntryOutCarriesItsFileAndAnArchivedOneItsTakenOutCopy) {
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  struct OleSession {
+    ~OleSession() { OleUninitialize(); }
+  } ole;
+  const std::wstring zip = testing::pictureDir() + L"pics.zip";
+  registerSources({{pictures, false}, {zip, false}});
+  storeHistory({pictures + L"\\b.bmp", zip + L"\\photos\\m.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  DropWindow target;
+  ASSERT_TRUE(target.registered);
+  HWND list = control(ids::lstRireki);
+  const int h = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  auto dragRow = [&](int row) {
+    target.dropped.clear();
+    SetForegroundWindow(dialog);
+    pumpFor(200);
+    POINT from{8, h * row + h / 2};
+    ClientToScreen(list, &from);
+    SetCursorPos(from.x, from.y);
+    pumpFor(100);
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    pumpFor(300);
+    // Along the way to the drop window, in steps as a hand moves.
+    for (int step = 1; step <= 10; ++step) {
+      SetCursorPos(from.x + (80 - from.x) * step / 10, from.y + (80 - from.y) * step / 10);
+      mouse(MOUSEEVENTF_MOVE);
+      pumpFor(80);
+    }
+    mouse(MOUSEEVENTF_LEFTUP);
+    const DWORD until = GetTickCount() + 10000;
+    while (target.dropped.empty() && static_cast<LONG>(until - GetTickCount()) > 0) pumpFor(50);
+  };
+  dragRow(0);
+  EXPECT_EQ(target.dropped, pictures + L"\\b.bmp");
+  EXPECT_EQ(target.files, 1u);
+  EXPECT_EQ(target.allowedEffects, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_MOVE));
+  dragRow(1);
+  // The copy taken out into the program's temporary folder.
+  EXPECT_EQ(target.dropped, folder.path() + L"UnPakTmp\\photos\\m.bmp");
+  EXPECT_EQ(historyCount(), 2);
+  EXPECT_EQ(text(ids::cmdLstDel), res(205));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
 }
 
 }  // namespace

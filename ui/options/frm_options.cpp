@@ -53,6 +53,7 @@ void FrmOptions::showModal(HWND owner) {
     if (tips_) tips_->relay(msg);
     tbsOptions_.relay(msg);
     if (previewKey(msg)) continue;
+    if (watchHistoryDrag(msg)) continue;
     if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

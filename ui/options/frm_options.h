@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/program_state.h"
@@ -78,6 +79,9 @@ class FrmOptions final : public win::Window {
   void myRirekiRemove();
   void myRirekiOpen();
   void resetShiftState();
+  // The list starts a drag of its entry's file once the pressed mouse moves.
+  bool watchHistoryDrag(const MSG& msg);
+  void lstRireki_OLEStartDrag();
   std::wstring entryFile(const std::wstring& entry);
   void previewPicture(const Picture& picture);
 
@@ -99,7 +103,8 @@ class FrmOptions final : public win::Window {
   std::wstring lastPreviewed_;  // the history entry the tab showed last
   std::int16_t dropOption_ = 2;
   std::unique_ptr<Picture> imgFile_;
-  std::wstring imgFileEntry_;  // the history entry imgFile_ was loaded for
+  std::wstring imgFileEntry_;
+  std::optional<POINT> pressedAt_;  // where the mouse went down on the list  // the history entry imgFile_ was loaded for
 };
 
 }  // namespace rivano

@@ -10,6 +10,7 @@
 #include "engine/fit_rules.h"
 #include "engine/preview_plan.h"
 #include "platform/cursor.h"
+#include "platform/file_drag.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/string_table.h"
@@ -167,6 +168,44 @@ void FrmOptions::cmdLstDel_Click() {
     const std::wstring entry = state_.gRireki[static_cast<std::size_t>(s)];
     if (myDeleteFile(entry, hwnd(), state_.gOptShiftDown)) myRirekiRemove();
   }
+  resetShiftState();
+}
+
+bool FrmOptions::watchHistoryDrag(const MSG& msg) {
+  if (msg.hwnd != lstRireki_.hwnd()) return false;
+  const POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+  switch (msg.message) {
+    case WM_LBUTTONDOWN:
+      pressedAt_ = lstRireki_.itemAt(at) >= 0 ? std::optional<POINT>(at) : std::nullopt;
+      return false;
+    case WM_LBUTTONUP:
+      pressedAt_.reset();
+      return false;
+    case WM_MOUSEMOVE:
+      if (!pressedAt_ || !(msg.wParam & MK_LBUTTON) || !win::leftDragRectangle(*pressedAt_, at)) return false;
+      pressedAt_.reset();
+      // The list lets go of the mouse; the drag takes it from here.
+      ReleaseCapture();
+      lstRireki_OLEStartDrag();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void FrmOptions::lstRireki_OLEStartDrag() {
+  const int s = lstRireki_.selected();
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+  std::wstring file;
+  try {
+    file = entryFile(state_.gRireki[static_cast<std::size_t>(s)]);
+  } catch (const RunError&) {
+    return;  // dragging has no error dialog of its own
+  }
+  if (file.empty()) return;
+  win::dragFileOut(file);
+  // As after a key release: the delete button reads as without Shift.
+  state_.gOptShiftDown = true;
   resetShiftState();
 }
 
