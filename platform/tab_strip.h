@@ -20,6 +20,8 @@ class TabStrip {
   int selected() const;
   // Selects by program: like the system, this sends no TCN_SELCHANGE.
   void select(int index);
+  // Rows of tabs change places with the selection: the tools follow.
+  void placeToolTips() const;
   // Passes the strip's mouse messages to its tool tip, for strips that
   // leave that to the message loop.
   void relay(const MSG& msg) const;

@@ -233,28 +233,57 @@ TEST_F(OptionsDialog, CtrlTabWalksTheTabsAndWrapsAndShiftSwapsTheDeleteCaption) 
   close(program, window);
 }
 
-TEST_F(OptionsDialog, TabsShowTheirToolTips) {
+// A tab's rectangle on the screen, read through memory of the program.
+RECT tabOnScreen(HWND strip, int index) {
+  RECT r{};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(strip, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return r;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    SendMessageW(strip, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  MapWindowPoints(strip, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(OptionsDialog, TabsShowTheirToolTipsWhereverTheirRowLies) {
   RunningProgram program(exe, L"/N");
   HWND window = openWindow(program);
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openOptions(program, window), nullptr);
-  SetForegroundWindow(dialog);
-  // The middle of the first tab, near the strip's top left corner.
   HWND strip = control(ids::tbsOptions);
-  RECT r{};
-  GetWindowRect(strip, &r);
-  SetCursorPos(r.left + 20, r.top + 8);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = 2;
-  in.mi.dwFlags = MOUSEEVENTF_MOVE;
-  SendInput(1, &in, sizeof in);
-  HWND tip = nullptr;
-  EXPECT_TRUE(waitUntil([&] {
-    tip = program.waitForWindow(TOOLTIPS_CLASSW, 0);
-    return tip && testing::controlText(tip) == res(771);
-  }, 10000)) << "no tool tip over the first tab: "
-             << (tip ? testing::narrow(testing::controlText(tip)) : std::string("none"));
+  auto tipOver = [&](int index) {
+    SetForegroundWindow(dialog);
+    const RECT r = tabOnScreen(strip, index);
+    SetCursorPos((r.left + r.right) / 2 - 2, (r.top + r.bottom) / 2);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = 2;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof in);
+    std::wstring shown;
+    waitUntil([&] {
+      HWND tip = program.waitForWindow(TOOLTIPS_CLASSW, 0);
+      shown = tip ? testing::controlText(tip) : L"";
+      return shown == res(771 + index);
+    }, 10000);
+    // Away again, so that the next tip is a new one.
+    SetCursorPos(0, 0);
+    Sleep(300);
+    return shown;
+  };
+  EXPECT_EQ(tipOver(0), res(771));
+  EXPECT_EQ(tipOver(4), res(775));
+  // Choosing a tab of the other row brings that row forward.
+  for (int step = 0; step < 3; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience));
+  EXPECT_EQ(tipOver(0), res(771));
+  EXPECT_EQ(tipOver(3), res(774));
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
   close(program, window);

@@ -24,9 +24,17 @@ void FrmOptions::sldDsp_Change() {
       {s.left + 10 * v, s.top + 10 * v, s.width - 20 * v, s.height - 20 * v});
   SetWindowPos(item(shpDspMag), nullptr, inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(frames_[3].hwnd(), nullptr, TRUE);
+  InvalidateRect(item(shpDspSize), nullptr, FALSE);
   win::setWindowText(item(lblDspMes), win::loadString(757) + L"\r" + win::loadString(758) + std::to_wstring(v) +
                                           win::loadString(759) + L"\r" + win::loadString(760));
+}
+
+void FrmOptions::drawMarginSketch(HDC dc, const RECT& screen) {
+  FillRect(dc, &screen, GetSysColorBrush(COLOR_DESKTOP));
+  RECT inner{};
+  GetWindowRect(item(shpDspMag), &inner);
+  MapWindowPoints(nullptr, item(shpDspSize), reinterpret_cast<POINT*>(&inner), 2);
+  FrameRect(dc, &inner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
 void FrmOptions::optTairu_Click(int index) {

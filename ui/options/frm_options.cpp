@@ -221,6 +221,12 @@ LRESULT FrmOptions::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
+    case WM_DRAWITEM: {
+      const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (static_cast<int>(draw.CtlID) != shpDspSize) break;
+      drawMarginSketch(draw.hDC, draw.rcItem);
+      return TRUE;
+    }
     case DM_GETDEFID: {
       // Enter presses the focused button, otherwise OK.
       HWND focus = GetFocus();
@@ -270,7 +276,10 @@ void FrmOptions::onCommand(int id, int code) {
 
 LRESULT FrmOptions::onNotify(NMHDR& header) {
   if (tbsOptions_.answerToolTip(header)) return 0;
-  if (header.hwndFrom == tbsOptions_.hwnd() && header.code == TCN_SELCHANGE) tbsOptions_Click();
+  if (header.hwndFrom == tbsOptions_.hwnd() && header.code == TCN_SELCHANGE) {
+    tbsOptions_.placeToolTips();
+    tbsOptions_Click();
+  }
   return 0;
 }
 

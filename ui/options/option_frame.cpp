@@ -25,6 +25,7 @@ LRESULT OptionFrame::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_VSCROLL:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
       return SendMessageW(GetParent(hwnd()), message, wParam, lParam);
     default:
       return defaultHandling(message, wParam, lParam);

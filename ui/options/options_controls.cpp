@@ -29,9 +29,10 @@ constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 void FrmOptions::createControls() {
   factory_ = std::make_unique<win::ControlFactory>(hwnd(), state_.screen);
   const win::ControlFactory& f = *factory_;
-  // The strip's own tool tips show the tabs' texts.
+  // The strip's own tool tips show the tabs' texts; the five captions take
+  // two rows at this width.
   tbsOptions_.attach(
-      f.create(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS | TCS_TOOLTIPS, kTabStrip, tbsOptions));
+      f.create(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS | TCS_TOOLTIPS | TCS_MULTILINE, kTabStrip, tbsOptions));
   f.create(L"BUTTON", kCheck | WS_CLIPSIBLINGS, kWallCange, chkWallCange);
   for (int i = 0; i < kTabCount; ++i) {
     // Tab 1's frame in its place; the others away until chosen.
@@ -65,12 +66,12 @@ void FrmOptions::createControls() {
 void FrmOptions::createHistoryFrame() {
   const win::ControlFactory& f = *frameFactories_[0];
   lstRireki_.attach(f.create(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                             {120, 300, 2160, 1590}, lstRireki, {}, WS_EX_CLIENTEDGE));
-  picMain_.create(frames_[0].hwnd(), f, {2400, 300, 1935, 1410}, picMain);
-  f.create(PROGRESS_CLASSW, 0, {2400, 1740, 1935, 150}, pbrMain);
-  f.create(L"BUTTON", kCheck, {120, 1980, 1500, 300}, chkViwerON);
-  f.create(L"BUTTON", kButton, {1680, 1950, 1095, 360}, cmdChange);
-  f.create(L"BUTTON", kButton, {2850, 1950, 1485, 360}, cmdLstDel);
+                             {120, 300, 1800, 1590}, lstRireki, {}, WS_EX_CLIENTEDGE));
+  f.create(L"BUTTON", kCheck, {120, 1980, 1800, 300}, chkViwerON);
+  picMain_.create(frames_[0].hwnd(), f, {2010, 300, 2325, 1170}, picMain);
+  f.create(PROGRESS_CLASSW, 0, {2010, 1500, 2325, 150}, pbrMain);
+  f.create(L"BUTTON", kButton, {2010, 1680, 2325, 300}, cmdChange);
+  f.create(L"BUTTON", kButton, {2010, 2010, 2325, 300}, cmdLstDel);
 }
 
 void FrmOptions::createStartupFrame() {
@@ -114,10 +115,14 @@ void FrmOptions::createFittingFrame() {
   EnableWindow(sldDsp_.hwnd(), FALSE);
   f.create(L"STATIC", 0, {840, 840, 1500, 240}, lblReMagUp);
   f.create(L"STATIC", 0, {840, 2280, 1500, 240}, lblReMagDown);
-  // The inner rectangle first, so that it lies in front of the screen.
-  f.create(L"STATIC", SS_CENTER, {2460, 1380, 1695, 735}, lblDspMes);
-  f.create(L"STATIC", SS_WHITEFRAME, {2400, 1080, 1815, 1335}, shpDspMag);
-  f.create(L"STATIC", 0, {2400, 1080, 1815, 1335}, shpDspSize);
+  // The sketch: the screen draws itself with the inner rectangle in it
+  // (which only holds the rectangle's place), the label in front of both.
+  HWND label = f.create(L"STATIC", SS_CENTER | WS_CLIPSIBLINGS, {2460, 1380, 1695, 735}, lblDspMes);
+  HWND inner = f.create(L"STATIC", SS_WHITEFRAME, {2400, 1080, 1815, 1335}, shpDspMag);
+  ShowWindow(inner, SW_HIDE);
+  HWND screen = f.create(L"STATIC", SS_OWNERDRAW | WS_CLIPSIBLINGS, {2400, 1080, 1815, 1335}, shpDspSize);
+  SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(screen, label, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void FrmOptions::createDropFrame() {
