@@ -10,6 +10,8 @@ start_display
 trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
 prepare_prefix "$root/wineprefix"
 install_program
+bash scripts/build.sh windows rivano_screen_driver >/dev/null
+driver="$root/build/windows/bin/rivano_screen_driver.exe"
 mkdir -p build/screenshots
 exe='C:\Program Files\Rivano\Rivano.exe'
 
@@ -29,4 +31,15 @@ wineserver -k; sleep 1
 printf 'no picture' >"$WINEPREFIX/drive_c/broken.jpg"
 wine "$exe" 'C:\broken.jpg' &
 shoot dropwork_error 4
+wineserver -k
+
+# The options dialog, one shot per tab.
+wine "$exe" /N &
+sleep 6
+wine "$driver" options
+shoot options_1 3
+for tab in 2 3 4 5; do
+  wine "$driver" tab
+  shoot "options_$tab" 2
+done
 wineserver -k

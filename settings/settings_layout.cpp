@@ -194,4 +194,33 @@ void writeMainExitValues(SettingsStore& s, const MainExitValues& v, const WallLi
   saveWallList(s, wallList, history);
 }
 
+OptionsLoadValues readOptionsLoadValues(const SettingsStore& s) {
+  OptionsLoadValues v;
+  v.freeIcon = attempt([&] { return s.int16(value::freeIcon); });
+  v.freeEnd = attempt([&] { return s.int16(value::freeEnd); });
+  v.actStop = attempt([&] { return s.int16(value::actStop); });
+  v.tmrCount = attempt([&] { return s.int16(value::tmrCount); });
+  v.rlViwer = attempt([&] { return s.int16(value::rlViwer); });
+  v.straShow = attempt([&] { return s.int16(value::straShow); });
+  v.dragOpt = attempt([&] { return s.int16(value::dragOpt); });
+  v.dragTate = s.text(value::dragTate);
+  v.dragYoko = s.text(value::dragYoko);
+  return v;
+}
+
+void writeOptionsOkValues(SettingsStore& s, const OptionsOkValues& v) {
+  s.writeTruth(value::freeIcon, v.freeIcon);
+  s.writeTruth(value::freeEnd, v.freeEnd);
+  s.writeTruth(value::actStop, v.actStop);
+  s.writeNumber(value::tmrCount, v.tmrCount);
+  s.writeTruth(value::rlViwer, v.rlViwer);
+  s.writeTruth(value::noWallpaper, v.noWallpaper);
+  s.writeTruth(value::straShow, v.straShow);
+  s.writeTruth(value::picReSize, v.picReSize);
+  s.writeNumber(value::picReMag, v.picReMag);
+  s.writeNumber(value::dragOpt, v.dragOpt);
+  s.writeText(value::dragTate, v.dragTate);
+  s.writeText(value::dragYoko, v.dragYoko);
+}
+
 }  // namespace rivano

@@ -166,4 +166,38 @@ struct MainExitValues {
 void writeMainExitValues(SettingsStore& store, const MainExitValues& values,
                          const WallList& wallList, const std::vector<std::wstring>& history);
 
+// What the options dialog shows when it opens, in its order. A value whose
+// text does not convert is left empty: the control keeps its design state.
+struct OptionsLoadValues {
+  std::optional<std::int16_t> freeIcon;
+  std::optional<std::int16_t> freeEnd;
+  std::optional<std::int16_t> actStop;
+  std::optional<std::int16_t> tmrCount;
+  std::optional<std::int16_t> rlViwer;
+  std::optional<std::int16_t> straShow;
+  std::optional<std::int16_t> dragOpt;
+  std::wstring dragTate;
+  std::wstring dragYoko;
+};
+OptionsLoadValues readOptionsLoadValues(const SettingsStore& store);
+
+// What the options dialog's OK stores: check boxes as "1"/"0", the
+// sliders as numbers, the two counts as typed.
+struct OptionsOkValues {
+  bool freeIcon = false;
+  bool freeEnd = false;
+  bool actStop = false;
+  std::int32_t tmrCount = 15;
+  bool rlViwer = true;
+  bool noWallpaper = false;
+  bool straShow = true;
+  bool picReSize = false;
+  std::int32_t picReMag = 0;
+  std::int16_t dragOpt = 2;
+  std::wstring dragTate = L"2";
+  std::wstring dragYoko = L"2";
+};
+// All twelve values, in the dialog's order, whether changed or not.
+void writeOptionsOkValues(SettingsStore& store, const OptionsOkValues& values);
+
 }  // namespace rivano

@@ -11,6 +11,7 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_layout.h"
 #include "ui/main/main_ids.h"
+#include "ui/options/frm_options.h"
 
 namespace rivano {
 
@@ -268,6 +269,19 @@ void FrmMain::onCommand(int id, int code) {
     case picMain:
       if (code == STN_DBLCLK) myOpenPicture();
       return;
+    case mnuOpOption: {
+      // What the options dialog may touch of this window, and nothing more.
+      OptionsHost host;
+      host.noWallChecked = [this] { return menuChecked(mnuNoWall); };
+      host.setNoWall = [this](bool on) { checkMenu(mnuNoWall, on); };
+      host.forgetPreview = [this] { lastPreviewed_.clear(); };
+      host.dataType = [this](const std::wstring& path) { return dataType(path); };
+      host.pictureFile = [this](const std::wstring& source, const std::wstring& name) {
+        return myPictureFile(source, name);
+      };
+      FrmOptions(state_, services_, std::move(host)).showModal(hwnd());
+      return;
+    }
     case mnuNoWall: {
       const bool off = !menuChecked(mnuNoWall);
       checkMenu(mnuNoWall, off);

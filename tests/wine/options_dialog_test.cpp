@@ -1,0 +1,830 @@
+// The options dialog inside the real program, as a user meets it: opened
+// from the menu, its tabs, keys, what it shows and stores, and what its
+// tabs change at once in the running program.
+#include "tests/wine/main_window_fixture.h"
+// needs windows.h first
+#include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "platform/shell_link.h"
+#include "ui/options/options_ids.h"
+
+namespace rivano {
+namespace {
+
+namespace ids = options_ids;
+using testing::pressKeys;
+
+const std::wstring kOption = kProgramKey + L"\\Option";
+
+struct ChildSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK findChild(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  if (GetDlgCtrlID(hwnd) != search->id) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+class OptionsDialog : public MainWindow {
+ protected:
+  void SetUp() override {
+    MainWindow::SetUp();
+    HDC screen = GetDC(nullptr);
+    tppX = 1440 / GetDeviceCaps(screen, LOGPIXELSX);
+    tppY = 1440 / GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+
+  // The dialog as the menu command opens it: posted, as it is modal.
+  HWND openOptions(RunningProgram& program, HWND window) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(main_ids::mnuOpOption, 0), 0);
+    dialog = program.waitForWindow(L"RivanoOptions", kPatience);
+    EXPECT_NE(dialog, nullptr) << "the options dialog did not open";
+    return dialog;
+  }
+  // A control anywhere in the dialog, in whichever frame it lies.
+  HWND control(int id) const {
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(dialog, findChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+  std::wstring text(int id) const { return testing::controlText(control(id)); }
+  bool checked(int id) const { return testing::isButtonChecked(control(id)); }
+  bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
+  int sliderValue(int id) const { return static_cast<int>(SendMessageW(control(id), TBM_GETPOS, 0, 0)); }
+  // A control's place in its parent's client area, in twips.
+  RECT placeTwips(HWND w) const {
+    RECT r{};
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left * tppX, r.top * tppY, r.right * tppX, r.bottom * tppY};
+  }
+  // Clicks a control; posted, as some answer with a box.
+  void click(int id) const { PostMessageW(control(id), BM_CLICK, 0, 0); }
+  void clickAndWait(int id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }
+  // The keyboard on a control: the focus goes to it the dialog's way.
+  void keyOn(int id, WORD key) const {
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control(id)), TRUE);
+    waitUntil([&] { return testing::focusedControl(dialog) == control(id); }, kPatience);
+    pressKeys(dialog, {}, key);
+  }
+  bool dialogClosed(RunningProgram& program) const {
+    return waitUntil([&] { return !IsWindow(dialog) || !program.running(); }, kPatience);
+  }
+  void answerBox(RunningProgram& program, const std::wstring& expectedText, int button = IDOK) {
+    const auto box = program.waitForMessageBox(kPatience);
+    ASSERT_TRUE(box.has_value()) << "no box for " << testing::narrow(expectedText);
+    EXPECT_EQ(box->text, expectedText);
+    PostMessageW(GetDlgItem(box->hwnd, button), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box->hwnd); }, kPatience));
+  }
+  int tab() const { return static_cast<int>(SendMessageW(control(ids::tbsOptions), TCM_GETCURSEL, 0, 0)); }
+  // Only the chosen tab's frame is in its place and enabled.
+  void expectFrameShown(int shown) const {
+    for (int i = 0; i < ids::kTabCount; ++i) {
+      HWND frame = control(ids::fraOptions0 + i);
+      const RECT r = placeTwips(frame);
+      if (i == shown) {
+        EXPECT_NEAR(r.left, 240, tppX) << "frame " << i;
+        EXPECT_NEAR(r.top, i == 0 ? 1320 : 720, tppY) << "frame " << i;
+        EXPECT_TRUE(IsWindowEnabled(frame)) << "frame " << i;
+      } else {
+        EXPECT_NEAR(r.left, -20000, tppX) << "frame " << i;
+        EXPECT_FALSE(IsWindowEnabled(frame)) << "frame " << i;
+      }
+    }
+  }
+
+  HWND dialog = nullptr;
+  int tppX = 15, tppY = 15;
+};
+
+TEST_F(OptionsDialog, OpensModallyWithEveryCaptionAndTheFirstRunValuesAndEscStoresNothing) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(window)) << "the main window still takes input";
+  EXPECT_EQ(GetWindow(dialog, GW_OWNER), window);
+  RECT outer{};
+  GetWindowRect(dialog, &outer);
+  EXPECT_NEAR((outer.right - outer.left) * tppX, 5040, tppX);
+  EXPECT_NEAR((outer.bottom - outer.top) * tppY, 4710, tppY);
+  EXPECT_EQ(testing::controlText(dialog), res(700));
+
+  const std::pair<int, int> captions[] = {
+      {ids::cmdCancel, 741},    {ids::cmdOkbutton, 809},   {ids::frameBox0, 721},     {ids::chkViwerON, 612},
+      {ids::cmdLstDel, 205},    {ids::cmdChange, 613},     {ids::chkWallCange, 732},  {ids::chkIconSt, 702},
+      {ids::chkTimeOut, 703},   {ids::fraSld, 711},        {ids::lblTime0, 712},      {ids::lblTime0 + 5, 717},
+      {ids::lblTimeTxt, 718},   {ids::cmdStratUp, 737},    {ids::cmdDesktop, 740},    {ids::cmdUnInstall, 756},
+      {ids::chkZoomIn, 735},    {ids::lblReMagUp, 776},    {ids::lblReMagDown, 777},  {ids::frameBox0 + 4, 778},
+      {ids::optTairu0, 622},    {ids::optTairu1, 623},     {ids::optTairu2, 624},     {ids::lblTate0, 625},
+      {ids::lblTate1, 626},     {ids::lblYoko0, 627},      {ids::lblYoko1, 626}};
+  for (const auto& [id, string] : captions) EXPECT_EQ(text(id), res(string)) << "control " << id;
+  EXPECT_EQ(text(ids::chkActive), res(704) + L"\r" + res(705));
+  EXPECT_EQ(text(ids::chkStratUpOpt), res(738) + L"\r" + res(739));
+  EXPECT_EQ(text(ids::lblMesDrop), res(779) + L"\r\n" + res(780));
+  EXPECT_EQ(text(ids::lblBun), res(628) + res(629));
+  EXPECT_EQ(text(ids::lblDspMes), res(757) + L"\r" + res(758) + L"0" + res(759) + L"\r" + res(760));
+  EXPECT_EQ(SendMessageW(control(ids::tbsOptions), TCM_GETITEMCOUNT, 0, 0), 5);
+
+  // A first run: the defaults of every value.
+  EXPECT_FALSE(checked(ids::chkIconSt));
+  EXPECT_FALSE(checked(ids::chkTimeOut));
+  EXPECT_FALSE(checked(ids::chkActive));
+  EXPECT_FALSE(enabled(ids::chkActive));
+  EXPECT_EQ(sliderValue(ids::sldTimeInt), 15);
+  EXPECT_EQ(text(ids::lblTimeInt), L"15秒");
+  EXPECT_TRUE(checked(ids::chkViwerON));
+  EXPECT_TRUE(checked(ids::chkStratUpOpt));
+  EXPECT_TRUE(checked(ids::optTairu2));
+  EXPECT_FALSE(checked(ids::optTairu0));
+  EXPECT_EQ(text(ids::txtTate), L"2");
+  EXPECT_EQ(text(ids::txtYoko), L"2");
+  EXPECT_FALSE(checked(ids::chkZoomIn));
+  EXPECT_FALSE(enabled(ids::sldDsp));
+  EXPECT_EQ(sliderValue(ids::sldDsp), 0);
+  EXPECT_FALSE(checked(ids::chkWallCange));
+  EXPECT_FALSE(IsWindowVisible(control(ids::pbrMain)));
+
+  // Tab 1 shows, with the check box above its frame; the others are away.
+  EXPECT_EQ(tab(), 0);
+  expectFrameShown(0);
+  const RECT check = placeTwips(control(ids::chkWallCange));
+  EXPECT_NEAR(check.left, 600, tppX);
+  EXPECT_NEAR(check.top, 840, tppY);
+
+  // Esc: the dialog goes, the main window takes input again, nothing stored.
+  pressKeys(dialog, {}, VK_ESCAPE);
+  ASSERT_TRUE(dialogClosed(program));
+  EXPECT_TRUE(program.running());
+  EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kPatience));
+  EXPECT_EQ(get(kOption, L"FreeIcon"), L"<missing>");
+  EXPECT_EQ(get(kOption, L"DragOpt"), L"<missing>");
+  // The close box cancels too; so does the button.
+  ASSERT_NE(openOptions(program, window), nullptr);
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(dialogClosed(program));
+  ASSERT_NE(openOptions(program, window), nullptr);
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  EXPECT_EQ(get(kOption, L"TmrCount"), L"<missing>");
+  close(program, window);
+}
+
+TEST_F(OptionsDialog, BadStoredValuesAreSkippedAndEnterStoresAllTwelveValues) {
+  put(kOption, L"TmrCount", L"abc");
+  put(kOption, L"DragOpt", L"7");
+  put(kOption, L"FreeIcon", L"1");
+  put(kOption, L"RLViwer", L"5");
+  put(kOption, L"DragTate", L"x9");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_TRUE(checked(ids::chkIconSt));
+  EXPECT_EQ(sliderValue(ids::sldTimeInt), 5);  // as designed
+  EXPECT_EQ(text(ids::lblTimeInt), L"5秒");
+  EXPECT_FALSE(checked(ids::chkViwerON));  // as designed
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(checked(ids::optTairu0 + i));
+  EXPECT_EQ(text(ids::txtTate), L"x9");
+  // Enter is OK, whatever has the focus but a button.
+  keyOn(ids::chkViwerON, VK_RETURN);
+  ASSERT_TRUE(dialogClosed(program));
+  const std::pair<const wchar_t*, const wchar_t*> stored[] = {
+      {L"FreeIcon", L"1"}, {L"FreeEnd", L"0"},     {L"ActStop", L"0"},   {L"TmrCount", L"5"},
+      {L"RLViwer", L"0"},  {L"NoWallpaper", L"0"}, {L"StraShow", L"1"},  {L"PicReSize", L"0"},
+      {L"PicReMag", L"0"}, {L"DragOpt", L"7"},     {L"DragTate", L"x9"}, {L"DragYoko", L"2"}};
+  for (const auto& [name, value] : stored) EXPECT_EQ(get(kOption, name), value) << testing::narrow(name);
+  close(program, window);
+}
+
+TEST_F(OptionsDialog, CtrlTabWalksTheTabsAndWrapsAndShiftSwapsTheDeleteCaption) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  for (int step = 1; step <= 5; ++step) {
+    pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+    const int expected = step % 5;
+    ASSERT_TRUE(waitUntil([&] { return tab() == expected; }, kPatience)) << "step " << step;
+    expectFrameShown(expected);
+  }
+  // Back on tab 1 the check box shows again above the history frame.
+  EXPECT_TRUE(IsWindowVisible(control(ids::chkWallCange)));
+  HWND del = control(ids::cmdLstDel);
+  INPUT shift{};
+  shift.type = INPUT_KEYBOARD;
+  shift.ki.wVk = VK_SHIFT;
+  SendInput(1, &shift, sizeof shift);
+  EXPECT_TRUE(waitUntil([&] { return testing::controlText(del) == res(201); }, kPatience));
+  shift.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &shift, sizeof shift);
+  EXPECT_TRUE(waitUntil([&] { return testing::controlText(del) == res(205); }, kPatience));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
+// A tab's rectangle on the screen, read through memory of the program.
+RECT tabOnScreen(HWND strip, int index) {
+  RECT r{};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(strip, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return r;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    SendMessageW(strip, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  MapWindowPoints(strip, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(OptionsDialog, TabsShowTheirToolTipsWhereverTheirRowLies) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  HWND strip = control(ids::tbsOptions);
+  auto tipOver = [&](int index) {
+    SetForegroundWindow(dialog);
+    const RECT r = tabOnScreen(strip, index);
+    SetCursorPos((r.left + r.right) / 2 - 2, (r.top + r.bottom) / 2);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = 2;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof in);
+    std::wstring shown;
+    waitUntil([&] {
+      HWND tip = program.waitForWindow(TOOLTIPS_CLASSW, 0);
+      shown = tip ? testing::controlText(tip) : L"";
+      return shown == res(771 + index);
+    }, 10000);
+    // Away again, so that the next tip is a new one.
+    SetCursorPos(0, 0);
+    Sleep(300);
+    return shown;
+  };
+  EXPECT_EQ(tipOver(0), res(771));
+  EXPECT_EQ(tipOver(4), res(775));
+  // Choosing a tab of the other row brings that row forward.
+  for (int step = 0; step < 3; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience));
+  EXPECT_EQ(tipOver(0), res(771));
+  EXPECT_EQ(tipOver(3), res(774));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
+TEST_F(OptionsDialog, StartUpTabEnablesItsBoxesMovesItsSliderAndSwitchesTheChangeOffAtOnce) {
+  registerSources({{pictures, true}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  // The check box that switches the change off acts before OK, on tab 1.
+  clickAndWait(ids::chkWallCange);
+  EXPECT_TRUE(checked(ids::chkWallCange));
+  pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 1; }, kPatience));
+  // The box that keeps the window open follows the quit box, keeping its value.
+  EXPECT_FALSE(enabled(ids::chkActive));
+  clickAndWait(ids::chkTimeOut);
+  EXPECT_TRUE(enabled(ids::chkActive));
+  clickAndWait(ids::chkActive);
+  clickAndWait(ids::chkTimeOut);
+  EXPECT_FALSE(enabled(ids::chkActive));
+  EXPECT_TRUE(checked(ids::chkActive));
+  // The slider: 5 to 300 seconds, small step 5, large step 60, ticks every 60.
+  keyOn(ids::sldTimeInt, VK_END);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::lblTimeInt) == L"300秒"; }, kPatience));
+  EXPECT_EQ(sliderValue(ids::sldTimeInt), 300);
+  keyOn(ids::sldTimeInt, VK_HOME);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::lblTimeInt) == L"5秒"; }, kPatience));
+  keyOn(ids::sldTimeInt, VK_RIGHT);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::lblTimeInt) == L"10秒"; }, kPatience));
+  keyOn(ids::sldTimeInt, VK_NEXT);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::lblTimeInt) == L"70秒"; }, kPatience));
+  std::vector<int> ticks;
+  HWND slider = control(ids::sldTimeInt);
+  const int count = static_cast<int>(SendMessageW(slider, TBM_GETNUMTICS, 0, 0));
+  for (int i = 0; i < count - 2; ++i) ticks.push_back(static_cast<int>(SendMessageW(slider, TBM_GETTIC, i, 0)));
+  std::sort(ticks.begin(), ticks.end());
+  EXPECT_EQ(ticks, (std::vector<int>{65, 125, 185, 245}));
+  // Cancel: nothing stored, yet the change stays switched off for this run.
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_TRUE(checked(ids::chkWallCange)) << "the menu item did not follow the box";
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_FALSE(win::fileExists(wallBmp())) << "the change at exit ran";
+  EXPECT_EQ(get(kOption, L"NoWallpaper"), L"<missing>");
+  EXPECT_EQ(get(kOption, L"FreeEnd"), L"<missing>");
+}
+
+TEST_F(OptionsDialog, StartMinimisedAndQuitAfterFiveSecondsActAtTheNextStart) {
+  registerSources({{pictures, true}});
+  {
+    RunningProgram program(exe, L"/N");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(openOptions(program, window), nullptr);
+    pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return tab() == 1; }, kPatience));
+    clickAndWait(ids::chkIconSt);
+    clickAndWait(ids::chkTimeOut);
+    keyOn(ids::sldTimeInt, VK_HOME);
+    ASSERT_TRUE(waitUntil([&] { return sliderValue(ids::sldTimeInt) == 5; }, kPatience));
+    clickAndWait(ids::cmdOkbutton);
+    ASSERT_TRUE(dialogClosed(program));
+    EXPECT_EQ(get(kOption, L"FreeIcon"), L"1");
+    EXPECT_EQ(get(kOption, L"FreeEnd"), L"1");
+    EXPECT_EQ(get(kOption, L"TmrCount"), L"5");
+    // The running window is not changed by them.
+    EXPECT_FALSE(IsIconic(window));
+    close(program, window);
+  }
+  DeleteFileW(wallBmp().c_str());
+  const DWORD start = GetTickCount();
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(waitUntil([&] { return IsIconic(window) != FALSE; }, 5000)) << "not minimised";
+  ASSERT_TRUE(program.waitForExit(kPatience)) << "it did not quit by itself";
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_GE(elapsed, 4000u);
+  EXPECT_LT(elapsed, 20000u);
+  EXPECT_TRUE(win::fileExists(wallBmp())) << "no change at exit";
+}
+
+TEST_F(OptionsDialog, MarginSketchFollowsTheSliderAndTheMarginActsAtOnceEvenAfterCancel) {
+  HDC screen = GetDC(nullptr);
+  const int screenW = GetDeviceCaps(screen, HORZRES), screenH = GetDeviceCaps(screen, VERTRES);
+  ReleaseDC(nullptr, screen);
+  writePicture(L"big.bmp", solid(screenW * 2, screenH * 2, 0x808080));
+  registerSources({{pictures, false}});
+  put(kOption, L"PicReSize", L"1");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_TRUE(checked(ids::chkZoomIn));  // from the switch in use
+  EXPECT_TRUE(enabled(ids::sldDsp));
+  for (int step = 0; step < 3; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience));
+  clickAndWait(ids::chkZoomIn);
+  EXPECT_FALSE(enabled(ids::sldDsp));
+  clickAndWait(ids::chkZoomIn);
+  EXPECT_TRUE(enabled(ids::sldDsp));
+  keyOn(ids::sldDsp, VK_END);
+  ASSERT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 20; }, kPatience));
+  EXPECT_TRUE(waitUntil([&] {
+    return text(ids::lblDspMes) == res(757) + L"\r" + res(758) + L"20" + res(759) + L"\r" + res(760);
+  }, kPatience));
+  const RECT outer = placeTwips(control(ids::shpDspSize));
+  const RECT inner = placeTwips(control(ids::shpDspMag));
+  EXPECT_NEAR(outer.left, 2400, tppX);
+  EXPECT_NEAR(outer.top, 1080, tppY);
+  EXPECT_NEAR(inner.left - outer.left, 200, tppX);
+  EXPECT_NEAR(inner.top - outer.top, 200, tppY);
+  EXPECT_NEAR(outer.right - inner.right, 200, tppX);
+  EXPECT_NEAR(outer.bottom - inner.bottom, 200, tppY);
+  keyOn(ids::sldDsp, VK_PRIOR);  // a large step up
+  EXPECT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 15; }, kPatience));
+  keyOn(ids::sldDsp, VK_DOWN);
+  EXPECT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 16; }, kPatience));
+  keyOn(ids::sldDsp, VK_END);
+  ASSERT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 20; }, kPatience));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  // A change made now fits the picture into the screen less 20 %.
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 4; }, kPatience));
+  int row = -1;
+  for (int i = 0; i < files.count(); ++i)
+    if (files.text(i) == L"big.bmp") row = i;
+  ASSERT_GE(row, 0);
+  files.click(row);
+  ASSERT_TRUE(waitUntil([&] { return files.selected() == row; }, kPatience));
+  PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
+  ASSERT_TRUE(waitUntil([&] { return win::fileExists(wallBmp()); }, kPatience));
+  std::optional<PixelImage> written;
+  ASSERT_TRUE(waitUntil([&] { return (written = decodeBmp(testing::readFileBytes(wallBmp()))).has_value(); },
+                        kPatience));
+  EXPECT_LE(written->width, screenW * 80 / 100 + 1);
+  EXPECT_LE(written->height, screenH * 80 / 100 + 1);
+  EXPECT_GE(written->width, screenW * 78 / 100);
+  close(program, window);
+  EXPECT_EQ(get(kOption, L"PicReMag"), L"<missing>");
+}
+
+TEST_F(OptionsDialog, DropTabGreysItsCountsAndAPictureOnTheCommandLineObeysWhatOkStored) {
+  {
+    RunningProgram program(exe, L"/N");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(openOptions(program, window), nullptr);
+    for (int step = 0; step < 4; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return tab() == 4; }, kPatience));
+    SendMessageW(control(ids::txtTate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
+    SendMessageW(control(ids::txtYoko), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
+    for (int option : {0, 1}) {
+      clickAndWait(ids::optTairu0 + option);
+      for (int id : {ids::txtTate, ids::txtYoko, ids::lblTate0, ids::lblTate1, ids::lblYoko0, ids::lblYoko1,
+                     ids::lblBun})
+        EXPECT_FALSE(enabled(id)) << "option " << option << " control " << id;
+    }
+    clickAndWait(ids::optTairu2);
+    EXPECT_TRUE(enabled(ids::txtTate));
+    EXPECT_TRUE(enabled(ids::lblBun));
+    EXPECT_EQ(text(ids::txtTate), L"999");
+    clickAndWait(ids::cmdOkbutton);
+    ASSERT_TRUE(dialogClosed(program));
+    close(program, window);
+  }
+  EXPECT_EQ(get(kOption, L"DragOpt"), L"2");
+  EXPECT_EQ(get(kOption, L"DragTate"), L"999");
+  // A small picture would tile by the default counts; 999 copies never fit.
+  {
+    RunningProgram drop(exe, pictures + L"\\a.bmp");
+    ASSERT_TRUE(drop.waitForExit(kPatience));
+  }
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"0");
+  {
+    RunningProgram program(exe, L"/N");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(openOptions(program, window), nullptr);
+    EXPECT_TRUE(checked(ids::optTairu2));
+    clickAndWait(ids::optTairu1);
+    clickAndWait(ids::cmdOkbutton);
+    ASSERT_TRUE(dialogClosed(program));
+    close(program, window);
+  }
+  {
+    RunningProgram drop(exe, pictures + L"\\a.bmp");
+    ASSERT_TRUE(drop.waitForExit(kPatience));
+  }
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"1");
+  EXPECT_EQ(decodeBmp(testing::readFileBytes(wallBmp()))->width, 40);
+}
+
+int linkFiles(const std::wstring& folder) {
+  int n = 0;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*.lnk").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do ++n;
+  while (FindNextFileW(find, &data));
+  FindClose(find);
+  return n;
+}
+
+TEST_F(OptionsDialog, ShortcutsAreRealLinksWithTheirFieldsAndRemovalEndsTheRunWithoutSaving) {
+  // The links are read back through the shell's own link object.
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  struct ComSession {
+    ~ComSession() { CoUninitialize(); }
+  } com;
+  const std::wstring startup = win::userFolder(win::UserFolder::startup);
+  const std::wstring desktop = win::userFolder(win::UserFolder::desktop);
+  ASSERT_FALSE(startup.empty());
+  ASSERT_FALSE(desktop.empty());
+  DeleteFileW((startup + L"\\Rivano.lnk").c_str());
+  DeleteFileW((desktop + L"\\Rivano.lnk").c_str());
+  const int startupLinks = linkFiles(startup);
+  registerSources({{pictures, true}});
+  put(kOption, L"FreeIcon", L"0");
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  for (int step = 0; step < 2; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 2; }, kPatience));
+  const std::wstring programFolder = folder.path().substr(0, folder.path().size() - 1);
+
+  // Startup, with "/S" while the box is checked.
+  EXPECT_TRUE(checked(ids::chkStratUpOpt));
+  click(ids::cmdStratUp);
+  answerBox(program, res(118));
+  auto link = win::readShellLink(startup + L"\\Rivano.lnk");
+  ASSERT_TRUE(link.has_value()) << "no link in the Startup folder: "
+                               << win::fileExists(startup + L"\\Rivano.lnk");
+  EXPECT_EQ(link->target, exe);
+  EXPECT_EQ(link->workingFolder, programFolder);
+  EXPECT_EQ(link->showCommand, 1);
+  EXPECT_EQ(link->iconFile, exe);
+  EXPECT_EQ(link->arguments, L"/S");
+  // Again with the box clear: still one link, now without arguments.
+  clickAndWait(ids::chkStratUpOpt);
+  click(ids::cmdStratUp);
+  answerBox(program, res(118));
+  link = win::readShellLink(startup + L"\\Rivano.lnk");
+  ASSERT_TRUE(link.has_value());
+  EXPECT_EQ(link->arguments, L"");
+  EXPECT_EQ(link->workingFolder, programFolder);
+  EXPECT_EQ(linkFiles(startup), startupLinks + 1);
+
+  // The desktop: no working folder, no arguments.
+  click(ids::cmdDesktop);
+  answerBox(program, res(119));
+  link = win::readShellLink(desktop + L"\\Rivano.lnk");
+  ASSERT_TRUE(link.has_value()) << "no link on the desktop";
+  EXPECT_EQ(link->target, exe);
+  EXPECT_EQ(link->workingFolder, L"");
+  EXPECT_EQ(link->showCommand, 1);
+  EXPECT_EQ(link->iconFile, exe);
+  EXPECT_EQ(link->arguments, L"");
+
+  // Removal: No leaves everything as it was.
+  click(ids::cmdUnInstall);
+  answerBox(program, res(901) + L"\r" + res(902), IDNO);
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_EQ(get(kOption, L"FreeIcon"), L"0");
+  // Yes: the settings go, the user is told, the run ends without its exit.
+  click(ids::cmdUnInstall);
+  answerBox(program, res(901) + L"\r" + res(902), IDYES);
+  answerBox(program, res(903) + L"\r\r" + res(904) + L"\r" + res(905));
+  EXPECT_TRUE(program.waitForExit(kPatience)) << "the run did not end";
+  EXPECT_EQ(get(kOption, L"FreeIcon"), L"<missing>");
+  EXPECT_EQ(get(kWallList, L"List1"), L"<missing>");
+  EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"SortKey"), L"<missing>");
+  EXPECT_FALSE(win::fileExists(wallBmp())) << "the change at exit ran";
+  DeleteFileW((startup + L"\\Rivano.lnk").c_str());
+  DeleteFileW((desktop + L"\\Rivano.lnk").c_str());
+}
+
+class HistoryTab : public OptionsDialog {
+ protected:
+  void storeHistory(const std::vector<std::wstring>& entries) {
+    for (std::size_t k = 0; k < entries.size(); ++k) put(kWallList, L"Rireki" + std::to_wstring(k), entries[k]);
+  }
+  int historyCount() const { return static_cast<int>(SendMessageW(control(ids::lstRireki), LB_GETCOUNT, 0, 0)); }
+  int historySelected() const {
+    return static_cast<int>(SendMessageW(control(ids::lstRireki), LB_GETCURSEL, 0, 0));
+  }
+  // A click on a row, as the mouse makes it.
+  void clickRow(int row) const {
+    HWND list = control(ids::lstRireki);
+    const int h = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    const LPARAM at = MAKELPARAM(6, h * row + h / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+  }
+  int appliedWidth() const {
+    const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+    return written ? written->width : -1;
+  }
+};
+
+TEST_F(HistoryTab, ARunOfMissingFilesIsRemovedAndTheChangeAppliesTheNextEntryWithoutTiling) {
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\a.bmp", pictures + L"\\gone1.bmp", pictures + L"\\gone2.bmp", pictures + L"\\b.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  ASSERT_EQ(historyCount(), 4);
+  EXPECT_EQ(SendMessageW(control(ids::lstRireki), LB_GETTEXTLEN, 0, 0), 5);  // "a.bmp", the name alone
+  clickRow(1);
+  EXPECT_TRUE(waitUntil([&] { return historyCount() == 2 && historySelected() == 1; }, kPatience));
+  EXPECT_FALSE(program.waitForMessageBox(500).has_value()) << "a missing file was reported";
+  EXPECT_TRUE(enabled(ids::cmdLstDel));
+  click(ids::cmdChange);
+  EXPECT_TRUE(waitUntil([&] { return appliedWidth() == 50; }, kPatience)) << "b.bmp was not applied";
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"untouched");
+  EXPECT_EQ(historyCount(), 2);
+  // Cancel keeps the removals: they are the history's, not the dialog's.
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_EQ(historyCount(), 2);
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), pictures + L"\\b.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki2"), L"<missing>");
+}
+
+TEST_F(HistoryTab, AnArchivedEntryIsTakenOutToChangeWithTheViewerOffAndCannotBeDeleted) {
+  const std::wstring zip = testing::pictureDir() + L"pics.zip";
+  registerSources({{zip, false}});
+  storeHistory({zip + L"\\photos\\m.bmp"});
+  put(kOption, L"RLViwer", L"0");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_FALSE(checked(ids::chkViwerON));
+  clickRow(0);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 0; }, kPatience));
+  EXPECT_TRUE(waitUntil([&] { return !enabled(ids::cmdLstDel); }, kPatience));
+  click(ids::cmdChange);
+  ASSERT_TRUE(waitUntil([&] { return appliedWidth() == 30 || program.waitForMessageBox(0).has_value(); },
+                        kPatience));
+  EXPECT_FALSE(program.waitForMessageBox(0).has_value()) << "the change reported an error";
+  EXPECT_EQ(appliedWidth(), 30);
+  EXPECT_EQ(historyCount(), 1) << "a valid entry left the history";
+  // The viewer switched on previews it, taken out the same way.
+  clickAndWait(ids::chkViwerON);
+  EXPECT_FALSE(program.waitForMessageBox(1000).has_value()) << "the preview reported an error";
+  EXPECT_EQ(historyCount(), 1);
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), zip + L"\\photos\\m.bmp");
+}
+
+TEST_F(HistoryTab, ABrokenPictureIsReportedAndRemovedAndDeletionTakesTheFile) {
+  testing::writeFileBytes(pictures + L"\\bad.bmp", {'n', 'o', 't', ' ', 'b', 'm', 'p'});
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\bad.bmp", pictures + L"\\c.bmp", pictures + L"\\a.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  clickRow(0);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "the broken picture was not reported";
+  EXPECT_EQ(box->title, res(IDS_TITLE_OPTIONS_HISTORY));
+  EXPECT_NE(box->text.find(L"481"), std::wstring::npos);
+  EXPECT_NE(box->text.find(res(109)), std::wstring::npos);
+  testing::pressOk(box->hwnd);
+  EXPECT_TRUE(waitUntil([&] { return historyCount() == 2 && historySelected() == -1; }, kPatience));
+  // Delete for good with Shift held: the file goes, and so does the entry.
+  clickRow(0);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 0; }, kPatience));
+  INPUT shift{};
+  shift.type = INPUT_KEYBOARD;
+  shift.ki.wVk = VK_SHIFT;
+  SetForegroundWindow(dialog);
+  SendInput(1, &shift, sizeof shift);
+  ASSERT_TRUE(waitUntil([&] { return text(ids::cmdLstDel) == res(201); }, kPatience));
+  click(ids::cmdLstDel);
+  // The shell may ask first; the user agrees.
+  waitUntil([&] {
+    if (const auto ask = program.waitForMessageBox(0)) PostMessageW(GetDlgItem(ask->hwnd, IDYES), BM_CLICK, 0, 0);
+    return !win::fileExists(pictures + L"\\c.bmp") && historyCount() == 1;
+  }, kPatience);
+  shift.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &shift, sizeof shift);
+  EXPECT_FALSE(win::fileExists(pictures + L"\\c.bmp"));
+  EXPECT_EQ(historyCount(), 1);
+  EXPECT_TRUE(waitUntil([&] { return text(ids::cmdLstDel) == res(205); }, kPatience));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
+}
+
+// A window of the test that takes dropped file lists, as the shell does.
+class DropWindow final : public IDropTarget {
+ public:
+  DropWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"RivanoTestDrop";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&wc);
+    hwnd = CreateWindowExW(WS_EX_TOPMOST, L"RivanoTestDrop", L"drop", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 160,
+                           160, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    registered = SUCCEEDED(RegisterDragDrop(hwnd, this));
+  }
+  ~DropWindow() {
+    if (registered) RevokeDragDrop(hwnd);
+    DestroyWindow(hwnd);
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget)) {
+      *out = static_cast<IDropTarget*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    allowedEffects = *effect;  // what the source allows
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (SUCCEEDED(data->GetData(&format, &medium))) {
+      auto drop = static_cast<HDROP>(medium.hGlobal);
+      files = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+      wchar_t path[MAX_PATH * 2] = {};
+      DragQueryFileW(drop, 0, path, MAX_PATH * 2);
+      dropped = path;
+      ReleaseStgMedium(&medium);
+    }
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+
+  HWND hwnd = nullptr;
+  bool registered = false;
+  std::wstring dropped;
+  UINT files = 0;
+  DWORD allowedEffects = 0;
+};
+
+// Lets this thread answer the calls the drag makes into it while waiting.
+void pumpFor(DWORD milliseconds) {
+  const DWORD until = GetTickCount() + milliseconds;
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  } while (static_cast<LONG>(until - GetTickCount()) > 0);
+}
+
+void mouse(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+TEST_F(HistoryTab, DraggingAnEntryOutCarriesItsFileAndAnArchivedOneItsTakenOutCopy) {
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  struct OleSession {
+    ~OleSession() { OleUninitialize(); }
+  } ole;
+  const std::wstring zip = testing::pictureDir() + L"pics.zip";
+  registerSources({{pictures, false}, {zip, false}});
+  storeHistory({pictures + L"\\b.bmp", zip + L"\\photos\\m.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  DropWindow target;
+  ASSERT_TRUE(target.registered);
+  HWND list = control(ids::lstRireki);
+  const int h = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  auto dragRow = [&](int row) {
+    target.dropped.clear();
+    SetForegroundWindow(dialog);
+    pumpFor(200);
+    POINT from{8, h * row + h / 2};
+    ClientToScreen(list, &from);
+    SetCursorPos(from.x, from.y);
+    pumpFor(100);
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    pumpFor(300);
+    // Along the way to the drop window, in steps as a hand moves.
+    for (int step = 1; step <= 10; ++step) {
+      SetCursorPos(from.x + (80 - from.x) * step / 10, from.y + (80 - from.y) * step / 10);
+      mouse(MOUSEEVENTF_MOVE);
+      pumpFor(80);
+    }
+    mouse(MOUSEEVENTF_LEFTUP);
+    const DWORD until = GetTickCount() + 10000;
+    while (target.dropped.empty() && static_cast<LONG>(until - GetTickCount()) > 0) pumpFor(50);
+  };
+  dragRow(0);
+  EXPECT_EQ(target.dropped, pictures + L"\\b.bmp");
+  EXPECT_EQ(target.files, 1u);
+  EXPECT_EQ(target.allowedEffects, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_MOVE));
+  dragRow(1);
+  // The copy taken out into the program's temporary folder.
+  EXPECT_EQ(target.dropped, folder.path() + L"UnPakTmp\\photos\\m.bmp");
+  EXPECT_EQ(historyCount(), 2);
+  EXPECT_EQ(text(ids::cmdLstDel), res(205));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
+}  // namespace
+}  // namespace rivano

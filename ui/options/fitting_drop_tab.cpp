@@ -1,0 +1,47 @@
+// The fitting tab (shrink switch and display margin with its sketch) and
+// the drop tab (the tile rule of a picture given on the command line).
+#include "platform/controls.h"
+#include "platform/string_table.h"
+#include "ui/options/frm_options.h"
+#include "ui/options/options_ids.h"
+
+namespace rivano {
+
+using namespace options_ids;
+
+namespace {
+constexpr win::TwipsRect kScreenSketch{2400, 1080, 1815, 1335};
+}
+
+void FrmOptions::chkZoomIn_Click() { EnableWindow(sldDsp_.hwnd(), win::isChecked(item(chkZoomIn))); }
+
+void FrmOptions::sldDsp_Change() {
+  const int v = sldDsp_.value();
+  // The margin acts at once on every later change of this run.
+  state_.gPicReMag = static_cast<std::int16_t>(v);
+  const win::TwipsRect& s = kScreenSketch;
+  const RECT inner = frameFactories_[3]->toPixels(
+      {s.left + 10 * v, s.top + 10 * v, s.width - 20 * v, s.height - 20 * v});
+  SetWindowPos(item(shpDspMag), nullptr, inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(item(shpDspSize), nullptr, FALSE);
+  win::setWindowText(item(lblDspMes), win::loadString(757) + L"\r" + win::loadString(758) + std::to_wstring(v) +
+                                          win::loadString(759) + L"\r" + win::loadString(760));
+}
+
+void FrmOptions::drawMarginSketch(HDC dc, const RECT& screen) {
+  FillRect(dc, &screen, GetSysColorBrush(COLOR_DESKTOP));
+  RECT inner{};
+  GetWindowRect(item(shpDspMag), &inner);
+  MapWindowPoints(nullptr, item(shpDspSize), reinterpret_cast<POINT*>(&inner), 2);
+  FrameRect(dc, &inner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+}
+
+void FrmOptions::optTairu_Click(int index) {
+  dropOption_ = static_cast<std::int16_t>(index);
+  const bool automatic = index == 2;
+  for (int id : {txtTate, txtYoko, lblTate0, lblTate1, lblYoko0, lblYoko1, lblBun})
+    EnableWindow(item(id), automatic);
+}
+
+}  // namespace rivano

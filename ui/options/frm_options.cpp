@@ -1,0 +1,286 @@
+#include "ui/options/frm_options.h"
+
+#include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
+
+#include "platform/string_table.h"
+#include "resources/resource_ids.h"
+#include "settings/settings_layout.h"
+#include "ui/options/options_ids.h"
+
+namespace rivano {
+
+using namespace options_ids;
+
+namespace {
+constexpr int kDialogWidthTwips = 5040;
+constexpr int kDialogHeightTwips = 4710;
+constexpr int kFrameLeft = 240;
+constexpr int kAwayLeft = -20000;
+}  // namespace
+
+FrmOptions::FrmOptions(ProgramState& state, Services& services, OptionsHost host)
+    : state_(state), services_(services), host_(std::move(host)) {}
+
+FrmOptions::~FrmOptions() = default;
+
+HWND FrmOptions::item(int id) const {
+  // The tab controls live in their frames; every number is unique.
+  if (HWND direct = GetDlgItem(hwnd(), id)) return direct;
+  for (const OptionFrame& frame : frames_)
+    if (frame.hwnd())
+      if (HWND inner = GetDlgItem(frame.hwnd(), id)) return inner;
+  return nullptr;
+}
+
+void FrmOptions::showModal(HWND owner) {
+  owner_ = owner;
+  load();
+  if (!hwnd()) return;
+  EnableWindow(owner_, FALSE);
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  SetForegroundWindow(hwnd());
+  SetFocus(item(cmdOkbutton));
+  MSG msg;
+  while (!done_ && hwnd()) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // The run ends: the outer loop must see the quit too.
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (tips_) tips_->relay(msg);
+    tbsOptions_.relay(msg);
+    if (previewKey(msg)) continue;
+    if (watchHistoryDrag(msg)) continue;
+    if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  // The owner takes the activation back before the dialog goes.
+  EnableWindow(owner_, TRUE);
+  if (hwnd()) {
+    SetActiveWindow(owner_);
+    destroy();
+  }
+}
+
+void FrmOptions::unloadDialog() { done_ = true; }
+
+void FrmOptions::load() {
+  CreateArgs args;
+  args.className = L"RivanoOptions";
+  args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  args.parent = owner_;
+  args.width = kDialogWidthTwips / state_.screen.twipsPerPixelX;
+  args.height = kDialogHeightTwips / state_.screen.twipsPerPixelY;
+  RECT ownerRect{};
+  GetWindowRect(owner_, &ownerRect);
+  args.x = ownerRect.left + ((ownerRect.right - ownerRect.left) - args.width) / 2;
+  args.y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - args.height) / 2;
+  if (!create(args)) return;
+  // 1 to 4. Controls, the tabs, captions and tool tips.
+  createControls();
+  ShowWindow(item(pbrMain), SW_HIDE);
+  setTexts();
+  // 5. The stored settings: each that cannot be shown is skipped.
+  showStoredValues();
+  // 6. The size, 7. the time label, 8. the history.
+  SetWindowPos(hwnd(), nullptr, 0, 0, args.width, args.height, SWP_NOMOVE | SWP_NOZORDER);
+  sldTimeInt_Scroll();
+  fillHistoryList();
+}
+
+void FrmOptions::showStoredValues() {
+  SettingsStore store(services_.registry);
+  const OptionsLoadValues v = readOptionsLoadValues(store);
+  // A check box takes 0 or 1; anything else leaves it as designed.
+  auto check = [&](int id, const std::optional<std::int16_t>& digit) {
+    if (digit == 0 || digit == 1) win::setChecked(item(id), *digit == 1);
+  };
+  check(chkIconSt, v.freeIcon);
+  check(chkTimeOut, v.freeEnd);
+  chkTimeOut_Click();
+  check(chkActive, v.actStop);
+  // A count the slider cannot show keeps its design value.
+  if (v.tmrCount && *v.tmrCount >= 5 && *v.tmrCount <= 300) sldTimeInt_.setValue(*v.tmrCount);
+  check(chkViwerON, v.rlViwer);
+  check(chkStratUpOpt, v.straShow);
+  // A number no option button stands for selects none, yet is kept as the
+  // stored rule: OK writes it back unless the user picks another.
+  if (v.dragOpt) {
+    dropOption_ = *v.dragOpt;
+    if (*v.dragOpt >= 0 && *v.dragOpt <= 2) {
+      for (int i = 0; i < 3; ++i) win::setChecked(item(optTairu0 + i), i == *v.dragOpt);
+      optTairu_Click(*v.dragOpt);
+    }
+  }
+  win::setWindowText(item(txtTate), v.dragTate);
+  win::setWindowText(item(txtYoko), v.dragYoko);
+  if (state_.gPicReSize) {
+    win::setChecked(item(chkZoomIn), true);
+    chkZoomIn_Click();
+  }
+  if (state_.gPicReMag >= 0 && state_.gPicReMag <= 20) sldDsp_.setValue(state_.gPicReMag);
+  sldDsp_Change();
+  win::setChecked(item(chkWallCange), host_.noWallChecked && host_.noWallChecked());
+}
+
+void FrmOptions::tbsOptions_Click() {
+  const int shown = tbsOptions_.selected();
+  for (int i = 0; i < kTabCount; ++i) {
+    HWND frame = frames_[static_cast<std::size_t>(i)].hwnd();
+    if (i == shown) {
+      const int top = shown == 0 ? 1320 : 720;
+      SetWindowPos(frame, nullptr, kFrameLeft / state_.screen.twipsPerPixelX, top / state_.screen.twipsPerPixelY,
+                   0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      EnableWindow(frame, TRUE);
+    } else {
+      SetWindowPos(frame, nullptr, kAwayLeft / state_.screen.twipsPerPixelX, 720 / state_.screen.twipsPerPixelY,
+                   0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      EnableWindow(frame, FALSE);
+    }
+  }
+}
+
+void FrmOptions::selectNextTab() {
+  const int next = (tbsOptions_.selected() + 1) % tbsOptions_.count();
+  tbsOptions_.select(next);
+  tbsOptions_Click();
+}
+
+bool FrmOptions::previewKey(const MSG& msg) {
+  if (!hwnd() || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
+  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0 || msg.wParam == VK_SHIFT;
+    const bool alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
+    if (msg.wParam == VK_TAB && ctrl && !shift && !alt) {
+      selectNextTab();
+      return true;
+    }
+    if (shift && !state_.gOptShiftDown) {
+      state_.gOptShiftDown = true;
+      win::setWindowText(item(cmdLstDel), win::loadString(201));
+    }
+  } else if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
+    resetShiftState();
+  }
+  return false;
+}
+
+void FrmOptions::resetShiftState() {
+  if (!state_.gOptShiftDown) return;
+  state_.gOptShiftDown = false;
+  win::setWindowText(item(cmdLstDel), win::loadString(205));
+}
+
+void FrmOptions::cmdOkbutton_Click() {
+  SettingsStore store(services_.registry);
+  OptionsOkValues v;
+  v.freeIcon = win::isChecked(item(chkIconSt));
+  v.freeEnd = win::isChecked(item(chkTimeOut));
+  v.actStop = win::isChecked(item(chkActive));
+  v.tmrCount = sldTimeInt_.value();
+  v.rlViwer = win::isChecked(item(chkViwerON));
+  v.noWallpaper = win::isChecked(item(chkWallCange));
+  v.straShow = win::isChecked(item(chkStratUpOpt));
+  state_.gPicReSize = win::isChecked(item(chkZoomIn));
+  v.picReSize = state_.gPicReSize;
+  v.picReMag = sldDsp_.value();
+  v.dragOpt = dropOption_;
+  v.dragTate = win::windowText(item(txtTate));
+  v.dragYoko = win::windowText(item(txtYoko));
+  writeOptionsOkValues(store, v);
+  unloadDialog();
+}
+
+LRESULT FrmOptions::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      return onNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == sldTimeInt_.hwnd()) sldTimeInt_Scroll();
+      return 0;
+    case WM_VSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == sldDsp_.hwnd()) sldDsp_Change();
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      // The sketch of the screen in the desktop's colour.
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      if (id == shpDspSize || id == lblDspMes) {
+        auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_DESKTOP));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_DESKTOP));
+      }
+      break;
+    }
+    case WM_DRAWITEM: {
+      const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (static_cast<int>(draw.CtlID) != shpDspSize) break;
+      drawMarginSketch(draw.hDC, draw.rcItem);
+      return TRUE;
+    }
+    case DM_GETDEFID: {
+      // Enter presses the focused button, otherwise OK.
+      HWND focus = GetFocus();
+      if (focus && IsChild(hwnd(), focus) &&
+          (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON)))
+        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+      return MAKELRESULT(cmdOkbutton, DC_HASDEFID);
+    }
+    case WM_NEXTDLGCTL: {
+      HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                 : GetNextDlgTabItem(hwnd(), GetFocus(), wParam != 0);
+      if (next) SetFocus(next);
+      return 0;
+    }
+    case WM_CLOSE:
+      unloadDialog();
+      return 0;
+  }
+  return defaultHandling(message, wParam, lParam);
+}
+
+void FrmOptions::onCommand(int id, int code) {
+  const bool clicked = code == BN_CLICKED;
+  switch (id) {
+    case cmdOkbutton: cmdOkbutton_Click(); return;
+    case cmdCancel: unloadDialog(); return;
+    case chkTimeOut: if (clicked) chkTimeOut_Click(); return;
+    case chkWallCange: if (clicked) chkWallCange_Click(); return;
+    case chkZoomIn: if (clicked) chkZoomIn_Click(); return;
+    case optTairu0:
+    case optTairu1:
+    case optTairu2: if (clicked) optTairu_Click(id - optTairu0); return;
+    case cmdStratUp: cmdStratUp_Click(); return;
+    case cmdDesktop: cmdDesktop_Click(); return;
+    case cmdUnInstall: cmdUnInstall_Click(); return;
+    case chkViwerON: if (clicked) chkViwerON_Click(); return;
+    case cmdChange: cmdChange_Click(); return;
+    case cmdLstDel: cmdLstDel_Click(); return;
+    case lstRireki:
+      if (code == LBN_SELCHANGE) lstRireki_Click();
+      else if (code == LBN_DBLCLK && !win::isChecked(item(chkViwerON))) myRirekiOpen();
+      return;
+    case picMain: if (code == STN_DBLCLK) myRirekiOpen(); return;
+    default: return;
+  }
+}
+
+LRESULT FrmOptions::onNotify(NMHDR& header) {
+  if (tbsOptions_.answerToolTip(header)) return 0;
+  if (header.hwndFrom == tbsOptions_.hwnd() && header.code == TCN_SELCHANGE) {
+    tbsOptions_.placeToolTips();
+    tbsOptions_Click();
+  }
+  return 0;
+}
+
+}  // namespace rivano

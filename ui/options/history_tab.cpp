@@ -1,0 +1,232 @@
+// The history tab: the pictures made wallpaper, previewed, applied again,
+// opened, dragged out or deleted. The list and the history agree index
+// for index at all times.
+#include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
+
+#include <new>
+
+#include "engine/fit_rules.h"
+#include "engine/preview_plan.h"
+#include "platform/cursor.h"
+#include "platform/file_drag.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/string_table.h"
+#include "resources/resource_ids.h"
+#include "settings/run_error.h"
+#include "shell/shell_helpers.h"
+#include "ui/options/frm_options.h"
+#include "ui/options/history_entry.h"
+#include "ui/options/options_ids.h"
+
+namespace rivano {
+
+using namespace options_ids;
+
+namespace {
+
+// The errors after which an entry leaves the history: its file is gone or
+// is no picture.
+bool removesEntry(int number) {
+  return number == err::fileNotFound || number == err::pathNotFound || number == err::invalidPicture;
+}
+
+std::wstring fileName(const std::wstring& entry) {
+  const std::size_t last = entry.rfind(L'\\');
+  return last == std::wstring::npos ? entry : entry.substr(last + 1);
+}
+
+}  // namespace
+
+void FrmOptions::fillHistoryList() {
+  for (std::size_t i = 0; i < state_.gRireki.size(); ++i)
+    lstRireki_.insert(static_cast<int>(i), fileName(state_.gRireki[i]));
+}
+
+std::wstring FrmOptions::entryFile(const std::wstring& entry) {
+  const HistoryEntry e = splitHistoryEntry(entry, [](const std::wstring& p) { return win::isNormalFile(p); });
+  if (!e.inArchive) return entry;
+  // The member taken out into the temporary folder, as the main window's
+  // preview takes it.
+  return host_.pictureFile ? host_.pictureFile(e.source, e.name) : std::wstring();
+}
+
+void FrmOptions::previewPicture(const Picture& picture) {
+  const int tppX = state_.screen.twipsPerPixelX, tppY = state_.screen.twipsPerPixelY;
+  const TwipsBox box{picMain_.innerWidthPixels() * tppX, picMain_.innerHeightPixels() * tppY};
+  const float factor = myFitRatio(picture.sizeTwips(), box);
+  const PreviewPlan plan =
+      planPreview(picture.sizeTwips(), static_cast<float>(box.width), static_cast<float>(box.height), factor);
+  picMain_.clear();
+  const int width = std::max(1, static_cast<int>(plan.width) / tppX);
+  const int height = std::max(1, static_cast<int>(plan.height) / tppY);
+  const int x = static_cast<int>(plan.x0) / tppX, y = static_cast<int>(plan.y0) / tppY;
+  const PixelImage drawn = factor == 0.0f ? picture.asLoaded() : picture.stretched(width, height);
+  if (!plan.progressive) {
+    picMain_.draw(drawn, x, y, RECT{0, 0, drawn.width, drawn.height});
+    return;
+  }
+  HWND bar = item(pbrMain);
+  SendMessageW(bar, PBM_SETRANGE32, 0, 5);
+  SendMessageW(bar, PBM_SETPOS, 0, 0);
+  ShowWindow(bar, SW_SHOW);
+  for (int b = 0; b < 5; ++b) {
+    SendMessageW(bar, PBM_SETPOS, b + 1, 0);
+    UpdateWindow(bar);
+    const StripRect s = previewStrip(plan, drawn.width, drawn.height, b);
+    picMain_.draw(drawn, x, y, RECT{s.left, s.top, s.left + s.width, s.top + s.height});
+  }
+  ShowWindow(bar, SW_HIDE);
+}
+
+void FrmOptions::lstRireki_Click() {
+  // A selection made here after a removal runs this again: a run of
+  // missing files goes one after another, and the list is finite.
+  for (;;) {
+    const int s = lstRireki_.selected();
+    if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+    const std::wstring entry = state_.gRireki[static_cast<std::size_t>(s)];
+    if (entry == lastPreviewed_) return;
+    lastPreviewed_ = entry;
+    const HistoryEntry e = splitHistoryEntry(entry, [](const std::wstring& p) { return win::isNormalFile(p); });
+    EnableWindow(item(cmdLstDel), !e.inArchive && win::directoryExists(e.source + L"\\"));
+    if (!win::isChecked(item(chkViwerON))) return;
+    try {
+      const std::wstring file = entryFile(entry);
+      if (!file.empty() && win::fileExists(file)) {
+        win::ScopedHourglass hourglass;
+        imgFile_.reset();
+        imgFileEntry_.clear();
+        imgFile_ = services_.pictures.load(file);
+        imgFileEntry_ = entry;
+        previewPicture(*imgFile_);
+        return;
+      }
+    } catch (const RunError& error) {
+      ShowWindow(item(pbrMain), SW_HIDE);
+      win::showErrorDialog(hwnd(), IDS_TITLE_OPTIONS_HISTORY, error.number(), PictureAdvice::handled);
+      if (removesEntry(error.number())) myRirekiRemove();
+      return;
+    } catch (const std::bad_alloc&) {
+      ShowWindow(item(pbrMain), SW_HIDE);
+      win::showErrorDialog(hwnd(), IDS_TITLE_OPTIONS_HISTORY, err::outOfMemory, PictureAdvice::handled);
+      return;
+    }
+    // The file went away: the entry goes, its neighbour takes its place.
+    myRirekiRemove();
+    const int n = lstRireki_.count();
+    if (n == 0) return;
+    lstRireki_.select(s == n ? s - 1 : s);
+  }
+}
+
+void FrmOptions::chkViwerON_Click() {
+  if (lstRireki_.selected() < 0) return;
+  if (win::isChecked(item(chkViwerON))) {
+    lastPreviewed_.clear();
+    lstRireki_Click();
+    return;
+  }
+  picMain_.clear();
+  if (host_.forgetPreview) host_.forgetPreview();
+}
+
+void FrmOptions::cmdChange_Click() {
+  const int s = lstRireki_.selected();
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+  const std::wstring entry = state_.gRireki[static_cast<std::size_t>(s)];
+  win::ScopedHourglass hourglass;
+  try {
+    // The picture applied is always the selected entry's: one the preview
+    // did not load (viewer off, or a failed preview) is loaded now, an
+    // archived one taken out first.
+    if (!imgFile_ || imgFileEntry_ != entry || !win::isChecked(item(chkViwerON))) {
+      imgFile_.reset();
+      imgFileEntry_.clear();
+      const std::wstring file = entryFile(entry);
+      if (file.empty()) throw RunError(err::fileNotFound);
+      imgFile_ = services_.pictures.load(file);
+      imgFileEntry_ = entry;
+    }
+    // The desktop's tile setting stays as the last change left it.
+    services_.bitmapFile.write(state_.gWallBmp,
+                               wallpaperImage(*imgFile_, state_.screen, state_.gPicReSize, state_.gPicReMag));
+    services_.desktop.setWallpaper(state_.gWallBmp);
+  } catch (const RunError& error) {
+    win::showErrorDialog(hwnd(), IDS_TITLE_OPTIONS_CHANGE, error.number(), PictureAdvice::handled);
+    if (removesEntry(error.number())) myRirekiRemove();
+  } catch (const std::bad_alloc&) {
+    win::showErrorDialog(hwnd(), IDS_TITLE_OPTIONS_CHANGE, err::outOfMemory, PictureAdvice::handled);
+  }
+}
+
+void FrmOptions::cmdLstDel_Click() {
+  const int s = lstRireki_.selected();
+  if (s >= 0 && static_cast<std::size_t>(s) < state_.gRireki.size()) {
+    const std::wstring entry = state_.gRireki[static_cast<std::size_t>(s)];
+    if (myDeleteFile(entry, hwnd(), state_.gOptShiftDown)) myRirekiRemove();
+  }
+  resetShiftState();
+}
+
+bool FrmOptions::watchHistoryDrag(const MSG& msg) {
+  if (msg.hwnd != lstRireki_.hwnd()) return false;
+  const POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+  switch (msg.message) {
+    case WM_LBUTTONDOWN:
+      pressedAt_ = lstRireki_.itemAt(at) >= 0 ? std::optional<POINT>(at) : std::nullopt;
+      return false;
+    case WM_LBUTTONUP:
+      pressedAt_.reset();
+      return false;
+    case WM_MOUSEMOVE:
+      if (!pressedAt_ || !(msg.wParam & MK_LBUTTON) || !win::leftDragRectangle(*pressedAt_, at)) return false;
+      pressedAt_.reset();
+      // The list lets go of the mouse; the drag takes it from here.
+      ReleaseCapture();
+      lstRireki_OLEStartDrag();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void FrmOptions::lstRireki_OLEStartDrag() {
+  const int s = lstRireki_.selected();
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+  std::wstring file;
+  try {
+    file = entryFile(state_.gRireki[static_cast<std::size_t>(s)]);
+  } catch (const RunError&) {
+    return;  // dragging has no error dialog of its own
+  }
+  if (file.empty()) return;
+  win::dragFileOut(file);
+  // As after a key release: the delete button reads as without Shift.
+  state_.gOptShiftDown = true;
+  resetShiftState();
+}
+
+void FrmOptions::myRirekiRemove() {
+  const int s = lstRireki_.selected();
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+  lstRireki_.remove(s);
+  state_.gRireki.erase(state_.gRireki.begin() + s);
+  lstRireki_.select(-1);
+  picMain_.clear();
+}
+
+void FrmOptions::myRirekiOpen() {
+  const int s = lstRireki_.selected();
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+  try {
+    const std::wstring file = entryFile(state_.gRireki[static_cast<std::size_t>(s)]);
+    if (file.empty() || !myShellExecute(file)) myRirekiRemove();
+  } catch (const RunError& error) {
+    win::showErrorDialog(hwnd(), IDS_TITLE_SHELL_EXECUTE, error.number(), PictureAdvice::generic);
+  }
+}
+
+}  // namespace rivano

@@ -1,0 +1,170 @@
+// The options dialog's controls in their frames, captions and tool tips.
+#include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
+
+#include "platform/string_table.h"
+#include "ui/options/frm_options.h"
+#include "ui/options/options_ids.h"
+
+namespace rivano {
+
+using namespace options_ids;
+using win::loadString;
+using win::TwipsRect;
+
+namespace {
+
+constexpr TwipsRect kTabStrip{120, 120, 4695, 3735};
+constexpr TwipsRect kCancel{120, 3960, 1095, 375};
+constexpr TwipsRect kOk{3720, 3960, 1095, 375};
+constexpr TwipsRect kWallCange{600, 840, 3735, 420};
+constexpr int kFrameWidth = 4455;
+constexpr int kFrameHeights[5] = {2385, 2985, 2985, 2985, 3015};
+constexpr DWORD kCheck = WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
+
+}  // namespace
+
+void FrmOptions::createControls() {
+  factory_ = std::make_unique<win::ControlFactory>(hwnd(), state_.screen);
+  const win::ControlFactory& f = *factory_;
+  // The strip's own tool tips show the tabs' texts; the five captions take
+  // two rows at this width.
+  tbsOptions_.attach(
+      f.create(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS | TCS_TOOLTIPS | TCS_MULTILINE, kTabStrip, tbsOptions));
+  f.create(L"BUTTON", kCheck | WS_CLIPSIBLINGS, kWallCange, chkWallCange);
+  for (int i = 0; i < kTabCount; ++i) {
+    // Tab 1's frame in its place; the others away until chosen.
+    const TwipsRect where{i == 0 ? 240 : -20000, i == 0 ? 1320 : 720, kFrameWidth, kFrameHeights[i]};
+    auto& frame = frames_[static_cast<std::size_t>(i)];
+    frame.create(hwnd(), f.toPixels(where), fraOptions0 + i);
+    if (i != 0) EnableWindow(frame.hwnd(), FALSE);
+    frameFactories_[static_cast<std::size_t>(i)] = std::make_unique<win::ControlFactory>(frame.hwnd(), state_.screen);
+    frameFactories_[static_cast<std::size_t>(i)]->create(L"BUTTON", BS_GROUPBOX, {0, 0, kFrameWidth, kFrameHeights[i]},
+                                                          frameBox0 + i);
+  }
+  f.create(L"BUTTON", kButton, kCancel, cmdCancel);
+  f.create(L"BUTTON", kButton | BS_DEFPUSHBUTTON, kOk, cmdOkbutton);
+  createHistoryFrame();
+  createStartupFrame();
+  createShortcutFrame();
+  createFittingFrame();
+  createDropFrame();
+  // Front to back, which is also the order of the Tab key: the frames lie
+  // in front of the history tab's check box, which lies on the strip.
+  HWND order[] = {frames_[0].hwnd(), frames_[1].hwnd(), frames_[2].hwnd(), frames_[3].hwnd(),
+                  frames_[4].hwnd(), item(chkWallCange), tbsOptions_.hwnd(), item(cmdCancel), item(cmdOkbutton)};
+  for (HWND w : order) SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Each frame's border behind its controls.
+  for (int i = 0; i < kTabCount; ++i)
+    SetWindowPos(GetDlgItem(frames_[static_cast<std::size_t>(i)].hwnd(), frameBox0 + i), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  tips_ = std::make_unique<win::ToolTips>(hwnd());
+}
+
+void FrmOptions::createHistoryFrame() {
+  const win::ControlFactory& f = *frameFactories_[0];
+  lstRireki_.attach(f.create(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                             {120, 300, 1800, 1590}, lstRireki, {}, WS_EX_CLIENTEDGE));
+  f.create(L"BUTTON", kCheck, {120, 1980, 1800, 300}, chkViwerON);
+  picMain_.create(frames_[0].hwnd(), f, {2010, 300, 2325, 1170}, picMain);
+  f.create(PROGRESS_CLASSW, 0, {2010, 1500, 2325, 150}, pbrMain);
+  f.create(L"BUTTON", kButton, {2010, 1680, 2325, 300}, cmdChange);
+  f.create(L"BUTTON", kButton, {2010, 2010, 2325, 300}, cmdLstDel);
+}
+
+void FrmOptions::createStartupFrame() {
+  const win::ControlFactory& f = *frameFactories_[1];
+  f.create(L"BUTTON", kCheck, {240, 180, 3975, 300}, chkIconSt);
+  f.create(L"BUTTON", kCheck, {240, 510, 3975, 300}, chkTimeOut);
+  HWND active = f.create(L"BUTTON", kCheck | BS_MULTILINE, {480, 840, 3735, 480}, chkActive);
+  EnableWindow(active, FALSE);
+  f.create(L"BUTTON", BS_GROUPBOX, {120, 1380, 4215, 1500}, fraSld);
+  // The six scale labels over the places of 5 s and 1 to 5 min.
+  constexpr int kSlideLeft = 240, kSlideWidth = 3975, kThumbRoom = 165;
+  for (int i = 0; i < 6; ++i) {
+    const int seconds = i == 0 ? 5 : i * 60;
+    const int centre = kSlideLeft + kThumbRoom + (kSlideWidth - 2 * kThumbRoom) * (seconds - 5) / 295;
+    f.create(L"STATIC", SS_CENTER, {centre - 270, 1650, 540, 225}, lblTime0 + i);
+  }
+  sldTimeInt_.attach(f.create(TRACKBAR_CLASSW, WS_TABSTOP | TBS_HORZ | TBS_TOP,
+                              {kSlideLeft, 1890, kSlideWidth, 450}, sldTimeInt));
+  sldTimeInt_.setup(5, 300, 5, 60, 60);
+  sldTimeInt_.setValue(5);
+  f.create(L"STATIC", SS_RIGHT, {240, 2460, 720, 240}, lblTimeInt);
+  f.create(L"STATIC", 0, {1020, 2460, 3195, 240}, lblTimeTxt);
+}
+
+void FrmOptions::createShortcutFrame() {
+  const win::ControlFactory& f = *frameFactories_[2];
+  f.create(L"BUTTON", kButton, {240, 240, 3975, 420}, cmdStratUp);
+  f.create(L"BUTTON", kCheck | BS_MULTILINE, {480, 720, 3735, 480}, chkStratUpOpt);
+  f.create(L"STATIC", SS_ETCHEDHORZ, {120, 1350, 4215, 30}, linSp0);
+  f.create(L"BUTTON", kButton, {240, 1530, 3975, 420}, cmdDesktop);
+  f.create(L"STATIC", SS_ETCHEDHORZ, {120, 2100, 4215, 30}, linSp1);
+  f.create(L"BUTTON", kButton, {240, 2280, 3975, 420}, cmdUnInstall);
+}
+
+void FrmOptions::createFittingFrame() {
+  const win::ControlFactory& f = *frameFactories_[3];
+  f.create(L"BUTTON", kCheck, {120, 240, 4215, 300}, chkZoomIn);
+  sldDsp_.attach(f.create(TRACKBAR_CLASSW, WS_TABSTOP | TBS_VERT | TBS_RIGHT, {360, 780, 450, 1800}, sldDsp));
+  sldDsp_.setup(0, 20, 1, 5, 10);
+  sldDsp_.setValue(0);
+  EnableWindow(sldDsp_.hwnd(), FALSE);
+  f.create(L"STATIC", 0, {840, 840, 1500, 240}, lblReMagUp);
+  f.create(L"STATIC", 0, {840, 2280, 1500, 240}, lblReMagDown);
+  // The sketch: the screen draws itself with the inner rectangle in it
+  // (which only holds the rectangle's place), the label in front of both.
+  HWND label = f.create(L"STATIC", SS_CENTER | WS_CLIPSIBLINGS, {2460, 1380, 1695, 735}, lblDspMes);
+  HWND inner = f.create(L"STATIC", SS_WHITEFRAME, {2400, 1080, 1815, 1335}, shpDspMag);
+  ShowWindow(inner, SW_HIDE);
+  HWND screen = f.create(L"STATIC", SS_OWNERDRAW | WS_CLIPSIBLINGS, {2400, 1080, 1815, 1335}, shpDspSize);
+  SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(screen, label, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FrmOptions::createDropFrame() {
+  const win::ControlFactory& f = *frameFactories_[4];
+  for (int i = 0; i < 3; ++i)
+    f.create(L"BUTTON", BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), {240, 300 + i * 330, 3975, 300},
+             optTairu0 + i);
+  f.create(L"STATIC", WS_GROUP, {240, 1380, 3975, 480}, lblMesDrop);
+  f.create(L"STATIC", SS_RIGHT, {240, 2010, 600, 240}, lblTate0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, {900, 1980, 450, 285}, txtTate, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, {1410, 2010, 720, 240}, lblTate1);
+  f.create(L"STATIC", SS_RIGHT, {240, 2370, 600, 240}, lblYoko0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, {900, 2340, 450, 285}, txtYoko, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, {1410, 2370, 720, 240}, lblYoko1);
+  f.create(L"STATIC", 0, {2160, 2010, 2175, 720}, lblBun);
+}
+
+void FrmOptions::setTexts() {
+  win::setWindowText(hwnd(), loadString(700));
+  win::setWindowText(item(cmdCancel), loadString(741));
+  win::setWindowText(item(cmdOkbutton), loadString(809));
+  // The tabs, their captions and their tool tips.
+  for (int i = 0; i < kTabCount; ++i) tbsOptions_.insert(i, loadString(766 + i));
+  for (int i = 0; i < kTabCount; ++i) tbsOptions_.setToolTip(i, loadString(771 + i));
+  const std::pair<int, int> captions[] = {
+      {frameBox0, 721},   {chkViwerON, 612},   {cmdLstDel, 205},      {cmdChange, 613},   {chkWallCange, 732},
+      {chkIconSt, 702},   {chkTimeOut, 703},   {fraSld, 711},         {lblTime0, 712},    {lblTime0 + 1, 713},
+      {lblTime0 + 2, 714}, {lblTime0 + 3, 715}, {lblTime0 + 4, 716},  {lblTime0 + 5, 717}, {lblTimeTxt, 718},
+      {cmdStratUp, 737},  {cmdDesktop, 740},   {cmdUnInstall, 756},   {chkZoomIn, 735},   {lblReMagUp, 776},
+      {lblReMagDown, 777}, {frameBox0 + 4, 778}, {optTairu0, 622},    {optTairu1, 623},   {optTairu2, 624},
+      {lblTate0, 625},    {lblTate1, 626},     {lblYoko0, 627},       {lblYoko1, 626}};
+  for (const auto& [id, text] : captions) win::setWindowText(item(id), loadString(text));
+  win::setWindowText(item(chkActive), loadString(704) + L"\r" + loadString(705));
+  win::setWindowText(item(chkStratUpOpt), loadString(738) + L"\r" + loadString(739));
+  win::setWindowText(item(lblMesDrop), loadString(779) + L"\r\n" + loadString(780));
+  win::setWindowText(item(lblBun), loadString(628) + loadString(629));
+
+  const std::pair<int, int> tips[] = {
+      {cmdLstDel, 659},  {cmdChange, 657}, {lstRireki, 754}, {picMain, 665},   {chkWallCange, 742},
+      {chkIconSt, 751},  {chkTimeOut, 752}, {chkActive, 753}, {chkStratUpOpt, 755}, {optTairu0, 660},
+      {optTairu1, 661},  {optTairu2, 662}, {txtTate, 663},   {txtYoko, 664}};
+  for (const auto& [id, text] : tips) tips_->set(item(id), loadString(text));
+}
+
+}  // namespace rivano

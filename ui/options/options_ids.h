@@ -1,0 +1,63 @@
+// Control numbers of the options dialog. OK and Cancel carry the dialog
+// manager's own numbers, so that Enter and Esc reach them as in a dialog.
+#pragma once
+
+#include <windows.h>
+
+namespace rivano::options_ids {
+
+enum Control : int {
+  cmdOkbutton = IDOK,
+  cmdCancel = IDCANCEL,
+  tbsOptions = 3001,
+  fraOptions0,  // to fraOptions0 + 4, the frame of tab i + 1
+  chkWallCange = fraOptions0 + 5,
+  frameBox0,  // the frame's own border, to frameBox0 + 4
+  // history
+  lstRireki = frameBox0 + 5,
+  picMain,
+  pbrMain,
+  chkViwerON,
+  cmdChange,
+  cmdLstDel,
+  // start-up
+  chkIconSt,
+  chkTimeOut,
+  chkActive,
+  fraSld,
+  sldTimeInt,
+  lblTime0,  // to lblTime0 + 5
+  lblTimeInt = lblTime0 + 6,
+  lblTimeTxt,
+  // shortcuts
+  cmdStratUp,
+  chkStratUpOpt,
+  cmdDesktop,
+  cmdUnInstall,
+  linSp0,
+  linSp1,
+  // fitting
+  chkZoomIn,
+  sldDsp,
+  shpDspSize,
+  shpDspMag,
+  lblReMagUp,
+  lblReMagDown,
+  lblDspMes,
+  // drop
+  optTairu0,
+  optTairu1,
+  optTairu2,
+  txtTate,
+  txtYoko,
+  lblTate0,
+  lblTate1,
+  lblYoko0,
+  lblYoko1,
+  lblBun,
+  lblMesDrop,
+};
+
+inline constexpr int kTabCount = 5;
+
+}  // namespace rivano::options_ids
