@@ -696,6 +696,33 @@ TEST_F(HistoryTab, ABrokenPictureIsReportedAndRemovedAndDeletionTakesTheFile) {
   EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
 }
 
+TEST_F(HistoryTab, AChangeToABrokenPictureIsReportedUnderItsOwnTitleAndRemovesTheEntry) {
+  testing::writeFileBytes(pictures + L"\\bad.bmp", {'n', 'o', 't', ' ', 'b', 'm', 'p'});
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\a.bmp", pictures + L"\\bad.bmp"});
+  put(kOption, L"RLViwer", L"0");  // nothing is loaded before the change
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  clickRow(1);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 1; }, kPatience));
+  EXPECT_FALSE(program.waitForMessageBox(500).has_value()) << "the viewer is off, yet something was loaded";
+  click(ids::cmdChange);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "the broken picture was not reported";
+  EXPECT_EQ(box->title, res(IDS_TITLE_OPTIONS_CHANGE));
+  EXPECT_NE(box->text.find(L"481"), std::wstring::npos);
+  testing::pressOk(box->hwnd);
+  EXPECT_TRUE(waitUntil([&] { return historyCount() == 1; }, kPatience));
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
+}
+
 // A window of the test that takes dropped file lists, as the shell does.
 class DropWindow final : public IDropTarget {
  public:
