@@ -435,6 +435,41 @@ TEST_F(OptionsDialog, MarginSketchFollowsTheSliderAndTheMarginActsAtOnceEvenAfte
   EXPECT_EQ(get(kOption, L"PicReMag"), L"<missing>");
 }
 
+TEST_F(OptionsDialog, AMarginTheSliderCannotShowStaysInUseAfterTheDialog) {
+  HDC screen = GetDC(nullptr);
+  const int screenW = GetDeviceCaps(screen, HORZRES);
+  const int screenH = GetDeviceCaps(screen, VERTRES);
+  ReleaseDC(nullptr, screen);
+  writePicture(L"big.bmp", solid(screenW * 2, screenH * 2, 0x808080));
+  registerSources({{pictures, false}});
+  put(kOption, L"PicReSize", L"1");
+  put(kOption, L"PicReMag", L"50");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_EQ(sliderValue(ids::sldDsp), 0);  // as designed
+  EXPECT_EQ(text(ids::lblDspMes), res(757) + L"\r" + res(758) + L"50" + res(759) + L"\r" + res(760));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 4; }, kPatience));
+  int row = -1;
+  for (int i = 0; i < files.count(); ++i)
+    if (files.text(i) == L"big.bmp") row = i;
+  ASSERT_GE(row, 0);
+  files.click(row);
+  ASSERT_TRUE(waitUntil([&] { return files.selected() == row; }, kPatience));
+  PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
+  std::optional<PixelImage> written;
+  ASSERT_TRUE(waitUntil([&] { return (written = decodeBmp(testing::readFileBytes(wallBmp()))).has_value(); },
+                        kPatience));
+  EXPECT_LE(written->width, screenW / 2 + 1) << "opening the dialog changed the margin in use";
+  close(program, window);
+}
+
 TEST_F(OptionsDialog, DropTabGreysItsCountsAndAPictureOnTheCommandLineObeysWhatOkStored) {
   {
     RunningProgram program(exe, L"/N");
