@@ -758,6 +758,40 @@ TEST_F(HistoryTab, AChangeToABrokenPictureIsReportedUnderItsOwnTitleAndRemovesTh
   EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
 }
 
+TEST_F(HistoryTab, TheSelectedEntryIsPreviewedAndTheViewerSwitchClearsIt) {
+  writePicture(L"large.bmp", solid(1000, 800, 0x00FF00));  // drawn in five steps
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\a.bmp", pictures + L"\\large.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  SetForegroundWindow(dialog);
+  HWND box = control(ids::picMain);
+  auto centre = [&] {
+    RECT r{};
+    GetWindowRect(box, &r);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    return c;
+  };
+  const COLORREF before = centre();
+  clickRow(0);
+  EXPECT_TRUE(waitUntil([&] { return centre() == RGB(255, 0, 0); }, kPatience)) << "a.bmp is not shown";
+  clickRow(1);
+  EXPECT_TRUE(waitUntil([&] { return centre() == RGB(0, 255, 0); }, kPatience)) << "large.bmp is not shown";
+  EXPECT_FALSE(IsWindowVisible(control(ids::pbrMain)));
+  // Off: the preview is cleared; on: the entry is drawn again.
+  clickAndWait(ids::chkViwerON);
+  EXPECT_TRUE(waitUntil([&] { return centre() == before; }, kPatience)) << "the preview was not cleared";
+  clickAndWait(ids::chkViwerON);
+  EXPECT_TRUE(waitUntil([&] { return centre() == RGB(0, 255, 0); }, kPatience)) << "not drawn again";
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
 // A window of the test that takes dropped file lists, as the shell does.
 class DropWindow final : public IDropTarget {
  public:
