@@ -4,6 +4,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace rivano::win {

@@ -435,6 +435,41 @@ TEST_F(OptionsDialog, MarginSketchFollowsTheSliderAndTheMarginActsAtOnceEvenAfte
   EXPECT_EQ(get(kOption, L"PicReMag"), L"<missing>");
 }
 
+TEST_F(OptionsDialog, AMarginTheSliderCannotShowStaysInUseAfterTheDialog) {
+  HDC screen = GetDC(nullptr);
+  const int screenW = GetDeviceCaps(screen, HORZRES);
+  const int screenH = GetDeviceCaps(screen, VERTRES);
+  ReleaseDC(nullptr, screen);
+  writePicture(L"big.bmp", solid(screenW * 2, screenH * 2, 0x808080));
+  registerSources({{pictures, false}});
+  put(kOption, L"PicReSize", L"1");
+  put(kOption, L"PicReMag", L"50");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_EQ(sliderValue(ids::sldDsp), 0);  // as designed
+  EXPECT_EQ(text(ids::lblDspMes), res(757) + L"\r" + res(758) + L"50" + res(759) + L"\r" + res(760));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  folders.click(0);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 4; }, kPatience));
+  int row = -1;
+  for (int i = 0; i < files.count(); ++i)
+    if (files.text(i) == L"big.bmp") row = i;
+  ASSERT_GE(row, 0);
+  files.click(row);
+  ASSERT_TRUE(waitUntil([&] { return files.selected() == row; }, kPatience));
+  PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
+  std::optional<PixelImage> written;
+  ASSERT_TRUE(waitUntil([&] { return (written = decodeBmp(testing::readFileBytes(wallBmp()))).has_value(); },
+                        kPatience));
+  EXPECT_LE(written->width, screenW / 2 + 1) << "opening the dialog changed the margin in use";
+  close(program, window);
+}
+
 TEST_F(OptionsDialog, DropTabGreysItsCountsAndAPictureOnTheCommandLineObeysWhatOkStored) {
   {
     RunningProgram program(exe, L"/N");
@@ -694,6 +729,67 @@ TEST_F(HistoryTab, ABrokenPictureIsReportedAndRemovedAndDeletionTakesTheFile) {
   close(program, window);
   EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
   EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
+}
+
+TEST_F(HistoryTab, AChangeToABrokenPictureIsReportedUnderItsOwnTitleAndRemovesTheEntry) {
+  testing::writeFileBytes(pictures + L"\\bad.bmp", {'n', 'o', 't', ' ', 'b', 'm', 'p'});
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\a.bmp", pictures + L"\\bad.bmp"});
+  put(kOption, L"RLViwer", L"0");  // nothing is loaded before the change
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  clickRow(1);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 1; }, kPatience));
+  EXPECT_FALSE(program.waitForMessageBox(500).has_value()) << "the viewer is off, yet something was loaded";
+  click(ids::cmdChange);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "the broken picture was not reported";
+  EXPECT_EQ(box->title, res(IDS_TITLE_OPTIONS_CHANGE));
+  EXPECT_NE(box->text.find(L"481"), std::wstring::npos);
+  testing::pressOk(box->hwnd);
+  EXPECT_TRUE(waitUntil([&] { return historyCount() == 1; }, kPatience));
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
+}
+
+TEST_F(HistoryTab, TheSelectedEntryIsPreviewedAndTheViewerSwitchClearsIt) {
+  writePicture(L"large.bmp", solid(1000, 800, 0x00FF00));  // drawn in five steps
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\a.bmp", pictures + L"\\large.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  SetForegroundWindow(dialog);
+  HWND box = control(ids::picMain);
+  auto centre = [&] {
+    RECT r{};
+    GetWindowRect(box, &r);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    return c;
+  };
+  const COLORREF before = centre();
+  clickRow(0);
+  EXPECT_TRUE(waitUntil([&] { return centre() == RGB(255, 0, 0); }, kPatience)) << "a.bmp is not shown";
+  clickRow(1);
+  EXPECT_TRUE(waitUntil([&] { return centre() == RGB(0, 255, 0); }, kPatience)) << "large.bmp is not shown";
+  EXPECT_FALSE(IsWindowVisible(control(ids::pbrMain)));
+  // Off: the preview is cleared; on: the entry is drawn again.
+  clickAndWait(ids::chkViwerON);
+  EXPECT_TRUE(waitUntil([&] { return centre() == before; }, kPatience)) << "the preview was not cleared";
+  clickAndWait(ids::chkViwerON);
+  EXPECT_TRUE(waitUntil([&] { return centre() == RGB(0, 255, 0); }, kPatience)) << "not drawn again";
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
 }
 
 // A window of the test that takes dropped file lists, as the shell does.

@@ -275,7 +275,6 @@ void FrmMain::onCommand(int id, int code) {
       host.noWallChecked = [this] { return menuChecked(mnuNoWall); };
       host.setNoWall = [this](bool on) { checkMenu(mnuNoWall, on); };
       host.forgetPreview = [this] { lastPreviewed_.clear(); };
-      host.dataType = [this](const std::wstring& path) { return dataType(path); };
       host.pictureFile = [this](const std::wstring& source, const std::wstring& name) {
         return myPictureFile(source, name);
       };

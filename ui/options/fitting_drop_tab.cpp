@@ -19,12 +19,18 @@ void FrmOptions::sldDsp_Change() {
   const int v = sldDsp_.value();
   // The margin acts at once on every later change of this run.
   state_.gPicReMag = static_cast<std::int16_t>(v);
+  showMargin(v);
+}
+
+void FrmOptions::showMargin(int v) {
   const win::TwipsRect& s = kScreenSketch;
-  const RECT inner = frameFactories_[3]->toPixels(
-      {s.left + 10 * v, s.top + 10 * v, s.width - 20 * v, s.height - 20 * v});
-  SetWindowPos(item(shpDspMag), nullptr, inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(item(shpDspSize), nullptr, FALSE);
+  if (v >= 0 && 20 * v < s.height) {
+    const RECT inner = frameFactories_[3]->toPixels(
+        {s.left + 10 * v, s.top + 10 * v, s.width - 20 * v, s.height - 20 * v});
+    SetWindowPos(item(shpDspMag), nullptr, inner.left, inner.top, inner.right - inner.left,
+                 inner.bottom - inner.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(item(shpDspSize), nullptr, FALSE);
+  }
   win::setWindowText(item(lblDspMes), win::loadString(757) + L"\r" + win::loadString(758) + std::to_wstring(v) +
                                           win::loadString(759) + L"\r" + win::loadString(760));
 }

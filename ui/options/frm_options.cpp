@@ -123,8 +123,14 @@ void FrmOptions::showStoredValues() {
     win::setChecked(item(chkZoomIn), true);
     chkZoomIn_Click();
   }
-  if (state_.gPicReMag >= 0 && state_.gPicReMag <= 20) sldDsp_.setValue(state_.gPicReMag);
-  sldDsp_Change();
+  // A margin the slider cannot show is left in use as it is: the slider
+  // keeps its design value without taking it over.
+  if (state_.gPicReMag >= 0 && state_.gPicReMag <= 20) {
+    sldDsp_.setValue(state_.gPicReMag);
+    sldDsp_Change();
+  } else {
+    showMargin(state_.gPicReMag);
+  }
   win::setChecked(item(chkWallCange), host_.noWallChecked && host_.noWallChecked());
 }
 

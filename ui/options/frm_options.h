@@ -63,6 +63,7 @@ class FrmOptions final : public win::Window {
   // Fitting and drop (fitting_drop_tab.cpp).
   void chkZoomIn_Click();
   void sldDsp_Change();
+  void showMargin(int percent);
   void drawMarginSketch(HDC dc, const RECT& screen);
   void optTairu_Click(int index);
 

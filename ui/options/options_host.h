@@ -13,8 +13,6 @@ struct OptionsHost {
   std::function<void(bool)> setNoWall;
   // The main window's preview forgets the picture it showed last.
   std::function<void()> forgetPreview;
-  // "DIR", an archive kind, or empty.
-  std::function<std::wstring(const std::wstring& path)> dataType;
   // The file of a picture of a source: the file itself in a folder, the
   // member taken out into the temporary folder for an archive; empty when
   // there is none. May raise the run-time errors of the archive access.
