@@ -112,7 +112,6 @@ class FrmMain final : public win::Window {
   // The picture of the selected row, loaded unless imgFile_ already holds
   // that very file; raises 53 when the file cannot be found.
   const Picture& selectedPictureLoaded(const std::wstring& source, const std::wstring& name);
-  void myPreviewPicture(const Picture& picture, float factor);
   void clearPreview();
   void chkViwerON_Click();
   void formKeyDown(int keyCode, int shift);

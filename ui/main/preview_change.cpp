@@ -7,7 +7,6 @@
 #include <new>
 
 #include "engine/error_text.h"
-#include "engine/preview_plan.h"
 #include "engine/rounding.h"
 #include "platform/controls.h"
 #include "platform/cursor.h"
@@ -17,6 +16,7 @@
 #include "resources/resource_ids.h"
 #include "settings/number_text.h"
 #include "settings/run_error.h"
+#include "ui/common/preview_picture.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 
@@ -32,33 +32,6 @@ void FrmMain::selectPictureSilently(int row) {
 }
 
 void FrmMain::clearPreview() { picMain_.clear(); }
-
-void FrmMain::myPreviewPicture(const Picture& picture, float factor) {
-  const int tppX = state_.screen.twipsPerPixelX, tppY = state_.screen.twipsPerPixelY;
-  const float boxWidth = static_cast<float>(picMain_.innerWidthPixels() * tppX);
-  const float boxHeight = static_cast<float>(picMain_.innerHeightPixels() * tppY);
-  const PreviewPlan plan = planPreview(picture.sizeTwips(), boxWidth, boxHeight, factor);
-  picMain_.clear();
-  const int width = std::max(1, static_cast<int>(plan.width) / tppX);
-  const int height = std::max(1, static_cast<int>(plan.height) / tppY);
-  const int x = static_cast<int>(plan.x0) / tppX, y = static_cast<int>(plan.y0) / tppY;
-  const PixelImage drawn = factor == 0.0f ? picture.asLoaded() : picture.stretched(width, height);
-  if (!plan.progressive) {
-    picMain_.draw(drawn, x, y, RECT{0, 0, drawn.width, drawn.height});
-    return;
-  }
-  HWND bar = item(pbrMain);
-  SendMessageW(bar, PBM_SETRANGE32, 0, 5);
-  SendMessageW(bar, PBM_SETPOS, 0, 0);
-  ShowWindow(bar, SW_SHOW);
-  for (int b = 0; b < 5; ++b) {
-    SendMessageW(bar, PBM_SETPOS, b + 1, 0);
-    UpdateWindow(bar);
-    const StripRect s = previewStrip(plan, drawn.width, drawn.height, b);
-    picMain_.draw(drawn, x, y, RECT{s.left, s.top, s.left + s.width, s.top + s.height});
-  }
-  ShowWindow(bar, SW_HIDE);
-}
 
 void FrmMain::lvwFile_ItemClick(int row) {
   for (;;) {
@@ -103,9 +76,7 @@ void FrmMain::lvwFile_ItemClick(int row) {
     try {
       imgFile_ = services_.pictures.load(path);
       imgFilePicture_ = picture;
-      const TwipsBox box{picMain_.innerWidthPixels() * state_.screen.twipsPerPixelX,
-                         picMain_.innerHeightPixels() * state_.screen.twipsPerPixelY};
-      myPreviewPicture(*imgFile_, myFitRatio(imgFile_->sizeTwips(), box));
+      myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
     } catch (const RunError& e) {
       ShowWindow(item(pbrMain), SW_HIDE);
       pendingPreviewMessage_ = errorDialogText(win::stringTable(), e.number(), PictureAdvice::handled);

@@ -85,7 +85,6 @@ class FrmOptions final : public win::Window {
   bool watchHistoryDrag(const MSG& msg);
   void lstRireki_OLEStartDrag();
   std::wstring entryFile(const std::wstring& entry);
-  void previewPicture(const Picture& picture);
 
   ProgramState& state_;
   Services& services_;

@@ -7,8 +7,6 @@
 
 #include <new>
 
-#include "engine/fit_rules.h"
-#include "engine/preview_plan.h"
 #include "platform/cursor.h"
 #include "platform/file_drag.h"
 #include "platform/file_system.h"
@@ -17,6 +15,7 @@
 #include "resources/resource_ids.h"
 #include "settings/run_error.h"
 #include "shell/shell_helpers.h"
+#include "ui/common/preview_picture.h"
 #include "ui/options/frm_options.h"
 #include "ui/options/history_entry.h"
 #include "ui/options/options_ids.h"
@@ -53,34 +52,6 @@ std::wstring FrmOptions::entryFile(const std::wstring& entry) {
   return host_.pictureFile ? host_.pictureFile(e.source, e.name) : std::wstring();
 }
 
-void FrmOptions::previewPicture(const Picture& picture) {
-  const int tppX = state_.screen.twipsPerPixelX, tppY = state_.screen.twipsPerPixelY;
-  const TwipsBox box{picMain_.innerWidthPixels() * tppX, picMain_.innerHeightPixels() * tppY};
-  const float factor = myFitRatio(picture.sizeTwips(), box);
-  const PreviewPlan plan =
-      planPreview(picture.sizeTwips(), static_cast<float>(box.width), static_cast<float>(box.height), factor);
-  picMain_.clear();
-  const int width = std::max(1, static_cast<int>(plan.width) / tppX);
-  const int height = std::max(1, static_cast<int>(plan.height) / tppY);
-  const int x = static_cast<int>(plan.x0) / tppX, y = static_cast<int>(plan.y0) / tppY;
-  const PixelImage drawn = factor == 0.0f ? picture.asLoaded() : picture.stretched(width, height);
-  if (!plan.progressive) {
-    picMain_.draw(drawn, x, y, RECT{0, 0, drawn.width, drawn.height});
-    return;
-  }
-  HWND bar = item(pbrMain);
-  SendMessageW(bar, PBM_SETRANGE32, 0, 5);
-  SendMessageW(bar, PBM_SETPOS, 0, 0);
-  ShowWindow(bar, SW_SHOW);
-  for (int b = 0; b < 5; ++b) {
-    SendMessageW(bar, PBM_SETPOS, b + 1, 0);
-    UpdateWindow(bar);
-    const StripRect s = previewStrip(plan, drawn.width, drawn.height, b);
-    picMain_.draw(drawn, x, y, RECT{s.left, s.top, s.left + s.width, s.top + s.height});
-  }
-  ShowWindow(bar, SW_HIDE);
-}
-
 void FrmOptions::lstRireki_Click() {
   // A selection made here after a removal runs this again: a run of
   // missing files goes one after another, and the list is finite.
@@ -101,7 +72,7 @@ void FrmOptions::lstRireki_Click() {
         imgFileEntry_.clear();
         imgFile_ = services_.pictures.load(file);
         imgFileEntry_ = entry;
-        previewPicture(*imgFile_);
+        myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
         return;
       }
     } catch (const RunError& error) {
