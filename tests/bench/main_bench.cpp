@@ -26,7 +26,7 @@ using rivano::RegRoot;
 using rivano::testing::RemoteListView;
 using rivano::testing::RunningProgram;
 using Clock = std::chrono::steady_clock;
-constexpr int kTries = 3;
+constexpr int kTries = 5;
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
