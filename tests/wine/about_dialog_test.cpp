@@ -148,6 +148,54 @@ TEST_F(AboutDialog, ShowsPictureTitleVersionUserAndLinkCentredAndEscAndEnterClos
   close(program, window);
 }
 
+// Pixels of the link's text on the screen: how many are pure blue, and how
+// many are black (the latter not reliable enough under Xvfb to assert on).
+std::pair<int, int> linkInk(HWND link) {
+  RECT r{};
+  GetWindowRect(link, &r);
+  HDC screen = GetDC(nullptr);
+  int blue = 0, black = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = GetPixel(screen, x, y);
+      if (c == RGB(0, 0, 255)) ++blue;
+      else if (c == RGB(0, 0, 0)) ++black;
+    }
+  ReleaseDC(nullptr, screen);
+  return {blue, black};
+}
+
+// The mouse onto the description's last line, well away from the link,
+// which lies inside the description's middle.
+void hoverOverDescriptionEnd(HWND description) {
+  RECT r{};
+  GetWindowRect(description, &r);
+  SetCursorPos(r.left + 6, r.bottom - 6);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = 2;
+  in.mi.dy = 2;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE;
+  SendInput(1, &in, sizeof in);
+}
+
+TEST_F(AboutDialog, LinkTurnsBlueUnderTheMouseAndBlackAgainOverTheDescription) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openAbout(program, window), nullptr);
+  HWND link = control(ids::lblURL);
+  testing::hoverOver(link);
+  EXPECT_TRUE(waitUntil([&] { return linkInk(link).first > 0; }, kPatience)) << "the link did not turn blue";
+  hoverOverDescriptionEnd(control(ids::lblDescription));
+  EXPECT_TRUE(waitUntil([&] { return linkInk(link).first == 0; }, kPatience)) << "the link stayed blue";
+  testing::hoverOver(link);
+  EXPECT_TRUE(waitUntil([&] { return linkInk(link).first > 0; }, kPatience)) << "the link did not turn blue again";
+  testing::pressKeys(dialog, {}, VK_ESCAPE);
+  EXPECT_TRUE(closedSoon(program));
+  close(program, window);
+}
+
 TEST_F(AboutDialog, VersionComesFromTheProgramFilesOwnVersionResource) {
   // Another version written into this copy of the program file.
   std::vector<BYTE> block;
