@@ -113,8 +113,8 @@ void FrmAbout::createControls() {
   HWND picture = f.create(L"STATIC", SS_BITMAP, kPicture, imgRivano);
   picture_.reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0));
   if (picture_) SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
-  // 3. The title twice: the one in the default colour in front, the light
-  // one behind it, a little up and to the left, so the title looks raised.
+  // 3. The title twice, 15 twips apart and both transparent: the light one
+  // and the default-coloured one together make the shadowed title.
   const std::wstring title = loadString(802);
   titleFont_.reset(CreateFontW(-f.pixelsY(300), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
