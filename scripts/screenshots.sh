@@ -43,3 +43,10 @@ for tab in 2 3 4 5; do
   shoot "options_$tab" 2
 done
 wineserver -k
+
+# The version dialog, as its menu command opens it.
+wine "$exe" /N &
+sleep 6
+wine "$driver" about
+shoot about 3
+wineserver -k

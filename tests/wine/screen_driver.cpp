@@ -1,6 +1,6 @@
 // Drives the running program for the screenshots: "options" opens the
 // options dialog from the main window's menu, "tab" moves the dialog to its
-// next tab as Ctrl+Tab does.
+// next tab as Ctrl+Tab does, "about" opens the version dialog.
 #include <windows.h>
 
 #include <cstring>
@@ -28,6 +28,12 @@ int main(int argc, char** argv) {
     HWND main = FindWindowW(L"RivanoMain", nullptr);
     if (!main) return 1;
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(rivano::main_ids::mnuOpOption, 0), 0);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "about") == 0) {
+    HWND main = FindWindowW(L"RivanoMain", nullptr);
+    if (!main) return 1;
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(rivano::main_ids::mnuHeVer, 0), 0);
     return 0;
   }
   if (std::strcmp(argv[1], "tab") == 0) {

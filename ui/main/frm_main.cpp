@@ -11,6 +11,7 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_layout.h"
 #include "ui/main/main_ids.h"
+#include "ui/about/frm_about.h"
 #include "ui/options/frm_options.h"
 
 namespace rivano {
@@ -281,6 +282,9 @@ void FrmMain::onCommand(int id, int code) {
       FrmOptions(state_, services_, std::move(host)).showModal(hwnd());
       return;
     }
+    case mnuHeHelp: openHelpFile(state_, hwnd()); return;
+    case mnuHomePage: openHomePage(); return;
+    case mnuHeVer: FrmAbout(state_).showModal(hwnd()); return;
     case mnuNoWall: {
       const bool off = !menuChecked(mnuNoWall);
       checkMenu(mnuNoWall, off);
