@@ -185,12 +185,21 @@ TEST_F(AboutDialog, LinkTurnsBlueUnderTheMouseAndBlackAgainOverTheDescription) {
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openAbout(program, window), nullptr);
   HWND link = control(ids::lblURL);
-  testing::hoverOver(link);
-  EXPECT_TRUE(waitUntil([&] { return linkInk(link).first > 0; }, kPatience)) << "the link did not turn blue";
-  hoverOverDescriptionEnd(control(ids::lblDescription));
-  EXPECT_TRUE(waitUntil([&] { return linkInk(link).first == 0; }, kPatience)) << "the link stayed blue";
-  testing::hoverOver(link);
-  EXPECT_TRUE(waitUntil([&] { return linkInk(link).first > 0; }, kPatience)) << "the link did not turn blue again";
+  // The hand moves again on every look: a move made while the dialog was
+  // still zooming open reaches the window below it.
+  const auto overLink = [&] {
+    testing::hoverOver(link);
+    Sleep(100);
+    return linkInk(link).first > 0;
+  };
+  const auto overDescription = [&] {
+    hoverOverDescriptionEnd(control(ids::lblDescription));
+    Sleep(100);
+    return linkInk(link).first == 0;
+  };
+  EXPECT_TRUE(waitUntil(overLink, kPatience)) << "the link did not turn blue";
+  EXPECT_TRUE(waitUntil(overDescription, kPatience)) << "the link stayed blue";
+  EXPECT_TRUE(waitUntil(overLink, kPatience)) << "the link did not turn blue again";
   testing::pressKeys(dialog, {}, VK_ESCAPE);
   EXPECT_TRUE(closedSoon(program));
   close(program, window);
