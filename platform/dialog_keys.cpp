@@ -33,6 +33,21 @@ HWND focusedPushButton(HWND window) {
   return (code & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON)) ? focus : nullptr;
 }
 
+void runModalLoop(HWND dialog, const bool& done, const std::function<bool(MSG&)>& route) {
+  MSG msg;
+  while (!done && IsWindow(dialog)) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (route(msg)) continue;
+    if (IsWindow(dialog) && IsDialogMessageW(dialog, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
 void FocusKeeper::onActivate(HWND window, WPARAM wParam) {
   if (LOWORD(wParam) == WA_INACTIVE) {
     HWND focus = GetFocus();

@@ -27,6 +27,7 @@
 #define IDS_COLUMN_ATTRIBUTES 675
 // The display name of the archive filter of the open dialog.
 #define IDS_ARCHIVE_FILTER_NAME 676
+#define IDS_SECONDS_UNIT 719  // after the slider value of the auto-exit time
 #define IDS_VERSION_PREFIX 803
 #define IDS_VERSION_DOT 804
 #define IDS_LICENSED_TO 805

@@ -25,7 +25,7 @@ Host hostOf(std::uint16_t madeBy) noexcept {
 }
 
 // A final '/', or a final '\' that is not the second byte of a Shift_JIS
-// character (表 is 0x95 0x5C).
+// character (a kanji such as 0x95 0x5C).
 bool endsWithSeparator(std::string_view name, bool nameIsUtf8) noexcept {
   if (name.empty()) return false;
   if (name.back() == '/') return true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/version_text.h"
+#include "platform/dialog_keys.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "shell/shell_helpers.h"
@@ -49,7 +50,7 @@ std::wstring programVersionText() {
   if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
       length < sizeof(VS_FIXEDFILEINFO))
     return {};
-  // 2.5.0.269: the third number is not shown.
+  // Of 2.5.0.269 the third number is not shown.
   return versionText(loadString(IDS_VERSION_PREFIX), loadString(IDS_VERSION_DOT), HIWORD(info->dwFileVersionMS),
                      LOWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionLS));
 }
@@ -66,18 +67,10 @@ void FrmAbout::showModal(HWND owner) {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
   SetFocus(item(cmdOK));
-  MSG msg;
-  while (!done_ && hwnd()) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
+  win::runModalLoop(hwnd(), done_, [this](MSG& msg) {
     watchMouse(msg);
-    if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+    return false;
+  });
   if (hwnd()) zoom(false);
   EnableWindow(owner_, TRUE);
   if (hwnd()) {
@@ -96,7 +89,7 @@ void FrmAbout::load() {
   args.height = kHeightTwips / state_.screen.twipsPerPixelY;
   args.x = 0;
   args.y = 0;
-  // 6. The caption comes with the window.
+  // The caption comes with the window.
   args.title = loadString(800);
   if (!create(args)) return;
   createControls();
@@ -107,13 +100,13 @@ void FrmAbout::load() {
 void FrmAbout::createControls() {
   factory_ = std::make_unique<win::ControlFactory>(hwnd(), state_.screen);
   const win::ControlFactory& f = *factory_;
-  // 1. The version, from the program file itself.
+  // The version, from the program file itself.
   const std::wstring version = programVersionText();
-  // 2. The picture.
+  // The picture.
   HWND picture = f.create(L"STATIC", SS_BITMAP, kPicture, imgRivano);
   picture_.reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0));
   if (picture_) SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
-  // 3. The title twice, 15 twips apart and both transparent: the light one
+  // The title twice, 15 twips apart and both transparent: the light one
   // and the default-coloured one together make the shadowed title.
   const std::wstring title = loadString(802);
   titleFont_.reset(CreateFontW(-f.pixelsY(300), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -124,11 +117,11 @@ void FrmAbout::createControls() {
   HWND title0 = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX, kTitle, lblTitle0, title);
   for (HWND t : {title0, title1}) SendMessageW(t, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
   SetWindowPos(title0, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // 4. The description; its first line is empty.
+  // The description; its first line is empty.
   const std::wstring description = L"\r    " + title + L"  " + version + L"\r" + kUrlLine + L"\r    " +
                                    loadString(IDS_LICENSED_TO) + myUserName();
   HWND text = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kDescription, lblDescription, description);
-  // 5. The link beside the line "URL".
+  // The link beside the line "URL".
   int lineHeight = 16;
   SIZE urlWidth{};
   if (HDC dc = GetDC(text)) {
@@ -150,7 +143,7 @@ void FrmAbout::createControls() {
   SetWindowPos(link, HWND_TOP, d.left + urlWidth.cx, d.top + 2 * lineHeight, d.right - d.left - urlWidth.cx,
                lineHeight, SWP_NOACTIVATE);
   linkCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK));
-  // 6. OK: both default and cancel button (its number is the dialog's OK).
+  // OK: both default and cancel button (its number is the dialog's OK).
   f.create(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOk, cmdOK, loadString(809));
 }
 

@@ -41,7 +41,7 @@ void FrmMain::load(Mode mode) {
   archives_ = std::make_unique<ArchiveAccess>(
       ArchiveAccess{services_.archivers, services_.registry, L"", hwnd(), silent_});
 
-  // 1. The temporary extraction folder.
+  // The temporary extraction folder.
   state_.gUnPakTmp = state_.gAppPath + L"UnPakTmp";
   archives_->unpackFolder = state_.gUnPakTmp;
   if (!win::directoryExists(state_.gUnPakTmp)) {
@@ -57,7 +57,7 @@ void FrmMain::load(Mode mode) {
   defaults.left = centred.x * state_.screen.twipsPerPixelX;
   defaults.top = centred.y * state_.screen.twipsPerPixelY;
   const MainLoadValues v = readMainLoadValues(store, defaults);
-  // 2. The picture list with the saved view and sort state.
+  // The picture list with the saved view and sort state.
   state_.gSortKey = v.sortKey.value_or(-1);
   state_.gSortOrder = static_cast<std::int16_t>(v.sortOrder.value_or(0) != 0 ? 1 : 0);
   state_.gListView = v.listView.value_or(0);
@@ -67,38 +67,38 @@ void FrmMain::load(Mode mode) {
     listSortOrder_ = state_.gSortOrder;
     sortOn_ = true;
   }
-  // 3. Check marks of the view and sort menus.
+  // Check marks of the view and sort menus.
   createMenus();
   if (state_.gSortKey + 1 >= 0 && state_.gSortKey + 1 <= 5) checkMenu(mnuSort0 + state_.gSortKey + 1, true);
   checkMenu(state_.gSortOrder == 1 ? mnuSortOrder1 : mnuSortOrder0, true);
   checkMenu(state_.gListView != 0 ? mnuLstType1 : mnuLstType0, true);
-  // 4. The widened picture list is restored with its own command.
+  // The widened picture list is restored with its own command.
   checkMenu(mnuPicLstWidth, v.listWidth.value_or(false));
-  // 5, 6. Captions, tool tips; the progress bar hidden.
+  // Captions, tool tips; the progress bar hidden.
   setTexts();
   ShowWindow(item(pbrMain), SW_HIDE);
-  // 7. Placement.
+  // Placement.
   placeWindow(v);
-  // 8. Start minimised.
+  // Start minimised.
   if (v.freeIcon == 1) startMinimised_ = true;
-  // 9. The auto-exit countdown. A count that is no number fails the step:
+  // The auto-exit countdown. A count that is no number fails the step:
   // no countdown at all rather than one of some other length.
   if (v.freeEnd == 1 && v.tmrCount) {
     state_.gTmrCount = *v.tmrCount;
     SetTimer(hwnd(), kAutoExitTimer, 1000, nullptr);
     state_.gActStop = v.actStop.value_or(0);
   }
-  // 10 to 12. Viewer, automatic change, fitting.
+  // Viewer, automatic change, fitting.
   const std::int16_t viewer = v.viwer.value_or(1);
   win::setChecked(item(chkViwerON), viewer == 1);
   checkMenu(mnuPicViw, viewer == 1);
   checkMenu(mnuNoWall, v.noWallpaper.value_or(false));
   state_.gPicReSize = v.picReSize.value_or(false);
   state_.gPicReMag = v.picReMag.value_or(0);
-  // 13, 14. The folder list and the start-up random selection.
+  // The folder list and the start-up random selection.
   state_.gCurEntry = -1;
   myLoadWallList();
-  // 15. The history.
+  // The history.
   state_.gRireki = readHistory(store);
 }
 
@@ -138,13 +138,13 @@ void FrmMain::unload() {
   if (exiting_ || !hwnd()) return;
   exiting_ = true;
   KillTimer(hwnd(), kAutoExitTimer);
-  // 1. The automatic change; whatever it meets, the settings are saved.
+  // The automatic change; whatever it meets, the settings are saved.
   myAutoChange();
-  // 2. The temporary folder.
+  // The temporary folder.
   clearTemporaryFolder();
-  // 3. The settings.
+  // The settings.
   saveSettings();
-  // 4, 5. Other windows go with the main one; the run ends.
+  // Other windows go with the main one; the run ends.
   destroy();
   PostQuitMessage(0);
 }

@@ -4,6 +4,7 @@
 // needs windows.h first
 #include <commctrl.h>
 
+#include "platform/dialog_keys.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_layout.h"
@@ -42,22 +43,11 @@ void FrmOptions::showModal(HWND owner) {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
   SetFocus(item(cmdOkbutton));
-  MSG msg;
-  while (!done_ && hwnd()) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      // The run ends: the outer loop must see the quit too.
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
+  win::runModalLoop(hwnd(), done_, [this](MSG& msg) {
     if (tips_) tips_->relay(msg);
     tbsOptions_.relay(msg);
-    if (previewKey(msg)) continue;
-    if (watchHistoryDrag(msg)) continue;
-    if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+    return previewKey(msg) || watchHistoryDrag(msg);
+  });
   // The owner takes the activation back before the dialog goes.
   EnableWindow(owner_, TRUE);
   if (hwnd()) {
@@ -81,13 +71,13 @@ void FrmOptions::load() {
   args.x = ownerRect.left + ((ownerRect.right - ownerRect.left) - args.width) / 2;
   args.y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - args.height) / 2;
   if (!create(args)) return;
-  // 1 to 4. Controls, the tabs, captions and tool tips.
+  // Controls, the tabs, captions and tool tips.
   createControls();
   ShowWindow(item(pbrMain), SW_HIDE);
   setTexts();
-  // 5. The stored settings: each that cannot be shown is skipped.
+  // The stored settings: each that cannot be shown is skipped.
   showStoredValues();
-  // 6. The size, 7. the time label, 8. the history.
+  // The size, the time label and the history.
   SetWindowPos(hwnd(), nullptr, 0, 0, args.width, args.height, SWP_NOMOVE | SWP_NOZORDER);
   sldTimeInt_Scroll();
   fillHistoryList();

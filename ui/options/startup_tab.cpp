@@ -2,6 +2,7 @@
 // time, and the automatic change switched off at once.
 #include "platform/controls.h"
 #include "platform/string_table.h"
+#include "resources/resource_ids.h"
 #include "ui/options/frm_options.h"
 #include "ui/options/options_ids.h"
 
@@ -12,7 +13,7 @@ using namespace options_ids;
 void FrmOptions::chkTimeOut_Click() { EnableWindow(item(chkActive), win::isChecked(item(chkTimeOut))); }
 
 void FrmOptions::sldTimeInt_Scroll() {
-  win::setWindowText(item(lblTimeInt), std::to_wstring(sldTimeInt_.value()) + L"秒");
+  win::setWindowText(item(lblTimeInt), std::to_wstring(sldTimeInt_.value()) + win::loadString(IDS_SECONDS_UNIT));
 }
 
 void FrmOptions::chkWallCange_Click() {
