@@ -17,6 +17,7 @@ packages=(
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
   fonts-ipafont-gothic locales
   zip unzip gcab bzip2 arj lhasa jlha-utils python3
+  libjpeg-turbo-progs unar libarchive-tools feh time
 )
 
 missing=()

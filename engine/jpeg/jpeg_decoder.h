@@ -1,0 +1,45 @@
+// Our JPEG decoder: baseline and progressive Huffman-coded 8-bit pictures
+// (grey, YCbCr 4:4:4 / 4:2:2 / 4:2:0 and other sampling, CMYK and YCCK with
+// the Adobe marker), decoded whole or at 1/2, 1/4 or 1/8 of the size in the
+// DCT domain, so a large picture shrunk for the screen never holds its full
+// size pixels. Whatever it refuses goes to the platform loader instead.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "engine/pixel_image.h"
+
+namespace rivano::jpeg {
+
+enum class JpegStatus {
+  ok,
+  notJpeg,      // no SOI marker: some other kind of picture
+  unsupported,  // arithmetic coding, 12-bit, lossless, hierarchical ...
+  corrupt,      // damaged or truncated
+  tooLarge,     // declared size beyond the limit below
+};
+
+// Declared sizes beyond these are refused before any allocation.
+inline constexpr std::int32_t kMaxSide = 32768;
+inline constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
+
+struct JpegInfo {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  int components = 0;
+  bool progressive = false;
+};
+
+// Reads the headers up to the first scan.
+JpegStatus readJpegInfo(std::span<const std::uint8_t> file, JpegInfo& info);
+
+// The largest of 8, 4, 2, 1 whose scaled size (each side rounded up) still
+// covers width × height; 1 when either target side is not positive.
+int jpegScaleFor(const JpegInfo& info, std::int32_t width, std::int32_t height);
+
+// Decodes at 1/scale (scale 1, 2, 4 or 8): the image is ceil(w/scale) ×
+// ceil(h/scale) pixels, 0x00RRGGBB, top row first.
+JpegStatus decodeJpeg(std::span<const std::uint8_t> file, int scale, PixelImage& image);
+
+}  // namespace rivano::jpeg
