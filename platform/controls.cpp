@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 namespace rivano::win {
 
@@ -40,6 +41,8 @@ ToolTips::ToolTips(HWND owner)
 ToolTips::~ToolTips() {
   if (tips_) DestroyWindow(tips_);
 }
+
+void withoutInputMethod(HWND edit) { ImmAssociateContext(edit, nullptr); }
 
 void ToolTips::set(HWND control, const std::wstring& text) {
   if (!tips_ || !control) return;

@@ -34,6 +34,10 @@ class ControlFactory {
 // Tool tips of a window's controls. The controls are not subclassed: the
 // message loop relays their mouse messages, which keeps every other
 // message to them free of the subclass machinery (costly under Wine).
+// Number boxes take their digits from the keyboard alone: without an input
+// method, composed text cannot slip past their key filter.
+void withoutInputMethod(HWND edit);
+
 class ToolTips {
  public:
   explicit ToolTips(HWND owner);

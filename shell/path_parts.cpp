@@ -28,4 +28,9 @@ std::wstring myPathExt(std::wstring_view path) {
   return {};
 }
 
+std::wstring withBackslash(std::wstring path) {
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+  return path;
+}
+
 }  // namespace rivano

@@ -14,5 +14,8 @@ std::wstring myPathFile(std::wstring_view path);
 // The upper-cased text after the last dot of the last component ("/" counts
 // as a separator here too, as archive member names may use it).
 std::wstring myPathExt(std::wstring_view path);
+// The path with one "\" at its end, so that a drive root ("D:\") does not
+// get a second one when a name is added.
+std::wstring withBackslash(std::wstring path);
 
 }  // namespace rivano

@@ -72,11 +72,12 @@ void FrmMain::load(Mode mode) {
   if (state_.gSortKey + 1 >= 0 && state_.gSortKey + 1 <= 5) checkMenu(mnuSort0 + state_.gSortKey + 1, true);
   checkMenu(state_.gSortOrder == 1 ? mnuSortOrder1 : mnuSortOrder0, true);
   checkMenu(state_.gListView != 0 ? mnuLstType1 : mnuLstType0, true);
-  // The widened picture list is restored with its own command.
-  checkMenu(mnuPicLstWidth, v.listWidth.value_or(false));
   // Captions, tool tips; the progress bar hidden.
   setTexts();
   ShowWindow(item(pbrMain), SW_HIDE);
+  // The widened picture list is restored with its own command, once the
+  // button has its picture and tip to swap.
+  if (v.listWidth.value_or(false)) cmdButton_Click();
   // Placement.
   placeWindow(v);
   // Start minimised.
@@ -125,6 +126,7 @@ bool FrmMain::routeMessage(MSG& msg) {
   if (!hwnd()) return false;
   if (tips_) tips_->relay(msg);
   previewKey(msg);
+  if (swallowThresholdKey(msg)) return true;
   return IsDialogMessageW(hwnd(), &msg) != FALSE;
 }
 
@@ -258,10 +260,11 @@ void FrmMain::onCommand(int id, int code) {
     case chkViwerON:
       if (code == BN_CLICKED) chkViwerON_Click();
       return;
-    case mnuPicViw:
-      win::setChecked(item(chkViwerON), !win::isChecked(item(chkViwerON)));
-      chkViwerON_Click();
-      return;
+    case mnuPicViw: mnuPicViw_Click(); return;
+    case cmdFilDel:
+    case mnuPicDel: cmdFilDel_Click(); return;
+    case cmdButton:
+    case mnuPicLstWidth: cmdButton_Click(); return;
     case optTairu0:
     case optTairu1:
     case optTairu2:

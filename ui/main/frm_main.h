@@ -22,11 +22,6 @@
 
 namespace rivano {
 
-// Where the close button sits, and where it grows to in the Shift mode
-// (upward, its bottom edge staying put) to hold its three-line caption.
-inline constexpr win::TwipsRect kCloseButton{4470, 4905, 1230, 375};
-inline constexpr win::TwipsRect kCloseButtonShifted{4470, 4080, 1230, 1200};
-
 class FrmMain final : public win::Window {
  public:
   FrmMain(ProgramState& state, Services& services);
@@ -116,6 +111,17 @@ class FrmMain final : public win::Window {
   void chkViwerON_Click();
   void formKeyDown(int keyCode, int shift);
   void formKeyUp();
+  // What the program does itself once a deletion or a drag is over: the
+  // key-release handling, whatever the keyboard says.
+  void endShiftMode();
+
+  // Deletion and the view commands (file_deletion.cpp, view_commands.cpp).
+  void cmdFilDel_Click();
+  void enableFileDeletion(bool on);
+  void removePictureRow(int row);
+  void cmdButton_Click();
+  void mnuPicViw_Click();
+  void showWidenButton(int bitmapId, int tipId);
 
   // Tiling panel (tile_panel.cpp).
   void showTileSettings(std::size_t entry);
@@ -123,6 +129,7 @@ class FrmMain final : public win::Window {
   void storeTileCounts(std::size_t entry);
   void optTairu_Click(int index);
   void updateTileControls(int option);
+  bool swallowThresholdKey(const MSG& msg) const;
   void showTileOption(int option);
 
   // The change at exit (exit_change.cpp).
@@ -146,7 +153,7 @@ class FrmMain final : public win::Window {
   PictureRows pictureRows_;
   win::PictureBox picMain_;
   HMENU menu_ = nullptr;
-  win::UniqueGdiObject widenBitmap_;
+  win::UniqueGdiObject widenBitmap_;  // the widen button's picture, 102 or 103
   RandomPick random_;
   win::FocusKeeper focus_;
 

@@ -7,31 +7,18 @@
 #include "resources/resource_ids.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
+#include "ui/main/main_layout.h"
 
 namespace rivano {
 
 using namespace main_ids;
 using win::loadString;
 using win::TwipsRect;
-
-namespace {
-
-// Positions in twips inside the client area of the 7200 × 6075 window.
-constexpr TwipsRect kFolderList{120, 120, 5400, 1560};
-constexpr int kButtonLeft = 5610, kButtonWidth = 1350, kButtonHeight = 300, kButtonStep = 315;
-constexpr TwipsRect kPictureFrame{120, 1740, 6840, 2220};
-constexpr TwipsRect kPictureList{210, 1980, 3600, 1890};
-constexpr TwipsRect kWidenButton{3840, 1980, 240, 240};
-constexpr TwipsRect kPreview{4110, 1980, 2760, 1620};
-constexpr TwipsRect kViewerCheck{4110, 3630, 1500, 240};
-constexpr TwipsRect kProgress{5640, 3660, 1230, 180};
-constexpr TwipsRect kTileFrame{120, 4020, 4260, 1260};
-constexpr TwipsRect kChangeButton{5760, 4080, 1200, 375};
-constexpr TwipsRect kDeleteButton{5760, 4500, 1200, 780};
-
-}  // namespace
+using main_layout::kFolderList;
+using main_layout::kPictureList;
 
 void FrmMain::createControls() {
+  using namespace main_layout;
   factory_ = std::make_unique<win::ControlFactory>(hwnd(), state_.screen);
   const win::ControlFactory& f = *factory_;
   constexpr DWORD listStyle = WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
@@ -40,36 +27,43 @@ void FrmMain::createControls() {
   const int buttonIds[] = {cmdFolder, cmdArchiver, cmdUp, cmdDown, cmdDel};
   for (int i = 0; i < 5; ++i)
     f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON,
-             {kButtonLeft, 120 + i * kButtonStep, kButtonWidth, kButtonHeight}, buttonIds[i]);
+             {kButtonLeft, kButtonTop + i * kButtonStep, kButtonWidth, kButtonHeight}, buttonIds[i]);
 
   f.create(L"BUTTON", BS_GROUPBOX, kPictureFrame, fraPic);
   // Owner data: the rows stay with the window, the control asks for what
   // it draws, and a folder of ten thousand pictures is one message.
-  lvwFile_.attach(f.create(WC_LISTVIEWW, listStyle | LVS_OWNERDATA, kPictureList, lvwFile));
-  f.create(L"BUTTON", WS_TABSTOP | BS_BITMAP | BS_PUSHBUTTON, kWidenButton, cmdButton);
-  picMain_.create(hwnd(), f, kPreview, picMain);
-  f.create(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, kViewerCheck, chkViwerON);
-  f.create(PROGRESS_CLASSW, 0, kProgress, pbrMain);
+  lvwFile_.attach(f.create(WC_LISTVIEWW, listStyle | LVS_OWNERDATA, inPictureFrame(kPictureList), lvwFile));
+  f.create(L"BUTTON", WS_TABSTOP | BS_BITMAP | BS_PUSHBUTTON, inPictureFrame(kWidenButton), cmdButton);
+  picMain_.create(hwnd(), f, inPictureFrame(kPreview), picMain);
+  f.create(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, inPictureFrame(kViewerCheck), chkViwerON);
+  f.create(PROGRESS_CLASSW, 0, inPictureFrame(kProgress), pbrMain);
+  f.create(L"BUTTON", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, inPictureFrame(kChangeButton), cmdChange);
+  f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, inPictureFrame(kDeleteButton), cmdFilDel);
+  f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, inPictureFrame(kCloseButton), cmdEnd);
 
   f.create(L"BUTTON", BS_GROUPBOX, kTileFrame, fraOption);
   // Tab enters the option group at its chosen button (the tile panel keeps
   // the tab stop there); the arrow keys move inside the group, which ends
   // at the next group mark.
-  for (int i = 0; i < 3; ++i)
-    f.create(L"BUTTON", BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
-             {210, 4260 + i * 315, 2040, 270}, optTairu0 + i);
-  f.create(L"STATIC", SS_RIGHT | WS_GROUP, {2280, 4275, 600, 240}, lblTate0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {2910, 4245, 450, 285}, txtTate, {}, WS_EX_CLIENTEDGE);
-  f.create(L"STATIC", 0, {3420, 4275, 900, 240}, lblTate1);
-  f.create(L"STATIC", SS_RIGHT, {2280, 4590, 600, 240}, lblYoko0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, {2910, 4560, 450, 285}, txtYoko, {}, WS_EX_CLIENTEDGE);
-  f.create(L"STATIC", 0, {3420, 4590, 900, 240}, lblYoko1);
-  f.create(L"STATIC", 0, {2280, 4890, 2040, 360}, lblBun);
-
-  f.create(L"BUTTON", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, kChangeButton, cmdChange);
-  f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, kDeleteButton, cmdFilDel);
-  f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, kCloseButton, cmdEnd);
-  for (int id : {txtTate, txtYoko}) SendMessageW(item(id), EM_LIMITTEXT, 5, 0);
+  for (int i = 0; i < 3; ++i) {
+    TwipsRect option = kTileOption;
+    option.top += i * kTileOptionStep;
+    f.create(L"BUTTON", BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), option, optTairu0 + i);
+  }
+  auto below = [](TwipsRect r) { return TwipsRect{r.left, r.top + kYokoBelowTate, r.width, r.height}; };
+  // The thresholds take digits through their own key filter
+  // (tile_panel.cpp), which also swallows control keys such as Ctrl+V.
+  f.create(L"STATIC", SS_RIGHT | WS_GROUP, kLabelTate, lblTate0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kTextTate, txtTate, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, kLabelTateAfter, lblTate1);
+  f.create(L"STATIC", SS_RIGHT, below(kLabelTate), lblYoko0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, below(kTextTate), txtYoko, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, below(kLabelTateAfter), lblYoko1);
+  f.create(L"STATIC", 0, kSentence, lblBun);
+  for (int id : {txtTate, txtYoko}) {
+    SendMessageW(item(id), EM_LIMITTEXT, 5, 0);
+    win::withoutInputMethod(item(id));
+  }
   tips_ = std::make_unique<win::ToolTips>(hwnd());
 }
 
@@ -111,9 +105,6 @@ void FrmMain::setTexts() {
       {lblTate1, 626},  {lblYoko0, 627},     {lblYoko1, 626}};
   for (const auto& [id, text] : captions) win::setWindowText(item(id), loadString(text));
   win::setWindowText(item(lblBun), loadString(628) + L"\r\n" + loadString(629));
-  widenBitmap_.reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_WIDEN), IMAGE_BITMAP, 0, 0,
-                                LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
-  SendMessageW(item(cmdButton), BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(widenBitmap_.get()));
 
   const std::pair<int, int> tips[] = {
       {cmdButton, 667}, {lvwMain, 651},   {cmdFolder, 652},  {cmdUp, 653},      {cmdDown, 654},
@@ -121,6 +112,7 @@ void FrmMain::setTexts() {
       {cmdFilDel, 659}, {optTairu0, 660}, {optTairu1, 661},  {optTairu2, 662},  {txtTate, 663},
       {txtYoko, 664},   {picMain, 665}};
   for (const auto& [id, text] : tips) tips_->set(item(id), loadString(text));
+  showWidenButton(IDB_WIDEN, 667);
 }
 
 void FrmMain::setupPictureList() {

@@ -30,11 +30,6 @@ using namespace main_ids;
 
 namespace {
 
-std::wstring withBackslash(std::wstring path) {
-  if (path.empty() || path.back() != L'\\') path += L'\\';
-  return path;
-}
-
 // Rows of an archive's listing, collected before the list shows them.
 class CollectedRows final : public PictureListRows {
  public:
@@ -89,7 +84,7 @@ bool FrmMain::myAccessFile(const std::wstring& source) {
 }
 
 bool FrmMain::listFolder(const std::wstring& folder) {
-  EnableWindow(item(cmdFilDel), TRUE);
+  enableFileDeletion(true);
   // One pass over the folder: under Wine each search reads the whole
   // folder, and a folder of ten thousand pictures makes that count.
   PictureRows rows;
@@ -128,7 +123,7 @@ bool FrmMain::listFolder(const std::wstring& folder) {
 }
 
 bool FrmMain::listArchive(const std::wstring& archive) {
-  EnableWindow(item(cmdFilDel), FALSE);
+  enableFileDeletion(false);
   if (!win::fileExists(archive)) return false;
   clearPictureList();
   PictureRows rows;

@@ -94,7 +94,10 @@ void FrmMain::lvwFile_Click() {
   win::showMessage(hwnd(), message, MB_OK | MB_ICONEXCLAMATION, win::loadString(IDS_TITLE_ITEM_CLICK));
 }
 
+// With no pictures the box changes its value and nothing else: the menu's
+// check mark does not follow.
 void FrmMain::chkViwerON_Click() {
+  if (pictureRows_.empty()) return;
   const bool on = win::isChecked(item(chkViwerON));
   checkMenu(mnuPicViw, on);
   if (!on) {

@@ -6,6 +6,7 @@
 #include "platform/string_table.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
+#include "ui/main/main_layout.h"
 
 namespace rivano {
 
@@ -29,7 +30,7 @@ void FrmMain::formKeyDown(int keyCode, int shift) {
   if (state_.gShiftDown || !(shift & 1)) return;
   state_.gShiftDown = true;
   win::setWindowText(item(cmdFilDel), win::loadString(201));
-  const RECT r = factory_->toPixels(kCloseButtonShifted);
+  const RECT r = factory_->toPixels(main_layout::inPictureFrame(main_layout::kCloseButtonShifted));
   MoveWindow(item(cmdEnd), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   win::setWindowText(item(cmdEnd), win::loadString(202) + L"\r\n" + win::loadString(203) + L"\r\n" +
                                        win::loadString(204));
@@ -40,8 +41,13 @@ void FrmMain::formKeyUp() {
   state_.gShiftDown = false;
   win::setWindowText(item(cmdFilDel), win::loadString(205));
   win::setWindowText(item(cmdEnd), win::loadString(204));
-  const RECT r = factory_->toPixels(kCloseButton);
+  const RECT r = factory_->toPixels(main_layout::inPictureFrame(main_layout::kCloseButton));
   MoveWindow(item(cmdEnd), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void FrmMain::endShiftMode() {
+  state_.gShiftDown = true;
+  formKeyUp();
 }
 
 }  // namespace rivano

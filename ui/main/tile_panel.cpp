@@ -59,6 +59,15 @@ void FrmMain::storeTileCounts(std::size_t entry) {
   }
 }
 
+// Backspace and the digits pass; every other character is swallowed, the
+// control characters of the editing shortcuts (Ctrl+V among them) too. A
+// paste from the box's own menu is no key and is not filtered.
+bool FrmMain::swallowThresholdKey(const MSG& msg) const {
+  if (msg.message != WM_CHAR || (msg.hwnd != item(txtTate) && msg.hwnd != item(txtYoko))) return false;
+  const WPARAM c = msg.wParam;
+  return !(c == VK_BACK || (c >= L'0' && c <= L'9'));
+}
+
 void FrmMain::optTairu_Click(int index) {
   if (lvwMain_.count() == 0) return;
   updateTileControls(index);

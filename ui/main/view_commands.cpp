@@ -1,0 +1,59 @@
+// The picture list's view commands: widening it over the preview and back,
+// and the viewer's menu twin.
+#include <windows.h>
+
+#include "platform/controls.h"
+#include "platform/string_table.h"
+#include "resources/resource_ids.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/main_ids.h"
+#include "ui/main/main_layout.h"
+
+namespace rivano {
+
+using namespace main_ids;
+
+void FrmMain::showWidenButton(int bitmapId, int tipId) {
+  widenBitmap_.reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
+                                LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+  SendMessageW(item(cmdButton), BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(widenBitmap_.get()));
+  tips_->set(item(cmdButton), win::loadString(tipId));
+}
+
+// Widened, the list covers the preview with its check box and progress
+// bar; they are hidden rather than painted over, so that neither the mouse
+// nor Tab reaches a control the user cannot see.
+void FrmMain::cmdButton_Click() {
+  using namespace main_layout;
+  const bool widen = !state_.gListWide;
+  win::TwipsRect list = inPictureFrame(kPictureList);
+  list.width = widen ? kPictureListWideWidth : kPictureListWidth;
+  const RECT r = factory_->toPixels(list);
+  if (widen) {
+    showWidenButton(IDB_NARROW, 668);
+    for (int id : {picMain, chkViwerON, pbrMain}) ShowWindow(item(id), SW_HIDE);
+    MoveWindow(lvwFile_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    state_.gListWide = true;
+    checkMenu(mnuPicLstWidth, true);
+    EnableMenuItem(menu_, mnuPicViw, MF_BYCOMMAND | MF_GRAYED);
+    return;
+  }
+  showWidenButton(IDB_WIDEN, 667);
+  MoveWindow(lvwFile_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  for (int id : {picMain, chkViwerON}) ShowWindow(item(id), SW_SHOW);
+  state_.gListWide = false;
+  checkMenu(mnuPicLstWidth, false);
+  EnableMenuItem(menu_, mnuPicViw, MF_BYCOMMAND | MF_ENABLED);
+  if (win::isChecked(item(chkViwerON))) chkViwerON_Click();
+}
+
+// The menu item leads; the check box follows, and its change of value runs
+// the viewer switch as a click on it does.
+void FrmMain::mnuPicViw_Click() {
+  const bool on = !menuChecked(mnuPicViw);
+  checkMenu(mnuPicViw, on);
+  win::setChecked(item(chkViwerON), on);
+  chkViwerON_Click();
+}
+
+}  // namespace rivano
