@@ -27,6 +27,24 @@ shoot main 6
 xdotool key --clearmodifiers shift+Escape 2>/dev/null || true
 wineserver -k; sleep 1
 
+# The main window's states: the Shift mode, each tiling mode, the widened
+# list, the plain list view.
+wine "$exe" &
+sleep 6
+wine "$driver" shift
+shoot main_shift 2
+wine "$driver" unshift
+for mode in 0 1 2; do
+  wine "$driver" "tile$mode"
+  shoot "main_tile$mode" 2
+done
+wine "$driver" widen
+shoot main_wide 2
+wine "$driver" widen
+wine "$driver" plainlist
+shoot main_plainlist 2
+wineserver -k; sleep 1
+
 # The command-line worker's error dialog for a file that is no picture.
 printf 'no picture' >"$WINEPREFIX/drive_c/broken.jpg"
 wine "$exe" 'C:\broken.jpg' &

@@ -1,6 +1,9 @@
 // Drives the running program for the screenshots: "options" opens the
 // options dialog from the main window's menu, "tab" moves the dialog to its
-// next tab as Ctrl+Tab does, "about" opens the version dialog.
+// next tab as Ctrl+Tab does, "about" opens the version dialog, "shift" and
+// "unshift" press and let go the Shift key over the main window, "widen"
+// presses the widen button, "plainlist" chooses the plain list view and
+// "tile0" to "tile2" choose a tiling mode.
 #include <windows.h>
 
 #include <cstring>
@@ -20,10 +23,39 @@ void pressCtrlTab() {
   SendInput(4, keys, sizeof(INPUT));
 }
 
+void shiftKey(bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = VK_SHIFT;
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof in);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
+  // The pointer out of the way, so that no tool tip covers a screenshot.
+  SetCursorPos(0, 0);
+  HWND mainWindow = FindWindowW(L"RivanoMain", nullptr);
+  if (std::strcmp(argv[1], "shift") == 0 || std::strcmp(argv[1], "unshift") == 0) {
+    if (!mainWindow) return 1;
+    SetForegroundWindow(mainWindow);
+    Sleep(200);
+    shiftKey(std::strcmp(argv[1], "shift") == 0);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "widen") == 0 || std::strcmp(argv[1], "plainlist") == 0) {
+    if (!mainWindow) return 1;
+    const int command = std::strcmp(argv[1], "widen") == 0 ? rivano::main_ids::cmdButton : rivano::main_ids::mnuLstType1;
+    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    return 0;
+  }
+  if (std::strncmp(argv[1], "tile", 4) == 0 && argv[1][4] >= '0' && argv[1][4] <= '2') {
+    if (!mainWindow) return 1;
+    PostMessageW(GetDlgItem(mainWindow, rivano::main_ids::optTairu0 + (argv[1][4] - '0')), BM_CLICK, 0, 0);
+    return 0;
+  }
   if (std::strcmp(argv[1], "options") == 0) {
     HWND main = FindWindowW(L"RivanoMain", nullptr);
     if (!main) return 1;

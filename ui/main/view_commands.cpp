@@ -50,6 +50,8 @@ void FrmMain::cmdButton_Click() {
 // The menu item leads; the check box follows, and its change of value runs
 // the viewer switch as a click on it does.
 void FrmMain::mnuPicViw_Click() {
+  // Off while the list is wide, whichever way the item was reached.
+  if (state_.gListWide) return;
   const bool on = !menuChecked(mnuPicViw);
   checkMenu(mnuPicViw, on);
   win::setChecked(item(chkViwerON), on);
