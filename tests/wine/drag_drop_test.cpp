@@ -257,6 +257,13 @@ class DragDrop : public MainWindow {
     pumpFor(100);
     mouse(MOUSEEVENTF_LEFTDOWN);
     pumpFor(300);
+    // First along the row, out of the system's drag rectangle while still
+    // on the item, as a hand starts a drag.
+    for (int dx : {2, 6, 12, 24}) {
+      SetCursorPos(from.x + dx, from.y);
+      mouse(MOUSEEVENTF_MOVE);
+      pumpFor(80);
+    }
     for (int step = 1; step <= 10; ++step) {
       SetCursorPos(from.x + (80 - from.x) * step / 10, from.y + (80 - from.y) * step / 10);
       mouse(MOUSEEVENTF_MOVE);
