@@ -115,14 +115,29 @@ HRESULT FileDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
 }
 
 LRESULT CALLBACK FileDropTarget::deferredProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER && wParam == kRunDropped) {
+    KillTimer(hwnd, kRunDropped);
+    message = kRunDropped;
+  }
   if (message != kRunDropped) return DefWindowProcW(hwnd, message, wParam, lParam);
   auto* self = reinterpret_cast<FileDropTarget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self || self->pending_.empty()) return 0;
+  // A drop that arrives while another is handled (the shell's question or
+  // a message box is open) waits for it: the first drop's copies must not
+  // land in a list that the second has refilled with another source.
+  static bool handling = false;
+  if (handling) {
+    SetTimer(hwnd, kRunDropped, 200, nullptr);
+    return 0;
+  }
   std::vector<std::wstring> files = std::move(self->pending_.front());
   self->pending_.erase(self->pending_.begin());
+  if (!self->pending_.empty()) PostMessageW(hwnd, kRunDropped, 0, 0);
   // The handler may end the window, and this object with it.
   Handler handler = self->handler_;
+  handling = true;
   handler(std::move(files));
+  handling = false;
   return 0;
 }
 

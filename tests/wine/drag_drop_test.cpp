@@ -288,6 +288,10 @@ class DragDrop : public MainWindow {
 TEST_F(DragDrop, FoldersAndArchivesDroppedOnTheFolderListAreRegisteredAndTheLastIsSelected) {
   registerSources({{pictures, true}});
   writePicture(L"x.bmp", solid(8, 8, 0x808080), elsewhere);
+  // A name the ANSI code page (932) cannot hold is registered as it is.
+  const std::wstring hangul = folder.path() + L"\uD55C\uAE00";
+  ASSERT_TRUE(CreateDirectoryW(hangul.c_str(), nullptr));
+  writePicture(L"y.bmp", solid(8, 8, 0x404040), hangul);
   const std::wstring zip = testing::pictureDir() + L"pics.zip";
   const std::wstring jpeg = testing::pictureDir() + L"green_320x240.jpg";
   testing::writeFileBytes(source(L"notes.txt"), {'h', 'i'});
@@ -315,18 +319,26 @@ TEST_F(DragDrop, FoldersAndArchivesDroppedOnTheFolderListAreRegisteredAndTheLast
   ASSERT_TRUE(waitUntil([&] { return files.count() == 1; }, kPatience));
   EXPECT_EQ(files.text(0), L"photos\\m.bmp");
   EXPECT_EQ(controlText(control(window, ids::txtTate)), L"2");
+
+  ASSERT_TRUE(dropOn(window, control(window, ids::lvwMain), {hangul}));
+  ASSERT_TRUE(waitUntil([&] { return folders.count() == 4 && folders.selected() == 3; }, kPatience));
+  EXPECT_EQ(folders.text(3), hangul);
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 1 && files.text(0) == L"y.bmp"; }, kPatience));
   close(program, window);
   // Kept with the list when the window closes.
-  EXPECT_EQ(get(kWallList, L"Count"), L"3");
+  EXPECT_EQ(get(kWallList, L"Count"), L"4");
+  EXPECT_EQ(get(kWallList, L"List1"), pictures);
   EXPECT_EQ(get(kWallList, L"List2"), elsewhere);
   EXPECT_EQ(get(kWallList, L"List3"), zip);
-  EXPECT_EQ(get(kWallList, L"List1"), pictures);
+  EXPECT_EQ(get(kWallList, L"List4"), hangul);
 }
 
 TEST_F(DragDrop, PicturesDroppedOnThePictureListAreCopiedListedSelectedAndPreviewed) {
   registerSources({{pictures, true}});
   writePicture(L"d.bmp", solid(40, 30, 0x3366CC), elsewhere);
   writePicture(L"e.bmp", solid(40, 30, 0xCC6633), elsewhere);
+  const std::wstring hangul = L"\uD55C.bmp";  // outside the ANSI code page (932)
+  writePicture(hangul, solid(40, 30, 0x33CC66), elsewhere);
   testing::writeFileBytes(source(L"readme.txt"), {'n', 'o'});
   RunningProgram program(exe, L"");
   HWND window = openWindow(program);
@@ -348,10 +360,16 @@ TEST_F(DragDrop, PicturesDroppedOnThePictureListAreCopiedListedSelectedAndPrevie
   // The last copied picture is the one shown.
   EXPECT_TRUE(waitUntil([&] { return previewColour(window) == RGB(0xCC, 0x66, 0x33); }, kPatience));
 
+  ASSERT_TRUE(dropOn(window, control(window, ids::lvwFile), {source(hangul)}));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 6 && files.selected() == 5; }, kPatience));
+  EXPECT_EQ(files.text(5), hangul);
+  EXPECT_EQ(testing::readFileBytes(pictures + L"\\" + hangul), testing::readFileBytes(source(hangul)));
+  EXPECT_TRUE(waitUntil([&] { return previewColour(window) == RGB(0x33, 0xCC, 0x66); }, kPatience));
+
   // Pictures of the entry's own folder are there already: nothing happens.
   ASSERT_TRUE(dropOn(window, control(window, ids::lvwFile), {pictures + L"\\a.bmp"}));
   pumpFor(1000);
-  EXPECT_EQ(files.count(), 5);
+  EXPECT_EQ(files.count(), 6);
   EXPECT_FALSE(program.waitForMessageBox(0).has_value());
   close(program, window);
 }
@@ -377,14 +395,15 @@ TEST_F(DragDrop, AReplacedPictureKeepsOneRowThatShowsTheNewFile) {
   files.click(a);
   ASSERT_TRUE(waitUntil([&] { return previewColour(window) == RGB(0xFF, 0, 0); }, kPatience));
 
-  auto dropAndConfirm = [&](const std::wstring& name) {
+  auto dropAndAnswer = [&](const std::wstring& name, int answer) {
     ASSERT_TRUE(dropOn(window, control(window, ids::lvwFile), {source(name)}));
     const auto box = program.waitForMessageBox(kPatience);
     ASSERT_TRUE(box.has_value()) << "the shell did not ask before replacing";
-    HWND yes = GetDlgItem(box->hwnd, IDYES);
-    ASSERT_NE(yes, nullptr) << narrow(box->title) << ": " << narrow(box->text);
-    SendMessageW(yes, BM_CLICK, 0, 0);
+    HWND button = GetDlgItem(box->hwnd, answer);
+    ASSERT_NE(button, nullptr) << narrow(box->title) << ": " << narrow(box->text);
+    SendMessageW(button, BM_CLICK, 0, 0);
   };
+  auto dropAndConfirm = [&](const std::wstring& name) { dropAndAnswer(name, IDYES); };
   dropAndConfirm(L"a.bmp");
   EXPECT_TRUE(waitUntil([&] {
     return testing::readFileBytes(pictures + L"\\a.bmp") == testing::readFileBytes(source(L"a.bmp"));
@@ -404,6 +423,15 @@ TEST_F(DragDrop, AReplacedPictureKeepsOneRowThatShowsTheNewFile) {
                         kPatience));
   EXPECT_EQ(files.count(), 3) << "one file listed twice";
   EXPECT_TRUE(waitUntil([&] { return previewColour(window) == RGB(0xC0, 0, 0xC0); }, kPatience));
+
+  // "No": the folder's own c.bmp stays, listed once.
+  writePicture(L"c.bmp", solid(5, 5, 0x000000), elsewhere);
+  const auto before = testing::readFileBytes(pictures + L"\\c.bmp");
+  dropAndAnswer(L"c.bmp", IDNO);
+  EXPECT_TRUE(waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience));
+  pumpFor(1000);
+  EXPECT_EQ(testing::readFileBytes(pictures + L"\\c.bmp"), before);
+  EXPECT_EQ(files.count(), 3);
   close(program, window);
 }
 
