@@ -166,12 +166,15 @@ class DropWindow final : public IDropTarget {
       bytes = testing::readFileBytes(dropped);
       ReleaseStgMedium(&medium);
     }
-    *effect = DROPEFFECT_COPY;
+    // A move takes the file away once it is read.
+    if (moves && !dropped.empty()) DeleteFileW(dropped.c_str());
+    *effect = moves ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
     return S_OK;
   }
 
   HWND hwnd = nullptr;
   bool registered = false;
+  bool moves = false;
   std::wstring dropped;
   std::vector<std::uint8_t> bytes;
   UINT files = 0;
@@ -300,6 +303,13 @@ TEST_F(DragDrop, FoldersAndArchivesDroppedOnTheFolderListAreRegisteredAndTheLast
   ASSERT_NE(window, nullptr);
   RemoteListView folders(control(window, ids::lvwMain));
   RemoteListView files(control(window, ids::lvwFile));
+
+  // No entry selected: a picture dropped on the picture list goes nowhere.
+  ASSERT_TRUE(dropOn(window, control(window, ids::lvwFile), {source(L"x.bmp")}));
+  pumpFor(1000);
+  EXPECT_FALSE(program.waitForMessageBox(0).has_value());
+  EXPECT_EQ(GetFileAttributesW((pictures + L"\\x.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(files.count(), 0);
 
   // Only files that are no source: nothing registered, nothing selected.
   ASSERT_TRUE(dropOn(window, control(window, ids::lvwMain), {source(L"notes.txt"), jpeg}));
@@ -560,10 +570,43 @@ TEST_F(DragDrop, APictureDraggedOutCarriesItsFileAndEndsTheShiftMode) {
   files.click(0);
   ASSERT_TRUE(waitUntil([&] { return files.selected() == 0; }, kPatience));
   dragRowTo(window, 0, target);
-  EXPECT_EQ(target.dropped, folder.path() + L"UnPakTmp\\photos\\m.bmp");
-  EXPECT_EQ(target.bytes, testing::readFileBytes(testing::pictureDir() + L"zipsrc\\photos\\m.bmp"));
+  const std::wstring member = folder.path() + L"UnPakTmp\\photos\\m.bmp";
+  const auto memberBytes = testing::readFileBytes(testing::pictureDir() + L"zipsrc\\photos\\m.bmp");
+  EXPECT_EQ(target.dropped, member);
+  EXPECT_EQ(target.bytes, memberBytes);
   EXPECT_FALSE(target.bytes.empty());
+
+  // A target that moves the taken-out copy away: the next drag takes the
+  // member out again instead of offering the name of a file that is gone.
+  target.moves = true;
+  dragRowTo(window, 0, target);
+  EXPECT_EQ(target.dropped, member);
+  EXPECT_EQ(GetFileAttributesW(member.c_str()), INVALID_FILE_ATTRIBUTES);
+  target.moves = false;
+  dragRowTo(window, 0, target);
+  EXPECT_EQ(target.dropped, member);
+  EXPECT_EQ(target.bytes, memberBytes);
   close(program, window);
+}
+
+// Registering a dropped source shows its defaults in the tile panel; what
+// the user had typed there for the current entry is kept first.
+TEST_F(DragDrop, DroppingASourceKeepsTheCountsTypedForTheCurrentOne) {
+  registerSources({{pictures, true}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(control(window, ids::lvwMain));
+  ASSERT_TRUE(waitUntil([&] { return folders.selected() == 0; }, kPatience));
+  SendMessageW(control(window, ids::txtTate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5"));
+  SendMessageW(control(window, ids::txtYoko), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"7"));
+  ASSERT_TRUE(dropOn(window, control(window, ids::lvwMain), {elsewhere}));
+  ASSERT_TRUE(waitUntil([&] { return folders.count() == 2 && folders.selected() == 1; }, kPatience));
+  EXPECT_EQ(controlText(control(window, ids::txtTate)), L"2");
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"TileY1"), L"5");
+  EXPECT_EQ(get(kWallList, L"TileX1"), L"7");
+  EXPECT_EQ(get(kWallList, L"TileY2"), L"2");
 }
 
 }  // namespace
