@@ -381,6 +381,17 @@ TEST_F(DragDrop, PicturesDroppedOnThePictureListAreCopiedListedSelectedAndPrevie
   pumpFor(1000);
   EXPECT_EQ(files.count(), 6);
   EXPECT_FALSE(program.waitForMessageBox(0).has_value());
+  // Also further down the list, and spelt in other case: never a file
+  // copied onto itself.
+  const auto a = testing::readFileBytes(pictures + L"\\a.bmp");
+  writePicture(L"f.bmp", solid(40, 30, 0x0000FF), elsewhere);
+  std::wstring shouting = pictures;
+  CharUpperW(shouting.data());
+  ASSERT_TRUE(dropOn(window, control(window, ids::lvwFile), {source(L"f.bmp"), shouting + L"\\a.bmp"}));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 7 && files.selected() == 6; }, kPatience));
+  pumpFor(1000);
+  EXPECT_FALSE(program.waitForMessageBox(0).has_value());
+  EXPECT_EQ(testing::readFileBytes(pictures + L"\\a.bmp"), a);
   close(program, window);
 }
 

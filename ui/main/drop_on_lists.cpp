@@ -39,9 +39,10 @@ bool sameName(const std::wstring& a, const std::wstring& b) {
 // being copied onto itself.
 bool sameFolder(const std::wstring& a, const std::wstring& b) {
   auto full = [](const std::wstring& path) {
-    const std::wstring plain = withoutTrailingBackslash(path);
+    // With its backslash: "C:" alone would name the drive's current folder.
+    const std::wstring plain = withoutTrailingBackslash(path) + L"\\";
     const DWORD length = GetFullPathNameW(plain.c_str(), 0, nullptr, nullptr);
-    if (length == 0) return plain;
+    if (length == 0) return withoutTrailingBackslash(plain);
     std::wstring result(length, L'\0');
     result.resize(GetFullPathNameW(plain.c_str(), length, result.data(), nullptr));
     return withoutTrailingBackslash(result);
