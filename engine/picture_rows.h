@@ -39,6 +39,7 @@ class PictureRows {
   void clear() { rows_.clear(); }
   void reserve(std::size_t n) { rows_.reserve(n); }
   void add(PictureRow row) { rows_.push_back(std::move(row)); }
+  void replace(std::size_t index, PictureRow row) { rows_[index] = std::move(row); }
   void remove(std::size_t index);
 
   // Index of the first row with exactly this name, or -1.

@@ -324,6 +324,10 @@ TEST_F(MainWindowCommands, ANewEntryShowsAutomaticModeWithTwoAndTwo) {
   RunningProgram program(exe, L"/N");
   openOn(program, 3);
   ASSERT_EQ(text(main_ids::txtYoko), L"9");
+  // A count typed for the current entry survives the new entry's defaults.
+  pressKeys(window, {VK_MENU}, 'Y');
+  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtYoko); }, kPatience));
+  typeKeys({'6'});
   // The archive dialog, answered as a user does: the name typed, then OK.
   PostMessageW(control(main_ids::cmdArchiver), BM_CLICK, 0, 0);
   HWND dialog = program.waitForWindow(L"#32770", kPatience);
@@ -344,6 +348,8 @@ TEST_F(MainWindowCommands, ANewEntryShowsAutomaticModeWithTwoAndTwo) {
   EXPECT_EQ(text(main_ids::txtYoko), L"2");
   EXPECT_TRUE(IsWindowEnabled(control(main_ids::txtTate)));
   close(program, window);
+  EXPECT_EQ(get(kWallList, L"TileX1"), L"6") << "the typed count was lost to the new entry's defaults";
+  EXPECT_EQ(get(kWallList, L"TileX2"), L"2");
 }
 
 TEST_F(MainWindowCommands, ShiftSwapsTheCaptionsAndGrowsTheCloseButtonUpwardUntilAnyKeyIsLetGo) {

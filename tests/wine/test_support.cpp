@@ -270,6 +270,13 @@ void RemoteListView::click(int item) const {
   mouseClick(list_, r.left + 4, (r.top + r.bottom) / 2);
 }
 
+POINT RemoteListView::itemCentre(int item) const {
+  const RECT r = itemRect(item, LVIR_LABEL);
+  POINT at{r.left + 4, (r.top + r.bottom) / 2};
+  ClientToScreen(list_, &at);
+  return at;
+}
+
 void RemoteListView::clickCheckBox(int item) const {
   const RECT r = itemRect(item, LVIR_BOUNDS);
   // The check box is the state image at the very left of the item.

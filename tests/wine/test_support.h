@@ -110,6 +110,9 @@ class RemoteListView {
   void click(int item) const;
   void clickCheckBox(int item) const;
   void clickColumn(int column) const;
+  // The middle of an item's label in screen coordinates, where a hand
+  // takes hold of it to drag it.
+  POINT itemCentre(int item) const;
 
  private:
   RECT itemRect(int item, int code) const;

@@ -183,6 +183,9 @@ void FrmMain::cmdArchiver_Click() { addChosenSource(myOpenArchiveDialog()); }
 
 void FrmMain::addChosenSource(const std::wstring& path) {
   if (path.empty()) return;  // the dialog was cancelled
+  // The counts typed for the current entry are kept before the panel
+  // shows the new entry's defaults over them.
+  if (state_.gCurEntry >= 0) storeTileCounts(static_cast<std::size_t>(state_.gCurEntry));
   myAddWallEntry(path);
   // The panel shows the new entry's defaults: nothing is stored into the
   // previous entry when the new one is selected.

@@ -7,6 +7,7 @@
 #include "platform/cursor.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/ole_drop_target.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_layout.h"
@@ -101,6 +102,7 @@ void FrmMain::load(Mode mode) {
   myLoadWallList();
   // The history.
   state_.gRireki = readHistory(store);
+  if (!silent_) registerDropTargets();
 }
 
 POINT FrmMain::centredPosition() const {
@@ -146,6 +148,7 @@ void FrmMain::unload() {
   clearTemporaryFolder();
   // The settings.
   saveSettings();
+  revokeDropTargets();
   // Other windows go with the main one; the run ends.
   destroy();
   PostQuitMessage(0);
@@ -314,6 +317,10 @@ LRESULT FrmMain::onNotify(NMHDR& header) {
         (change.uOldState & LVIS_STATEIMAGEMASK) != 0)
       lvwMain_ItemCheck(change.iItem);
     if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) lvwMain_ItemClick(change.iItem);
+    return 0;
+  }
+  if (id == lvwFile && header.code == LVN_BEGINDRAG) {
+    lvwFile_OLEStartDrag();
     return 0;
   }
   if (id == lvwFile) return onPictureListNotify(header);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
 #include "archive/archive_access.h"
@@ -19,6 +20,10 @@
 #include "platform/picture_box.h"
 #include "platform/unique_handle.h"
 #include "platform/window.h"
+
+namespace rivano::win {
+class FileDropTarget;
+}
 
 namespace rivano {
 
@@ -135,6 +140,16 @@ class FrmMain final : public win::Window {
   // The change at exit (exit_change.cpp).
   void myAutoChange();
 
+  // Drag and drop (drop_on_lists.cpp, drag_out.cpp).
+  void registerDropTargets();
+  void revokeDropTargets();
+  void lvwMain_OLEDragDrop(const std::vector<std::wstring>& files);
+  void lvwFile_OLEDragDrop(const std::vector<std::wstring>& files);
+  int showDroppedPicture(const std::wstring& name, const std::wstring& file);
+  void lvwFile_OLEStartDrag();
+  void lvwFile_OLECompleteDrag();
+  void forgetGoneFile(const std::wstring& source, const std::wstring& file);
+
   void showError(int titleId, int number, PictureAdvice advice);
   HWND item(int id) const { return GetDlgItem(hwnd(), id); }
   bool menuChecked(int id) const;
@@ -178,6 +193,9 @@ class FrmMain final : public win::Window {
   std::int16_t listSortOrder_ = 0;
   bool sortOn_ = false;
   int missingTried_ = 0;  // substitutes tried for a preview whose file went away
+  std::unique_ptr<win::FileDropTarget> lvwMainDrop_;
+  std::unique_ptr<win::FileDropTarget> lvwFileDrop_;
+  std::unique_ptr<win::FileDropTarget> fraPicDrop_;
 };
 
 }  // namespace rivano

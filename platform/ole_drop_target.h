@@ -1,0 +1,55 @@
+// A window that takes the shell's file lists (CF_HDROP) dropped on it by
+// OLE drag and drop, from Explorer or any other program.
+#pragma once
+
+#include <windows.h>
+// needs windows.h first
+#include <ole2.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace rivano::win {
+
+// The paths of the file list a data object carries; empty when it carries
+// none. Wide throughout: a name outside the ANSI code page stays intact.
+std::vector<std::wstring> droppedFiles(IDataObject* data);
+
+class FileDropTarget final : public IDropTarget {
+ public:
+  // Called with the dropped paths after the drop has returned to its
+  // source: the source is not kept waiting on the shell's dialogs or on
+  // message boxes that the handling may show.
+  using Handler = std::function<void(std::vector<std::wstring> files)>;
+
+  // Registers `window` as a drop target. The window must outlive this.
+  FileDropTarget(HWND window, Handler handler);
+  ~FileDropTarget();
+  FileDropTarget(const FileDropTarget&) = delete;
+  FileDropTarget& operator=(const FileDropTarget&) = delete;
+  bool registered() const { return registered_; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override;
+  // The owner's lifetime rules, not the count: the registration is
+  // revoked before the object goes.
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL at, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) override;
+
+ private:
+  static LRESULT CALLBACK deferredProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  DWORD offer(DWORD allowed) const;
+
+  HWND window_;
+  Handler handler_;
+  HWND deferred_ = nullptr;  // a message-only window that runs the handler later
+  bool registered_ = false;
+  bool carriesFiles_ = false;
+  std::vector<std::vector<std::wstring>> pending_;
+};
+
+}  // namespace rivano::win
