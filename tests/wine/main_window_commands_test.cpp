@@ -324,10 +324,13 @@ TEST_F(MainWindowCommands, ANewEntryShowsAutomaticModeWithTwoAndTwo) {
   RunningProgram program(exe, L"/N");
   openOn(program, 3);
   ASSERT_EQ(text(main_ids::txtYoko), L"9");
-  // A count typed for the current entry survives the new entry's defaults.
+  // A count typed for the current entry survives the new entry's defaults
+  // (typed in automatic mode, the entry then set back to never tile).
+  testing::clickButton(control(main_ids::optTairu2));
   pressKeys(window, {VK_MENU}, 'Y');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtYoko); }, kPatience));
   typeKeys({'6'});
+  testing::clickButton(control(main_ids::optTairu0));
   // The archive dialog, answered as a user does: the name typed, then OK.
   PostMessageW(control(main_ids::cmdArchiver), BM_CLICK, 0, 0);
   HWND dialog = program.waitForWindow(L"#32770", kPatience);
@@ -349,6 +352,8 @@ TEST_F(MainWindowCommands, ANewEntryShowsAutomaticModeWithTwoAndTwo) {
   EXPECT_TRUE(IsWindowEnabled(control(main_ids::txtTate)));
   close(program, window);
   EXPECT_EQ(get(kWallList, L"TileX1"), L"6") << "the typed count was lost to the new entry's defaults";
+  EXPECT_EQ(get(kWallList, L"TileOpt1"), L"0");
+  EXPECT_EQ(get(kWallList, L"TileOpt2"), L"2");
   EXPECT_EQ(get(kWallList, L"TileX2"), L"2");
 }
 
