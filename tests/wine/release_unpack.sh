@@ -62,6 +62,9 @@ if decoded=$(iconv -f CP932 -t UTF-8 "$ja" | tr -d '\r'); then
 else
   fail "Readme-ja.txt is not valid Shift_JIS"
 fi
+# Only characters of the JIS standard itself, none of Microsoft's extras, so
+# that any Shift_JIS reader shows it.
+iconv -f SHIFT_JIS -t UTF-8 "$ja" >/dev/null 2>&1 || fail "Readme-ja.txt uses characters outside standard Shift_JIS"
 LC_ALL=C grep -q -P '[\x81-\x9F\xE0-\xFC]' "$ja" || fail "Readme-ja.txt holds no Japanese"
 iconv -f UTF-8 -t UTF-8 "$ja" >/dev/null 2>&1 && fail "Readme-ja.txt is UTF-8, not Shift_JIS"
 grep -q "v$version" <(iconv -f CP932 -t UTF-8 "$ja") || fail "Readme-ja.txt does not name version $version"
