@@ -80,7 +80,8 @@ for file in "${files[@]}"; do
   chmod 0644 "$stage/$file"
   touch -d "@$stamp" "$stage/$file"
 done
-rm -f "$out/$package.zip" "$out/$package.zip.sha256"
+# A package of an earlier version would look current beside this one.
+rm -f "$out"/Rivano-*.zip "$out"/Rivano-*.zip.sha256
 (cd "$stage" && TZ=UTC zip -q -X -D "$out/$package.zip" "${files[@]}")
 (cd "$out" && sha256sum "$package.zip" >"$package.zip.sha256")
 
