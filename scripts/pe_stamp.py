@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Sets the link time of a Windows program file or library to the given
-Unix time and writes its checksum again, so that stripping the same build
-twice gives the same bytes (strip stamps the file with the current time)."""
+Unix time, in its header and in its export table, and writes its checksum
+again, so that the same commit gives the same bytes (strip stamps the file
+with the current time, the linker the export table of a library)."""
 import struct
 import sys
 
@@ -18,6 +19,22 @@ def checksum(data, at):
     return (total + len(data)) & 0xFFFFFFFF
 
 
+def export_table(data, pe):
+    """File offset of the export directory, or None without one."""
+    optional_size = struct.unpack_from("<H", data, pe + 20)[0]
+    magic = struct.unpack_from("<H", data, pe + 24)[0]
+    directories = pe + 24 + (96 if magic == 0x10B else 112)
+    rva, size = struct.unpack_from("<II", data, directories)
+    if not size:
+        return None
+    table = pe + 24 + optional_size
+    for i in range(struct.unpack_from("<H", data, pe + 6)[0]):
+        vsize, start, raw_size, raw_at = struct.unpack_from("<IIII", data, table + 40 * i + 8)
+        if start <= rva < start + max(vsize, raw_size):
+            return raw_at + rva - start
+    return None
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit("usage: pe_stamp.py <file> <unix time>")
@@ -28,6 +45,9 @@ def main():
     if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
         sys.exit(f"pe_stamp: {path} is not a PE file")
     struct.pack_into("<I", data, pe + 8, stamp)
+    exports = export_table(data, pe)
+    if exports is not None:
+        struct.pack_into("<I", data, exports + 4, stamp)
     at = pe + 24 + 64
     struct.pack_into("<I", data, at, checksum(bytes(data), at))
     with open(path, "wb") as f:
