@@ -1,0 +1,55 @@
+#include "engine/jpeg/jpeg_huffman.h"
+
+namespace rivano::jpeg::detail {
+
+bool buildHuffmanTable(const std::uint8_t* counts, const std::uint8_t* symbols, HuffmanTable& table) {
+  table = HuffmanTable{};
+  int code = 0;
+  int k = 0;
+  for (int length = 1; length <= 16; ++length) {
+    const int count = counts[length - 1];
+    table.valueOffset[length] = k - code;
+    table.maxCode[length] = -1;
+    for (int i = 0; i < count; ++i, ++k, ++code) {
+      if (k >= 256) return false;
+      table.values[k] = symbols[k];
+      if (length <= kLookBits) {
+        const int shift = kLookBits - length;
+        const auto entry = static_cast<std::uint16_t>((length << 8) | symbols[k]);
+        for (int fill = 0; fill < (1 << shift); ++fill) table.fast[(code << shift) | fill] = entry;
+      }
+    }
+    if (count > 0) {
+      // A code of all one bits is not allowed.
+      if (code >= (1 << length)) return false;
+      table.maxCode[length] = code - 1;
+    }
+    code <<= 1;
+  }
+  table.defined = true;
+  return true;
+}
+
+int BitReader::decodeLong(const HuffmanTable& t) {
+  for (int length = kLookBits + 1; length <= 16; ++length) {
+    const auto code = static_cast<std::int32_t>(buffer_ >> (64 - length));
+    if (code <= t.maxCode[length]) {
+      consume(length);
+      return t.values[static_cast<std::size_t>(t.valueOffset[length] + code) & 0xFF];
+    }
+  }
+  return -1;
+}
+
+bool BitReader::restart(int n) {
+  buffer_ = 0;
+  count_ = 0;
+  padding_ = 0;
+  marker_ = false;
+  while (pos_ < size_ && data_[pos_] == 0xFF && pos_ + 1 < size_ && data_[pos_ + 1] == 0xFF) ++pos_;
+  if (pos_ + 1 >= size_ || data_[pos_] != 0xFF || data_[pos_ + 1] != 0xD0 + n) return false;
+  pos_ += 2;
+  return true;
+}
+
+}  // namespace rivano::jpeg::detail

@@ -1,0 +1,235 @@
+#include "engine/jpeg/jpeg_scan.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace rivano::jpeg::detail {
+namespace {
+
+// Visits the blocks of a scan in order, one MCU after another, taking the
+// restart markers between intervals. decodeBlock(i, bx, by) decodes the
+// block of the scan's i-th component; restartState() resets predictions.
+template <class DecodeBlock, class Reset>
+JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, DecodeBlock decodeBlock, Reset reset) {
+  const Frame& f = s.frame;
+  const bool single = scan.count == 1;
+  const Component& first = f.components[static_cast<std::size_t>(scan.component[0])];
+  const std::int32_t mcusWide = single ? first.usedBlocksWide : f.mcusWide;
+  const std::int32_t mcusHigh = single ? first.usedBlocksHigh : f.mcusHigh;
+  const int interval = s.restartInterval;
+  int untilRestart = interval;
+  int nextRestart = 0;
+  for (std::int32_t my = 0; my < mcusHigh; ++my) {
+    for (std::int32_t mx = 0; mx < mcusWide; ++mx) {
+      if (interval > 0 && untilRestart == 0) {
+        if (reader.overran() || !reader.restart(nextRestart)) return JpegStatus::corrupt;
+        nextRestart = (nextRestart + 1) & 7;
+        untilRestart = interval;
+        reset();
+      }
+      if (single) {
+        if (!decodeBlock(0, mx, my)) return JpegStatus::corrupt;
+      } else {
+        for (int i = 0; i < scan.count; ++i) {
+          const Component& c = f.components[static_cast<std::size_t>(scan.component[i])];
+          for (int v = 0; v < c.v; ++v) {
+            for (int h = 0; h < c.h; ++h) {
+              if (!decodeBlock(i, mx * c.h + h, my * c.v + v)) return JpegStatus::corrupt;
+            }
+          }
+        }
+      }
+      --untilRestart;
+    }
+  }
+  if (reader.overran()) return JpegStatus::corrupt;
+  s.pos = reader.position();
+  skipToMarker(s);
+  return JpegStatus::ok;
+}
+
+bool tablesDefined(const Stream& s, const ScanHeader& scan, bool needDc, bool needAc) {
+  for (int i = 0; i < scan.count; ++i) {
+    if (needDc && !s.dc[static_cast<std::size_t>(scan.dcTable[i])].defined) return false;
+    if (needAc && !s.ac[static_cast<std::size_t>(scan.acTable[i])].defined) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::array<bool, 4>& dcOnly,
+                                BlockSink& sink) {
+  if (!tablesDefined(s, scan, true, true)) return JpegStatus::corrupt;
+  BitReader reader(s.file.data(), s.file.size(), s.pos);
+  std::array<int, 4> predictions{};
+  alignas(16) std::int16_t block[64];
+  auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
+    const HuffmanTable& dcTable = s.dc[static_cast<std::size_t>(scan.dcTable[i])];
+    const HuffmanTable& acTable = s.ac[static_cast<std::size_t>(scan.acTable[i])];
+    const int component = scan.component[i];
+    const int t = reader.decode(dcTable);
+    if (t < 0 || t > 15) return false;
+    // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
+    predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
+    if (dcOnly[static_cast<std::size_t>(component)]) {
+      block[0] = static_cast<std::int16_t>(predictions[i]);
+      for (int k = 1; k < 64;) {
+        const int rs = reader.decode(acTable);
+        if (rs < 0) return false;
+        const int size = rs & 15;
+        if (size == 0) {
+          if (rs != 0xF0) break;
+          k += 16;
+        } else {
+          k += (rs >> 4) + 1;
+          if (k > 64) return false;
+          reader.skip(size);
+        }
+      }
+    } else {
+      std::memset(block, 0, sizeof block);
+      block[0] = static_cast<std::int16_t>(predictions[i]);
+      for (int k = 1; k < 64;) {
+        const int rs = reader.decode(acTable);
+        if (rs < 0) return false;
+        const int size = rs & 15;
+        if (size == 0) {
+          if (rs != 0xF0) break;
+          k += 16;
+        } else {
+          k += rs >> 4;
+          if (k > 63) return false;
+          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size));
+          ++k;
+        }
+      }
+    }
+    sink.block(component, bx, by, block);
+    return true;
+  };
+  return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); });
+}
+
+namespace {
+
+inline std::int16_t* blockAt(std::vector<std::int16_t>& buffer, const Component& c, std::int32_t bx,
+                             std::int32_t by) {
+  return buffer.data() + (static_cast<std::size_t>(by) * static_cast<std::size_t>(c.blocksWide) +
+                          static_cast<std::size_t>(bx)) * 64;
+}
+
+// Adds one refinement bit to a coefficient already known to be nonzero.
+inline void refine(BitReader& reader, std::int16_t& coefficient, int bit) {
+  if (reader.bit() && (coefficient & bit) == 0) {
+    coefficient = static_cast<std::int16_t>(coefficient >= 0 ? coefficient + bit : coefficient - bit);
+  }
+}
+
+}  // namespace
+
+JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<std::vector<std::int16_t>>& coefficients) {
+  Frame& f = s.frame;
+  const bool dcScan = scan.ss == 0;
+  const bool first = scan.ah == 0;
+  if (!tablesDefined(s, scan, dcScan && first, !dcScan)) return JpegStatus::corrupt;
+  for (int i = 0; i < scan.count; ++i) {
+    Component& c = f.components[static_cast<std::size_t>(scan.component[i])];
+    if (dcScan && first) c.dcStarted = true;
+    // Refinements and AC bands build on a first DC scan.
+    if (!c.dcStarted) return JpegStatus::corrupt;
+  }
+  BitReader reader(s.file.data(), s.file.size(), s.pos);
+  std::array<int, 4> predictions{};
+  int eobRun = 0;
+  const int bit = 1 << scan.al;
+  auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
+    const int index = scan.component[i];
+    const Component& c = f.components[static_cast<std::size_t>(index)];
+    std::int16_t* block = blockAt(coefficients[static_cast<std::size_t>(index)], c, bx, by);
+    if (dcScan) {
+      if (first) {
+        const int t = reader.decode(s.dc[static_cast<std::size_t>(scan.dcTable[i])]);
+        if (t < 0 || t > 15) return false;
+        // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
+    predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
+        block[0] = static_cast<std::int16_t>(predictions[i] * bit);
+      } else if (reader.bit()) {
+        block[0] = static_cast<std::int16_t>(block[0] | bit);
+      }
+      return true;
+    }
+    const HuffmanTable& table = s.ac[static_cast<std::size_t>(scan.acTable[i])];
+    int k = scan.ss;
+    if (first) {
+      if (eobRun > 0) {
+        --eobRun;
+        return true;
+      }
+      for (; k <= scan.se;) {
+        const int rs = reader.decode(table);
+        if (rs < 0) return false;
+        const int r = rs >> 4;
+        const int size = rs & 15;
+        if (size == 0) {
+          if (r < 15) {
+            eobRun = (1 << r) - 1 + reader.bits(r);
+            break;
+          }
+          k += 16;
+        } else {
+          k += r;
+          if (k > scan.se) return false;
+          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size) * bit);
+          ++k;
+        }
+      }
+      return true;
+    }
+    if (eobRun == 0) {
+      for (; k <= scan.se;) {
+        const int rs = reader.decode(table);
+        if (rs < 0) return false;
+        int r = rs >> 4;
+        const int size = rs & 15;
+        int value = 0;
+        if (size != 0) {
+          if (size != 1) return false;
+          value = reader.bit() ? bit : -bit;
+        } else if (r != 15) {
+          eobRun = (1 << r) + reader.bits(r);
+          break;
+        }
+        // Past coefficients already nonzero (each takes a refinement bit)
+        // and r zero ones, to where the new coefficient goes.
+        for (; k <= scan.se; ++k) {
+          std::int16_t& coefficient = block[kZigzag[static_cast<std::size_t>(k)]];
+          if (coefficient != 0) {
+            refine(reader, coefficient, bit);
+          } else if (--r < 0) {
+            break;
+          }
+        }
+        if (value != 0) {
+          if (k > scan.se) return false;
+          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(value);
+        }
+        ++k;
+      }
+    }
+    if (eobRun > 0) {
+      for (; k <= scan.se; ++k) {
+        std::int16_t& coefficient = block[kZigzag[static_cast<std::size_t>(k)]];
+        if (coefficient != 0) refine(reader, coefficient, bit);
+      }
+      --eobRun;
+    }
+    return true;
+  };
+  return walkScan(s, scan, reader, decodeBlock, [&] {
+    predictions.fill(0);
+    eobRun = 0;
+  });
+}
+
+}  // namespace rivano::jpeg::detail
