@@ -96,25 +96,28 @@ std::optional<PixelImage> readPpm(const std::vector<std::uint8_t>& file, std::in
   return image;
 }
 
-// Runs ImageMagick's convert and waits for it. Under Wine the host's
-// program is started as a Unix program, which Wine does not let us wait
-// for, so the caller waits for the finished output instead.
-bool runConvert(const std::string& in, const std::string& out, std::int32_t width, std::int32_t height) {
-  const std::string geometry = std::to_string(width) + 'x' + std::to_string(height) + '!';
+// A path as the host's programs see it: under Wine the Unix one.
+std::string hostPath(const std::string& path) {
 #ifdef _WIN32
   using UnixName = char*(CDECL*)(const wchar_t*);
   const auto toUnix = reinterpret_cast<UnixName>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!toUnix) return false;
-  auto unixPath = [&](const std::string& path) {
-    const std::wstring wide(path.begin(), path.end());
-    char* name = toUnix(wide.c_str());
-    std::string result = name ? name : "";
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-  };
-  std::string command = "/usr/bin/convert " + unixPath(in) + " -filter Lanczos -resize " + geometry + " ppm:" +
-                        unixPath(out);
+  if (!toUnix) return path;
+  const std::wstring wide(path.begin(), path.end());
+  char* name = toUnix(wide.c_str());
+  std::string result = name ? name : "";
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+#else
+  return path;
+#endif
+}
+
+// Runs one of the host's programs (ImageMagick, cjpeg). Under Wine it is
+// started as a Unix program, which Wine does not let us wait for, so the
+// callers wait for the finished output instead.
+bool runHost(std::string command) {
+#ifdef _WIN32
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -124,10 +127,31 @@ bool runConvert(const std::string& in, const std::string& out, std::int32_t widt
   if (process.hThread) CloseHandle(process.hThread);
   return true;
 #else
-  const std::string command =
-      "convert '" + in + "' -filter Lanczos -resize " + geometry + " 'ppm:" + out + "' 2>/dev/null";
-  return std::system(command.c_str()) == 0;
+  return std::system((command + " 2>/dev/null").c_str()) == 0;
 #endif
+}
+
+std::optional<std::vector<std::uint8_t>> hostJpeg(const PixelImage& picture, const std::string& command,
+                                                  const std::string& folder) {
+  const std::string in = folder + "/source.ppm", out = folder + "/picture.jpg";
+  std::filesystem::remove(out);
+  std::string line = command;
+  line.replace(line.find("{in}"), 4, hostPath(in));
+  line.replace(line.find("{out}"), 5, hostPath(out));
+  if (!writePpm(picture, in) || !runHost(line)) return std::nullopt;
+  // Complete once it ends in the end-of-image marker and stops growing.
+  std::optional<std::vector<std::uint8_t>> jpeg;
+  std::size_t last = 0;
+  for (int i = 0; i < 600 && !jpeg; ++i) {
+    std::vector<std::uint8_t> bytes = readFile(out);
+    if (bytes.size() > 4 && bytes.size() == last && bytes[bytes.size() - 2] == 0xFF && bytes.back() == 0xD9)
+      jpeg = std::move(bytes);
+    else
+      last = bytes.size(), std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  std::filesystem::remove(in);
+  std::filesystem::remove(out);
+  return jpeg;
 }
 
 }  // namespace
@@ -246,7 +270,10 @@ std::optional<PixelImage> lanczosReference(const PixelImage& picture, std::int32
                                            const std::string& folder) {
   const std::string in = folder + "/source.ppm", out = folder + "/reference.ppm";
   std::filesystem::remove(out);
-  if (!writePpm(picture, in) || !runConvert(in, out, width, height)) return std::nullopt;
+  const std::string geometry = std::to_string(width) + 'x' + std::to_string(height) + '!';
+  if (!writePpm(picture, in) ||
+      !runHost("/usr/bin/convert " + hostPath(in) + " -filter Lanczos -resize " + geometry + " ppm:" + hostPath(out)))
+    return std::nullopt;
   // The output is complete once it has the size its header promises.
   std::optional<PixelImage> reference;
   for (int i = 0; i < 600 && !reference; ++i) {
@@ -256,6 +283,16 @@ std::optional<PixelImage> lanczosReference(const PixelImage& picture, std::int32
   std::filesystem::remove(in);
   std::filesystem::remove(out);
   return reference;
+}
+
+std::optional<std::vector<std::uint8_t>> convertToJpeg(const PixelImage& picture, const std::string& options,
+                                                      const std::string& folder) {
+  return hostJpeg(picture, "/usr/bin/convert {in} " + options + " jpg:{out}", folder);
+}
+
+std::optional<std::vector<std::uint8_t>> cjpegToJpeg(const PixelImage& picture, const std::string& options,
+                                                    const std::string& folder) {
+  return hostJpeg(picture, "/usr/bin/cjpeg " + options + " -outfile {out} {in}", folder);
 }
 
 std::string scratchFolder() {

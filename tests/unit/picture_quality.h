@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/pixel_image.h"
 
@@ -26,6 +27,15 @@ double ssim(const PixelImage& a, const PixelImage& b);
 // Empty when ImageMagick could not be run.
 std::optional<PixelImage> lanczosReference(const PixelImage& picture, std::int32_t width, std::int32_t height,
                                            const std::string& folder);
+
+// `convert <picture> <options> jpg:<file>`, the file's bytes; empty when
+// ImageMagick could not be run.
+std::optional<std::vector<std::uint8_t>> convertToJpeg(const PixelImage& picture, const std::string& options,
+                                                      const std::string& folder);
+
+// `cjpeg <options>` of the picture, the file's bytes.
+std::optional<std::vector<std::uint8_t>> cjpegToJpeg(const PixelImage& picture, const std::string& options,
+                                                    const std::string& folder);
 
 // A fresh folder under the temporary one, removed by nobody: the caller
 // deletes what it writes there.
