@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "engine/jpeg_picture.h"
@@ -114,23 +115,34 @@ class OlePicture final : public Picture {
   }
 
   PictureTwips sizeTwips() const override { return twips_; }
-  PixelImage asLoaded() const override {
-    return drawToPixels(pixels_.cx, pixels_.cy, [&](HDC dc) {
-      // The source rectangle is in HIMETRIC and runs bottom-up.
-      return SUCCEEDED(picture_->Render(dc, 0, 0, pixels_.cx, pixels_.cy, 0, himetricHeight_, himetricWidth_,
-                                        -himetricHeight_, nullptr));
-    });
-  }
+  PixelImage asLoaded() const override { return ownPixels(); }
   // From its own pixels through our filter: the system's stretching samples
   // too few of them and breaks thin lines up.
   PixelImage stretched(std::int32_t width, std::int32_t height) const override {
     if (width <= 0 || height <= 0) throw RunError(err::invalidPicture);
-    if (width == pixels_.cx && height == pixels_.cy) return asLoaded();
-    return shrinkPicture(asLoaded(), width, height);
+    if (width == pixels_.cx && height == pixels_.cy) return ownPixels();
+    return shrinkPicture(ownPixels(), width, height);
   }
 
  private:
-  ComPtr<IPicture> picture_;
+  // Drawn once at its own size, where nothing is stretched, and kept: the
+  // preview and the change both start from them, and the picture object
+  // with its own copy goes once they are made.
+  const PixelImage& ownPixels() const {
+    if (!own_) {
+      own_ = drawToPixels(pixels_.cx, pixels_.cy, [&](HDC dc) {
+        SetStretchBltMode(dc, COLORONCOLOR);
+        // The source rectangle is in HIMETRIC and runs bottom-up.
+        return SUCCEEDED(picture_->Render(dc, 0, 0, pixels_.cx, pixels_.cy, 0, himetricHeight_, himetricWidth_,
+                                          -himetricHeight_, nullptr));
+      });
+      picture_.reset();
+    }
+    return *own_;
+  }
+
+  mutable ComPtr<IPicture> picture_;
+  mutable std::optional<PixelImage> own_;
   OLE_XSIZE_HIMETRIC himetricWidth_ = 0;
   OLE_YSIZE_HIMETRIC himetricHeight_ = 0;
   SIZE pixels_{};

@@ -115,7 +115,7 @@ bool showsGradientMiddle(COLORREF c) {
 // From the click on the large JPEG in the picture list to its preview on
 // the screen, best of five; a small magenta picture is clicked in between,
 // so that every click loads its picture anew.
-double previewClick(const std::wstring& exe, const std::wstring& folder) {
+double previewClick(const std::wstring& exe) {
   RunningProgram program(exe, L"/N");
   HWND window = program.waitForWindow(L"RivanoMain", 60000);
   if (!window) return 1e9;
@@ -155,7 +155,7 @@ LargeFigures largeJpeg(rivano::Registry& registry, const std::wstring& exe, cons
   f.silent = bestOf(exe, L"/S");
   f.commandLine = bestOf(exe, L"\"" + big + L"\\large.jpg\"");
   registerSource(registry, previewFolder, true);
-  f.preview = previewClick(exe, previewFolder);
+  f.preview = previewClick(exe);
   return f;
 }
 

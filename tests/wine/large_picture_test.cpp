@@ -10,7 +10,7 @@ namespace {
 
 const std::wstring kOption = kProgramKey + L"\\Option";
 
-bool near(std::uint32_t pixel, std::uint32_t colour, int tolerance) {
+bool closeTo(std::uint32_t pixel, std::uint32_t colour, int tolerance) {
   for (int s : {0, 8, 16})
     if (std::abs(static_cast<int>(pixel >> s & 0xFF) - static_cast<int>(colour >> s & 0xFF)) > tolerance)
       return false;
@@ -26,10 +26,10 @@ void expectLargePicture(const PixelImage& img) {
   int outliers = 0;
   for (int y = h / 20; y < h - h / 20; ++y)
     for (int x = w / 40; x < w / 4 - w / 40; ++x)
-      if (!near(img.at(x, y), 0x808080, 24)) ++outliers;
+      if (!closeTo(img.at(x, y), 0x808080, 24)) ++outliers;
   EXPECT_EQ(outliers, 0) << "the fine checks did not shrink to an even grey";
-  EXPECT_TRUE(near(img.at(w * 5 / 8, h / 3), 0xC03020, 16)) << std::hex << img.at(w * 5 / 8, h / 3);
-  EXPECT_TRUE(near(img.at(w * 5 / 8, h * 5 / 6), 0x2050C0, 16)) << std::hex << img.at(w * 5 / 8, h * 5 / 6);
+  EXPECT_TRUE(closeTo(img.at(w * 5 / 8, h / 3), 0xC03020, 16)) << std::hex << img.at(w * 5 / 8, h / 3);
+  EXPECT_TRUE(closeTo(img.at(w * 5 / 8, h * 5 / 6), 0x2050C0, 16)) << std::hex << img.at(w * 5 / 8, h * 5 / 6);
 }
 
 std::wstring copyPicture(const std::wstring& name, const std::wstring& into) {
@@ -93,7 +93,7 @@ TEST_F(LargePicture, PreviewShowsItAndTheChangeAtCloseWritesItShrunk) {
     ReleaseDC(nullptr, screen);
     return static_cast<std::uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
   };
-  EXPECT_TRUE(waitUntil([&] { return near(shown(), 0xC03020, 16); }, kPatience)) << std::hex << shown();
+  EXPECT_TRUE(waitUntil([&] { return closeTo(shown(), 0xC03020, 16); }, kPatience)) << std::hex << shown();
   close(program, window);
   const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
   ASSERT_TRUE(written.has_value());
@@ -112,7 +112,7 @@ TEST_F(LargePicture, AJpegOurDecoderRefusesIsReadOrRefusedByTheSystemAsBefore) {
     ASSERT_TRUE(written.has_value());
     EXPECT_EQ(written->width, 200);
     EXPECT_EQ(written->height, 100);
-    EXPECT_TRUE(near(written->at(100, 50), 0x3080E0, 8)) << std::hex << written->at(100, 50);
+    EXPECT_TRUE(closeTo(written->at(100, 50), 0x3080E0, 8)) << std::hex << written->at(100, 50);
   }
   // Cut off in its headers: no loader reads it, and the box says 481.
   DeleteFileW(wallBmp().c_str());
