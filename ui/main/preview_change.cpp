@@ -74,8 +74,12 @@ void FrmMain::lvwFile_ItemClick(int row) {
     lastPreviewed_ = picture;
     win::ScopedHourglass hourglass;
     try {
-      // Loaded once for the preview and for the change that may follow
-      // (at exit too), at the larger size of the two.
+      // The picture shown before goes first, so that two large ones are
+      // never held at once. This one is loaded once for the preview and
+      // for the change that may follow (at exit too), at the larger size
+      // of the two.
+      imgFile_.reset();
+      imgFilePicture_.clear();
       imgFile_ = services_.pictures.load(
           path, previewAndWallpaperTargets(picMain_, state_.screen, state_.gPicReSize, state_.gPicReMag));
       imgFilePicture_ = picture;
