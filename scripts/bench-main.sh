@@ -24,7 +24,7 @@ feh_best=1000
 for _ in 1 2 3 4 5; do
   start=$(date +%s.%N)
   feh --no-fehbg --bg-fill "$big"
-  feh_best=$(echo "$(date +%s.%N) - $start" | bc -l | awk -v b="$feh_best" '{print ($1 < b) ? $1 : b}')
+  feh_best=$(awk -v s="$start" -v e="$(date +%s.%N)" -v b="$feh_best" 'BEGIN { t = e - s; print (t < b) ? t : b }')
 done
 
 # The peak memory of "/S" on the large JPEG with shrinking on: the maximum
