@@ -8,9 +8,11 @@ namespace {
 
 // Visits the blocks of a scan in order, one MCU after another, taking the
 // restart markers between intervals. decodeBlock(i, bx, by) decodes the
-// block of the scan's i-th component; restartState() resets predictions.
-template <class DecodeBlock, class Reset>
-JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, DecodeBlock decodeBlock, Reset reset) {
+// block of the scan's i-th component; reset() resets predictions;
+// rowDone(my) follows each row of MCUs.
+template <class DecodeBlock, class Reset, class RowDone>
+JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, DecodeBlock decodeBlock, Reset reset,
+                    RowDone rowDone) {
   const Frame& f = s.frame;
   const bool single = scan.count == 1;
   const Component& first = f.components[static_cast<std::size_t>(scan.component[0])];
@@ -41,6 +43,7 @@ JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, Decode
       }
       --untilRestart;
     }
+    rowDone(my);
   }
   if (reader.overran()) return JpegStatus::corrupt;
   s.pos = reader.position();
@@ -108,7 +111,8 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
     sink.block(component, bx, by, block);
     return true;
   };
-  return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); });
+  return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); },
+                  [&](std::int32_t row) { sink.rowDone(row); });
 }
 
 namespace {
@@ -229,7 +233,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
   return walkScan(s, scan, reader, decodeBlock, [&] {
     predictions.fill(0);
     eobRun = 0;
-  });
+  }, [](std::int32_t) {});
 }
 
 }  // namespace rivano::jpeg::detail

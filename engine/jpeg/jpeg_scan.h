@@ -14,6 +14,8 @@ namespace rivano::jpeg::detail {
 class BlockSink {
  public:
   virtual void block(int component, std::int32_t bx, std::int32_t by, std::int16_t* coefficients) = 0;
+  // Every block of MCU row `row` (of block row, in a scan of one component) is in.
+  virtual void rowDone(std::int32_t row) = 0;
 
  protected:
   ~BlockSink() = default;
