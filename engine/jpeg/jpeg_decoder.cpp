@@ -47,10 +47,7 @@ class Decoder final : public detail::BlockSink {
     if (direct_) {
       idctInto(c, bx, by, coefficients);
     } else {
-      std::int16_t* to = coefficients_[c].data() +
-                         (static_cast<std::size_t>(by) * static_cast<std::size_t>(s_.frame.components[c].blocksWide) +
-                          static_cast<std::size_t>(bx)) * 64;
-      std::memcpy(to, coefficients, 64 * sizeof(std::int16_t));
+      coefficients_[c].store(bx, by, coefficients);
     }
   }
 
@@ -87,7 +84,7 @@ class Decoder final : public detail::BlockSink {
   std::array<std::int32_t, 4> stepRows_{};  // plane rows per row of MCUs
   std::array<bool, 4> dcOnly_{};
   std::vector<Plane> planes_;
-  std::vector<std::vector<std::int16_t>> coefficients_;
+  std::vector<detail::CoefficientStore> coefficients_;
   PixelImage image_;
   std::unique_ptr<detail::PixelWriter> writer_;
 };
@@ -127,9 +124,7 @@ JpegStatus Decoder::prepare(const ScanHeader& scan) {
     stepRows_[i] = (f.components.size() == 1 ? 1 : c.v) * size;
     p.ringRows = 3 * stepRows_[i];
     p.samples.assign(static_cast<std::size_t>(p.stride) * static_cast<std::size_t>(p.ringRows), 0);
-    if (!direct_) {
-      coefficients_[i].assign(static_cast<std::size_t>(c.blocksWide) * static_cast<std::size_t>(c.blocksHigh) * 64, 0);
-    }
+    if (!direct_) coefficients_[i].reset(c.blocksWide, c.blocksHigh, size);
   }
   image_.width = ceilDiv(f.width, scale_);
   image_.height = ceilDiv(f.height, scale_);
@@ -162,20 +157,21 @@ void Decoder::transformBuffered() {
   const detail::Frame& f = s_.frame;
   const bool single = f.components.size() == 1;
   const std::int32_t steps = single ? f.components[0].usedBlocksHigh : f.mcusHigh;
+  alignas(16) std::int16_t block[64];
   for (std::int32_t step = 0; step < steps; ++step) {
     for (std::size_t i = 0; i < planes_.size(); ++i) {
       const Component& c = f.components[i];
       const int rows = single ? 1 : c.v;
       for (std::int32_t by = step * rows; by < std::min(step * rows + rows, c.usedBlocksHigh); ++by) {
         for (std::int32_t bx = 0; bx < c.usedBlocksWide; ++bx) {
-          idctInto(i, bx, by,
-                   coefficients_[i].data() + (static_cast<std::size_t>(by) * static_cast<std::size_t>(c.blocksWide) +
-                                              static_cast<std::size_t>(bx)) * 64);
+          coefficients_[i].expand(bx, by, block);
+          idctInto(i, bx, by, block);
         }
       }
     }
     writeRows(step);
   }
+  for (detail::CoefficientStore& store : coefficients_) store.release();
 }
 
 JpegStatus Decoder::run(PixelImage& image) {

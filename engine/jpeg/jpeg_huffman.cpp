@@ -26,6 +26,17 @@ bool buildHuffmanTable(const std::uint8_t* counts, const std::uint8_t* symbols, 
     }
     code <<= 1;
   }
+  for (unsigned bits = 0; bits < table.fast.size(); ++bits) {
+    const unsigned entry = table.fast[bits];
+    if (entry == 0) continue;
+    const int length = static_cast<int>(entry >> 8);
+    const int run = static_cast<int>((entry >> 4) & 15);
+    const int size = static_cast<int>(entry & 15);
+    if (size == 0 || length + size > kLookBits) continue;
+    const int magnitude = static_cast<int>((bits >> (kLookBits - length - size)) & ((1u << size) - 1));
+    const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
+    table.fastAc[bits] = static_cast<std::int32_t>(static_cast<std::uint32_t>(value) << 16) | (run << 8) | (length + size);
+  }
   table.defined = true;
   return true;
 }

@@ -17,6 +17,9 @@ struct HuffmanTable {
   std::array<std::int32_t, 17> maxCode{};             // largest code of each length, -1: none
   std::array<std::int32_t, 17> valueOffset{};
   std::array<std::uint8_t, 256> values{};
+  // AC tables: a run/size code and its magnitude bits together within
+  // kLookBits: (value << 16) | (run << 8) | total length; 0: not so short.
+  std::array<std::int32_t, 1 << kLookBits> fastAc{};
 };
 
 // From the sixteen counts and the symbols of a DHT table; false when the
@@ -38,6 +41,17 @@ class BitReader {
       return static_cast<int>(entry & 0xFF);
     }
     return decodeLong(t);
+  }
+
+  // The next kLookBits bits, without taking them.
+  unsigned peek() {
+    if (count_ < 16) refill();
+    return static_cast<unsigned>(buffer_ >> (64 - kLookBits));
+  }
+
+  void consume(int n) {
+    buffer_ <<= n;
+    count_ -= n;
   }
 
   // n from 0 to 16.
@@ -73,11 +87,6 @@ class BitReader {
   std::size_t position() const { return pos_; }
 
  private:
-  void consume(int n) {
-    buffer_ <<= n;
-    count_ -= n;
-  }
-
   void refill() {
     while (count_ <= 56) {
       std::uint32_t byte = 0;

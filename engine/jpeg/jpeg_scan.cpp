@@ -78,6 +78,13 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
     if (dcOnly[static_cast<std::size_t>(component)]) {
       block[0] = static_cast<std::int16_t>(predictions[i]);
       for (int k = 1; k < 64;) {
+        const std::int32_t fast = acTable.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += ((fast >> 8) & 15) + 1;
+          if (k > 64) return false;
+          reader.consume(fast & 0xFF);
+          continue;
+        }
         const int rs = reader.decode(acTable);
         if (rs < 0) return false;
         const int size = rs & 15;
@@ -94,6 +101,15 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
       std::memset(block, 0, sizeof block);
       block[0] = static_cast<std::int16_t>(predictions[i]);
       for (int k = 1; k < 64;) {
+        const std::int32_t fast = acTable.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += (fast >> 8) & 15;
+          if (k > 63) return false;
+          reader.consume(fast & 0xFF);
+          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
+          ++k;
+          continue;
+        }
         const int rs = reader.decode(acTable);
         if (rs < 0) return false;
         const int size = rs & 15;
@@ -117,22 +133,14 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
 
 namespace {
 
-inline std::int16_t* blockAt(std::vector<std::int16_t>& buffer, const Component& c, std::int32_t bx,
-                             std::int32_t by) {
-  return buffer.data() + (static_cast<std::size_t>(by) * static_cast<std::size_t>(c.blocksWide) +
-                          static_cast<std::size_t>(bx)) * 64;
-}
-
 // Adds one refinement bit to a coefficient already known to be nonzero.
-inline void refine(BitReader& reader, std::int16_t& coefficient, int bit) {
-  if (reader.bit() && (coefficient & bit) == 0) {
-    coefficient = static_cast<std::int16_t>(coefficient >= 0 ? coefficient + bit : coefficient - bit);
-  }
+inline void refine(BitReader& reader, CoefficientBlock& block, int n, int bit) {
+  if (reader.bit()) block.refine(n, bit);
 }
 
 }  // namespace
 
-JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<std::vector<std::int16_t>>& coefficients) {
+JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<CoefficientStore>& coefficients) {
   Frame& f = s.frame;
   const bool dcScan = scan.ss == 0;
   const bool first = scan.ah == 0;
@@ -149,17 +157,16 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
   const int bit = 1 << scan.al;
   auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
     const int index = scan.component[i];
-    const Component& c = f.components[static_cast<std::size_t>(index)];
-    std::int16_t* block = blockAt(coefficients[static_cast<std::size_t>(index)], c, bx, by);
+    CoefficientBlock block = coefficients[static_cast<std::size_t>(index)].at(bx, by);
     if (dcScan) {
       if (first) {
         const int t = reader.decode(s.dc[static_cast<std::size_t>(scan.dcTable[i])]);
         if (t < 0 || t > 15) return false;
         // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
     predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
-        block[0] = static_cast<std::int16_t>(predictions[i] * bit);
+        block.dc() = static_cast<std::int16_t>(predictions[i] * bit);
       } else if (reader.bit()) {
-        block[0] = static_cast<std::int16_t>(block[0] | bit);
+        block.dc() = static_cast<std::int16_t>(block.dc() | bit);
       }
       return true;
     }
@@ -184,7 +191,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         } else {
           k += r;
           if (k > scan.se) return false;
-          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size) * bit);
+          block.set(kZigzag[static_cast<std::size_t>(k)], reader.receiveExtend(size) * bit);
           ++k;
         }
       }
@@ -207,24 +214,24 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         // Past coefficients already nonzero (each takes a refinement bit)
         // and r zero ones, to where the new coefficient goes.
         for (; k <= scan.se; ++k) {
-          std::int16_t& coefficient = block[kZigzag[static_cast<std::size_t>(k)]];
-          if (coefficient != 0) {
-            refine(reader, coefficient, bit);
+          const int n = kZigzag[static_cast<std::size_t>(k)];
+          if (block.isNonzero(n)) {
+            refine(reader, block, n, bit);
           } else if (--r < 0) {
             break;
           }
         }
         if (value != 0) {
           if (k > scan.se) return false;
-          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(value);
+          block.set(kZigzag[static_cast<std::size_t>(k)], value);
         }
         ++k;
       }
     }
     if (eobRun > 0) {
       for (; k <= scan.se; ++k) {
-        std::int16_t& coefficient = block[kZigzag[static_cast<std::size_t>(k)]];
-        if (coefficient != 0) refine(reader, coefficient, bit);
+        const int n = kZigzag[static_cast<std::size_t>(k)];
+        if (block.isNonzero(n)) refine(reader, block, n, bit);
       }
       --eobRun;
     }
