@@ -4,7 +4,6 @@
 #include "engine/jpeg/jpeg_decoder.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "engine/pixel_image.h"
+#include "tests/unit/jpeg_reference_pictures.h"
 
 namespace rivano::jpeg {
 namespace {
@@ -27,7 +27,12 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 bool haveTool(const char* name) {
+#ifdef _WIN32
+  (void)name;
+  return false;  // the reference tools are Linux programs
+#else
   return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+#endif
 }
 
 bool run(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()) == 0; }
@@ -39,7 +44,9 @@ Bytes readFile(const fs::path& path) {
 
 class ScratchFolder {
  public:
-  ScratchFolder() : path_(fs::temp_directory_path() / ("rivano-jpeg-test-" + std::to_string(getpid()))) {
+  ScratchFolder()
+      : path_(fs::temp_directory_path() /
+              ("rivano-jpeg-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()))) {
     fs::create_directories(path_);
   }
   ~ScratchFolder() {
@@ -350,6 +357,35 @@ TEST_F(JpegAgainstDjpeg, DamagedPicturesAreCorruptNeverACrash) {
   file.erase(file.begin() + static_cast<std::ptrdiff_t>(rst), file.begin() + static_cast<std::ptrdiff_t>(rst) + 2);
   PixelImage image;
   EXPECT_EQ(decodeJpeg(file, 1, image), JpegStatus::corrupt);
+}
+
+std::uint64_t rgbHash(const PixelImage& image) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (const std::uint32_t pixel : image.pixels) {
+    for (int shift : {16, 8, 0}) {
+      hash ^= (pixel >> shift) & 0xFF;
+      hash *= 0x100000001b3ull;
+    }
+  }
+  return hash;
+}
+
+// Kept pictures with djpeg's pixels: the same decode in every build.
+TEST(JpegReference, EveryBuildDecodesKeptPicturesAsDjpegDoes) {
+  for (const testdata::ReferenceDecode& r : testdata::kReferenceDecodes) {
+    SCOPED_TRACE(std::string(r.name) + " at 1/" + std::to_string(r.scale));
+    PixelImage image;
+    ASSERT_EQ(decodeJpeg(r.file, r.scale, image), JpegStatus::ok);
+    EXPECT_EQ(image.width, r.width);
+    EXPECT_EQ(image.height, r.height);
+    EXPECT_EQ(rgbHash(image), r.rgbHash);
+  }
+  JpegInfo info;
+  ASSERT_EQ(readJpegInfo(testdata::kProgressive, info), JpegStatus::ok);
+  EXPECT_EQ(info.width, 33);
+  EXPECT_EQ(info.height, 21);
+  EXPECT_EQ(info.components, 3);
+  EXPECT_TRUE(info.progressive);
 }
 
 TEST(JpegScale, LargestReductionThatStillCoversTheTarget) {
