@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/jpeg/jpeg_stream.h"
+
 namespace rivano::jpeg::detail {
 namespace {
 
@@ -19,22 +21,19 @@ bool used(int size, int u) {
 
 void CoefficientStore::reset(std::int32_t blocksWide, std::int32_t blocksHigh, int idctSize) {
   count_ = 0;
-  for (int n = 0; n < 64; ++n) {
+  for (std::size_t k = 0; k < 64; ++k) {
+    const int n = kZigzag[k];
     if (used(idctSize, n / 8) && used(idctSize, n % 8)) {
-      slotOf_[static_cast<std::size_t>(n)] = static_cast<std::int8_t>(count_);
+      slotOf_[k] = static_cast<std::int8_t>(count_);
       naturalOf_[static_cast<std::size_t>(count_++)] = static_cast<std::uint8_t>(n);
     } else {
-      slotOf_[static_cast<std::size_t>(n)] = -1;
+      slotOf_[k] = -1;
     }
   }
   blocksWide_ = blocksWide;
   const std::size_t blocks = static_cast<std::size_t>(blocksWide) * static_cast<std::size_t>(blocksHigh);
   values_.assign(blocks * static_cast<std::size_t>(count_), 0);
-  if (count_ < 64) {
-    nonzero_.assign(blocks, 0);
-  } else {
-    nonzero_.clear();
-  }
+  nonzero_.assign(blocks, 0);
 }
 
 void CoefficientStore::release() {
@@ -44,10 +43,6 @@ void CoefficientStore::release() {
 
 void CoefficientStore::expand(std::int32_t bx, std::int32_t by, std::int16_t* dense) {
   const CoefficientBlock block = at(bx, by);
-  if (count_ == 64) {
-    std::memcpy(dense, block.values, 64 * sizeof(std::int16_t));
-    return;
-  }
   std::memset(dense, 0, 64 * sizeof(std::int16_t));
   for (int s = 0; s < count_; ++s) dense[naturalOf_[static_cast<std::size_t>(s)]] = block.values[s];
 }

@@ -2,8 +2,8 @@
 // progressive scans (or sequential scans of single components) fill them
 // in. Only those the inverse DCT of the chosen size reads are kept; of the
 // others one bit per coefficient says whether it is nonzero, which is all
-// that later refinement scans depend on. At 1/8 size this keeps a tenth of
-// what all 64 would take.
+// that later refinement scans depend on. At 1/8 size this keeps a twelfth
+// of what all 64 would take.
 #pragma once
 
 #include <array>
@@ -13,26 +13,25 @@
 
 namespace rivano::jpeg::detail {
 
-// One block's view; n is a natural-order index.
+// One block's view, indexed in zigzag order as the scans code it. The
+// nonzero bits are kept for every coefficient, so refinement scans find
+// the coefficients they refine without looking at each one.
 struct CoefficientBlock {
   std::int16_t* values;
-  std::uint64_t* nonzero;  // null: values holds all 64
+  std::uint64_t* nonzero;
   const std::int8_t* slotOf;
 
   std::int16_t& dc() { return values[0]; }
-  bool isNonzero(int n) const { return nonzero ? ((*nonzero >> n) & 1) != 0 : values[n] != 0; }
-  void set(int n, int value) {
-    if (nonzero == nullptr) {
-      values[n] = static_cast<std::int16_t>(value);
-      return;
-    }
-    *nonzero |= std::uint64_t{1} << n;
-    if (slotOf[n] >= 0) values[slotOf[n]] = static_cast<std::int16_t>(value);
+  bool isNonzero(int k) const { return ((*nonzero >> k) & 1) != 0; }
+  void set(int k, int value) {
+    *nonzero |= std::uint64_t{1} << k;
+    if (slotOf[k] >= 0) values[slotOf[k]] = static_cast<std::int16_t>(value);
   }
   // Makes a nonzero coefficient one `bit` larger in magnitude.
-  void refine(int n, int bit) {
-    std::int16_t* c = nonzero == nullptr ? &values[n] : slotOf[n] >= 0 ? &values[slotOf[n]] : nullptr;
-    if (c != nullptr && (*c & bit) == 0) *c = static_cast<std::int16_t>(*c >= 0 ? *c + bit : *c - bit);
+  void refine(int k, int bit) {
+    if (slotOf[k] < 0) return;
+    std::int16_t& c = values[slotOf[k]];
+    if ((c & bit) == 0) c = static_cast<std::int16_t>(c >= 0 ? c + bit : c - bit);
   }
 };
 
@@ -45,8 +44,7 @@ class CoefficientStore {
   CoefficientBlock at(std::int32_t bx, std::int32_t by) {
     const std::size_t index = static_cast<std::size_t>(by) * static_cast<std::size_t>(blocksWide_) +
                               static_cast<std::size_t>(bx);
-    return {values_.data() + index * static_cast<std::size_t>(count_),
-            nonzero_.empty() ? nullptr : nonzero_.data() + index, slotOf_.data()};
+    return {values_.data() + index * static_cast<std::size_t>(count_), nonzero_.data() + index, slotOf_.data()};
   }
 
   // All 64 coefficients of a block in natural order, zero where not kept.
@@ -55,8 +53,8 @@ class CoefficientStore {
   void store(std::int32_t bx, std::int32_t by, const std::int16_t* dense);
 
  private:
-  std::array<std::int8_t, 64> slotOf_{};
-  std::array<std::uint8_t, 64> naturalOf_{};
+  std::array<std::int8_t, 64> slotOf_{};      // by zigzag index; -1: not kept
+  std::array<std::uint8_t, 64> naturalOf_{};  // by slot
   int count_ = 0;
   std::int32_t blocksWide_ = 0;
   std::vector<std::int16_t> values_;

@@ -43,7 +43,7 @@ bool buildHuffmanTable(const std::uint8_t* counts, const std::uint8_t* symbols, 
 
 int BitReader::decodeLong(const HuffmanTable& t) {
   for (int length = kLookBits + 1; length <= 16; ++length) {
-    const auto code = static_cast<std::int32_t>(buffer_ >> (64 - length));
+    const auto code = static_cast<std::int32_t>(buffer_ >> (kBufferBits - length));
     if (code <= t.maxCode[length]) {
       consume(length);
       return t.values[static_cast<std::size_t>(t.valueOffset[length] + code) & 0xFF];

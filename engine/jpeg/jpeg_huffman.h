@@ -4,10 +4,17 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace rivano::jpeg::detail {
 
 inline constexpr int kLookBits = 9;
+
+// As wide as the machine's registers: 64-bit shifts cost several
+// instructions in a 32-bit program. Either holds the 16 bits a code or a
+// magnitude needs after a refill.
+using BitBuffer = std::conditional_t<sizeof(void*) >= 8, std::uint64_t, std::uint32_t>;
+inline constexpr int kBufferBits = static_cast<int>(sizeof(BitBuffer) * 8);
 
 // Codes up to kLookBits long come from one look-up; longer ones from the
 // canonical limits per length.
@@ -35,7 +42,7 @@ class BitReader {
 
   int decode(const HuffmanTable& t) {
     if (count_ < 16) refill();
-    const unsigned entry = t.fast[static_cast<unsigned>(buffer_ >> (64 - kLookBits))];
+    const unsigned entry = t.fast[static_cast<unsigned>(buffer_ >> (kBufferBits - kLookBits))];
     if (entry != 0) {
       consume(static_cast<int>(entry >> 8));
       return static_cast<int>(entry & 0xFF);
@@ -46,7 +53,7 @@ class BitReader {
   // The next kLookBits bits, without taking them.
   unsigned peek() {
     if (count_ < 16) refill();
-    return static_cast<unsigned>(buffer_ >> (64 - kLookBits));
+    return static_cast<unsigned>(buffer_ >> (kBufferBits - kLookBits));
   }
 
   void consume(int n) {
@@ -58,7 +65,7 @@ class BitReader {
   int bits(int n) {
     if (n == 0) return 0;
     if (count_ < n) refill();
-    const int v = static_cast<int>(buffer_ >> (64 - n));
+    const int v = static_cast<int>(buffer_ >> (kBufferBits - n));
     consume(n);
     return v;
   }
@@ -88,7 +95,7 @@ class BitReader {
 
  private:
   void refill() {
-    while (count_ <= 56) {
+    while (count_ <= kBufferBits - 8) {
       std::uint32_t byte = 0;
       if (!marker_ && pos_ < size_) {
         byte = data_[pos_];
@@ -104,7 +111,7 @@ class BitReader {
       } else {
         ++padding_;
       }
-      buffer_ |= static_cast<std::uint64_t>(byte) << (56 - count_);
+      buffer_ |= static_cast<BitBuffer>(byte) << (kBufferBits - 8 - count_);
       count_ += 8;
     }
   }
@@ -114,7 +121,7 @@ class BitReader {
   const std::uint8_t* data_;
   std::size_t size_;
   std::size_t pos_;
-  std::uint64_t buffer_ = 0;
+  BitBuffer buffer_ = 0;
   int count_ = 0;
   int padding_ = 0;
   bool marker_ = false;

@@ -1,6 +1,7 @@
 #include "engine/jpeg/jpeg_scan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace rivano::jpeg::detail {
@@ -134,8 +135,14 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
 namespace {
 
 // Adds one refinement bit to a coefficient already known to be nonzero.
-inline void refine(BitReader& reader, CoefficientBlock& block, int n, int bit) {
-  if (reader.bit()) block.refine(n, bit);
+inline void refine(BitReader& reader, CoefficientBlock& block, int k, int bit) {
+  if (reader.bit()) block.refine(k, bit);
+}
+
+// Bits first to last (zigzag indices) of a block's nonzero mask.
+inline std::uint64_t band(int first, int last) {
+  const std::uint64_t upTo = last == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (last + 1)) - 1;
+  return upTo & ~((std::uint64_t{1} << first) - 1);
 }
 
 }  // namespace
@@ -178,6 +185,15 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         return true;
       }
       for (; k <= scan.se;) {
+        const std::int32_t fast = table.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += (fast >> 8) & 15;
+          if (k > scan.se) return false;
+          reader.consume(fast & 0xFF);
+          block.set(k, (fast >> 16) * bit);
+          ++k;
+          continue;
+        }
         const int rs = reader.decode(table);
         if (rs < 0) return false;
         const int r = rs >> 4;
@@ -191,7 +207,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         } else {
           k += r;
           if (k > scan.se) return false;
-          block.set(kZigzag[static_cast<std::size_t>(k)], reader.receiveExtend(size) * bit);
+          block.set(k, reader.receiveExtend(size) * bit);
           ++k;
         }
       }
@@ -212,26 +228,29 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
           break;
         }
         // Past coefficients already nonzero (each takes a refinement bit)
-        // and r zero ones, to where the new coefficient goes.
-        for (; k <= scan.se; ++k) {
-          const int n = kZigzag[static_cast<std::size_t>(k)];
-          if (block.isNonzero(n)) {
-            refine(reader, block, n, bit);
-          } else if (--r < 0) {
-            break;
+        // and r zero ones, to where the new coefficient goes: the zero
+        // after those r, or past the band.
+        std::uint64_t zeros = ~*block.nonzero & band(k, scan.se);
+        for (; r > 0 && zeros != 0; --r) zeros &= zeros - 1;
+        const int target = zeros != 0 ? std::countr_zero(zeros) : scan.se + 1;
+        if (target > k) {
+          for (std::uint64_t left = *block.nonzero & band(k, target - 1); left != 0; left &= left - 1) {
+            refine(reader, block, std::countr_zero(left), bit);
           }
         }
+        k = target;
         if (value != 0) {
           if (k > scan.se) return false;
-          block.set(kZigzag[static_cast<std::size_t>(k)], value);
+          block.set(k, value);
         }
         ++k;
       }
     }
     if (eobRun > 0) {
-      for (; k <= scan.se; ++k) {
-        const int n = kZigzag[static_cast<std::size_t>(k)];
-        if (block.isNonzero(n)) refine(reader, block, n, bit);
+      if (k <= scan.se) {
+        for (std::uint64_t left = *block.nonzero & band(k, scan.se); left != 0; left &= left - 1) {
+          refine(reader, block, std::countr_zero(left), bit);
+        }
       }
       --eobRun;
     }
