@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -118,7 +119,7 @@ double psnr(const PixelImage& a, const PixelImage& b) {
 struct Case {
   std::int32_t width;
   std::int32_t height;
-  std::string options;  // for cjpeg, or "cmyk" for ImageMagick
+  std::string options;  // for cjpeg, or "cmyk" / "ycck" for ImageMagick
   double fullSizePsnr;
 };
 
@@ -135,10 +136,24 @@ class JpegAgainstDjpeg : public ::testing::Test {
     const fs::path source = scratch_ / (name + ".ppm");
     const fs::path jpeg = scratch_ / (name + ".jpg");
     writeSourcePpm(source, c.width, c.height);
-    const std::string command = c.options == "cmyk"
-                                    ? "convert " + source.string() + " -quality 95 -colorspace CMYK " + jpeg.string()
-                                    : "cjpeg " + c.options + " -outfile " + jpeg.string() + " " + source.string();
-    return run(command) ? jpeg : fs::path{};
+    const bool inks = c.options == "cmyk" || c.options == "ycck";
+    const std::string command = inks ? "convert " + source.string() + " -quality 95 -colorspace CMYK " + jpeg.string()
+                                     : "cjpeg " + c.options + " -outfile " + jpeg.string() + " " + source.string();
+    if (!run(command)) return {};
+    // ImageMagick writes YCCK (Adobe transform 2); transform 0 makes the
+    // same four components plain CMYK to any decoder.
+    return inks ? withAdobeTransform(jpeg, c.options == "ycck" ? 2 : 0) : jpeg;
+  }
+
+  static fs::path withAdobeTransform(const fs::path& jpeg, std::uint8_t transform) {
+    Bytes file = readFile(jpeg);
+    const std::string adobe = "Adobe";
+    const auto at = std::search(file.begin(), file.end(), adobe.begin(), adobe.end());
+    if (file.end() - at < 12) return {};
+    at[11] = transform;
+    std::ofstream out(jpeg, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    return jpeg;
   }
 
   PixelImage djpeg(const fs::path& jpeg, int scale) {
@@ -171,8 +186,11 @@ const std::vector<Case> kCases = {
     {333, 257, "-restart 3B -quality 80 -sample 2x1", 40},
     {256, 128, "-optimize -quality 95", 40},
     {33, 21, "-progressive -restart 1B -quality 60", 40},
+    {333, 257, "-rgb -quality 90", 45},
     {333, 257, "cmyk", 45},
     {64, 40, "cmyk", 45},
+    {333, 257, "ycck", 45},
+    {17, 9, "ycck", 45},
 };
 
 TEST_F(JpegAgainstDjpeg, FullSizeAgreesAcrossQualitiesSamplingsAndScanKinds) {
@@ -180,7 +198,8 @@ TEST_F(JpegAgainstDjpeg, FullSizeAgreesAcrossQualitiesSamplingsAndScanKinds) {
   int index = 0;
   for (const Case& c : kCases) {
     SCOPED_TRACE(caseName(c));
-    if (c.options == "cmyk" && !haveConvert) {
+    const bool inks = c.options == "cmyk" || c.options == "ycck";
+    if (inks && !haveConvert) {
       std::printf("%-55s skipped: no ImageMagick convert\n", caseName(c).c_str());
       continue;
     }
@@ -205,7 +224,7 @@ TEST_F(JpegAgainstDjpeg, ScaledDecodesAgreeAtHalfQuarterAndEighth) {
   const bool haveConvert = haveTool("convert");
   int index = 0;
   for (const Case& c : kCases) {
-    if (c.options == "cmyk" && !haveConvert) continue;
+    if ((c.options == "cmyk" || c.options == "ycck") && !haveConvert) continue;
     const fs::path jpeg = encode(c, "scaled" + std::to_string(index++));
     ASSERT_FALSE(jpeg.empty());
     const Bytes file = readFile(jpeg);

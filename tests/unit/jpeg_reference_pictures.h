@@ -2,7 +2,7 @@
 // (libjpeg-turbo 2.1) decodes them to at 1/1, 1/2, 1/4 and 1/8: a check of
 // the decoder that needs no tools, so it runs in the Windows build too.
 //   progressive: 33 × 21, 4:2:0, progressive, a restart every block (cjpeg)
-//   cmyk:        17 × 9, Adobe CMYK (ImageMagick)
+//   ycck:        17 × 9, four components, Adobe transform 2 (ImageMagick CMYK)
 //   restarts:    20 × 12, 4:2:2, a restart every two MCUs (cjpeg)
 #pragma once
 
@@ -78,7 +78,7 @@ inline constexpr std::uint8_t kProgressive[] = {
     0xFF, 0xD3, 0xE4, 0xEE, 0x7F, 0xFF, 0xD4, 0x72, 0xE7, 0xEE, 0xAA, 0xFE, 0xBF, 0x33, 0xFF, 0xD5,
     0xE4, 0xEE, 0x7F, 0xFF, 0xD9,
 };
-inline constexpr std::uint8_t kCmyk[] = {
+inline constexpr std::uint8_t kYcck[] = {
     0xFF, 0xD8, 0xFF, 0xEE, 0x00, 0x0E, 0x41, 0x64, 0x6F, 0x62, 0x65, 0x00, 0x64, 0x00, 0x00, 0x00,
     0x00, 0x02, 0xFF, 0xDB, 0x00, 0x43, 0x00, 0x03, 0x02, 0x02, 0x03, 0x02, 0x02, 0x03, 0x03, 0x03,
     0x03, 0x04, 0x03, 0x03, 0x04, 0x05, 0x08, 0x05, 0x05, 0x04, 0x04, 0x05, 0x0A, 0x07, 0x07, 0x06,
@@ -190,10 +190,10 @@ inline const ReferenceDecode kReferenceDecodes[] = {
     {"progressive", kProgressive, 2, 17, 11, 0x17293B4EC5A678C5ull},
     {"progressive", kProgressive, 4, 9, 6, 0xA800325FCADD63ACull},
     {"progressive", kProgressive, 8, 5, 3, 0xD0B408F83185ECC5ull},
-    {"cmyk", kCmyk, 1, 17, 9, 0xE62E81B72171BC70ull},
-    {"cmyk", kCmyk, 2, 9, 5, 0x83917038A00E6E4Dull},
-    {"cmyk", kCmyk, 4, 5, 3, 0xF86362CF43C70756ull},
-    {"cmyk", kCmyk, 8, 3, 2, 0x3977867D95361BEEull},
+    {"ycck", kYcck, 1, 17, 9, 0xE62E81B72171BC70ull},
+    {"ycck", kYcck, 2, 9, 5, 0x83917038A00E6E4Dull},
+    {"ycck", kYcck, 4, 5, 3, 0xF86362CF43C70756ull},
+    {"ycck", kYcck, 8, 3, 2, 0x3977867D95361BEEull},
     {"restarts", kRestarts, 1, 20, 12, 0x3496FF70D934ABD8ull},
     {"restarts", kRestarts, 2, 10, 6, 0x6A91EB5B819330D1ull},
     {"restarts", kRestarts, 4, 5, 3, 0xFC01764BC347881Bull},
