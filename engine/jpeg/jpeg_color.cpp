@@ -173,7 +173,7 @@ void convertRow(ColorTransform transform, const std::uint8_t* const* rows, std::
 
 PixelWriter::PixelWriter(const std::vector<Plane>& planes, ColorTransform transform, bool smooth, std::int32_t width,
                          std::int32_t height, std::uint32_t* out)
-    : planes_(planes), transform_(transform), width_(width), height_(height), out_(out) {
+    : transform_(transform), width_(width), height_(height), out_(out) {
   sources_.reserve(planes.size());
   for (const Plane& p : planes) sources_.emplace_back(p, smooth, width);
 }

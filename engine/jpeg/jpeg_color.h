@@ -51,7 +51,6 @@ class PixelWriter {
   std::int32_t rowsWritten() const { return next_; }
 
  private:
-  const std::vector<Plane>& planes_;
   ColorTransform transform_;
   std::int32_t width_;
   std::int32_t height_;
