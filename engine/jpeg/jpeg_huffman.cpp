@@ -10,6 +10,8 @@ bool buildHuffmanTable(const std::uint8_t* counts, const std::uint8_t* symbols, 
     const int count = counts[length - 1];
     table.valueOffset[length] = k - code;
     table.maxCode[length] = -1;
+    // The codes of this length must fit in it, and none may be all ones.
+    if (count > 0 && code + count >= (1 << length)) return false;
     for (int i = 0; i < count; ++i, ++k, ++code) {
       if (k >= 256) return false;
       table.values[k] = symbols[k];
@@ -19,11 +21,7 @@ bool buildHuffmanTable(const std::uint8_t* counts, const std::uint8_t* symbols, 
         for (int fill = 0; fill < (1 << shift); ++fill) table.fast[(code << shift) | fill] = entry;
       }
     }
-    if (count > 0) {
-      // A code of all one bits is not allowed.
-      if (code >= (1 << length)) return false;
-      table.maxCode[length] = code - 1;
-    }
+    if (count > 0) table.maxCode[length] = code - 1;
     code <<= 1;
   }
   for (unsigned bits = 0; bits < table.fast.size(); ++bits) {
