@@ -30,9 +30,7 @@ const YccTables& ycc() {
 
 inline std::uint32_t clamp255(std::int32_t v) { return static_cast<std::uint32_t>(std::clamp(v, 0, 255)); }
 
-const std::uint8_t* planeRow(const Plane& p, std::int32_t y) {
-  return p.samples.data() + static_cast<std::size_t>(std::min(y, p.height - 1)) * static_cast<std::size_t>(p.stride);
-}
+const std::uint8_t* planeRow(const Plane& p, std::int32_t y) { return p.row(std::min(y, p.height - 1)); }
 
 // Triangle interpolation, twice as wide: each output leans 3:1 towards its
 // nearer sample.
@@ -79,16 +77,22 @@ void smoothDoubleBoth(const std::uint8_t* near, const std::uint8_t* far, std::in
   out[2 * x + 1] = static_cast<std::uint8_t>((current * 4 + 7) >> 4);
 }
 
+}  // namespace
+
 // One output row of one component, at least `width` samples.
 class RowSource {
  public:
   RowSource(const Plane& plane, bool smooth, std::int32_t width) : plane_(plane), width_(width) {
     const bool twoToOne = (plane.expandX == 2 && plane.expandY <= 2) || (plane.expandX == 1 && plane.expandY == 2);
     smooth_ = smooth && twoToOne;
+    below_ = smooth_ && plane.expandY == 2 ? 1 : 0;
     if (plane.expandX != 1 || plane.expandY != 1) {
       buffer_.resize(static_cast<std::size_t>(std::max(width, plane.width * plane.expandX)) + 2);
     }
   }
+
+  // The last plane row that output row y reads.
+  std::int32_t lastRowFor(std::int32_t y) const { return std::min(y / plane_.expandY + below_, plane_.height - 1); }
 
   const std::uint8_t* row(std::int32_t y) {
     const Plane& p = plane_;
@@ -120,8 +124,11 @@ class RowSource {
   const Plane& plane_;
   std::int32_t width_;
   bool smooth_ = false;
+  int below_ = 0;
   std::vector<std::uint8_t> buffer_;
 };
+
+namespace {
 
 // The Adobe convention: the file holds inverted inks, so the stored values
 // multiply straight into the light that remains.
@@ -164,15 +171,23 @@ void convertRow(ColorTransform transform, const std::uint8_t* const* rows, std::
 
 }  // namespace
 
-void convertPlanes(const std::vector<Plane>& planes, ColorTransform transform, bool smooth, std::int32_t width,
-                   std::int32_t height, std::uint32_t* out) {
-  std::vector<RowSource> sources;
-  sources.reserve(planes.size());
-  for (const Plane& p : planes) sources.emplace_back(p, smooth, width);
+PixelWriter::PixelWriter(const std::vector<Plane>& planes, ColorTransform transform, bool smooth, std::int32_t width,
+                         std::int32_t height, std::uint32_t* out)
+    : transform_(transform), width_(width), height_(height), out_(out) {
+  sources_.reserve(planes.size());
+  for (const Plane& p : planes) sources_.emplace_back(p, smooth, width);
+}
+
+PixelWriter::~PixelWriter() = default;
+
+void PixelWriter::writeReady(const std::int32_t* available) {
   const std::uint8_t* rows[4] = {};
-  for (std::int32_t y = 0; y < height; ++y) {
-    for (std::size_t c = 0; c < sources.size() && c < 4; ++c) rows[c] = sources[c].row(y);
-    convertRow(transform, rows, width, out + static_cast<std::size_t>(y) * static_cast<std::size_t>(width));
+  for (; next_ < height_; ++next_) {
+    for (std::size_t c = 0; c < sources_.size() && c < 4; ++c) {
+      if (sources_[c].lastRowFor(next_) >= available[c]) return;
+    }
+    for (std::size_t c = 0; c < sources_.size() && c < 4; ++c) rows[c] = sources_[c].row(next_);
+    convertRow(transform_, rows, width_, out_ + static_cast<std::size_t>(next_) * static_cast<std::size_t>(width_));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "engine/jpeg/jpeg_color.h"
 #include "engine/jpeg/jpeg_idct.h"
@@ -46,11 +47,21 @@ class Decoder final : public detail::BlockSink {
     if (direct_) {
       idctInto(c, bx, by, coefficients);
     } else {
-      std::int16_t* to = coefficients_[c].data() +
-                         (static_cast<std::size_t>(by) * static_cast<std::size_t>(s_.frame.components[c].blocksWide) +
-                          static_cast<std::size_t>(bx)) * 64;
-      std::memcpy(to, coefficients, 64 * sizeof(std::int16_t));
+      coefficients_[c].store(bx, by, coefficients);
     }
+  }
+
+  void rowDone(std::int32_t row) override {
+    if (direct_) writeRows(row);
+  }
+
+  // Writes out the pixels that rows of MCUs up to `row` complete.
+  void writeRows(std::int32_t row) {
+    std::int32_t available[4] = {};
+    for (std::size_t c = 0; c < planes_.size(); ++c) {
+      available[c] = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{row + 1} * stepRows_[c], planes_[c].height));
+    }
+    writer_->writeReady(available);
   }
 
  private:
@@ -60,9 +71,7 @@ class Decoder final : public detail::BlockSink {
   void idctInto(std::size_t c, std::int32_t bx, std::int32_t by, const std::int16_t* coefficients) {
     Plane& p = planes_[c];
     const int size = blockSize_[c];
-    std::uint8_t* out = p.samples.data() + static_cast<std::size_t>(by) * static_cast<std::size_t>(size) *
-                                               static_cast<std::size_t>(p.stride) +
-                        static_cast<std::size_t>(bx) * static_cast<std::size_t>(size);
+    std::uint8_t* out = p.row(by * size) + static_cast<std::size_t>(bx) * static_cast<std::size_t>(size);
     detail::inverseDct(size, coefficients, s_.frame.components[c].quant.data(), out, p.stride);
   }
   void transformBuffered();
@@ -72,9 +81,12 @@ class Decoder final : public detail::BlockSink {
   bool prepared_ = false;
   bool direct_ = false;
   std::array<int, 4> blockSize_{};
+  std::array<std::int32_t, 4> stepRows_{};  // plane rows per row of MCUs
   std::array<bool, 4> dcOnly_{};
   std::vector<Plane> planes_;
-  std::vector<std::vector<std::int16_t>> coefficients_;
+  std::vector<detail::CoefficientStore> coefficients_;
+  PixelImage image_;
+  std::unique_ptr<detail::PixelWriter> writer_;
 };
 
 // Sizes every component's samples at the chosen scale: like the common
@@ -106,12 +118,19 @@ JpegStatus Decoder::prepare(const ScanHeader& scan) {
     p.stride = c.blocksWide * size;
     p.expandX = f.maxH * least / (c.h * size);
     p.expandY = f.maxV * least / (c.v * size);
-    p.samples.assign(static_cast<std::size_t>(p.stride) * static_cast<std::size_t>(c.blocksHigh) *
-                         static_cast<std::size_t>(size), 0);
-    if (!direct_) {
-      coefficients_[i].assign(static_cast<std::size_t>(c.blocksWide) * static_cast<std::size_t>(c.blocksHigh) * 64, 0);
-    }
+    // Rows go out as soon as their samples are in, so three rows of MCUs
+    // are all a plane holds: the one decoded and those the smoothing of
+    // chroma still reads.
+    stepRows_[i] = (f.components.size() == 1 ? 1 : c.v) * size;
+    p.ringRows = 3 * stepRows_[i];
+    p.samples.assign(static_cast<std::size_t>(p.stride) * static_cast<std::size_t>(p.ringRows), 0);
+    if (!direct_) coefficients_[i].reset(c.blocksWide, c.blocksHigh, size);
   }
+  image_.width = ceilDiv(f.width, scale_);
+  image_.height = ceilDiv(f.height, scale_);
+  image_.pixels.assign(static_cast<std::size_t>(image_.width) * static_cast<std::size_t>(image_.height), 0);
+  writer_ = std::make_unique<detail::PixelWriter>(planes_, transformOf(s_), scale_ != 8, image_.width, image_.height,
+                                                  image_.pixels.data());
   prepared_ = true;
   return JpegStatus::ok;
 }
@@ -135,17 +154,24 @@ JpegStatus Decoder::decodeScan(const ScanHeader& scan) {
 }
 
 void Decoder::transformBuffered() {
-  for (std::size_t i = 0; i < planes_.size(); ++i) {
-    const Component& c = s_.frame.components[i];
-    for (std::int32_t by = 0; by < c.usedBlocksHigh; ++by) {
-      for (std::int32_t bx = 0; bx < c.usedBlocksWide; ++bx) {
-        idctInto(i, bx, by,
-                 coefficients_[i].data() + (static_cast<std::size_t>(by) * static_cast<std::size_t>(c.blocksWide) +
-                                            static_cast<std::size_t>(bx)) * 64);
+  const detail::Frame& f = s_.frame;
+  const bool single = f.components.size() == 1;
+  const std::int32_t steps = single ? f.components[0].usedBlocksHigh : f.mcusHigh;
+  alignas(16) std::int16_t block[64];
+  for (std::int32_t step = 0; step < steps; ++step) {
+    for (std::size_t i = 0; i < planes_.size(); ++i) {
+      const Component& c = f.components[i];
+      const int rows = single ? 1 : c.v;
+      for (std::int32_t by = step * rows; by < std::min(step * rows + rows, c.usedBlocksHigh); ++by) {
+        for (std::int32_t bx = 0; bx < c.usedBlocksWide; ++bx) {
+          coefficients_[i].expand(bx, by, block);
+          idctInto(i, bx, by, block);
+        }
       }
     }
-    std::vector<std::int16_t>().swap(coefficients_[i]);
+    writeRows(step);
   }
+  for (detail::CoefficientStore& store : coefficients_) store.release();
 }
 
 JpegStatus Decoder::run(PixelImage& image) {
@@ -177,14 +203,8 @@ JpegStatus Decoder::run(PixelImage& image) {
     if (!c.seenInScan) return JpegStatus::corrupt;
   }
   if (!direct_) transformBuffered();
-
-  const detail::Frame& f = s_.frame;
-  PixelImage out;
-  out.width = ceilDiv(f.width, scale_);
-  out.height = ceilDiv(f.height, scale_);
-  out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
-  detail::convertPlanes(planes_, transformOf(s_), scale_ != 8, out.width, out.height, out.pixels.data());
-  image = std::move(out);
+  if (writer_->rowsWritten() != image_.height) return JpegStatus::corrupt;
+  image = std::move(image_);
   return JpegStatus::ok;
 }
 

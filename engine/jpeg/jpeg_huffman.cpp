@@ -10,6 +10,8 @@ bool buildHuffmanTable(const std::uint8_t* counts, const std::uint8_t* symbols, 
     const int count = counts[length - 1];
     table.valueOffset[length] = k - code;
     table.maxCode[length] = -1;
+    // The codes of this length must fit in it, and none may be all ones.
+    if (count > 0 && code + count >= (1 << length)) return false;
     for (int i = 0; i < count; ++i, ++k, ++code) {
       if (k >= 256) return false;
       table.values[k] = symbols[k];
@@ -19,12 +21,19 @@ bool buildHuffmanTable(const std::uint8_t* counts, const std::uint8_t* symbols, 
         for (int fill = 0; fill < (1 << shift); ++fill) table.fast[(code << shift) | fill] = entry;
       }
     }
-    if (count > 0) {
-      // A code of all one bits is not allowed.
-      if (code >= (1 << length)) return false;
-      table.maxCode[length] = code - 1;
-    }
+    if (count > 0) table.maxCode[length] = code - 1;
     code <<= 1;
+  }
+  for (unsigned bits = 0; bits < table.fast.size(); ++bits) {
+    const unsigned entry = table.fast[bits];
+    if (entry == 0) continue;
+    const int length = static_cast<int>(entry >> 8);
+    const int run = static_cast<int>((entry >> 4) & 15);
+    const int size = static_cast<int>(entry & 15);
+    if (size == 0 || length + size > kLookBits) continue;
+    const int magnitude = static_cast<int>((bits >> (kLookBits - length - size)) & ((1u << size) - 1));
+    const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
+    table.fastAc[bits] = static_cast<std::int32_t>(static_cast<std::uint32_t>(value) << 16) | (run << 8) | (length + size);
   }
   table.defined = true;
   return true;
@@ -32,7 +41,7 @@ bool buildHuffmanTable(const std::uint8_t* counts, const std::uint8_t* symbols, 
 
 int BitReader::decodeLong(const HuffmanTable& t) {
   for (int length = kLookBits + 1; length <= 16; ++length) {
-    const auto code = static_cast<std::int32_t>(buffer_ >> (64 - length));
+    const auto code = static_cast<std::int32_t>(buffer_ >> (kBufferBits - length));
     if (code <= t.maxCode[length]) {
       consume(length);
       return t.values[static_cast<std::size_t>(t.valueOffset[length] + code) & 0xFF];

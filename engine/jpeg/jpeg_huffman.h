@@ -4,10 +4,17 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace rivano::jpeg::detail {
 
 inline constexpr int kLookBits = 9;
+
+// As wide as the machine's registers: 64-bit shifts cost several
+// instructions in a 32-bit program. Either holds the 16 bits a code or a
+// magnitude needs after a refill.
+using BitBuffer = std::conditional_t<sizeof(void*) >= 8, std::uint64_t, std::uint32_t>;
+inline constexpr int kBufferBits = static_cast<int>(sizeof(BitBuffer) * 8);
 
 // Codes up to kLookBits long come from one look-up; longer ones from the
 // canonical limits per length.
@@ -17,6 +24,9 @@ struct HuffmanTable {
   std::array<std::int32_t, 17> maxCode{};             // largest code of each length, -1: none
   std::array<std::int32_t, 17> valueOffset{};
   std::array<std::uint8_t, 256> values{};
+  // AC tables: a run/size code and its magnitude bits together within
+  // kLookBits: (value << 16) | (run << 8) | total length; 0: not so short.
+  std::array<std::int32_t, 1 << kLookBits> fastAc{};
 };
 
 // From the sixteen counts and the symbols of a DHT table; false when the
@@ -32,7 +42,7 @@ class BitReader {
 
   int decode(const HuffmanTable& t) {
     if (count_ < 16) refill();
-    const unsigned entry = t.fast[static_cast<unsigned>(buffer_ >> (64 - kLookBits))];
+    const unsigned entry = t.fast[static_cast<unsigned>(buffer_ >> (kBufferBits - kLookBits))];
     if (entry != 0) {
       consume(static_cast<int>(entry >> 8));
       return static_cast<int>(entry & 0xFF);
@@ -40,11 +50,22 @@ class BitReader {
     return decodeLong(t);
   }
 
+  // The next kLookBits bits, without taking them.
+  unsigned peek() {
+    if (count_ < 16) refill();
+    return static_cast<unsigned>(buffer_ >> (kBufferBits - kLookBits));
+  }
+
+  void consume(int n) {
+    buffer_ <<= n;
+    count_ -= n;
+  }
+
   // n from 0 to 16.
   int bits(int n) {
     if (n == 0) return 0;
     if (count_ < n) refill();
-    const int v = static_cast<int>(buffer_ >> (64 - n));
+    const int v = static_cast<int>(buffer_ >> (kBufferBits - n));
     consume(n);
     return v;
   }
@@ -73,13 +94,8 @@ class BitReader {
   std::size_t position() const { return pos_; }
 
  private:
-  void consume(int n) {
-    buffer_ <<= n;
-    count_ -= n;
-  }
-
   void refill() {
-    while (count_ <= 56) {
+    while (count_ <= kBufferBits - 8) {
       std::uint32_t byte = 0;
       if (!marker_ && pos_ < size_) {
         byte = data_[pos_];
@@ -95,7 +111,7 @@ class BitReader {
       } else {
         ++padding_;
       }
-      buffer_ |= static_cast<std::uint64_t>(byte) << (56 - count_);
+      buffer_ |= static_cast<BitBuffer>(byte) << (kBufferBits - 8 - count_);
       count_ += 8;
     }
   }
@@ -105,7 +121,7 @@ class BitReader {
   const std::uint8_t* data_;
   std::size_t size_;
   std::size_t pos_;
-  std::uint64_t buffer_ = 0;
+  BitBuffer buffer_ = 0;
   int count_ = 0;
   int padding_ = 0;
   bool marker_ = false;

@@ -1,6 +1,7 @@
 #include "engine/jpeg/jpeg_scan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace rivano::jpeg::detail {
@@ -8,9 +9,11 @@ namespace {
 
 // Visits the blocks of a scan in order, one MCU after another, taking the
 // restart markers between intervals. decodeBlock(i, bx, by) decodes the
-// block of the scan's i-th component; restartState() resets predictions.
-template <class DecodeBlock, class Reset>
-JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, DecodeBlock decodeBlock, Reset reset) {
+// block of the scan's i-th component; reset() resets predictions;
+// rowDone(my) follows each row of MCUs.
+template <class DecodeBlock, class Reset, class RowDone>
+JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, DecodeBlock decodeBlock, Reset reset,
+                    RowDone rowDone) {
   const Frame& f = s.frame;
   const bool single = scan.count == 1;
   const Component& first = f.components[static_cast<std::size_t>(scan.component[0])];
@@ -41,6 +44,7 @@ JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, Decode
       }
       --untilRestart;
     }
+    rowDone(my);
   }
   if (reader.overran()) return JpegStatus::corrupt;
   s.pos = reader.position();
@@ -75,6 +79,13 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
     if (dcOnly[static_cast<std::size_t>(component)]) {
       block[0] = static_cast<std::int16_t>(predictions[i]);
       for (int k = 1; k < 64;) {
+        const std::int32_t fast = acTable.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += ((fast >> 8) & 15) + 1;
+          if (k > 64) return false;
+          reader.consume(fast & 0xFF);
+          continue;
+        }
         const int rs = reader.decode(acTable);
         if (rs < 0) return false;
         const int size = rs & 15;
@@ -91,6 +102,15 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
       std::memset(block, 0, sizeof block);
       block[0] = static_cast<std::int16_t>(predictions[i]);
       for (int k = 1; k < 64;) {
+        const std::int32_t fast = acTable.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += (fast >> 8) & 15;
+          if (k > 63) return false;
+          reader.consume(fast & 0xFF);
+          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
+          ++k;
+          continue;
+        }
         const int rs = reader.decode(acTable);
         if (rs < 0) return false;
         const int size = rs & 15;
@@ -108,27 +128,26 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
     sink.block(component, bx, by, block);
     return true;
   };
-  return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); });
+  return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); },
+                  [&](std::int32_t row) { sink.rowDone(row); });
 }
 
 namespace {
 
-inline std::int16_t* blockAt(std::vector<std::int16_t>& buffer, const Component& c, std::int32_t bx,
-                             std::int32_t by) {
-  return buffer.data() + (static_cast<std::size_t>(by) * static_cast<std::size_t>(c.blocksWide) +
-                          static_cast<std::size_t>(bx)) * 64;
+// Adds one refinement bit to a coefficient already known to be nonzero.
+inline void refine(BitReader& reader, CoefficientBlock& block, int k, int bit) {
+  if (reader.bit()) block.refine(k, bit);
 }
 
-// Adds one refinement bit to a coefficient already known to be nonzero.
-inline void refine(BitReader& reader, std::int16_t& coefficient, int bit) {
-  if (reader.bit() && (coefficient & bit) == 0) {
-    coefficient = static_cast<std::int16_t>(coefficient >= 0 ? coefficient + bit : coefficient - bit);
-  }
+// Bits first to last (zigzag indices) of a block's nonzero mask.
+inline std::uint64_t band(int first, int last) {
+  const std::uint64_t upTo = last == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (last + 1)) - 1;
+  return upTo & ~((std::uint64_t{1} << first) - 1);
 }
 
 }  // namespace
 
-JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<std::vector<std::int16_t>>& coefficients) {
+JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<CoefficientStore>& coefficients) {
   Frame& f = s.frame;
   const bool dcScan = scan.ss == 0;
   const bool first = scan.ah == 0;
@@ -145,17 +164,16 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
   const int bit = 1 << scan.al;
   auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
     const int index = scan.component[i];
-    const Component& c = f.components[static_cast<std::size_t>(index)];
-    std::int16_t* block = blockAt(coefficients[static_cast<std::size_t>(index)], c, bx, by);
+    CoefficientBlock block = coefficients[static_cast<std::size_t>(index)].at(bx, by);
     if (dcScan) {
       if (first) {
         const int t = reader.decode(s.dc[static_cast<std::size_t>(scan.dcTable[i])]);
         if (t < 0 || t > 15) return false;
         // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
     predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
-        block[0] = static_cast<std::int16_t>(predictions[i] * bit);
+        block.dc() = static_cast<std::int16_t>(predictions[i] * bit);
       } else if (reader.bit()) {
-        block[0] = static_cast<std::int16_t>(block[0] | bit);
+        block.dc() = static_cast<std::int16_t>(block.dc() | bit);
       }
       return true;
     }
@@ -167,6 +185,15 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         return true;
       }
       for (; k <= scan.se;) {
+        const std::int32_t fast = table.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += (fast >> 8) & 15;
+          if (k > scan.se) return false;
+          reader.consume(fast & 0xFF);
+          block.set(k, (fast >> 16) * bit);
+          ++k;
+          continue;
+        }
         const int rs = reader.decode(table);
         if (rs < 0) return false;
         const int r = rs >> 4;
@@ -180,7 +207,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         } else {
           k += r;
           if (k > scan.se) return false;
-          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size) * bit);
+          block.set(k, reader.receiveExtend(size) * bit);
           ++k;
         }
       }
@@ -201,26 +228,29 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
           break;
         }
         // Past coefficients already nonzero (each takes a refinement bit)
-        // and r zero ones, to where the new coefficient goes.
-        for (; k <= scan.se; ++k) {
-          std::int16_t& coefficient = block[kZigzag[static_cast<std::size_t>(k)]];
-          if (coefficient != 0) {
-            refine(reader, coefficient, bit);
-          } else if (--r < 0) {
-            break;
+        // and r zero ones, to where the new coefficient goes: the zero
+        // after those r, or past the band.
+        std::uint64_t zeros = ~*block.nonzero & band(k, scan.se);
+        for (; r > 0 && zeros != 0; --r) zeros &= zeros - 1;
+        const int target = zeros != 0 ? std::countr_zero(zeros) : scan.se + 1;
+        if (target > k) {
+          for (std::uint64_t left = *block.nonzero & band(k, target - 1); left != 0; left &= left - 1) {
+            refine(reader, block, std::countr_zero(left), bit);
           }
         }
+        k = target;
         if (value != 0) {
           if (k > scan.se) return false;
-          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(value);
+          block.set(k, value);
         }
         ++k;
       }
     }
     if (eobRun > 0) {
-      for (; k <= scan.se; ++k) {
-        std::int16_t& coefficient = block[kZigzag[static_cast<std::size_t>(k)]];
-        if (coefficient != 0) refine(reader, coefficient, bit);
+      if (k <= scan.se) {
+        for (std::uint64_t left = *block.nonzero & band(k, scan.se); left != 0; left &= left - 1) {
+          refine(reader, block, std::countr_zero(left), bit);
+        }
       }
       --eobRun;
     }
@@ -229,7 +259,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
   return walkScan(s, scan, reader, decodeBlock, [&] {
     predictions.fill(0);
     eobRun = 0;
-  });
+  }, [](std::int32_t) {});
 }
 
 }  // namespace rivano::jpeg::detail

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/jpeg/jpeg_coefficients.h"
 #include "engine/jpeg/jpeg_stream.h"
 
 namespace rivano::jpeg::detail {
@@ -14,6 +15,8 @@ namespace rivano::jpeg::detail {
 class BlockSink {
  public:
   virtual void block(int component, std::int32_t bx, std::int32_t by, std::int16_t* coefficients) = 0;
+  // Every block of MCU row `row` (of block row, in a scan of one component) is in.
+  virtual void rowDone(std::int32_t row) = 0;
 
  protected:
   ~BlockSink() = default;
@@ -24,8 +27,7 @@ class BlockSink {
 JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::array<bool, 4>& dcOnly,
                                 BlockSink& sink);
 
-// Refines the whole-picture coefficient buffers, one per component, of
-// blocksWide × blocksHigh blocks of 64 each.
-JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<std::vector<std::int16_t>>& coefficients);
+// Refines the whole-picture coefficients, one store per component.
+JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<CoefficientStore>& coefficients);
 
 }  // namespace rivano::jpeg::detail
