@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/run_error.h"
+
 namespace rivano {
 
 void writeTileWallpaper(Registry& registry, bool tile) {
@@ -11,6 +13,36 @@ void writeTileWallpaper(Registry& registry, bool tile) {
 
 void writeWallpaperPath(Registry& registry, const std::wstring& bitmapPath) {
   registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"Wallpaper", bitmapPath);
+}
+
+PixelSize DrawTargets::largestDrawn(PixelSize natural, const ScreenMetrics& screen) const {
+  if (asLoaded_ || boxes_.empty()) return natural;
+  const PictureTwips size{static_cast<float>(natural.width * screen.twipsPerPixelX),
+                          static_cast<float>(natural.height * screen.twipsPerPixelY)};
+  PixelSize largest{0, 0};
+  for (const TwipsBox& box : boxes_) {
+    // A box of nothing makes the fitting itself fail later, where that
+    // failure belongs; here it only asks for the whole picture.
+    const float factor = box.width > 0 && box.height > 0 ? myFitRatio(size, box) : 0.0f;
+    if (factor == 0.0f) return natural;
+    const TwipsBox canvas = fittedCanvas(size, factor);
+    largest.width = std::max({largest.width, 1, canvas.width / screen.twipsPerPixelX});
+    largest.height = std::max({largest.height, 1, canvas.height / screen.twipsPerPixelY});
+  }
+  return largest;
+}
+
+DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int16_t marginPercent) {
+  DrawTargets targets;
+  if (!shrink) return targets.asLoaded();
+  try {
+    targets.fittedInto(myFitBox(screen.twips, marginPercent));
+  } catch (const RunError&) {
+    // A margin the box cannot be made from fails the change itself, with
+    // its own dialog; the picture is loaded whole meanwhile.
+    targets.asLoaded();
+  }
+  return targets;
 }
 
 void saveAsLoaded(const Picture& picture, BitmapFileWriter& writer, const std::wstring& bitmapPath) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/fit_rules.h"
 #include "engine/pixel_image.h"
@@ -35,12 +36,49 @@ class Picture {
   virtual PixelImage stretched(std::int32_t width, std::int32_t height) const = 0;
 };
 
+struct PixelSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool operator==(const PixelSize&) const = default;
+};
+
+// The sizes a picture is going to be drawn at once it is loaded, so that a
+// loader able to decode at a fraction of the size keeps no more pixels than
+// they need. Nothing said means the picture as loaded.
+class DrawTargets {
+ public:
+  // Drawn at its own size.
+  DrawTargets& asLoaded() {
+    asLoaded_ = true;
+    return *this;
+  }
+  // Fitted into a box in twips: at its own size when it fits, otherwise
+  // shrunk by the fitting rules.
+  DrawTargets& fittedInto(const TwipsBox& box) {
+    boxes_.push_back(box);
+    return *this;
+  }
+  // The largest size, side by side, that any of them draws a picture of
+  // `natural` pixels at.
+  PixelSize largestDrawn(PixelSize natural, const ScreenMetrics& screen) const;
+
+ private:
+  bool asLoaded_ = false;
+  std::vector<TwipsBox> boxes_;
+};
+
+// What a change writes: the picture fitted into the fitting box when
+// `shrink` is on, otherwise as loaded.
+DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int16_t marginPercent);
+
 class PictureLoader {
  public:
   virtual ~PictureLoader() = default;
   // Raises RunError 53 (no such file), 76 (no such folder) or 481 (not a
-  // picture this loader reads).
-  virtual std::unique_ptr<Picture> load(const std::wstring& path) = 0;
+  // picture this loader reads). The picture can be drawn at any size; at
+  // those of `targets` it is quickest.
+  virtual std::unique_ptr<Picture> load(const std::wstring& path, const DrawTargets& targets) = 0;
+  std::unique_ptr<Picture> load(const std::wstring& path) { return load(path, DrawTargets{}); }
 };
 
 class BitmapFileWriter {

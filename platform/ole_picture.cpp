@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "engine/jpeg_picture.h"
+#include "engine/resample.h"
 #include "platform/dib_canvas.h"
 #include "platform/metafile_picture.h"
 #include "platform/unique_handle.h"
@@ -112,17 +115,34 @@ class OlePicture final : public Picture {
   }
 
   PictureTwips sizeTwips() const override { return twips_; }
-  PixelImage asLoaded() const override { return stretched(pixels_.cx, pixels_.cy); }
+  PixelImage asLoaded() const override { return ownPixels(); }
+  // From its own pixels through our filter: the system's stretching samples
+  // too few of them and breaks thin lines up.
   PixelImage stretched(std::int32_t width, std::int32_t height) const override {
-    return drawToPixels(width, height, [&](HDC dc) {
-      // The source rectangle is in HIMETRIC and runs bottom-up.
-      return SUCCEEDED(picture_->Render(dc, 0, 0, width, height, 0, himetricHeight_, himetricWidth_,
-                                        -himetricHeight_, nullptr));
-    });
+    if (width <= 0 || height <= 0) throw RunError(err::invalidPicture);
+    if (width == pixels_.cx && height == pixels_.cy) return ownPixels();
+    return shrinkPicture(ownPixels(), width, height);
   }
 
  private:
-  ComPtr<IPicture> picture_;
+  // Drawn once at its own size, where nothing is stretched, and kept: the
+  // preview and the change both start from them, and the picture object
+  // with its own copy goes once they are made.
+  const PixelImage& ownPixels() const {
+    if (!own_) {
+      own_ = drawToPixels(pixels_.cx, pixels_.cy, [&](HDC dc) {
+        SetStretchBltMode(dc, COLORONCOLOR);
+        // The source rectangle is in HIMETRIC and runs bottom-up.
+        return SUCCEEDED(picture_->Render(dc, 0, 0, pixels_.cx, pixels_.cy, 0, himetricHeight_, himetricWidth_,
+                                          -himetricHeight_, nullptr));
+      });
+      picture_.reset();
+    }
+    return *own_;
+  }
+
+  mutable ComPtr<IPicture> picture_;
+  mutable std::optional<PixelImage> own_;
   OLE_XSIZE_HIMETRIC himetricWidth_ = 0;
   OLE_YSIZE_HIMETRIC himetricHeight_ = 0;
   SIZE pixels_{};
@@ -151,11 +171,14 @@ std::unique_ptr<Picture> loadWithOle(const std::vector<std::uint8_t>& bytes, con
 
 }  // namespace
 
-std::unique_ptr<Picture> OlePictureLoader::load(const std::wstring& path) {
+std::unique_ptr<Picture> OlePictureLoader::load(const std::wstring& path, const DrawTargets& targets) {
   const std::vector<std::uint8_t> bytes = readWholeFile(path);
   // OLE plays metafiles in HIMETRIC rather than in their own frame, which
   // draws most of them into a corner; those we play ourselves.
   if (isPlaceableMetafile(bytes)) return loadPlaceableMetafile(bytes, screen_);
+  // JPEGs our decoder reads it decodes no larger than they will be drawn;
+  // any it refuses OLE reads, or refuses, as it always did.
+  if (std::unique_ptr<Picture> jpeg = decodeJpegPicture(bytes, targets, screen_)) return jpeg;
   return loadWithOle(bytes, screen_);
 }
 

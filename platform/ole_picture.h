@@ -1,5 +1,6 @@
-// The picture loader: BMP, GIF, JPEG, icon and metafile files through OLE's
-// picture object, as pixels for the wallpaper file.
+// The picture loader: BMP, GIF, JPEG, icon and metafile files, as pixels
+// for the wallpaper file. JPEGs go to our own decoder first; everything
+// else, and any JPEG it refuses, to OLE's picture object.
 #pragma once
 
 #include "engine/wallpaper.h"
@@ -9,7 +10,8 @@ namespace rivano::win {
 class OlePictureLoader final : public PictureLoader {
  public:
   explicit OlePictureLoader(const ScreenMetrics& screen) : screen_(screen) {}
-  std::unique_ptr<Picture> load(const std::wstring& path) override;
+  using PictureLoader::load;
+  std::unique_ptr<Picture> load(const std::wstring& path, const DrawTargets& targets) override;
 
  private:
   ScreenMetrics screen_;

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# The main job's benchmark under Wine: /S runs against their baselines.
+# The main job's benchmark under Wine: /S runs against their baselines, and
+# a large JPEG against feh doing the same job natively.
+# RIVANO_BASELINE_EXE=<an older Rivano.exe> adds its figures for comparison.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -7,12 +9,54 @@ bash scripts/setup.sh
 bash scripts/build.sh windows main_bench >/dev/null
 source scripts/wine-env.sh
 prefix=$(mktemp -d /tmp/rivano-bench-prefix.XXXXXX)
+work=$(mktemp -d /tmp/rivano-bench-work.XXXXXX)
 start_display
-trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; stop_display; rm -rf "$prefix"' EXIT
+trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; stop_display; rm -rf "$prefix" "$work"' EXIT
 prepare_prefix "$prefix"
-big=$(mktemp --suffix=.jpg)
-small=$(mktemp --suffix=.jpg)
+big=$work/big.jpg
+small=$work/small.jpg
 convert -size 6000x4000 gradient:'#203060'-'#E0C080' -quality 90 "$big"
 convert -size 64x48 plasma:fractal -seed 7 -quality 85 "$small"
-wine build/windows/bin/main_bench.exe "$(wine_path "$big")" "$(wine_path "$small")"
-rm -f "$big" "$small"
+
+# feh decodes the picture, scales it to fill the screen and makes it the
+# root window's background: the job "/S" does, natively. Best of five.
+feh_best=1000
+for _ in 1 2 3 4 5; do
+  start=$(date +%s.%N)
+  feh --no-fehbg --bg-fill "$big"
+  feh_best=$(awk -v s="$start" -v e="$(date +%s.%N)" -v b="$feh_best" 'BEGIN { t = e - s; print (t < b) ? t : b }')
+done
+
+# The peak memory of "/S" on the large JPEG with shrinking on: the maximum
+# resident set of the process that runs Rivano.exe, as the kernel counts it
+# (GNU time's %M, from wait4). `wine` execs the loader and then the program
+# in that same process, and "/S" starts no other, so this is the program's
+# own peak, Wine's libraries in it included.
+peak_kib() {
+  local exe=$1 dir
+  dir=$(mktemp -d "$work/peak.XXXXXX")
+  cp "$exe" "$dir/Rivano.exe"
+  mkdir "$dir/pics"
+  cp "$big" "$dir/pics/large.jpg"
+  local key='HKCU\Software\Velmorat\Rivano'
+  wine reg delete "$key" /f >/dev/null 2>&1 || true
+  wine reg add "$key\\WallList" /v Count /d 1 /f >/dev/null
+  wine reg add "$key\\WallList" /v List1 /d "$(wine_path "$dir/pics")" /f >/dev/null
+  wine reg add "$key\\Option" /v PicReSize /d 1 /f >/dev/null
+  local best=0 kib  # the largest of three runs
+  for _ in 1 2 3; do
+    kib=$(/usr/bin/time -f %M wine "$dir/Rivano.exe" /S 2>&1 >/dev/null | tail -n 1)
+    [ "$kib" -gt "$best" ] && best=$kib
+  done
+  wine reg delete "$key" /f >/dev/null 2>&1 || true
+  echo "$best"
+}
+peak=$(peak_kib build/windows/bin/Rivano.exe)
+baseline_args=()
+if [ -n "${RIVANO_BASELINE_EXE:-}" ]; then
+  baseline_peak=$(peak_kib "$RIVANO_BASELINE_EXE")
+  baseline_args=("$(wine_path "$RIVANO_BASELINE_EXE")" "$baseline_peak")
+fi
+
+wine build/windows/bin/main_bench.exe "$(wine_path "$big")" "$(wine_path "$small")" "$feh_best" "$peak" \
+  "${baseline_args[@]}"

@@ -38,7 +38,7 @@ if [ -n "$(git -C "$root" status --porcelain -- . ':!archivers/fuzz/corpus' ':!a
 fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DRIVANO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64 fuzz_lzh fuzz_arj fuzz_bzip2)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64 fuzz_lzh fuzz_arj fuzz_bzip2 fuzz_jpeg)
 nice -n 19 cmake --build "$build" -j2 --target arc_fixtures "${targets[@]}" >/dev/null || exit 1
 
 fixtures=$build/tests/archivers/fixtures
@@ -51,6 +51,7 @@ seed_patterns() {
     fuzz_lzh) echo "*.lzh *.lzs *.exe" ;;
     fuzz_arj) echo "*.arj" ;;
     fuzz_bzip2) echo "*.bz2 *.tbz" ;;
+    fuzz_jpeg) echo "*.jpg *.jpeg" ;;
     *) echo "" ;;
   esac
 }

@@ -3,6 +3,13 @@
 // the Adobe marker), decoded whole or at 1/2, 1/4 or 1/8 of the size in the
 // DCT domain, so a large picture shrunk for the screen never holds its full
 // size pixels. Whatever it refuses goes to the platform loader instead.
+//
+// The pixels come out in the order they are stored: an EXIF orientation is
+// ignored, as the platform loader ignores it. Pixels agree with libjpeg's
+// default decode (accurate integer IDCT, smooth chroma upsampling; its
+// reduced IDCTs when scaled). A damaged picture (data missing, a bad code,
+// a restart marker out of place, a progressive picture cut short after a
+// scan) is reported corrupt rather than shown in part.
 #pragma once
 
 #include <cstdint>

@@ -160,3 +160,34 @@ TEST(WallpaperChange, TheShrinkSwitchChoosesTheFittedImage) {
 
 }  // namespace
 }  // namespace rivano
+
+namespace rivano {
+namespace {
+
+TEST(DrawTargets, TheLargestSizeOfTheWallpaperAndThePreviewIsKept) {
+  // 1024 × 768 screen; a 6000 × 4000 picture fits it at 1024 × 682.
+  EXPECT_EQ(wallpaperTargets(kScreen, true, 0).largestDrawn({6000, 4000}, kScreen), (PixelSize{1024, 682}));
+  // A preview box of 100 × 75 px asks for less; together the wallpaper wins.
+  DrawTargets both = wallpaperTargets(kScreen, true, 0);
+  both.fittedInto({1500, 1125});
+  EXPECT_EQ(both.largestDrawn({6000, 4000}, kScreen), (PixelSize{1024, 682}));
+  EXPECT_EQ(DrawTargets{}.fittedInto({1500, 1125}).largestDrawn({6000, 4000}, kScreen), (PixelSize{100, 66}));
+  // A margin makes the wallpaper smaller: 95 % of the screen.
+  EXPECT_EQ(wallpaperTargets(kScreen, true, 5).largestDrawn({1280, 960}, kScreen), (PixelSize{972, 729}));
+}
+
+TEST(DrawTargets, ThePictureAsLoadedWhenAnyTargetTakesItWhole) {
+  // Shrinking off, nothing said, or a picture that fits the box.
+  EXPECT_EQ(wallpaperTargets(kScreen, false, 0).largestDrawn({6000, 4000}, kScreen), (PixelSize{6000, 4000}));
+  EXPECT_EQ(DrawTargets{}.largestDrawn({6000, 4000}, kScreen), (PixelSize{6000, 4000}));
+  DrawTargets preview = wallpaperTargets(kScreen, true, 0);
+  preview.fittedInto({1500, 1125});
+  EXPECT_EQ(preview.largestDrawn({800, 600}, kScreen), (PixelSize{800, 600}));
+  // A margin of 100 leaves a box of nothing: the change fails on it later,
+  // with its dialog; loading asks for the whole picture meanwhile.
+  EXPECT_EQ(wallpaperTargets(kScreen, true, 100).largestDrawn({6000, 4000}, kScreen), (PixelSize{6000, 4000}));
+  EXPECT_EQ(wallpaperTargets(kScreen, true, -32768).largestDrawn({6000, 4000}, kScreen), (PixelSize{6000, 4000}));
+}
+
+}  // namespace
+}  // namespace rivano

@@ -51,4 +51,12 @@ convert -size 10x10 xc:'#00FFFF' "BMP3:$out/same/a.bmp"
 (cd "$out/same" && zip -q -X ../same_a.zip a.bmp)
 convert -size 20x20 xc:'#FFFF00' "BMP3:$out/same/a.bmp"
 (cd "$out/same" && zip -q -X ../same_b.zip a.bmp)
+# A large photograph's size: a column of one-pixel checks, which only an
+# average over every pixel shrinks to an even grey, beside two plain colours.
+convert -size 4000x3000 xc:'#2050C0' -fill '#C03020' -draw 'rectangle 1000,0 3999,1999' \
+  \( -size 1000x3000 pattern:gray50 \) -geometry +0+0 -composite -quality 95 "$out/large_4000x3000.jpg"
+# JPEGs our decoder refuses: arithmetic coding (the system's loader reads
+# it), and one cut off in its headers (no loader reads it).
+convert -size 200x100 xc:'#3080E0' ppm:- | cjpeg -arithmetic > "$out/arithmetic_200x100.jpg"
+head -c 120 "$out/green_320x240.jpg" > "$out/cut_short.jpg"
 touch "$out/stamp"

@@ -36,9 +36,19 @@ void myPreviewPicture(const Picture& picture, win::PictureBox& box, float factor
   ShowWindow(progress, SW_HIDE);
 }
 
+TwipsBox previewBoxTwips(const win::PictureBox& box, const ScreenMetrics& screen) {
+  return {box.innerWidthPixels() * screen.twipsPerPixelX, box.innerHeightPixels() * screen.twipsPerPixelY};
+}
+
+DrawTargets previewAndWallpaperTargets(const win::PictureBox& box, const ScreenMetrics& screen, bool shrink,
+                                       std::int16_t marginPercent) {
+  DrawTargets targets = wallpaperTargets(screen, shrink, marginPercent);
+  targets.fittedInto(previewBoxTwips(box, screen));
+  return targets;
+}
+
 void myPreviewPicture(const Picture& picture, win::PictureBox& box, HWND progress, const ScreenMetrics& screen) {
-  const TwipsBox inner{box.innerWidthPixels() * screen.twipsPerPixelX, box.innerHeightPixels() * screen.twipsPerPixelY};
-  myPreviewPicture(picture, box, myFitRatio(picture.sizeTwips(), inner), progress, screen);
+  myPreviewPicture(picture, box, myFitRatio(picture.sizeTwips(), previewBoxTwips(box, screen)), progress, screen);
 }
 
 }  // namespace rivano

@@ -74,7 +74,14 @@ void FrmMain::lvwFile_ItemClick(int row) {
     lastPreviewed_ = picture;
     win::ScopedHourglass hourglass;
     try {
-      imgFile_ = services_.pictures.load(path);
+      // The picture shown before goes first, so that two large ones are
+      // never held at once. This one is loaded once for the preview and
+      // for the change that may follow (at exit too), at the larger size
+      // of the two.
+      imgFile_.reset();
+      imgFilePicture_.clear();
+      imgFile_ = services_.pictures.load(
+          path, previewAndWallpaperTargets(picMain_, state_.screen, state_.gPicReSize, state_.gPicReMag));
       imgFilePicture_ = picture;
       myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
     } catch (const RunError& e) {
@@ -118,7 +125,7 @@ const Picture& FrmMain::selectedPictureLoaded(const std::wstring& source, const 
   if (!imgFile_ || imgFilePicture_ != picture) {
     imgFile_.reset();
     imgFilePicture_.clear();
-    imgFile_ = services_.pictures.load(file);
+    imgFile_ = services_.pictures.load(file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag));
     imgFilePicture_ = picture;
   }
   return *imgFile_;

@@ -70,7 +70,8 @@ void FrmOptions::lstRireki_Click() {
         win::ScopedHourglass hourglass;
         imgFile_.reset();
         imgFileEntry_.clear();
-        imgFile_ = services_.pictures.load(file);
+        imgFile_ = services_.pictures.load(
+            file, previewAndWallpaperTargets(picMain_, state_.screen, state_.gPicReSize, state_.gPicReMag));
         imgFileEntry_ = entry;
         myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
         return;
@@ -118,7 +119,7 @@ void FrmOptions::cmdChange_Click() {
       imgFileEntry_.clear();
       const std::wstring file = entryFile(entry);
       if (file.empty()) throw RunError(err::fileNotFound);
-      imgFile_ = services_.pictures.load(file);
+      imgFile_ = services_.pictures.load(file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag));
       imgFileEntry_ = entry;
     }
     // The desktop's tile setting stays as the last change left it.

@@ -1,0 +1,58 @@
+// Decodes a JPEG file at a given scale, reports the time taken and the
+// peak memory, and optionally writes the result as a PPM for comparison.
+// Usage: jpeg_bench <file.jpg> <scale 1|2|4|8> [repeat] [out.ppm]
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "engine/jpeg/jpeg_decoder.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s file.jpg scale [repeat] [out.ppm]\n", argv[0]);
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const int scale = std::atoi(argv[2]);
+  const int repeat = argc > 3 ? std::max(1, std::atoi(argv[3])) : 1;
+  rivano::PixelImage image;
+  double best = 1e9;
+  double bestCpu = 1e9;
+  rivano::jpeg::JpegStatus status = rivano::jpeg::JpegStatus::ok;
+  for (int i = 0; i < repeat; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
+    status = rivano::jpeg::decodeJpeg(file, scale, image);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    best = std::min(best, took.count());
+    bestCpu = std::min(bestCpu, static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+  }
+  double peakMiB = 0;  // not measured in the Windows build
+#ifndef _WIN32
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+#endif
+  std::printf("status %d, %d x %d, best %.4f s (CPU %.4f s), peak RSS %.1f MiB (file %.1f MiB)\n",
+              static_cast<int>(status), image.width, image.height, best, bestCpu, peakMiB,
+              file.size() / 1048576.0);
+  if (argc > 4 && status == rivano::jpeg::JpegStatus::ok) {
+    std::ofstream out(argv[4], std::ios::binary);
+    out << "P6\n" << image.width << ' ' << image.height << "\n255\n";
+    for (const std::uint32_t p : image.pixels) {
+      const char rgb[3] = {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p)};
+      out.write(rgb, 3);
+    }
+  }
+  return status == rivano::jpeg::JpegStatus::ok ? 0 : 1;
+}

@@ -1,0 +1,56 @@
+#include "engine/jpeg/jpeg_coefficients.h"
+
+#include <cstring>
+
+#include "engine/jpeg/jpeg_stream.h"
+
+namespace rivano::jpeg::detail {
+namespace {
+
+// Whether the inverse DCT of this size reads frequency u (row or column).
+bool used(int size, int u) {
+  switch (size) {
+    case 8: return true;
+    case 4: return u != 4;
+    case 2: return u == 0 || u % 2 == 1;
+    default: return u == 0;
+  }
+}
+
+}  // namespace
+
+void CoefficientStore::reset(std::int32_t blocksWide, std::int32_t blocksHigh, int idctSize) {
+  count_ = 0;
+  for (std::size_t k = 0; k < 64; ++k) {
+    const int n = kZigzag[k];
+    if (used(idctSize, n / 8) && used(idctSize, n % 8)) {
+      slotOf_[k] = static_cast<std::int8_t>(count_);
+      naturalOf_[static_cast<std::size_t>(count_++)] = static_cast<std::uint8_t>(n);
+    } else {
+      slotOf_[k] = -1;
+    }
+  }
+  blocksWide_ = blocksWide;
+  const std::size_t blocks = static_cast<std::size_t>(blocksWide) * static_cast<std::size_t>(blocksHigh);
+  values_.assign(blocks * static_cast<std::size_t>(count_), 0);
+  nonzero_.assign(blocks, 0);
+}
+
+void CoefficientStore::release() {
+  std::vector<std::int16_t>().swap(values_);
+  std::vector<std::uint64_t>().swap(nonzero_);
+}
+
+void CoefficientStore::expand(std::int32_t bx, std::int32_t by, std::int16_t* dense) {
+  const CoefficientBlock block = at(bx, by);
+  std::memset(dense, 0, 64 * sizeof(std::int16_t));
+  for (int s = 0; s < count_; ++s) dense[naturalOf_[static_cast<std::size_t>(s)]] = block.values[s];
+}
+
+void CoefficientStore::store(std::int32_t bx, std::int32_t by, const std::int16_t* dense) {
+  // Sequential scans are never refined, so only the kept values matter.
+  const CoefficientBlock block = at(bx, by);
+  for (int s = 0; s < count_; ++s) block.values[s] = dense[naturalOf_[static_cast<std::size_t>(s)]];
+}
+
+}  // namespace rivano::jpeg::detail

@@ -1,0 +1,16 @@
+// Inverse DCTs with dequantisation: the accurate integer 8×8 transform and
+// the reduced ones that give a block at 4×4, 2×2 or 1×1 pixels, computed
+// the way the common decoders compute them, so the pixels agree with theirs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rivano::jpeg::detail {
+
+// coefficients in natural order; quant likewise. size is 8, 4, 2 or 1:
+// the block becomes size × size samples at out, rows stride bytes apart.
+void inverseDct(int size, const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* out,
+                std::ptrdiff_t stride);
+
+}  // namespace rivano::jpeg::detail

@@ -1,0 +1,265 @@
+#include "engine/jpeg/jpeg_scan.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace rivano::jpeg::detail {
+namespace {
+
+// Visits the blocks of a scan in order, one MCU after another, taking the
+// restart markers between intervals. decodeBlock(i, bx, by) decodes the
+// block of the scan's i-th component; reset() resets predictions;
+// rowDone(my) follows each row of MCUs.
+template <class DecodeBlock, class Reset, class RowDone>
+JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, DecodeBlock decodeBlock, Reset reset,
+                    RowDone rowDone) {
+  const Frame& f = s.frame;
+  const bool single = scan.count == 1;
+  const Component& first = f.components[static_cast<std::size_t>(scan.component[0])];
+  const std::int32_t mcusWide = single ? first.usedBlocksWide : f.mcusWide;
+  const std::int32_t mcusHigh = single ? first.usedBlocksHigh : f.mcusHigh;
+  const int interval = s.restartInterval;
+  int untilRestart = interval;
+  int nextRestart = 0;
+  for (std::int32_t my = 0; my < mcusHigh; ++my) {
+    for (std::int32_t mx = 0; mx < mcusWide; ++mx) {
+      if (interval > 0 && untilRestart == 0) {
+        if (reader.overran() || !reader.restart(nextRestart)) return JpegStatus::corrupt;
+        nextRestart = (nextRestart + 1) & 7;
+        untilRestart = interval;
+        reset();
+      }
+      if (single) {
+        if (!decodeBlock(0, mx, my)) return JpegStatus::corrupt;
+      } else {
+        for (int i = 0; i < scan.count; ++i) {
+          const Component& c = f.components[static_cast<std::size_t>(scan.component[i])];
+          for (int v = 0; v < c.v; ++v) {
+            for (int h = 0; h < c.h; ++h) {
+              if (!decodeBlock(i, mx * c.h + h, my * c.v + v)) return JpegStatus::corrupt;
+            }
+          }
+        }
+      }
+      --untilRestart;
+    }
+    rowDone(my);
+  }
+  if (reader.overran()) return JpegStatus::corrupt;
+  s.pos = reader.position();
+  skipToMarker(s);
+  return JpegStatus::ok;
+}
+
+bool tablesDefined(const Stream& s, const ScanHeader& scan, bool needDc, bool needAc) {
+  for (int i = 0; i < scan.count; ++i) {
+    if (needDc && !s.dc[static_cast<std::size_t>(scan.dcTable[i])].defined) return false;
+    if (needAc && !s.ac[static_cast<std::size_t>(scan.acTable[i])].defined) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::array<bool, 4>& dcOnly,
+                                BlockSink& sink) {
+  if (!tablesDefined(s, scan, true, true)) return JpegStatus::corrupt;
+  BitReader reader(s.file.data(), s.file.size(), s.pos);
+  std::array<int, 4> predictions{};
+  alignas(16) std::int16_t block[64];
+  auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
+    const HuffmanTable& dcTable = s.dc[static_cast<std::size_t>(scan.dcTable[i])];
+    const HuffmanTable& acTable = s.ac[static_cast<std::size_t>(scan.acTable[i])];
+    const int component = scan.component[i];
+    const int t = reader.decode(dcTable);
+    if (t < 0 || t > 15) return false;
+    // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
+    predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
+    if (dcOnly[static_cast<std::size_t>(component)]) {
+      block[0] = static_cast<std::int16_t>(predictions[i]);
+      for (int k = 1; k < 64;) {
+        const std::int32_t fast = acTable.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += ((fast >> 8) & 15) + 1;
+          if (k > 64) return false;
+          reader.consume(fast & 0xFF);
+          continue;
+        }
+        const int rs = reader.decode(acTable);
+        if (rs < 0) return false;
+        const int size = rs & 15;
+        if (size == 0) {
+          if (rs != 0xF0) break;
+          k += 16;
+        } else {
+          k += (rs >> 4) + 1;
+          if (k > 64) return false;
+          reader.skip(size);
+        }
+      }
+    } else {
+      std::memset(block, 0, sizeof block);
+      block[0] = static_cast<std::int16_t>(predictions[i]);
+      for (int k = 1; k < 64;) {
+        const std::int32_t fast = acTable.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += (fast >> 8) & 15;
+          if (k > 63) return false;
+          reader.consume(fast & 0xFF);
+          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
+          ++k;
+          continue;
+        }
+        const int rs = reader.decode(acTable);
+        if (rs < 0) return false;
+        const int size = rs & 15;
+        if (size == 0) {
+          if (rs != 0xF0) break;
+          k += 16;
+        } else {
+          k += rs >> 4;
+          if (k > 63) return false;
+          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size));
+          ++k;
+        }
+      }
+    }
+    sink.block(component, bx, by, block);
+    return true;
+  };
+  return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); },
+                  [&](std::int32_t row) { sink.rowDone(row); });
+}
+
+namespace {
+
+// Adds one refinement bit to a coefficient already known to be nonzero.
+inline void refine(BitReader& reader, CoefficientBlock& block, int k, int bit) {
+  if (reader.bit()) block.refine(k, bit);
+}
+
+// Bits first to last (zigzag indices) of a block's nonzero mask.
+inline std::uint64_t band(int first, int last) {
+  const std::uint64_t upTo = last == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (last + 1)) - 1;
+  return upTo & ~((std::uint64_t{1} << first) - 1);
+}
+
+}  // namespace
+
+JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<CoefficientStore>& coefficients) {
+  Frame& f = s.frame;
+  const bool dcScan = scan.ss == 0;
+  const bool first = scan.ah == 0;
+  if (!tablesDefined(s, scan, dcScan && first, !dcScan)) return JpegStatus::corrupt;
+  for (int i = 0; i < scan.count; ++i) {
+    Component& c = f.components[static_cast<std::size_t>(scan.component[i])];
+    if (dcScan && first) c.dcStarted = true;
+    // Refinements and AC bands build on a first DC scan.
+    if (!c.dcStarted) return JpegStatus::corrupt;
+  }
+  BitReader reader(s.file.data(), s.file.size(), s.pos);
+  std::array<int, 4> predictions{};
+  int eobRun = 0;
+  const int bit = 1 << scan.al;
+  auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
+    const int index = scan.component[i];
+    CoefficientBlock block = coefficients[static_cast<std::size_t>(index)].at(bx, by);
+    if (dcScan) {
+      if (first) {
+        const int t = reader.decode(s.dc[static_cast<std::size_t>(scan.dcTable[i])]);
+        if (t < 0 || t > 15) return false;
+        // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
+    predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
+        block.dc() = static_cast<std::int16_t>(predictions[i] * bit);
+      } else if (reader.bit()) {
+        block.dc() = static_cast<std::int16_t>(block.dc() | bit);
+      }
+      return true;
+    }
+    const HuffmanTable& table = s.ac[static_cast<std::size_t>(scan.acTable[i])];
+    int k = scan.ss;
+    if (first) {
+      if (eobRun > 0) {
+        --eobRun;
+        return true;
+      }
+      for (; k <= scan.se;) {
+        const std::int32_t fast = table.fastAc[reader.peek()];
+        if (fast != 0) {
+          k += (fast >> 8) & 15;
+          if (k > scan.se) return false;
+          reader.consume(fast & 0xFF);
+          block.set(k, (fast >> 16) * bit);
+          ++k;
+          continue;
+        }
+        const int rs = reader.decode(table);
+        if (rs < 0) return false;
+        const int r = rs >> 4;
+        const int size = rs & 15;
+        if (size == 0) {
+          if (r < 15) {
+            eobRun = (1 << r) - 1 + reader.bits(r);
+            break;
+          }
+          k += 16;
+        } else {
+          k += r;
+          if (k > scan.se) return false;
+          block.set(k, reader.receiveExtend(size) * bit);
+          ++k;
+        }
+      }
+      return true;
+    }
+    if (eobRun == 0) {
+      for (; k <= scan.se;) {
+        const int rs = reader.decode(table);
+        if (rs < 0) return false;
+        int r = rs >> 4;
+        const int size = rs & 15;
+        int value = 0;
+        if (size != 0) {
+          if (size != 1) return false;
+          value = reader.bit() ? bit : -bit;
+        } else if (r != 15) {
+          eobRun = (1 << r) + reader.bits(r);
+          break;
+        }
+        // Past coefficients already nonzero (each takes a refinement bit)
+        // and r zero ones, to where the new coefficient goes: the zero
+        // after those r, or past the band.
+        std::uint64_t zeros = ~*block.nonzero & band(k, scan.se);
+        for (; r > 0 && zeros != 0; --r) zeros &= zeros - 1;
+        const int target = zeros != 0 ? std::countr_zero(zeros) : scan.se + 1;
+        if (target > k) {
+          for (std::uint64_t left = *block.nonzero & band(k, target - 1); left != 0; left &= left - 1) {
+            refine(reader, block, std::countr_zero(left), bit);
+          }
+        }
+        k = target;
+        if (value != 0) {
+          if (k > scan.se) return false;
+          block.set(k, value);
+        }
+        ++k;
+      }
+    }
+    if (eobRun > 0) {
+      if (k <= scan.se) {
+        for (std::uint64_t left = *block.nonzero & band(k, scan.se); left != 0; left &= left - 1) {
+          refine(reader, block, std::countr_zero(left), bit);
+        }
+      }
+      --eobRun;
+    }
+    return true;
+  };
+  return walkScan(s, scan, reader, decodeBlock, [&] {
+    predictions.fill(0);
+    eobRun = 0;
+  }, [](std::int32_t) {});
+}
+
+}  // namespace rivano::jpeg::detail
