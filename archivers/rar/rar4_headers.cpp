@@ -80,10 +80,14 @@ int generationOf(std::uint8_t unpackVersion, std::uint8_t method) {
   }
 }
 
-std::string methodText(std::uint8_t method, bool encrypted) {
-  std::string text = "-m";
+// "v29:m3": the unpack version and the method digit; '+' when encrypted.
+std::string methodText(std::uint8_t unpackVersion, std::uint8_t method, bool encrypted) {
+  std::string text = "v";
+  text += static_cast<char>('0' + unpackVersion / 10 % 10);
+  text += static_cast<char>('0' + unpackVersion % 10);
+  text += ":m";
   text += (method >= 0x30 && method <= 0x35) ? static_cast<char>('0' + (method - 0x30)) : '?';
-  text += encrypted ? '+' : '-';
+  if (encrypted) text += '+';
   return text;
 }
 
@@ -147,7 +151,7 @@ Result readFileBlock(ByteSpan data, std::size_t at, const Block& b, Entry& e, st
     e.member.dosAttributes = static_cast<std::uint8_t>((attributes & 0x27) | (folder ? 0x10 : 0));
   }
   e.encrypted = (b.flags & kFileEncrypted) != 0;
-  e.member.method = methodText(method, e.encrypted);
+  e.member.method = methodText(unpackVersion, method, e.encrypted);
   e.dataOffset = at + b.size;
   e.packedSize = packed;
   e.generation = generationOf(unpackVersion, method);

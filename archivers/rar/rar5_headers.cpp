@@ -244,10 +244,9 @@ Result readFileHeader(ByteSpan data, std::size_t at, const Header& h, Entry& e) 
   e.continuedFromPrevious = (h.flags & kSplitBefore) != 0;
   e.continuesInNext = (h.flags & kSplitAfter) != 0;
   readExtraRecords(data, h, e, haveTime);
-  std::string method_text = "-m";
-  method_text += static_cast<char>('0' + method);
-  method_text += e.encrypted ? '+' : '-';
-  e.member.method = method_text;
+  e.member.method = "v50:m";
+  e.member.method += static_cast<char>('0' + method);
+  if (e.encrypted) e.member.method += '+';
   e.dataOffset = h.headerEnd;
   e.packedSize = h.dataSize;
   return Result::ok;
