@@ -239,6 +239,15 @@ void PpmModel::restartModel() {
 }
 
 void PpmModel::startModel(unsigned maxOrder) {
+  // Block sizes in units: 1-4, then steps of 2, 3 and 4 up to 128.
+  for (unsigned i = 0, k = 0; i < kIndexes; ++i) {
+    k += i < 4 ? 1 : i < 8 ? 2 : i < 12 ? 3 : 4;
+    indexToUnits_[i] = static_cast<std::uint8_t>(k);
+  }
+  for (unsigned k = 0, i = 0; k < 128; ++k) {
+    i += indexToUnits_[i] < k + 1;
+    unitsToIndex_[k] = static_cast<std::uint8_t>(i);
+  }
   escCount_ = 1;
   maxOrder_ = static_cast<int>(maxOrder);
   restartModel();
