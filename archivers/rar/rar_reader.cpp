@@ -166,6 +166,10 @@ class RarReader final : public ArchiveReader {
   std::vector<std::size_t> listed_;
   std::vector<std::size_t> chainOf_;
   std::map<std::size_t, Chain> chains_;
+  // Per stream start, its first member whose data proved damaged: those
+  // continuing the stream after it cannot come out either, and are not
+  // decoded up to it again and again.
+  std::map<std::size_t, std::size_t> broken_;
   std::map<int, Stream> streams_;
 };
 
@@ -215,6 +219,10 @@ Result RarReader::decodeOne(Stream& s, std::size_t index, bool solid, Sink* out)
   Result r = s.unpacker->unpack(packed, e.member.size, solid, checking);
   r = checking.verdict(r, e);
   if (r == Result::ok) s.lastDone = index;
+  if (r == Result::corrupt) {
+    std::size_t& first = broken_.try_emplace(chainOf_[index], index).first->second;
+    first = std::min(first, index);
+  }
   return r;
 }
 
@@ -244,6 +252,8 @@ Result RarReader::extractPacked(std::size_t index, Sink& sink) {
     s.lastDone = kNone;
     if (!s.unpacker) return Result::unsupportedMethod;
   }
+  const auto broken = broken_.find(chainStart);
+  if (broken != broken_.end() && broken->second < index) return Result::corrupt;
   std::size_t begin = chainStart;
   if (s.lastDone != kNone && s.lastDone >= chainStart && s.lastDone < index) begin = s.lastDone + 1;
 

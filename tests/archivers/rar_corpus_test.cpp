@@ -320,6 +320,26 @@ TEST_F(RarCorpusContent, SolidMembersComeOutRightInAnyOrder) {
   }
 }
 
+// Damage in the first member of a solid stream spoils every member after
+// it: each reports it, none comes out as garbage.
+TEST_F(RarCorpusContent, DamageEarlyInASolidStreamSpoilsTheMembersAfterIt) {
+  for (const char* file : {"rar/sharpcompress/Rar.solid.rar", "rar/sharpcompress/Rar5.solid.rar"}) {
+    std::vector<std::uint8_t> data = readFile(sharedPath(file));
+    Opened first = openAndList(&openRar, data);
+    ASSERT_FALSE(first.members.empty()) << file;
+    if (!generationBuilt(generationOf(first.members[0]))) continue;
+    data[static_cast<std::size_t>(first.members[0].locator2) + 40] ^= 0x55;  // inside its packed bytes
+    Opened damaged = openAndList(&openRar, data);
+    for (int pass = 0; pass < 2; ++pass) {
+      for (const MemberEntry& m : damaged.members) {
+        if (m.isFolder) continue;
+        KeepingSink sink;
+        EXPECT_EQ(damaged.reader->extract(m, sink), Result::corrupt) << file << " " << m.name;
+      }
+    }
+  }
+}
+
 // Names as the manifest gives them: packed Unicode, UTF-8 and Shift_JIS
 // bytes, folders inside the archive.
 TEST_F(RarCorpusContent, NamesComeOutAsTheManifestSaysTheyAre) {
