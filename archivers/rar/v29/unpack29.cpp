@@ -228,6 +228,7 @@ Unpacker29::Step Unpacker29::addFilter(std::uint32_t first, const std::uint8_t* 
       if ((mask & (1u << i)) != 0) filter.r[i] = readNumber(in);
     }
   }
+  if (filter.length > kMaxFilterBlock) return Step::corrupt;
   if (isNew) {
     const std::uint32_t codeSize = readNumber(in);
     if (codeSize == 0 || codeSize >= 0x10000 || in.overrun() || in.bytesLeft() < codeSize) return Step::corrupt;
@@ -239,7 +240,6 @@ Unpacker29::Step Unpacker29::addFilter(std::uint32_t first, const std::uint8_t* 
   }
   if (in.overrun()) return Step::corrupt;
   if ((first & 0x20) != 0) programs_[slot].lastLength = filter.length;
-  if (filter.length > kMaxFilterBlock) return Step::corrupt;
   filter.kind = programs_[slot].kind;
   pending_.push_back(filter);
   return Step::more;
