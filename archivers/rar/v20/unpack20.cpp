@@ -228,9 +228,15 @@ Result Unpacker20::unpack(ByteSpan packed, std::uint64_t unpackedSize, bool soli
     solid = false;
   }
   if (!solid) resetState();
-  if (unpackedSize == 0) return Result::ok;
+  if (unpackedSize == 0 && packed.empty()) return Result::ok;
   in_.reset(packed);
-  if (!tablesRead_ && !readTables()) return Result::corrupt;
+  const bool tables = tablesRead_ || readTables();
+  // An empty member may still switch tables for a solid successor.
+  if (unpackedSize == 0) {
+    if (tables) readLastTables();
+    return Result::ok;
+  }
+  if (!tables) return Result::corrupt;
   return decode(window_.pos() + unpackedSize, sink);
 }
 

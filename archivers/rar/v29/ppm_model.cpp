@@ -706,7 +706,10 @@ int PpmModel::decodeChar(BitInput& in) {
     if (!decodeSymbol1(minContext_)) return -1;
   } else {
     const std::uint32_t up = suffix(minContext_);
-    if (!validContext(up) || numStats(up) == 0 || numStats(up) > 256 || freq(oneState(minContext_)) == 0) return -1;
+    if (!validContext(up) || numStats(up) == 0 || numStats(up) > 256 || freq(oneState(minContext_)) == 0 ||
+        freq(oneState(minContext_)) > 128) {
+      return -1;
+    }
     decodeBinSymbol(minContext_);
   }
   decodeRange();

@@ -425,10 +425,17 @@ Result Unpacker29::unpack(ByteSpan packed, std::uint64_t unpackedSize, bool soli
   }
   if (!solid) resetState();
   pending_.clear();
-  if (unpackedSize == 0) return Result::ok;
+  if (unpackedSize == 0 && packed.empty()) return Result::ok;
   in_.reset(packed);
   memberStart_ = written_ = window_.pos();
-  if (!tablesRead_ && !readTables()) return Result::corrupt;
+  const bool tables = tablesRead_ || readTables();
+  // An empty member may still carry the markers a solid stream needs; it
+  // produces nothing either way.
+  if (unpackedSize == 0) {
+    if (tables) readTrailer();
+    return Result::ok;
+  }
+  if (!tables) return Result::corrupt;
   return decode(memberStart_ + unpackedSize, sink);
 }
 
