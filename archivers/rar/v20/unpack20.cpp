@@ -224,7 +224,7 @@ Result Unpacker20::decode(std::uint64_t end, Sink& sink) {
 Result Unpacker20::unpack(ByteSpan packed, std::uint64_t unpackedSize, bool solid, Sink& sink) {
   if (dictionarySize_ > kMaxDictionary) return Result::tooLarge;
   if (!window_.allocated()) {
-    window_.allocate(windowSizeFor(dictionarySize_));
+    if (!window_.allocate(windowSizeFor(dictionarySize_))) return Result::tooLarge;
     solid = false;
   }
   if (!solid) resetState();

@@ -1,6 +1,7 @@
 #include "archivers/rar/v29/unpack29.h"
 
 #include <cstring>
+#include <new>
 
 #include "archivers/rar/v20/unpack20.h"
 
@@ -419,8 +420,9 @@ Result Unpacker29::decode(std::uint64_t end, Sink& sink) {
 Result Unpacker29::unpack(ByteSpan packed, std::uint64_t unpackedSize, bool solid, Sink& sink) {
   if (dictionarySize_ > kMaxDictionary) return Result::tooLarge;
   if (!window_.allocated()) {
-    window_.allocate(windowSizeFor(dictionarySize_));
-    filterMemory_.reset(new std::uint8_t[kFilterMemory + 4]);
+    if (!window_.allocate(windowSizeFor(dictionarySize_))) return Result::tooLarge;
+    filterMemory_.reset(new (std::nothrow) std::uint8_t[kFilterMemory + 4]);
+    if (!filterMemory_) return Result::tooLarge;
     solid = false;
   }
   if (!solid) resetState();
@@ -429,6 +431,7 @@ Result Unpacker29::unpack(ByteSpan packed, std::uint64_t unpackedSize, bool soli
   in_.reset(packed);
   memberStart_ = written_ = window_.pos();
   const bool tables = tablesRead_ || readTables();
+  if (ppm_ && ppm_->outOfMemory()) return Result::tooLarge;
   // An empty member may still carry the markers a solid stream needs; it
   // produces nothing either way.
   if (unpackedSize == 0) {
