@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "archivers/core/archive_format.h"
 
@@ -16,13 +17,17 @@ class LzWindow {
  public:
   // Allocates a power-of-two buffer of at least `minSize` bytes, keeping
   // the present one when it is large enough (a solid stream keeps its window).
-  void allocate(std::uint32_t minSize) {
+  // False when the memory is not there (a 32-bit process may lack a few
+  // hundred contiguous megabytes); the caller reports that, nothing throws.
+  bool allocate(std::uint32_t minSize) {
     std::uint32_t size = 1;
     while (size < minSize) size <<= 1;
-    if (buffer_ && size <= mask_ + 1) return;
-    buffer_.reset(new std::uint8_t[size]);
+    if (buffer_ && size <= mask_ + 1) return true;
+    buffer_.reset(new (std::nothrow) std::uint8_t[size]);
+    if (!buffer_) return false;
     mask_ = size - 1;
     pos_ = 0;
+    return true;
   }
   bool allocated() const { return buffer_ != nullptr; }
   void resetHistory() { pos_ = 0; }

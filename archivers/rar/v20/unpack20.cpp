@@ -224,13 +224,19 @@ Result Unpacker20::decode(std::uint64_t end, Sink& sink) {
 Result Unpacker20::unpack(ByteSpan packed, std::uint64_t unpackedSize, bool solid, Sink& sink) {
   if (dictionarySize_ > kMaxDictionary) return Result::tooLarge;
   if (!window_.allocated()) {
-    window_.allocate(windowSizeFor(dictionarySize_));
+    if (!window_.allocate(windowSizeFor(dictionarySize_))) return Result::tooLarge;
     solid = false;
   }
   if (!solid) resetState();
-  if (unpackedSize == 0) return Result::ok;
+  if (unpackedSize == 0 && packed.empty()) return Result::ok;
   in_.reset(packed);
-  if (!tablesRead_ && !readTables()) return Result::corrupt;
+  const bool tables = tablesRead_ || readTables();
+  // An empty member may still switch tables for a solid successor.
+  if (unpackedSize == 0) {
+    if (tables) readLastTables();
+    return Result::ok;
+  }
+  if (!tables) return Result::corrupt;
   return decode(window_.pos() + unpackedSize, sink);
 }
 

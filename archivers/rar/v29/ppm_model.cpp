@@ -1,6 +1,7 @@
 #include "archivers/rar/v29/ppm_model.h"
 
 #include <cstring>
+#include <new>
 
 namespace rivano::arc::rar {
 namespace {
@@ -683,12 +684,19 @@ bool PpmModel::startBlock(BitInput& in, int& escape) {
       return false;
     }
     const std::uint32_t size = (maxMb + 1) << 20;
+    outOfMemory_ = false;
     if (size != heapSize_ || !heap_) {
       heap_.reset();
-      heapSize_ = size;
+      heapSize_ = 0;
       // Room for the alignment gap before the text and one spare unit past
       // the end (the free-block list head while blocks are merged).
-      heap_.reset(new std::uint8_t[std::size_t{size} + 4 + 2 * kUnit]);
+      heap_.reset(new (std::nothrow) std::uint8_t[std::size_t{size} + 4 + 2 * kUnit]);
+      if (!heap_) {
+        usable_ = false;
+        outOfMemory_ = true;
+        return false;
+      }
+      heapSize_ = size;
     }
     heapEnd_ = 4 + heapSize_;
     std::memset(heap_.get() + heapEnd_, 0, 2 * kUnit);
@@ -706,7 +714,10 @@ int PpmModel::decodeChar(BitInput& in) {
     if (!decodeSymbol1(minContext_)) return -1;
   } else {
     const std::uint32_t up = suffix(minContext_);
-    if (!validContext(up) || numStats(up) == 0 || numStats(up) > 256 || freq(oneState(minContext_)) == 0) return -1;
+    if (!validContext(up) || numStats(up) == 0 || numStats(up) > 256 || freq(oneState(minContext_)) == 0 ||
+        freq(oneState(minContext_)) > 128) {
+      return -1;
+    }
     decodeBinSymbol(minContext_);
   }
   decodeRange();

@@ -22,6 +22,8 @@ class PpmModel {
   int decodeChar(BitInput& in);
   // Forgets the model (a new, non-solid member).
   void reset() { usable_ = false; }
+  // The last block header asked for more memory than could be had.
+  bool outOfMemory() const { return outOfMemory_; }
 
  private:
   static constexpr unsigned kUnit = 12;
@@ -117,6 +119,7 @@ class PpmModel {
   std::uint32_t heapSize_ = 0;  // the model's memory in bytes
   std::uint32_t heapEnd_ = 0;
   bool usable_ = false;
+  bool outOfMemory_ = false;
 
   std::uint32_t text_ = 0, unitsStart_ = 0, loUnit_ = 0, hiUnit_ = 0;
   std::uint32_t freeList_[kIndexes] = {};

@@ -1,6 +1,7 @@
 #include "archivers/rar/v29/unpack29.h"
 
 #include <cstring>
+#include <new>
 
 #include "archivers/rar/v20/unpack20.h"
 
@@ -228,6 +229,7 @@ Unpacker29::Step Unpacker29::addFilter(std::uint32_t first, const std::uint8_t* 
       if ((mask & (1u << i)) != 0) filter.r[i] = readNumber(in);
     }
   }
+  if (filter.length > kMaxFilterBlock) return Step::corrupt;
   if (isNew) {
     const std::uint32_t codeSize = readNumber(in);
     if (codeSize == 0 || codeSize >= 0x10000 || in.overrun() || in.bytesLeft() < codeSize) return Step::corrupt;
@@ -239,7 +241,6 @@ Unpacker29::Step Unpacker29::addFilter(std::uint32_t first, const std::uint8_t* 
   }
   if (in.overrun()) return Step::corrupt;
   if ((first & 0x20) != 0) programs_[slot].lastLength = filter.length;
-  if (filter.length > kMaxFilterBlock) return Step::corrupt;
   filter.kind = programs_[slot].kind;
   pending_.push_back(filter);
   return Step::more;
@@ -419,16 +420,25 @@ Result Unpacker29::decode(std::uint64_t end, Sink& sink) {
 Result Unpacker29::unpack(ByteSpan packed, std::uint64_t unpackedSize, bool solid, Sink& sink) {
   if (dictionarySize_ > kMaxDictionary) return Result::tooLarge;
   if (!window_.allocated()) {
-    window_.allocate(windowSizeFor(dictionarySize_));
-    filterMemory_.reset(new std::uint8_t[kFilterMemory + 4]);
+    if (!window_.allocate(windowSizeFor(dictionarySize_))) return Result::tooLarge;
+    filterMemory_.reset(new (std::nothrow) std::uint8_t[kFilterMemory + 4]);
+    if (!filterMemory_) return Result::tooLarge;
     solid = false;
   }
   if (!solid) resetState();
   pending_.clear();
-  if (unpackedSize == 0) return Result::ok;
+  if (unpackedSize == 0 && packed.empty()) return Result::ok;
   in_.reset(packed);
   memberStart_ = written_ = window_.pos();
-  if (!tablesRead_ && !readTables()) return Result::corrupt;
+  const bool tables = tablesRead_ || readTables();
+  if (ppm_ && ppm_->outOfMemory()) return Result::tooLarge;
+  // An empty member may still carry the markers a solid stream needs; it
+  // produces nothing either way.
+  if (unpackedSize == 0) {
+    if (tables) readTrailer();
+    return Result::ok;
+  }
+  if (!tables) return Result::corrupt;
   return decode(memberStart_ + unpackedSize, sink);
 }
 
