@@ -313,11 +313,12 @@ Result Unpacker50::flush(Sink& sink) {
     if (f.start >= pos_) break;
     if (!writeRaw(sink, f.start)) return Result::ioError;
     if (f.start + f.length > pos_) break;
+    if (f.length == 0) continue;
     filterData_.resize(f.length);
     filterScratch_.resize(f.length);
     window_.read(f.start, f.length, filterData_.data());
     rar5::applyFilter(f, filterData_.data(), f.length, f.start - fileStart_, filterScratch_.data());
-    if (f.length != 0 && !sink.write(filterData_.data(), f.length)) return Result::ioError;
+    if (!sink.write(filterData_.data(), f.length)) return Result::ioError;
     written_ += f.length;
   }
   filters_.erase(filters_.begin(), filters_.begin() + static_cast<std::ptrdiff_t>(done));
