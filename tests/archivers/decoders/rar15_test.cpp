@@ -26,6 +26,21 @@ TEST(Rar15Stream, HandMadeLiteralsDecode) {
   EXPECT_TRUE(out.empty());
 }
 
+// After "AB" the byte list holds B at place 0 and A at place 1, and the
+// flag list 0xff at place 0. A solid member "BA" then reads: flags at place
+// 0 (00000), B at place 0 of the same literal code (00000), and A, moved up
+// to place 1 by B's use (00001). Without the first member's state the same
+// bits mean something else.
+TEST(Rar15Stream, SolidMemberContinuesTheAdaptiveState) {
+  auto u = rar::makeUnpacker15(0x10000);
+  Bytes out;
+  ASSERT_EQ(unpackTo(*u, kStreamAB, 2, false, out), Result::ok);
+  const Bytes streamBA = {0x00, 0x42};
+  ASSERT_EQ(unpackTo(*u, streamBA, 2, true, out), Result::ok);
+  EXPECT_EQ(out, bytesOf("BA"));
+  EXPECT_NE(unpackTo(*u, streamBA, 2, false, out), Result::ok);
+}
+
 TEST(Rar15Stream, DamageIsCorrupt) {
   auto u = rar::makeUnpacker15(0x10000);
   Bytes out;
