@@ -296,7 +296,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Sample{"libarchive/test_read_format_rar5_solid.rar", 7},
                       Sample{"libarchive/test_read_format_rar5_win32.rar", 7},
                       Sample{"sharpcompress/Rar5.rar", 3}, Sample{"sharpcompress/Rar5.solid.rar", 3},
-                      Sample{"rarfile/rar5-solid.rar", 2}));
+                      Sample{"rarfile/rar5-solid.rar", 2}),
+    [](const auto& info) {
+      std::string n = info.param.file;
+      n = n.substr(n.find('/') + 1);
+      for (auto& ch : n)
+        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+      return n;
+    });
 
 TEST(Rar5SampleDamage, BadTablesSampleIsCorrupt) {
   RIVANO_REQUIRE_SHARED();
