@@ -38,7 +38,13 @@ if [ -n "$(git -C "$root" status --porcelain -- . ':!archivers/fuzz/corpus' ':!a
 fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DRIVANO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64 fuzz_lzh fuzz_arj fuzz_bzip2)
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64 fuzz_lzh fuzz_arj fuzz_bzip2 fuzz_rar)
+  # The RAR decoders' own targets, for the generations the tree has.
+  for generation in 15 20 29 50; do
+    [ -f "$root/archivers/rar/v$generation/CMakeLists.txt" ] && targets+=("fuzz_rar$generation")
+  done
+fi
 nice -n 19 cmake --build "$build" -j2 --target arc_fixtures "${targets[@]}" >/dev/null || exit 1
 
 fixtures=$build/tests/archivers/fixtures
@@ -51,6 +57,8 @@ seed_patterns() {
     fuzz_lzh) echo "*.lzh *.lzs *.exe" ;;
     fuzz_arj) echo "*.arj" ;;
     fuzz_bzip2) echo "*.bz2 *.tbz" ;;
+    # Volumes, self-extractors and a picture with an archive appended.
+    fuzz_rar | fuzz_rar15 | fuzz_rar20 | fuzz_rar29 | fuzz_rar50) echo "*.rar *.exe *.r0? Rar.jpeg.jpg" ;;
     *) echo "" ;;
   esac
 }

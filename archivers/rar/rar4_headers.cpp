@@ -9,7 +9,6 @@
 #include "archivers/core/unix_entry.h"
 #include "archivers/rar/rar_headers.h"
 #include "archivers/rar/rar_names.h"
-#include "archivers/rar/rar_unpack.h"
 
 namespace rivano::arc::rar {
 namespace {
@@ -80,15 +79,22 @@ int generationOf(std::uint8_t unpackVersion, std::uint8_t method) {
   }
 }
 
-std::string methodText(std::uint8_t method, bool encrypted) {
-  std::string text = "-m";
+// "v29:m3": the unpack version and the method digit; '+' when encrypted.
+std::string methodText(std::uint8_t unpackVersion, std::uint8_t method, bool encrypted) {
+  std::string text = "v";
+  text += static_cast<char>('0' + unpackVersion / 10 % 10);
+  text += static_cast<char>('0' + unpackVersion % 10);
+  text += ":m";
   text += (method >= 0x30 && method <= 0x35) ? static_cast<char>('0' + (method - 0x30)) : '?';
-  text += encrypted ? '+' : '-';
+  if (encrypted) text += '+';
   return text;
 }
 
 // A file or service block; `at` is its start, `b` its block header.
-Result readFileBlock(ByteSpan data, std::size_t at, const Block& b, Entry& e, std::size_t& next) {
+// `parsed` tells whether `e` was filled (its header is sound), also when
+// the result is corrupt because the data runs past the end.
+Result readFileBlock(ByteSpan data, std::size_t at, const Block& b, Entry& e, std::size_t& next, bool& parsed) {
+  parsed = false;
   if (b.size < kFileFixedSize) return Result::corrupt;
   const std::uint8_t* p = data.data() + at;
   std::uint64_t packed = loadLe32(p + 7);
@@ -130,7 +136,7 @@ Result readFileBlock(ByteSpan data, std::size_t at, const Block& b, Entry& e, st
   } else if (unixType == UnixFileType::symlink) {
     e.kind = EntryKind::symlink;
   } else if (unixType == UnixFileType::other) {
-    e.kind = EntryKind::hardlink;  // devices and pipes: nothing of their own to write either
+    e.kind = EntryKind::noData;
   }
   const DecodedName name = decodeRar4Name(nameField, (b.flags & kFileUnicode) != 0, host == kUnix);
   e.member.name = name.bytes;
@@ -147,7 +153,7 @@ Result readFileBlock(ByteSpan data, std::size_t at, const Block& b, Entry& e, st
     e.member.dosAttributes = static_cast<std::uint8_t>((attributes & 0x27) | (folder ? 0x10 : 0));
   }
   e.encrypted = (b.flags & kFileEncrypted) != 0;
-  e.member.method = methodText(method, e.encrypted);
+  e.member.method = methodText(unpackVersion, method, e.encrypted);
   e.dataOffset = at + b.size;
   e.packedSize = packed;
   e.generation = generationOf(unpackVersion, method);
@@ -158,7 +164,8 @@ Result readFileBlock(ByteSpan data, std::size_t at, const Block& b, Entry& e, st
   e.sizeUnknown = sizeUnknown;
   e.hasCrc = true;
   e.crc = crc;
-  if (packed > data.size() - e.dataOffset) return Result::corrupt;  // entry kept: its header was fine
+  parsed = true;
+  if (packed > data.size() - e.dataOffset) return Result::corrupt;
   next = static_cast<std::size_t>(e.dataOffset + packed);
   return Result::ok;
 }
@@ -216,12 +223,10 @@ Headers readRar4(ByteSpan data, std::size_t start, const Limits& limits) {
       }
       Entry e;
       std::size_t next = 0;
-      const Result r = readFileBlock(data, at, b, e, next);
-      if (r != Result::ok && e.member.name.empty() && e.dataOffset == 0) {
-        h.fault = r;
-        return h;
-      }
-      h.entries.push_back(std::move(e));
+      bool parsed = false;
+      const Result r = readFileBlock(data, at, b, e, next, parsed);
+      // A sound header whose data is cut off is still listed.
+      if (parsed) h.entries.push_back(std::move(e));
       if (r != Result::ok) {
         h.fault = r;
         return h;

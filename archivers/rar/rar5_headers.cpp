@@ -164,7 +164,7 @@ void readExtraRecords(ByteSpan data, const Header& h, Entry& e, bool haveTime) {
         // 1 Unix link, 2 Windows link, 3 junction: they point elsewhere;
         // 4 hard link, 5 copy of another member: no data of their own.
         if (kind >= 1 && kind <= 3) e.kind = EntryKind::symlink;
-        if (kind == 4 || kind == 5) e.kind = EntryKind::hardlink;
+        if (kind == 4 || kind == 5) e.kind = EntryKind::noData;
         if (r.vint(flags) && r.vint(length) && r.bytes(length, target)) {
           e.linkTarget.assign(reinterpret_cast<const char*>(target.data()), target.size());
         }
@@ -175,7 +175,7 @@ void readExtraRecords(ByteSpan data, const Header& h, Entry& e, bool haveTime) {
   }
 }
 
-Result readFileHeader(ByteSpan data, std::size_t at, const Header& h, Entry& e) {
+Result readFileHeader(ByteSpan data, const Header& h, Entry& e) {
   Fields f(data, h.fieldsBegin, h.extraBegin);
   std::uint64_t fileFlags = 0, unpacked = 0, attributes = 0, compression = 0, host = 0, nameLength = 0;
   std::uint32_t mtime = 0, crc = 0;
@@ -186,7 +186,6 @@ Result readFileHeader(ByteSpan data, std::size_t at, const Header& h, Entry& e) 
   if (!f.vint(compression) || !f.vint(host) || !f.vint(nameLength) || !f.bytes(nameLength, name)) {
     return Result::corrupt;
   }
-  (void)at;
   e = Entry{};
   const bool folder = (fileFlags & kFileIsFolder) != 0;
   const bool unixHost = host == 1;
@@ -197,7 +196,7 @@ Result readFileHeader(ByteSpan data, std::size_t at, const Header& h, Entry& e) 
   } else if (unixHost && unixFileType(static_cast<std::uint32_t>(attributes)) == UnixFileType::symlink) {
     e.kind = EntryKind::symlink;
   } else if (unixHost && unixFileType(static_cast<std::uint32_t>(attributes)) == UnixFileType::other) {
-    e.kind = EntryKind::hardlink;
+    e.kind = EntryKind::noData;
   }
   std::string text(reinterpret_cast<const char*>(name.data()), name.size());
   text = text.substr(0, text.find('\0'));
@@ -244,10 +243,9 @@ Result readFileHeader(ByteSpan data, std::size_t at, const Header& h, Entry& e) 
   e.continuedFromPrevious = (h.flags & kSplitBefore) != 0;
   e.continuesInNext = (h.flags & kSplitAfter) != 0;
   readExtraRecords(data, h, e, haveTime);
-  std::string method_text = "-m";
-  method_text += static_cast<char>('0' + method);
-  method_text += e.encrypted ? '+' : '-';
-  e.member.method = method_text;
+  e.member.method = "v50:m";
+  e.member.method += static_cast<char>('0' + method);
+  if (e.encrypted) e.member.method += '+';
   e.dataOffset = h.headerEnd;
   e.packedSize = h.dataSize;
   return Result::ok;
@@ -302,7 +300,7 @@ Headers readRar5(ByteSpan data, std::size_t start, const Limits& limits) {
           return out;
         }
         Entry e;
-        if (readFileHeader(data, at, h, e) != Result::ok) {
+        if (readFileHeader(data, h, e) != Result::ok) {
           out.fault = Result::corrupt;
           return out;
         }

@@ -12,7 +12,9 @@
 
 namespace rivano::arc::rar {
 
-enum class EntryKind { file, folder, symlink, hardlink, service };
+// noData: hard links, copies of other members, devices and pipes, which
+// have no bytes of their own to write.
+enum class EntryKind { file, folder, symlink, noData, service };
 
 struct Entry {
   MemberEntry member;           // name, size, date, attributes as listed

@@ -190,7 +190,9 @@ INSTANTIATE_TEST_SUITE_P(Made, Listing,
                          ::testing::Values(ListCase{{"unzip32.dll", "UnZip"}, "pics.zip", true},
                                            ListCase{{"tar32.dll", "Tar"}, "pics_gnu.tar", true},
                                            ListCase{{"tar32.dll", "Tar"}, "pics.tgz", true},
-                                           ListCase{{"cab32.dll", "Cab"}, "pics.cab", false}));
+                                           ListCase{{"cab32.dll", "Cab"}, "pics.cab", false},
+                                           ListCase{{"unrar32.dll", "Unrar"}, "pics.rar", true},
+                                           ListCase{{"unrar32.dll", "Unrar"}, "pics5.rar", true}));
 
 struct ExtractCase {
   LibraryName library;
@@ -226,7 +228,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ExtractCase{{"tar32.dll", "Tar"}, "xvf", "pics.tgz", "photos\\a.JPG", "photos/a.JPG"},
                       ExtractCase{{"tar32.dll", "Tar"}, "xvf", "pics_pax.tar", "old.jpg", "old.jpg"},
                       ExtractCase{{"cab32.dll", "Cab"}, "-x -o", "pics.cab", "photos\\a.JPG", "photos/a.JPG"},
-                      ExtractCase{{"cab32.dll", "Cab"}, "-x -o", "stored.cab", "size1234.txt", "size1234.txt"}));
+                      ExtractCase{{"cab32.dll", "Cab"}, "-x -o", "stored.cab", "size1234.txt", "size1234.txt"},
+                      ExtractCase{{"unrar32.dll", "Unrar"}, "-x", "pics.rar", "photos\\old\\c.BMP", "photos/old/c.BMP"},
+                      ExtractCase{{"unrar32.dll", "Unrar"}, "-x", "pics5.rar", "photos\\a.JPG", "photos/a.JPG"},
+                      ExtractCase{{"unrar32.dll", "Unrar"}, "-x", "pics5.rar", "\x95\x5c\x8e\x86.bmp",
+                                  "\x95\x5c\x8e\x86.bmp"}));
 
 TEST(ArchiverLibraries, AFolderEntryExtractsAsAFolder) {
   Library lib("tar32.dll", "Tar");
@@ -517,18 +523,28 @@ TEST_F(DllCorpus, NamesReachTheProgramInShiftJis) {
   }
 }
 
-// No RAR reader yet: unrar32 answers like a real library on data it
-// cannot read, and writes nothing.
-TEST_F(DllCorpus, UnrarCannotReadAndWritesNothing) {
+// What unrar32 lists but cannot produce (an encrypted member, one that
+// continues in the next volume) fails the command and leaves nothing
+// behind, not even a part of the member.
+TEST_F(DllCorpus, UnrarRefusesWhatItCannotProduceAndWritesNothing) {
   Library lib("unrar32.dll", "Unrar");
-  const std::string rar = sharedPath("hostile/rar4_traversal_stored.rar");
-  int last = 0;
-  EXPECT_TRUE(listArchive(lib, rar, last).empty());
-  EXPECT_NE(last, 0);
-  TempFolder temp;
-  const std::string line = "-x " + quoted(rar) + " " + quoted(temp.path() + "\\") + " \"ok\\normal.jpg\"";
-  EXPECT_NE(lib.command(nullptr, line.c_str(), nullptr, 0), 0);
-  EXPECT_TRUE(TempFolder::entries(temp.path()).empty());
+  const struct {
+    const char* file;
+    const char* member;
+  } cases[] = {{"rar/libarchive/test_read_format_rar_encryption_data.rar", "foo.txt"},
+               {"rar/rarfile/rar3-old.rar", "vols\\bigfile.txt"},
+               {"rar/libarchive/test_read_format_rar5_encrypted.rar", "b.txt"}};
+  for (const auto& c : cases) {
+    const std::string rar = sharedPath(c.file);
+    int last = 0;
+    const std::vector<Listed> listed = listArchive(lib, rar, last);
+    EXPECT_EQ(last, -1) << c.file;
+    EXPECT_NE(find(listed, c.member), nullptr) << c.file;
+    TempFolder temp;
+    const std::string line = "-x " + quoted(rar) + " " + quoted(temp.path() + "\\") + " " + quoted(c.member);
+    EXPECT_NE(lib.command(nullptr, line.c_str(), nullptr, 0), 0) << c.file;
+    EXPECT_TRUE(TempFolder::entries(temp.path()).empty()) << c.file;
+  }
 }
 
 struct TraversalCase {
@@ -543,6 +559,7 @@ TEST_F(DllCorpus, HostileArchivesWriteOnlyUnderTheDestination) {
       {{"unzip32.dll", "UnZip"}, "-x -o", "hostile/zip_traversal.zip", {"ok"}},
       {{"tar32.dll", "Tar"}, "xvf", "hostile/tar_traversal.tar", {"ok"}},
       {{"cab32.dll", "Cab"}, "-x -o", "hostile/cab_traversal_none.cab", {"ok"}},
+      {{"unrar32.dll", "Unrar"}, "-x", "hostile/rar4_traversal_stored.rar", {"ok"}},
   };
   for (const TraversalCase& c : cases) {
     Library lib(c.library.file, c.library.prefix);

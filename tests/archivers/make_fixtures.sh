@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Makes the ZIP, TAR, TGZ and CAB archives the archiver tests read, with
+# Makes the ZIP, TAR, TGZ, CAB and RAR archives the archiver tests read, with
 # Debian's own tools, from inputs made here. Usage: make_fixtures.sh OUTDIR
 # OUTDIR/in keeps the inputs, for comparing extracted bytes.
 set -euo pipefail
 out=$1
+here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$out.tmp"
 mkdir -p "$out.tmp/in"
 cd "$out.tmp/in"
@@ -56,6 +57,10 @@ tail -c +10241 ../pics_gnu.tar | gzip -n >> ../multi.tgz
 gzip -n -c README > ../readme.gz
 # 64 MiB of zeros in a few dozen KiB: the bomb the limits must stop.
 dd if=/dev/zero bs=1M count=64 status=none | gzip -9 -n > ../bomb.tgz
+
+# No RAR compressor here: stored members, in both header layouts.
+python3 "$here/make_rar.py" 4 ../pics.rar "${members[@]}"
+python3 "$here/make_rar.py" 5 ../pics5.rar "${members[@]}"
 
 gcab -c -z ../pics.cab photo.JPG size1234.txt old.jpg README photos/a.JPG > /dev/null
 gcab -c ../stored.cab photo.JPG size1234.txt photos/old/c.BMP > /dev/null

@@ -154,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Kind{L"pics.arj", 3, L"---a", L"r--a"}, Kind{L"pics.tar", 5, L"---a", L"r--a"},
                       Kind{L"pics.tgz", 5, L"---a", L"r--a"},
                       Kind{L"pics.tar.bz2", 5, L"---a", L"r--a"},
-                      Kind{L"pics.cab", 6, L"---a", L"---a"}));
+                      Kind{L"pics.cab", 6, L"---a", L"---a"}, Kind{L"pics.rar", 7, L"---a", L"r--a"},
+                      Kind{L"pics5.rar", 7, L"---a", L"r--a"}));
 
 TEST_F(ArchiveTest, JapaneseNamesComeThroughTheCodePage) {
   // 表 is 0x95 0x5C in Shift_JIS: its second byte must not split the name.
@@ -423,8 +424,10 @@ struct CorpusEntry {
 };
 
 // The rows of the manifest's tables under the "made here with Debian
-// tools" and the hostile headings: file name and picture count.
-std::vector<CorpusEntry> manifestEntries(const std::filesystem::path& manifest, bool hostile) {
+// tools" and the hostile headings (or, with `under`, the headings that
+// begin with it): file name and picture count.
+std::vector<CorpusEntry> manifestEntries(const std::filesystem::path& manifest, bool hostile,
+                                         const std::string& under = {}) {
   std::vector<CorpusEntry> out;
   std::ifstream in(manifest);
   std::string line, folder;
@@ -434,7 +437,9 @@ std::vector<CorpusEntry> manifestEntries(const std::filesystem::path& manifest, 
       // "### zip/made-debian/ (made here ...)" names the folder of its table.
       const std::size_t start = line.find(' ') + 1;
       const std::string heading = line.substr(start, line.find(' ', start) - start);
-      if (hostile ? heading == "hostile/" : heading.ends_with("/made-debian/")) folder = heading;
+      if (!under.empty() ? heading.starts_with(under)
+                         : (hostile ? heading == "hostile/" : heading.ends_with("/made-debian/")))
+        folder = heading;
       continue;
     }
     if (folder.empty() || !line.starts_with("| `")) continue;
@@ -492,6 +497,47 @@ TEST_F(SharedCorpus, MadeArchivesListEveryPictureAndExtractIt) {
     ++checked;
   }
   EXPECT_GE(checked, 30);
+}
+
+// Every RAR sample the program would take as a source lists the pictures
+// the manifest counts; each one that lies whole in its volume comes out
+// with its listed size.
+TEST_F(SharedCorpus, RarArchivesListTheirPicturesAndExtractThem) {
+  const auto entries = manifestEntries(std::filesystem::path(corpus) / L"MANIFEST.md", false, "rar/");
+  ASSERT_GE(entries.size(), 50u) << "the manifest's tables were not understood";
+#if defined(RIVANO_RAR_HAS_V15) && defined(RIVANO_RAR_HAS_V20) && defined(RIVANO_RAR_HAS_V29) && \
+    defined(RIVANO_RAR_HAS_V50)
+  const bool everyDecoder = true;
+#else
+  const bool everyDecoder = false;
+#endif
+  BoxAnswerer user;
+  int pictures = 0;
+  for (const CorpusEntry& entry : entries) {
+    if (myArchiveType(entry.file) != L"RAR") continue;  // .exe, .jpg, .r00: no source of ours
+    SCOPED_TRACE(::testing::PrintToString(entry.file));
+    const std::wstring archive = corpus + L"\\" + entry.file;
+    RecordedRows list;
+    myArchiveList(access, nullptr, list, archive);
+    EXPECT_EQ(static_cast<int>(list.rows.size()), entry.pictures);
+    const bool volume = entry.file.find(L"multi") != std::wstring::npos ||
+                        entry.file.find(L".part0") != std::wstring::npos ||
+                        entry.file.find(L"rar3-old") != std::wstring::npos;
+    if (volume || !everyDecoder) continue;
+    for (const Row& row : list.rows) {
+      const std::wstring target = myArchiveExtract(access, archive, row.name);
+      ASSERT_TRUE(exists(target)) << ::testing::PrintToString(row.name);
+      WIN32_FILE_ATTRIBUTE_DATA data{};
+      GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data);
+      EXPECT_EQ(std::to_wstring(data.nFileSizeLow), row.size.substr(row.size.find_first_not_of(L' ')));
+      DeleteFileW(target.c_str());
+      ++pictures;
+    }
+  }
+  EXPECT_TRUE(user.seen().empty()) << describe(user.seen());
+  if (everyDecoder) {
+    EXPECT_GE(pictures, 10);
+  }
 }
 
 TEST_F(SharedCorpus, HostileArchivesStayInsideOrRaiseOverflow) {

@@ -4,6 +4,7 @@
 # sizes and dates. The member files stay beside them in originals/ for
 # byte-for-byte comparison after extraction.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 out=$(realpath -m "$1")
 # zip adds to an archive that is there already, so start from nothing.
 mkdir -p "$out"
@@ -28,6 +29,9 @@ tar --format=gnu -czf "$out/nopics.tgz" readme.txt
 arj a -r -y "$out/pics.arj" "${members[@]}" >/dev/null
 jlha c2o5 "$out/pics.lzh" "${members[@]}" >/dev/null
 gcab -c -z "$out/pics.cab" "${members[@]}"
+# No RAR compressor here: stored members, in both header layouts.
+python3 "$here/../archivers/make_rar.py" 4 "$out/pics.rar" photos b.gif readme.txt
+python3 "$here/../archivers/make_rar.py" 5 "$out/pics5.rar" photos b.gif readme.txt
 
 # A Japanese name in the system code page (Shift_JIS), whose second byte
 # 0x5C is also the ASCII backslash. Its content is kept under an ASCII name,

@@ -11,11 +11,17 @@ convert -size 200x100 xc:'#FFFF00' "$out/yellow_200x100.JPEG"
 printf 'this is no picture\n' > "$out/not_a_picture.jpg"
 : > "$out/empty.gif"
 # An archive source: a picture inside a sub-folder, and a file that is none.
-rm -rf "$out/zipsrc" "$out/pics.zip"
+# The same as RAR archives of both header layouts (stored: there is no RAR
+# compressor here).
+here=$(cd "$(dirname "$0")" && pwd)
+rm -rf "$out/zipsrc" "$out/pics.zip" "$out/pics.rar" "$out/pics5.rar"
 mkdir -p "$out/zipsrc/photos"
 convert -size 30x20 xc:'#FF00FF' "$out/zipsrc/photos/m.bmp"
 printf 'notes\n' > "$out/zipsrc/readme.txt"
+touch -d '2001-12-25 12:00' "$out/zipsrc/photos/m.bmp"
 (cd "$out/zipsrc" && zip -q -r ../pics.zip photos readme.txt)
+(cd "$out/zipsrc" && python3 "$here/../archivers/make_rar.py" 4 ../pics.rar photos readme.txt &&
+  python3 "$here/../archivers/make_rar.py" 5 ../pics5.rar photos readme.txt)
 
 # Damaged pictures, byte by byte: headers that declare a side of nothing,
 # metafiles smaller than a pixel and far too large to draw.
