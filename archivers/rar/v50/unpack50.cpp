@@ -97,8 +97,9 @@ class Unpacker50 final : public Unpacker {
 
 Result Unpacker50::run(ByteSpan packed, std::uint64_t unpackedSize, bool solid, Sink& sink) {
   if (!solid) {
+    // The window is kept for the next member: distances never reach before
+    // the start of the stream, so what it still holds is never read.
     pos_ = 0;
-    window_.clear();
     std::fill(std::begin(oldDist_), std::end(oldDist_), 0);
     lastLength_ = 0;
     tablesRead_ = false;
