@@ -24,6 +24,17 @@ Result decode(const Rar5StreamWriter& w, std::uint64_t size, Bytes& out, unsigne
   return unpackTo(*u, w.bytes(), size, false, out);
 }
 
+// A valid two-block member, the base of the damage below.
+Rar5StreamWriter validMember() {
+  Rar5StreamWriter w;
+  w.literals(ascending(40));
+  w.match(30, 10);
+  w.endBlock(false);
+  w.literals(ascending(5));
+  w.endBlock(true, false);
+  return w;
+}
+
 TEST(Rar5Stream, EverySymbolKindDecodesToWhatItMeans) {
   Rar5StreamWriter w;
   w.literals(ascending(600));
@@ -188,17 +199,6 @@ TEST(Rar5Limits, SinkThatRefusesIsAnIoError) {
   EXPECT_EQ(u->unpack(ByteSpan(w.bytes()), 10, false, sink), Result::ioError);
 }
 
-// A valid two-block member, the base of the damage below.
-Rar5StreamWriter validMember() {
-  Rar5StreamWriter w;
-  w.literals(ascending(40));
-  w.match(30, 10);
-  w.endBlock(false);
-  w.literals(ascending(5));
-  w.endBlock(true, false);
-  return w;
-}
-
 TEST(Rar5Damage, EveryTruncationIsCorrupt) {
   const Rar5StreamWriter w = validMember();
   const Bytes& full = w.bytes();
@@ -240,6 +240,12 @@ TEST(Rar5Damage, DistancesBeforeTheStartOrWithoutHistoryAreCorrupt) {
   Bytes out;
   EXPECT_EQ(decode(before, 5, out), Result::corrupt);
   EXPECT_EQ(decode(noHistory, 5, out), Result::corrupt);
+  // Nor after a member of a non-solid run: its bytes are still in the
+  // window, but they are not this member's history.
+  auto u = rar::makeUnpacker50(kDict);
+  const Rar5StreamWriter previous = validMember();
+  ASSERT_EQ(unpackTo(*u, previous.bytes(), previous.expected().size(), false, out), Result::ok);
+  EXPECT_EQ(unpackTo(*u, before.bytes(), 5, false, out), Result::corrupt);
 }
 
 TEST(Rar5Damage, OverSubscribedCodeAndUnknownFilterAreCorrupt) {
