@@ -147,6 +147,25 @@ TEST(Rar5Stream, SolidMemberContinuesHistoryAndTablesButCountsFilterOffsetsFromI
   EXPECT_EQ(unpackTo(*u, second.bytes(), want.size(), false, out), Result::corrupt);
 }
 
+// The window of a 128 KiB dictionary holds 256 KiB; matches reaching
+// nearly or exactly that far back read the oldest bytes it keeps, which
+// lie just ahead of the write position in memory.
+TEST(Rar5Stream, MatchesReachingAcrossTheWholeWindow) {
+  constexpr std::uint64_t kWindow = 0x40000;
+  Rar5StreamWriter w;
+  Bytes varied(300000);
+  for (std::size_t i = 0; i < varied.size(); ++i) varied[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+  w.literals(varied);
+  w.match(20, kWindow - 3);  // source three bytes ahead of the destination
+  w.match(300, kWindow - 100);
+  w.match(40, kWindow);
+  w.match(4097, kWindow - 5000);
+  w.endBlock(true);
+  Bytes out;
+  ASSERT_EQ(decode(w, w.expected().size(), out), Result::ok);
+  EXPECT_TRUE(out == w.expected());
+}
+
 TEST(Rar5Stream, LargeMemberLeavesInPiecesNoLargerThanItsWindow) {
   Rar5StreamWriter w;
   Bytes period(256);
