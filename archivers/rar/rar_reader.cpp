@@ -119,6 +119,21 @@ class RarReader final : public ArchiveReader {
       if (links.covers(slashName(e.member))) continue;
       listed_.push_back(i);
     }
+    // Which member each compressed stream starts at, and what the whole
+    // run of members continuing it needs.
+    chainOf_.assign(headers_.entries.size(), kNone);
+    std::map<int, std::size_t> current;
+    for (std::size_t i = 0; i < headers_.entries.size(); ++i) {
+      const Entry& e = headers_.entries[i];
+      if (!hasStream(e)) continue;
+      const auto open = current.find(e.generation);
+      const std::size_t start = e.solid && open != current.end() ? open->second : i;
+      current[e.generation] = start;
+      chainOf_[i] = start;
+      Chain& chain = chains_[start];
+      chain.dictionary = std::max(chain.dictionary, e.dictionary);
+      chain.total += std::min<std::uint64_t>(e.member.size, limits_.maxStreamSize);
+    }
   }
 
   Result list(std::vector<MemberEntry>& members) override {
@@ -130,6 +145,10 @@ class RarReader final : public ArchiveReader {
   Result extract(const MemberEntry& m, Sink& sink) override;
 
  private:
+  struct Chain {
+    std::uint64_t dictionary = 0;
+    std::uint64_t total = 0;  // bytes of all its members (each capped at the stream limit)
+  };
   struct Stream {
     std::unique_ptr<rar::Unpacker> unpacker;
     std::uint64_t window = 0;
@@ -145,6 +164,12 @@ class RarReader final : public ArchiveReader {
   Limits limits_;
   rar::Headers headers_;
   std::vector<std::size_t> listed_;
+  std::vector<std::size_t> chainOf_;
+  std::map<std::size_t, Chain> chains_;
+  // Per stream start, its first member whose data proved damaged: those
+  // continuing the stream after it cannot come out either, and are not
+  // decoded up to it again and again.
+  std::map<std::size_t, std::size_t> broken_;
   std::map<int, Stream> streams_;
 };
 
@@ -194,6 +219,10 @@ Result RarReader::decodeOne(Stream& s, std::size_t index, bool solid, Sink* out)
   Result r = s.unpacker->unpack(packed, e.member.size, solid, checking);
   r = checking.verdict(r, e);
   if (r == Result::ok) s.lastDone = index;
+  if (r == Result::corrupt) {
+    std::size_t& first = broken_.try_emplace(chainOf_[index], index).first->second;
+    first = std::min(first, index);
+  }
   return r;
 }
 
@@ -207,23 +236,12 @@ Result RarReader::extractPacked(std::size_t index, Sink& sink) {
   const int generation = target.generation;
   auto sameStream = [&](std::size_t i) { return hasStream(entries[i]) && entries[i].generation == generation; };
 
-  std::size_t chainStart = index;
-  while (entries[chainStart].solid) {
-    std::size_t previous = chainStart;
-    while (previous > 0 && !sameStream(previous - 1)) --previous;
-    if (previous == 0) break;  // nothing before it: the stream starts here
-    chainStart = previous - 1;
-  }
+  const std::size_t chainStart = chainOf_[index];
+  const Chain& chain = chains_[chainStart];
   // The window must hold what the whole run of solid members refers to,
   // never more than the header asks for: a 32-bit process has no room to
   // spare for a dictionary the data cannot use.
-  std::uint64_t dictionary = 0, total = 0;
-  for (std::size_t i = chainStart; i < entries.size(); ++i) {
-    if (!sameStream(i)) continue;
-    if (i != chainStart && !entries[i].solid) break;
-    dictionary = std::max(dictionary, entries[i].dictionary);
-    total += std::min<std::uint64_t>(entries[i].member.size, limits_.maxStreamSize);
-  }
+  const std::uint64_t dictionary = chain.dictionary, total = chain.total;
   const std::uint64_t window =
       std::max<std::uint64_t>(std::min(dictionary, roundUpToPowerOfTwo(std::max<std::uint64_t>(total, 1u << 18))), 1u << 16);
 
@@ -234,6 +252,8 @@ Result RarReader::extractPacked(std::size_t index, Sink& sink) {
     s.lastDone = kNone;
     if (!s.unpacker) return Result::unsupportedMethod;
   }
+  const auto broken = broken_.find(chainStart);
+  if (broken != broken_.end() && broken->second < index) return Result::corrupt;
   std::size_t begin = chainStart;
   if (s.lastDone != kNone && s.lastDone >= chainStart && s.lastDone < index) begin = s.lastDone + 1;
 

@@ -524,7 +524,7 @@ TEST_F(DllCorpus, NamesReachTheProgramInShiftJis) {
 }
 
 // What unrar32 lists but cannot produce (an encrypted member, one that
-// continues in the next volume) fails the command and leaves nothing
+// continues in the next volume) fails the command and leaves no file
 // behind, not even a part of the member.
 TEST_F(DllCorpus, UnrarRefusesWhatItCannotProduceAndWritesNothing) {
   Library lib("unrar32.dll", "Unrar");
@@ -543,7 +543,14 @@ TEST_F(DllCorpus, UnrarRefusesWhatItCannotProduceAndWritesNothing) {
     TempFolder temp;
     const std::string line = "-x " + quoted(rar) + " " + quoted(temp.path() + "\\") + " " + quoted(c.member);
     EXPECT_NE(lib.command(nullptr, line.c_str(), nullptr, 0), 0) << c.file;
-    EXPECT_TRUE(TempFolder::entries(temp.path()).empty()) << c.file;
+    // The member's folder may have been made; no file, whole or partial.
+    EXPECT_FALSE(exists(temp / c.member)) << c.file;
+    for (const std::string& entry : TempFolder::entries(temp.path())) {
+      const DWORD attributes = GetFileAttributesA((temp / entry).c_str());
+      EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+          << c.file << ": " << entry;
+      EXPECT_TRUE(TempFolder::entries(temp / entry).empty()) << c.file << ": " << entry;
+    }
   }
 }
 

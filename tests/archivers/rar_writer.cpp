@@ -70,7 +70,8 @@ std::vector<std::uint8_t> rar4Archive(const std::vector<RarMember>& members, con
   for (const RarMember& m : members) {
     Bytes body;
     const std::uint64_t size = declared(m);
-    const bool large = size > 0xFFFFFFFFu || m.data.size() > 0xFFFFFFFFu;
+    const std::uint64_t packedSize = m.data.size();
+    const bool large = size > 0xFFFFFFFFu || packedSize > 0xFFFFFFFFu;
     put32(body, static_cast<std::uint32_t>(m.data.size()));
     put32(body, static_cast<std::uint32_t>(size));
     put8(body, m.unixHost || m.symlink ? 3 : 2);
@@ -92,7 +93,7 @@ std::vector<std::uint8_t> rar4Archive(const std::vector<RarMember>& members, con
     if (m.folder) attributes = m.unixHost ? 040755 : 0x10;
     put32(body, attributes);
     if (large) {
-      put32(body, static_cast<std::uint32_t>(m.data.size() >> 32));
+      put32(body, static_cast<std::uint32_t>(packedSize >> 32));
       put32(body, static_cast<std::uint32_t>(size >> 32));
     }
     body.insert(body.end(), name.begin(), name.end());

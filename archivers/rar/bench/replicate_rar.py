@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Makes a large RAR 5 archive out of a small one, as there is no RAR
-compressor here: every file member of SOURCE is written COPIES times, each
-copy under its own name ("name.0001" ...) with its header checksum made
-anew; the packed data stays as the archiver wrote it. Solid archives are
-refused (their members depend on one another).
+"""Makes a large RAR archive (RAR 5 or 1.5-4.x) out of a small one, as
+there is no RAR compressor here: every file member of SOURCE is written
+COPIES times, each copy under its own name ("name.0001" ...) with its
+header checksum made anew; the packed data stays as the archiver wrote it.
+Solid archives are refused (their members depend on one another).
 
-    replicate_rar5.py SOURCE COPIES OUTPUT
+    replicate_rar.py SOURCE COPIES OUTPUT
 """
 import struct
 import sys
@@ -67,10 +67,47 @@ def renamed(data, fields_at, end, extra, prefix, suffix):
     return struct.pack("<I", zlib.crc32(sized)) + sized
 
 
+def block4(kind, flags, body):
+    header = struct.pack("<BHH", kind, flags, len(body) + 7) + body
+    return struct.pack("<H", zlib.crc32(header) & 0xFFFF) + header
+
+
+def rar4(data, copies):
+    out = bytearray(data[:7])
+    at = 7
+    members = []
+    while at + 7 <= len(data):
+        kind, flags, size = struct.unpack_from("<BHH", data, at + 2)
+        extra = struct.unpack_from("<I", data, at + 7)[0] if flags & 0x8000 else 0
+        if kind == 0x73:
+            assert not flags & 0x0008, "solid archives cannot be replicated"
+            out += data[at:at + size]
+        elif kind == 0x74:
+            assert not flags & 0x0200, "packed Unicode names are not renamed here"
+            large = 8 if flags & 0x0100 else 0
+            name_size = struct.unpack_from("<H", data, at + 26)[0]
+            name_at = at + 32 + large
+            members.append((flags, data[at + 7:name_at], data[name_at:name_at + name_size],
+                            data[name_at + name_size:at + size], data[at + size:at + size + extra]))
+        elif kind == 0x7B:
+            break
+        at += size + extra
+    for i in range(copies):
+        for flags, fixed, name, rest, packed in members:
+            name += b".%04d" % i
+            fixed = fixed[:19] + struct.pack("<H", len(name)) + fixed[21:]
+            out += block4(0x74, flags, fixed + name + rest) + packed
+    out += block4(0x7B, 0x4000, b"")
+    return bytes(out)
+
+
 def main():
     source, copies, output = sys.argv[1], int(sys.argv[2]), sys.argv[3]
     data = open(source, "rb").read()
-    assert data[:8] == b"Rar!\x1a\x07\x01\x00", "not a RAR 5 archive"
+    if data[:7] == b"Rar!\x1a\x07\x00":
+        open(output, "wb").write(rar4(data, copies))
+        return
+    assert data[:8] == b"Rar!\x1a\x07\x01\x00", "not a RAR archive"
     out = bytearray(data[:8])
     members = []
     for kind, flags, at, body, fields_at, end, extra, packed in headers(data):
