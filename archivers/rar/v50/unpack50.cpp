@@ -97,8 +97,9 @@ class Unpacker50 final : public Unpacker {
 
 Result Unpacker50::run(ByteSpan packed, std::uint64_t unpackedSize, bool solid, Sink& sink) {
   if (!solid) {
+    // The window is kept for the next member: distances never reach before
+    // the start of the stream, so what it still holds is never read.
     pos_ = 0;
-    window_.clear();
     std::fill(std::begin(oldDist_), std::end(oldDist_), 0);
     lastLength_ = 0;
     tablesRead_ = false;
@@ -313,11 +314,12 @@ Result Unpacker50::flush(Sink& sink) {
     if (f.start >= pos_) break;
     if (!writeRaw(sink, f.start)) return Result::ioError;
     if (f.start + f.length > pos_) break;
+    if (f.length == 0) continue;
     filterData_.resize(f.length);
     filterScratch_.resize(f.length);
     window_.read(f.start, f.length, filterData_.data());
     rar5::applyFilter(f, filterData_.data(), f.length, f.start - fileStart_, filterScratch_.data());
-    if (f.length != 0 && !sink.write(filterData_.data(), f.length)) return Result::ioError;
+    if (!sink.write(filterData_.data(), f.length)) return Result::ioError;
     written_ += f.length;
   }
   filters_.erase(filters_.begin(), filters_.begin() + static_cast<std::ptrdiff_t>(done));

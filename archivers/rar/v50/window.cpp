@@ -23,22 +23,26 @@ void Window::grow(std::size_t size, std::uint64_t streamPos) {
 }
 
 void Window::copyMatch(std::uint64_t pos, std::uint64_t distance, std::size_t length) {
+  // A whole window back is the byte already in each place.
+  if (distance == size_) return;
   const std::size_t dst = index(pos);
   const std::size_t src = index(pos - distance);
   std::uint8_t* w = bytes_.get();
   if (dst + length <= size_ && src + length <= size_) {
     std::uint8_t* d = w + dst;
     const std::uint8_t* s = w + src;
-    if (src > dst || distance >= length) {
-      // Disjoint, or the source lies ahead in memory (a distance close to
-      // the window size): a plain move reads every byte before it changes.
-      std::memmove(d, s, length);
-    } else if (distance == 1) {
-      std::memset(d, *s, length);
+    if (length < 8 || (src > dst && src - dst < length + 8)) {
+      // Short, or the source lies just ahead in memory (a distance close to
+      // the window size): one byte at a time reads each byte before it changes.
+      for (std::size_t i = 0; i < length; ++i) d[i] = s[i];
     } else if (distance >= 8) {
+      // Eight bytes at a time; the last piece may overlap the one before,
+      // which writes the same bytes again.
       std::size_t i = 0;
       for (; i + 8 <= length; i += 8) std::memcpy(d + i, s + i, 8);
-      for (; i < length; ++i) d[i] = s[i];
+      if (i < length) std::memcpy(d + length - 8, s + length - 8, 8);
+    } else if (distance == 1) {
+      std::memset(d, *s, length);
     } else {
       for (std::size_t i = 0; i < length; ++i) d[i] = s[i];
     }

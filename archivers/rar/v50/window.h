@@ -17,11 +17,6 @@ class Window {
   // Grows to hold `size` bytes (a power of two), keeping the last bytes of
   // the stream that ended at `streamPos`. Throws std::bad_alloc.
   void grow(std::size_t size, std::uint64_t streamPos);
-  void clear() {
-    bytes_.reset();
-    size_ = 0;
-    mask_ = 0;
-  }
 
   std::size_t size() const { return size_; }
   std::uint8_t& at(std::uint64_t pos) { return bytes_[pos & mask_]; }
