@@ -225,7 +225,9 @@ Result readFileHeader(ByteSpan data, const Header& h, Entry& e) {
   if (method == 0) {
     e.generation = 0;
   } else if (version <= 1) {
-    e.generation = 50;
+    // Version 1 (newer RAR versions) reads its code tables differently, so
+    // it is a stream of its own kind.
+    e.generation = version == 0 ? 50 : 51;
     // Version 0 has four bits of dictionary size; version 1 five, and
     // a fraction in 32nds of that size to add.
     const unsigned exponent = static_cast<unsigned>((compression >> 10) & (version == 0 ? 0x0F : 0x1F));

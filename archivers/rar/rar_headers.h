@@ -21,7 +21,7 @@ struct Entry {
   EntryKind kind = EntryKind::file;
   std::uint64_t dataOffset = 0; // packed bytes within the archive
   std::uint64_t packedSize = 0;
-  int generation = 0;           // 0 stored, else 15, 20, 29 or 50
+  int generation = 0;           // 0 stored, else 15, 20, 29, 50 or 51 (RAR 5, version 1)
   std::uint64_t dictionary = 0;
   bool solid = false;           // continues the previous member's stream
   bool encrypted = false;

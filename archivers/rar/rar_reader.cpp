@@ -10,6 +10,9 @@
 #include "archivers/rar/blake2sp.h"
 #include "archivers/rar/rar_headers.h"
 #include "archivers/rar/rar_unpack.h"
+#ifdef RIVANO_RAR_HAS_V50
+#include "archivers/rar/v50/unpack50.h"
+#endif
 
 namespace rivano::arc {
 namespace {
@@ -41,7 +44,8 @@ std::unique_ptr<rar::Unpacker> makeUnpacker(int generation, std::uint64_t dictio
     case 29: return rar::makeUnpacker29(small);
 #endif
 #ifdef RIVANO_RAR_HAS_V50
-    case 50: return rar::makeUnpacker50(dictionary);
+    case 50: return rar::makeUnpacker50(dictionary, 0);
+    case 51: return rar::makeUnpacker50(dictionary, 1);
 #endif
     default: return nullptr;
   }
