@@ -6,6 +6,7 @@
 
 #include "archivers/core/byte_reader.h"
 #include "archivers/core/dos_time.h"
+#include "archivers/core/utf8.h"
 #include "archivers/lzh/lzh_decoder.h"
 
 namespace rivano::arc {
@@ -92,24 +93,6 @@ struct Header {
   bool hasUtf16File = false, hasUtf16Dir = false;
   std::string utf8File, utf8Dir;
 };
-
-void appendUtf8(std::string& out, std::uint32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 // UTF-16LE to UTF-8; in folder names 0xFFFF separates the parts. A lone
 // surrogate becomes U+FFFD rather than invalid UTF-8.

@@ -197,7 +197,19 @@ TEST_F(AboutDialog, LinkTurnsBlueUnderTheMouseAndBlackAgainOverTheDescription) {
     Sleep(100);
     return linkInk(link).first == 0;
   };
-  EXPECT_TRUE(waitUntil(overLink, kPatience)) << "the link did not turn blue";
+  // Where the mouse was and what lay under it, should the link stay black.
+  const auto whereTheMouseIs = [&] {
+    POINT p{};
+    GetCursorPos(&p);
+    RECT r{};
+    GetWindowRect(link, &r);
+    wchar_t under[64] = {};
+    GetClassNameW(WindowFromPoint(p), under, 64);
+    return "mouse at " + std::to_string(p.x) + "," + std::to_string(p.y) + " over a " + testing::narrow(under) +
+           ", link at " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) +
+           "," + std::to_string(r.bottom) + (GetForegroundWindow() == dialog ? "" : ", dialog not in front");
+  };
+  EXPECT_TRUE(waitUntil(overLink, kPatience)) << "the link did not turn blue; " << whereTheMouseIs();
   EXPECT_TRUE(waitUntil(overDescription, kPatience)) << "the link stayed blue";
   EXPECT_TRUE(waitUntil(overLink, kPatience)) << "the link did not turn blue again";
   testing::pressKeys(dialog, {}, VK_ESCAPE);

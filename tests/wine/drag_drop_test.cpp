@@ -19,6 +19,7 @@
 
 #include <cstring>
 
+#include "tests/wine/drop_window.h"
 #include "tests/wine/main_window_fixture.h"
 
 namespace rivano {
@@ -27,6 +28,9 @@ namespace {
 namespace ids = main_ids;
 using testing::controlText;
 using testing::narrow;
+using testing::DropWindow;
+using testing::mouse;
+using testing::pumpFor;
 
 // The shell's file list of several paths.
 class FileListData final : public IDataObject {
@@ -115,91 +119,6 @@ class Hand final : public IDropSource {
   int calls_ = 0;
 };
 
-// A window of the test that takes dropped file lists, as the shell does,
-// and reads the file at once, as a copy would.
-class DropWindow final : public IDropTarget {
- public:
-  DropWindow() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"RivanoDragOutTarget";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassW(&wc);
-    hwnd = CreateWindowExW(WS_EX_TOPMOST, L"RivanoDragOutTarget", L"drop", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0,
-                           160, 160, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    registered = SUCCEEDED(RegisterDragDrop(hwnd, this));
-  }
-  ~DropWindow() {
-    if (registered) RevokeDragDrop(hwnd);
-    DestroyWindow(hwnd);
-  }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget)) {
-      *out = static_cast<IDropTarget*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
-    *effect = DROPEFFECT_COPY;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
-    *effect = DROPEFFECT_COPY;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-    allowedEffects = *effect;
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    if (SUCCEEDED(data->GetData(&format, &medium))) {
-      auto drop = static_cast<HDROP>(medium.hGlobal);
-      files = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-      wchar_t path[MAX_PATH * 2] = {};
-      DragQueryFileW(drop, 0, path, MAX_PATH * 2);
-      dropped = path;
-      bytes = testing::readFileBytes(dropped);
-      ReleaseStgMedium(&medium);
-    }
-    // A move takes the file away once it is read.
-    if (moves && !dropped.empty()) DeleteFileW(dropped.c_str());
-    *effect = moves ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
-    return S_OK;
-  }
-
-  HWND hwnd = nullptr;
-  bool registered = false;
-  bool moves = false;
-  std::wstring dropped;
-  std::vector<std::uint8_t> bytes;
-  UINT files = 0;
-  DWORD allowedEffects = 0;
-};
-
-// Lets this thread answer the calls a drag makes into it while waiting.
-void pumpFor(DWORD milliseconds) {
-  const DWORD until = GetTickCount() + milliseconds;
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  } while (static_cast<LONG>(until - GetTickCount()) > 0);
-}
-
-void mouse(DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof in);
-}
 
 void key(WORD vk, bool up) {
   INPUT in{};

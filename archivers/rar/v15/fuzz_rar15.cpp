@@ -1,50 +1,14 @@
-// libFuzzer entry: the RAR 1.5 decoder on two members of one solid stream.
-// Input layout: byte 0 unused (kept alike with the RAR 5 target); bytes 1-3
-// and 4-6 the two members' unpacked sizes (21 bits each); bytes 7-8 the
-// first member's packed length; the packed bytes follow.
-#include <algorithm>
+// libFuzzer entry: the RAR 1.5 decoder on two members of one solid stream
+// (input layout in fuzz_two_members.h; byte 0 is unused here).
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
-#include "archivers/rar/rar_unpack.h"
-
-namespace {
-
-// Counts what arrives and aborts if a member ever produces more than its size.
-class CountingSink final : public rivano::arc::Sink {
- public:
-  explicit CountingSink(std::uint64_t limit) : limit_(limit) {}
-  bool write(const std::uint8_t* data, std::size_t size) override {
-    if (size > limit_ - count) std::abort();
-    volatile std::uint8_t touch = size ? data[size - 1] : 0;
-    (void)touch;
-    count += size;
-    return true;
-  }
-  std::uint64_t count = 0;
-
- private:
-  std::uint64_t limit_;
-};
-
-std::uint32_t size21(const std::uint8_t* p) { return (p[0] | p[1] << 8 | std::uint32_t{p[2]} << 16) & 0x1fffff; }
-
-}  // namespace
+#include "archivers/rar/fuzz_two_members.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace rivano::arc;
   if (size < 9) return 0;
-  const std::uint32_t sizes[2] = {size21(data + 1), size21(data + 4)};
-  const std::size_t firstLength = data[7] | std::size_t{data[8]} << 8;
-  const ByteSpan rest(data + 9, size - 9);
-  const ByteSpan parts[2] = {rest.first(std::min(firstLength, rest.size())),
-                             rest.subspan(std::min(firstLength, rest.size()))};
   auto unpacker = rar::makeUnpacker15(0x10000);
-  for (int i = 0; i < 2; ++i) {
-    CountingSink sink(sizes[i]);
-    const Result r = unpacker->unpack(parts[i], sizes[i], i == 1, sink);
-    if (r == Result::ok && sink.count != sizes[i]) std::abort();  // "ok" means the whole member
-  }
+  rar::fuzzTwoMembers(data, size, *unpacker, false);
   return 0;
 }
