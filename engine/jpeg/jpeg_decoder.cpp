@@ -211,7 +211,10 @@ JpegStatus Decoder::run(PixelImage& image) {
 }  // namespace
 
 JpegStatus readJpegInfo(std::span<const std::uint8_t> file, JpegInfo& info) {
-  Stream s;
+  // On the heap: the Huffman tables' look-ups make a stream too large for
+  // a small stack.
+  const auto stream = std::make_unique<Stream>();
+  Stream& s = *stream;
   s.file = file;
   JpegStatus status = detail::startStream(s);
   if (status != JpegStatus::ok) return status;
@@ -237,8 +240,8 @@ int jpegScaleFor(const JpegInfo& info, std::int32_t width, std::int32_t height) 
 
 JpegStatus decodeJpeg(std::span<const std::uint8_t> file, int scale, PixelImage& image) {
   if (scale != 2 && scale != 4 && scale != 8) scale = 1;
-  Decoder decoder(file, scale);
-  return decoder.run(image);
+  const auto decoder = std::make_unique<Decoder>(file, scale);  // its stream is large; see readJpegInfo
+  return decoder->run(image);
 }
 
 }  // namespace rivano::jpeg

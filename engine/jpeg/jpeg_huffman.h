@@ -8,7 +8,7 @@
 
 namespace rivano::jpeg::detail {
 
-inline constexpr int kLookBits = 9;
+inline constexpr int kLookBits = 11;
 
 // As wide as the machine's registers: 64-bit shifts cost several
 // instructions in a 32-bit program. Either holds the 16 bits a code or a
