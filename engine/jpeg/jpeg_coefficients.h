@@ -47,8 +47,9 @@ class CoefficientStore {
     return {values_.data() + index * static_cast<std::size_t>(count_), nonzero_.data() + index, slotOf_.data()};
   }
 
-  // All 64 coefficients of a block in natural order, zero where not kept.
-  void expand(std::int32_t bx, std::int32_t by, std::int16_t* dense);
+  // All 64 coefficients of a block in natural order, zero where not kept;
+  // true when those beside the DC one are all zero.
+  bool expand(std::int32_t bx, std::int32_t by, std::int16_t* dense);
   // Keeps a block of a sequential scan, given in natural order.
   void store(std::int32_t bx, std::int32_t by, const std::int16_t* dense);
 

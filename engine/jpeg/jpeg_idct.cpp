@@ -231,4 +231,15 @@ void inverseDct(int size, const std::int16_t* coefficients, const std::uint16_t*
   }
 }
 
+void inverseDctFlat(int size, std::int16_t dc, const std::uint16_t* quant, std::uint8_t* out, std::ptrdiff_t stride) {
+  if (size == 1) {
+    *out = sample(descale(dequantize(&dc, quant, 0), 3));
+    return;
+  }
+  // The column pass gives every row this, the row pass then one sample.
+  const std::int32_t w = bounded(dequantize(&dc, quant, 0) * (1 << kPass1Bits));
+  const std::uint8_t v = sample(descale(w, kPass1Bits + 3));
+  for (int row = 0; row < size; ++row, out += stride) std::fill(out, out + size, v);
+}
+
 }  // namespace rivano::jpeg::detail

@@ -68,6 +68,7 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
   BitReader reader(s.file.data(), s.file.size(), s.pos);
   std::array<int, 4> predictions{};
   alignas(16) std::int16_t block[64];
+  bool acSeen = false;
   auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
     const HuffmanTable& dcTable = s.dc[static_cast<std::size_t>(scan.dcTable[i])];
     const HuffmanTable& acTable = s.ac[static_cast<std::size_t>(scan.acTable[i])];
@@ -101,6 +102,7 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
     } else {
       std::memset(block, 0, sizeof block);
       block[0] = static_cast<std::int16_t>(predictions[i]);
+      acSeen = false;
       for (int k = 1; k < 64;) {
         const std::int32_t fast = acTable.fastAc[reader.peek()];
         if (fast != 0) {
@@ -108,6 +110,7 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
           if (k > 63) return false;
           reader.consume(fast & 0xFF);
           block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
+          acSeen = true;
           ++k;
           continue;
         }
@@ -121,11 +124,13 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
           k += rs >> 4;
           if (k > 63) return false;
           block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size));
+          acSeen = true;
           ++k;
         }
       }
     }
-    sink.block(component, bx, by, block);
+    // A coded coefficient of value 0 cannot occur, so any AC one taken is nonzero.
+    sink.block(component, bx, by, block, !acSeen);
     return true;
   };
   return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); },
