@@ -42,7 +42,7 @@ class Decoder final : public detail::BlockSink {
 
   JpegStatus run(PixelImage& image);
 
-  void block(int component, std::int32_t bx, std::int32_t by, std::int16_t* coefficients, bool dcOnly) override {
+  void block(int component, std::int32_t bx, std::int32_t by, const std::int16_t* coefficients, bool dcOnly) override {
     const auto c = static_cast<std::size_t>(component);
     if (direct_) {
       idctInto(c, bx, by, coefficients, dcOnly);

@@ -67,7 +67,7 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
   if (!tablesDefined(s, scan, true, true)) return JpegStatus::corrupt;
   BitReader reader(s.file.data(), s.file.size(), s.pos);
   std::array<int, 4> predictions{};
-  alignas(16) std::int16_t block[64];
+  alignas(16) std::int16_t block[64] = {};
   bool acSeen = false;
   auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
     const HuffmanTable& dcTable = s.dc[static_cast<std::size_t>(scan.dcTable[i])];
@@ -100,7 +100,6 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
         }
       }
     } else {
-      std::memset(block, 0, sizeof block);
       block[0] = static_cast<std::int16_t>(predictions[i]);
       acSeen = false;
       for (int k = 1; k < 64;) {
@@ -131,6 +130,9 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
     }
     // A coded coefficient of value 0 cannot occur, so any AC one taken is nonzero.
     sink.block(component, bx, by, block, !acSeen);
+    // Most blocks of smooth pictures have no AC coefficient: the block
+    // stays zero beyond the DC one unless one was set.
+    if (acSeen) std::memset(block, 0, sizeof block);
     return true;
   };
   return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); },
