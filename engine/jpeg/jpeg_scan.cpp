@@ -143,7 +143,7 @@ namespace {
 
 // Adds one refinement bit to a coefficient already known to be nonzero.
 inline void refine(BitReader& reader, CoefficientBlock& block, int k, int bit) {
-  if (reader.bit()) block.refine(k, bit);
+  block.refine(k, bit, reader.bit());
 }
 
 // Bits first to last (zigzag indices) of a block's nonzero mask.
@@ -229,7 +229,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         int value = 0;
         if (size != 0) {
           if (size != 1) return false;
-          value = reader.bit() ? bit : -bit;
+          value = (2 * reader.bit() - 1) * bit;
         } else if (r != 15) {
           eobRun = (1 << r) + reader.bits(r);
           break;
