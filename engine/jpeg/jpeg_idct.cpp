@@ -1,6 +1,7 @@
 #include "engine/jpeg/jpeg_idct.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace rivano::jpeg::detail {
 namespace {
@@ -231,6 +232,16 @@ void inverseDct(int size, const std::int16_t* coefficients, const std::uint16_t*
   }
 }
 
+namespace {
+
+// A known width, so each row is one store rather than a call.
+template <int N>
+void fillBlock(std::uint8_t v, std::uint8_t* out, std::ptrdiff_t stride) {
+  for (int row = 0; row < N; ++row, out += stride) std::memset(out, v, N);
+}
+
+}  // namespace
+
 void inverseDctFlat(int size, std::int16_t dc, const std::uint16_t* quant, std::uint8_t* out, std::ptrdiff_t stride) {
   if (size == 1) {
     *out = sample(descale(dequantize(&dc, quant, 0), 3));
@@ -239,7 +250,11 @@ void inverseDctFlat(int size, std::int16_t dc, const std::uint16_t* quant, std::
   // The column pass gives every row this, the row pass then one sample.
   const std::int32_t w = bounded(dequantize(&dc, quant, 0) * (1 << kPass1Bits));
   const std::uint8_t v = sample(descale(w, kPass1Bits + 3));
-  for (int row = 0; row < size; ++row, out += stride) std::fill(out, out + size, v);
+  switch (size) {
+    case 8: fillBlock<8>(v, out, stride); break;
+    case 4: fillBlock<4>(v, out, stride); break;
+    default: fillBlock<2>(v, out, stride); break;
+  }
 }
 
 }  // namespace rivano::jpeg::detail
