@@ -41,10 +41,16 @@ void CoefficientStore::release() {
   std::vector<std::uint64_t>().swap(nonzero_);
 }
 
-void CoefficientStore::expand(std::int32_t bx, std::int32_t by, std::int16_t* dense) {
+bool CoefficientStore::expand(std::int32_t bx, std::int32_t by, std::int16_t* dense) {
   const CoefficientBlock block = at(bx, by);
   std::memset(dense, 0, 64 * sizeof(std::int16_t));
-  for (int s = 0; s < count_; ++s) dense[naturalOf_[static_cast<std::size_t>(s)]] = block.values[s];
+  int ac = 0;
+  for (int s = 0; s < count_; ++s) {
+    const std::int16_t v = block.values[s];
+    dense[naturalOf_[static_cast<std::size_t>(s)]] = v;
+    ac |= s > 0 ? v : 0;
+  }
+  return ac == 0;
 }
 
 void CoefficientStore::store(std::int32_t bx, std::int32_t by, const std::int16_t* dense) {

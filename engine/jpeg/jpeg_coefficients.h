@@ -27,11 +27,15 @@ struct CoefficientBlock {
     *nonzero |= std::uint64_t{1} << k;
     if (slotOf[k] >= 0) values[slotOf[k]] = static_cast<std::int16_t>(value);
   }
-  // Makes a nonzero coefficient one `bit` larger in magnitude.
-  void refine(int k, int bit) {
+  // Makes a nonzero coefficient one `bit` larger in magnitude when `take`
+  // (0 or 1) says so. The refinement bits are as good as random, so this
+  // goes without branches on them or on the coefficient's sign.
+  void refine(int k, int bit, int take) {
     if (slotOf[k] < 0) return;
     std::int16_t& c = values[slotOf[k]];
-    if ((c & bit) == 0) c = static_cast<std::int16_t>(c >= 0 ? c + bit : c - bit);
+    const int add = bit & -(take & static_cast<int>((c & bit) == 0));
+    const int sign = c < 0 ? -1 : 0;
+    c = static_cast<std::int16_t>(c + ((add ^ sign) - sign));
   }
 };
 
@@ -47,8 +51,9 @@ class CoefficientStore {
     return {values_.data() + index * static_cast<std::size_t>(count_), nonzero_.data() + index, slotOf_.data()};
   }
 
-  // All 64 coefficients of a block in natural order, zero where not kept.
-  void expand(std::int32_t bx, std::int32_t by, std::int16_t* dense);
+  // All 64 coefficients of a block in natural order, zero where not kept;
+  // true when those beside the DC one are all zero.
+  bool expand(std::int32_t bx, std::int32_t by, std::int16_t* dense);
   // Keeps a block of a sequential scan, given in natural order.
   void store(std::int32_t bx, std::int32_t by, const std::int16_t* dense);
 

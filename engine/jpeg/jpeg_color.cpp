@@ -7,10 +7,16 @@
 namespace rivano::jpeg::detail {
 namespace {
 
-// The usual fixed-point YCbCr to RGB tables (16 fraction bits).
+// The usual fixed-point YCbCr to RGB tables (16 fraction bits), and a
+// table that limits a sum to 0..255 with one look-up: y plus any of the
+// terms lies within 256 of the range.
 struct YccTables {
   std::array<std::int32_t, 256> crR{}, cbB{}, crG{}, cbG{};
+  std::array<std::uint8_t, 256 * 3> limit{};
+  // limit, indexed from -256.
+  std::uint32_t clamp(std::int32_t v) const { return limit[static_cast<std::size_t>(v + 256)]; }
   YccTables() {
+    for (int i = 0; i < 256 * 3; ++i) limit[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::clamp(i - 256, 0, 255));
     constexpr std::int32_t half = 1 << 15;
     auto fix = [](double x) { return static_cast<std::int32_t>(x * 65536.0 + 0.5); };
     for (int i = 0; i < 256; ++i) {
@@ -146,8 +152,8 @@ void convertRow(ColorTransform transform, const std::uint8_t* const* rows, std::
     case ColorTransform::ycbcr:
       for (std::int32_t x = 0; x < width; ++x) {
         const std::int32_t y = rows[0][x], cb = rows[1][x], cr = rows[2][x];
-        out[x] = (clamp255(y + t.crR[cr]) << 16) | (clamp255(y + ((t.cbG[cb] + t.crG[cr]) >> 16)) << 8) |
-                 clamp255(y + t.cbB[cb]);
+        out[x] = (t.clamp(y + t.crR[cr]) << 16) | (t.clamp(y + ((t.cbG[cb] + t.crG[cr]) >> 16)) << 8) |
+                 t.clamp(y + t.cbB[cb]);
       }
       break;
     case ColorTransform::cmyk:

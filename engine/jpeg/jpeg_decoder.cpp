@@ -42,10 +42,10 @@ class Decoder final : public detail::BlockSink {
 
   JpegStatus run(PixelImage& image);
 
-  void block(int component, std::int32_t bx, std::int32_t by, std::int16_t* coefficients) override {
+  void block(int component, std::int32_t bx, std::int32_t by, const std::int16_t* coefficients, bool dcOnly) override {
     const auto c = static_cast<std::size_t>(component);
     if (direct_) {
-      idctInto(c, bx, by, coefficients);
+      idctInto(c, bx, by, coefficients, dcOnly);
     } else {
       coefficients_[c].store(bx, by, coefficients);
     }
@@ -68,11 +68,15 @@ class Decoder final : public detail::BlockSink {
   JpegStatus prepare(const ScanHeader& scan);
   JpegStatus takeQuant(const ScanHeader& scan);
   JpegStatus decodeScan(const ScanHeader& scan);
-  void idctInto(std::size_t c, std::int32_t bx, std::int32_t by, const std::int16_t* coefficients) {
+  void idctInto(std::size_t c, std::int32_t bx, std::int32_t by, const std::int16_t* coefficients, bool dcOnly) {
     Plane& p = planes_[c];
     const int size = blockSize_[c];
     std::uint8_t* out = p.row(by * size) + static_cast<std::size_t>(bx) * static_cast<std::size_t>(size);
-    detail::inverseDct(size, coefficients, s_.frame.components[c].quant.data(), out, p.stride);
+    if (dcOnly) {
+      detail::inverseDctFlat(size, coefficients[0], s_.frame.components[c].quant.data(), out, p.stride);
+    } else {
+      detail::inverseDct(size, coefficients, s_.frame.components[c].quant.data(), out, p.stride);
+    }
   }
   void transformBuffered();
 
@@ -164,8 +168,8 @@ void Decoder::transformBuffered() {
       const int rows = single ? 1 : c.v;
       for (std::int32_t by = step * rows; by < std::min(step * rows + rows, c.usedBlocksHigh); ++by) {
         for (std::int32_t bx = 0; bx < c.usedBlocksWide; ++bx) {
-          coefficients_[i].expand(bx, by, block);
-          idctInto(i, bx, by, block);
+          const bool dcOnly = coefficients_[i].expand(bx, by, block);
+          idctInto(i, bx, by, block, dcOnly);
         }
       }
     }
@@ -211,7 +215,10 @@ JpegStatus Decoder::run(PixelImage& image) {
 }  // namespace
 
 JpegStatus readJpegInfo(std::span<const std::uint8_t> file, JpegInfo& info) {
-  Stream s;
+  // On the heap: the Huffman tables' look-ups make a stream too large for
+  // a small stack.
+  const auto stream = std::make_unique<Stream>();
+  Stream& s = *stream;
   s.file = file;
   JpegStatus status = detail::startStream(s);
   if (status != JpegStatus::ok) return status;
@@ -237,8 +244,8 @@ int jpegScaleFor(const JpegInfo& info, std::int32_t width, std::int32_t height) 
 
 JpegStatus decodeJpeg(std::span<const std::uint8_t> file, int scale, PixelImage& image) {
   if (scale != 2 && scale != 4 && scale != 8) scale = 1;
-  Decoder decoder(file, scale);
-  return decoder.run(image);
+  const auto decoder = std::make_unique<Decoder>(file, scale);  // its stream is large; see readJpegInfo
+  return decoder->run(image);
 }
 
 }  // namespace rivano::jpeg

@@ -2,13 +2,15 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 namespace rivano::jpeg::detail {
 
-inline constexpr int kLookBits = 9;
+inline constexpr int kLookBits = 11;
 
 // As wide as the machine's registers: 64-bit shifts cost several
 // instructions in a 32-bit program. Either holds the 16 bits a code or a
@@ -95,6 +97,23 @@ class BitReader {
 
  private:
   void refill() {
+    // Whole bytes at once while the next ones hold no 0xFF, which is to
+    // say nearly always; the byte at a time below takes the rest.
+    if (!marker_ && pos_ <= size_ && size_ - pos_ >= sizeof(BitBuffer)) {
+      BitBuffer word;
+      std::memcpy(&word, data_ + pos_, sizeof word);
+      if constexpr (std::endian::native == std::endian::little) word = byteSwap(word);
+      constexpr BitBuffer ones = static_cast<BitBuffer>(~BitBuffer{0}) / 0xFF;  // 0x0101...
+      const BitBuffer inverted = ~word;
+      if (((inverted - ones) & ~inverted & (ones << 7)) == 0) {
+        const int bytes = (kBufferBits - count_) / 8;
+        const int taken = 8 * bytes;
+        buffer_ |= (word >> (kBufferBits - taken)) << (kBufferBits - count_ - taken);
+        count_ += taken;
+        pos_ += static_cast<std::size_t>(bytes);
+        return;
+      }
+    }
     while (count_ <= kBufferBits - 8) {
       std::uint32_t byte = 0;
       if (!marker_ && pos_ < size_) {
@@ -117,6 +136,9 @@ class BitReader {
   }
 
   int decodeLong(const HuffmanTable& t);
+
+  static std::uint32_t byteSwap(std::uint32_t v) { return __builtin_bswap32(v); }
+  static std::uint64_t byteSwap(std::uint64_t v) { return __builtin_bswap64(v); }
 
   const std::uint8_t* data_;
   std::size_t size_;

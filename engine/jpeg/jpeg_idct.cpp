@@ -1,6 +1,7 @@
 #include "engine/jpeg/jpeg_idct.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace rivano::jpeg::detail {
 namespace {
@@ -228,6 +229,31 @@ void inverseDct(int size, const std::int16_t* coefficients, const std::uint16_t*
     case 4: idct4(coefficients, quant, out, stride); break;
     case 2: idct2(coefficients, quant, out, stride); break;
     default: *out = sample(descale(dequantize(coefficients, quant, 0), 3)); break;
+  }
+}
+
+namespace {
+
+// A known width, so each row is one store rather than a call.
+template <int N>
+void fillBlock(std::uint8_t v, std::uint8_t* out, std::ptrdiff_t stride) {
+  for (int row = 0; row < N; ++row, out += stride) std::memset(out, v, N);
+}
+
+}  // namespace
+
+void inverseDctFlat(int size, std::int16_t dc, const std::uint16_t* quant, std::uint8_t* out, std::ptrdiff_t stride) {
+  if (size == 1) {
+    *out = sample(descale(dequantize(&dc, quant, 0), 3));
+    return;
+  }
+  // The column pass gives every row this, the row pass then one sample.
+  const std::int32_t w = bounded(dequantize(&dc, quant, 0) * (1 << kPass1Bits));
+  const std::uint8_t v = sample(descale(w, kPass1Bits + 3));
+  switch (size) {
+    case 8: fillBlock<8>(v, out, stride); break;
+    case 4: fillBlock<4>(v, out, stride); break;
+    default: fillBlock<2>(v, out, stride); break;
   }
 }
 

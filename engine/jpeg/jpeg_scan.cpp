@@ -67,7 +67,8 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
   if (!tablesDefined(s, scan, true, true)) return JpegStatus::corrupt;
   BitReader reader(s.file.data(), s.file.size(), s.pos);
   std::array<int, 4> predictions{};
-  alignas(16) std::int16_t block[64];
+  alignas(16) std::int16_t block[64] = {};
+  bool acSeen = false;
   auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
     const HuffmanTable& dcTable = s.dc[static_cast<std::size_t>(scan.dcTable[i])];
     const HuffmanTable& acTable = s.ac[static_cast<std::size_t>(scan.acTable[i])];
@@ -99,8 +100,8 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
         }
       }
     } else {
-      std::memset(block, 0, sizeof block);
       block[0] = static_cast<std::int16_t>(predictions[i]);
+      acSeen = false;
       for (int k = 1; k < 64;) {
         const std::int32_t fast = acTable.fastAc[reader.peek()];
         if (fast != 0) {
@@ -108,6 +109,7 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
           if (k > 63) return false;
           reader.consume(fast & 0xFF);
           block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
+          acSeen = true;
           ++k;
           continue;
         }
@@ -121,11 +123,16 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
           k += rs >> 4;
           if (k > 63) return false;
           block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size));
+          acSeen = true;
           ++k;
         }
       }
     }
-    sink.block(component, bx, by, block);
+    // A coded coefficient of value 0 cannot occur, so any AC one taken is nonzero.
+    sink.block(component, bx, by, block, !acSeen);
+    // Most blocks of smooth pictures have no AC coefficient: the block
+    // stays zero beyond the DC one unless one was set.
+    if (acSeen) std::memset(block, 0, sizeof block);
     return true;
   };
   return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); },
@@ -136,7 +143,7 @@ namespace {
 
 // Adds one refinement bit to a coefficient already known to be nonzero.
 inline void refine(BitReader& reader, CoefficientBlock& block, int k, int bit) {
-  if (reader.bit()) block.refine(k, bit);
+  block.refine(k, bit, reader.bit());
 }
 
 // Bits first to last (zigzag indices) of a block's nonzero mask.
@@ -222,7 +229,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         int value = 0;
         if (size != 0) {
           if (size != 1) return false;
-          value = reader.bit() ? bit : -bit;
+          value = (2 * reader.bit() - 1) * bit;
         } else if (r != 15) {
           eobRun = (1 << r) + reader.bits(r);
           break;

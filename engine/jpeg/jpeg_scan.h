@@ -12,9 +12,10 @@ namespace rivano::jpeg::detail {
 
 // Takes each block of a sequential scan as it is decoded: quantised
 // coefficients in natural order, zero beyond what the scan coded.
+// dcOnly: every AC coefficient of the block is zero.
 class BlockSink {
  public:
-  virtual void block(int component, std::int32_t bx, std::int32_t by, std::int16_t* coefficients) = 0;
+  virtual void block(int component, std::int32_t bx, std::int32_t by, const std::int16_t* coefficients, bool dcOnly) = 0;
   // Every block of MCU row `row` (of block row, in a scan of one component) is in.
   virtual void rowDone(std::int32_t row) = 0;
 
