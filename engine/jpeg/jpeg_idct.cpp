@@ -38,59 +38,64 @@ inline std::int32_t bounded(std::int32_t x) { return std::clamp(x, -kMaxWorkspac
 
 inline std::uint8_t sample(std::int32_t x) { return static_cast<std::uint8_t>(std::clamp(x + 128, 0, 255)); }
 
+// The 8-point inverse DCT of one column or row (inputs d[0..7] in frequency
+// order), before the pass's own shift: outputs in sample order.
+inline void points8(const std::int32_t (&d)[8], std::int32_t (&r)[8]) {
+  std::int32_t z2 = d[2], z3 = d[6];
+  std::int32_t z1 = (z2 + z3) * F0_541196100;
+  std::int32_t tmp2 = z1 - z3 * F1_847759065;
+  std::int32_t tmp3 = z1 + z2 * F0_765366865;
+  std::int32_t tmp0 = (d[0] + d[4]) * (1 << kConstBits);
+  std::int32_t tmp1 = (d[0] - d[4]) * (1 << kConstBits);
+  const std::int32_t tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3, tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
+
+  tmp0 = d[7];
+  tmp1 = d[5];
+  tmp2 = d[3];
+  tmp3 = d[1];
+  z1 = tmp0 + tmp3;
+  z2 = tmp1 + tmp2;
+  z3 = tmp0 + tmp2;
+  std::int32_t z4 = tmp1 + tmp3;
+  const std::int32_t z5 = (z3 + z4) * F1_175875602;
+  tmp0 *= F0_298631336;
+  tmp1 *= F2_053119869;
+  tmp2 *= F3_072711026;
+  tmp3 *= F1_501321110;
+  z1 *= -F0_899976223;
+  z2 *= -F2_562915447;
+  z3 = z3 * -F1_961570560 + z5;
+  z4 = z4 * -F0_390180644 + z5;
+  tmp0 += z1 + z3;
+  tmp1 += z2 + z4;
+  tmp2 += z2 + z3;
+  tmp3 += z1 + z4;
+  r[0] = tmp10 + tmp3;
+  r[7] = tmp10 - tmp3;
+  r[1] = tmp11 + tmp2;
+  r[6] = tmp11 - tmp2;
+  r[2] = tmp12 + tmp1;
+  r[5] = tmp12 - tmp1;
+  r[3] = tmp13 + tmp0;
+  r[4] = tmp13 - tmp0;
+}
+
 void idct8(const std::int16_t* in, const std::uint16_t* q, std::uint8_t* out, std::ptrdiff_t stride) {
   std::int32_t ws[64];
+  std::int32_t d[8], r[8];
   for (int col = 0; col < 8; ++col) {
     const std::int16_t* c = in + col;
     const std::uint16_t* qc = q + col;
     std::int32_t* w = ws + col;
     if ((c[8] | c[16] | c[24] | c[32] | c[40] | c[48] | c[56]) == 0) {
       const std::int32_t dc = bounded(dequantize(c, qc, 0) * (1 << kPass1Bits));
-      for (int r = 0; r < 8; ++r) w[8 * r] = dc;
+      for (int k = 0; k < 8; ++k) w[8 * k] = dc;
       continue;
     }
-    std::int32_t z2 = dequantize(c, qc, 16), z3 = dequantize(c, qc, 48);
-    std::int32_t z1 = (z2 + z3) * F0_541196100;
-    std::int32_t tmp2 = z1 - z3 * F1_847759065;
-    std::int32_t tmp3 = z1 + z2 * F0_765366865;
-    z2 = dequantize(c, qc, 0);
-    z3 = dequantize(c, qc, 32);
-    std::int32_t tmp0 = (z2 + z3) * (1 << kConstBits);
-    std::int32_t tmp1 = (z2 - z3) * (1 << kConstBits);
-    const std::int32_t tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3, tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
-
-    tmp0 = dequantize(c, qc, 56);
-    tmp1 = dequantize(c, qc, 40);
-    tmp2 = dequantize(c, qc, 24);
-    tmp3 = dequantize(c, qc, 8);
-    z1 = tmp0 + tmp3;
-    z2 = tmp1 + tmp2;
-    z3 = tmp0 + tmp2;
-    std::int32_t z4 = tmp1 + tmp3;
-    const std::int32_t z5 = (z3 + z4) * F1_175875602;
-    tmp0 *= F0_298631336;
-    tmp1 *= F2_053119869;
-    tmp2 *= F3_072711026;
-    tmp3 *= F1_501321110;
-    z1 *= -F0_899976223;
-    z2 *= -F2_562915447;
-    z3 = z3 * -F1_961570560 + z5;
-    z4 = z4 * -F0_390180644 + z5;
-    tmp0 += z1 + z3;
-    tmp1 += z2 + z4;
-    tmp2 += z2 + z3;
-    tmp3 += z1 + z4;
-    constexpr int shift = kConstBits - kPass1Bits;
-    w[0] = bounded(descale(tmp10 + tmp3, shift));
-    w[56] = bounded(descale(tmp10 - tmp3, shift));
-    w[8] = bounded(descale(tmp11 + tmp2, shift));
-    w[48] = bounded(descale(tmp11 - tmp2, shift));
-    w[16] = bounded(descale(tmp12 + tmp1, shift));
-    w[40] = bounded(descale(tmp12 - tmp1, shift));
-    w[24] = bounded(descale(tmp13 + tmp0, shift));
-    w[32] = bounded(descale(tmp13 - tmp0, shift));
+    for (int k = 0; k < 8; ++k) d[k] = dequantize(c, qc, 8 * k);
+    points8(d, r);
+    for (int k = 0; k < 8; ++k) w[8 * k] = bounded(descale(r[k], kConstBits - kPass1Bits));
   }
-  constexpr int shift = kConstBits + kPass1Bits + 3;
   for (int row = 0; row < 8; ++row, out += stride) {
     const std::int32_t* w = ws + 8 * row;
     if ((w[1] | w[2] | w[3] | w[4] | w[5] | w[6] | w[7]) == 0) {
@@ -98,43 +103,9 @@ void idct8(const std::int16_t* in, const std::uint16_t* q, std::uint8_t* out, st
       std::fill(out, out + 8, v);
       continue;
     }
-    std::int32_t z2 = w[2], z3 = w[6];
-    std::int32_t z1 = (z2 + z3) * F0_541196100;
-    std::int32_t tmp2 = z1 - z3 * F1_847759065;
-    std::int32_t tmp3 = z1 + z2 * F0_765366865;
-    std::int32_t tmp0 = (w[0] + w[4]) * (1 << kConstBits);
-    std::int32_t tmp1 = (w[0] - w[4]) * (1 << kConstBits);
-    const std::int32_t tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3, tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
-
-    tmp0 = w[7];
-    tmp1 = w[5];
-    tmp2 = w[3];
-    tmp3 = w[1];
-    z1 = tmp0 + tmp3;
-    z2 = tmp1 + tmp2;
-    z3 = tmp0 + tmp2;
-    std::int32_t z4 = tmp1 + tmp3;
-    const std::int32_t z5 = (z3 + z4) * F1_175875602;
-    tmp0 *= F0_298631336;
-    tmp1 *= F2_053119869;
-    tmp2 *= F3_072711026;
-    tmp3 *= F1_501321110;
-    z1 *= -F0_899976223;
-    z2 *= -F2_562915447;
-    z3 = z3 * -F1_961570560 + z5;
-    z4 = z4 * -F0_390180644 + z5;
-    tmp0 += z1 + z3;
-    tmp1 += z2 + z4;
-    tmp2 += z2 + z3;
-    tmp3 += z1 + z4;
-    out[0] = sample(descale(tmp10 + tmp3, shift));
-    out[7] = sample(descale(tmp10 - tmp3, shift));
-    out[1] = sample(descale(tmp11 + tmp2, shift));
-    out[6] = sample(descale(tmp11 - tmp2, shift));
-    out[2] = sample(descale(tmp12 + tmp1, shift));
-    out[5] = sample(descale(tmp12 - tmp1, shift));
-    out[3] = sample(descale(tmp13 + tmp0, shift));
-    out[4] = sample(descale(tmp13 - tmp0, shift));
+    for (int k = 0; k < 8; ++k) d[k] = w[k];
+    points8(d, r);
+    for (int k = 0; k < 8; ++k) out[k] = sample(descale(r[k], kConstBits + kPass1Bits + 3));
   }
 }
 

@@ -5,7 +5,7 @@
 namespace rivano::arc::rar15::detail {
 namespace {
 
-struct Spec {
+struct CodeShape {
   unsigned shortest;               // bits of the shortest code
   std::array<std::uint32_t, 12> bounds;  // exclusive upper bounds per length, 0xffff ends
   std::array<std::uint16_t, 13> first;   // value of the first code of each bit count
@@ -13,7 +13,7 @@ struct Spec {
 
 // The constants of the format (lengths, then the three place codes used
 // for bytes, distances and flags, ordered by how skewed they are).
-constexpr Spec kSpecs[] = {
+constexpr CodeShape kShapes[] = {
     {2, {0x8000, 0xa000, 0xc000, 0xd000, 0xe000, 0xea00, 0xee00, 0xf000, 0xf200, 0xf200, 0xffff},
      {0, 0, 0, 2, 3, 5, 7, 11, 16, 20, 24, 32, 32}},
     {3, {0xa000, 0xc000, 0xd000, 0xe000, 0xea00, 0xee00, 0xf000, 0xf200, 0xf240, 0xffff},
@@ -30,7 +30,7 @@ constexpr Spec kSpecs[] = {
      {0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0}},
 };
 
-CodeEntry decodeSlow(const Spec& s, std::uint32_t top) {
+CodeEntry decodeSlow(const CodeShape& s, std::uint32_t top) {
   unsigned bits = s.shortest;
   unsigned i = 0;
   while (s.bounds[i] <= top) {
@@ -45,7 +45,7 @@ struct Tables {
   CodeEntry entries[7][4096];
   Tables() {
     for (unsigned c = 0; c < 7; ++c) {
-      for (std::uint32_t n = 0; n < 4096; ++n) entries[c][n] = decodeSlow(kSpecs[c], n << 4);
+      for (std::uint32_t n = 0; n < 4096; ++n) entries[c][n] = decodeSlow(kShapes[c], n << 4);
     }
   }
 };
