@@ -23,7 +23,9 @@ shoot() {  # name, seconds to wait
 
 # The main window with its random picture in the preview.
 wine "$exe" &
-shoot main 6
+sleep 5
+wine "$driver" away
+shoot main 1
 xdotool key --clearmodifiers shift+Escape 2>/dev/null || true
 wineserver -k; sleep 1
 

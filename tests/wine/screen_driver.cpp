@@ -3,7 +3,8 @@
 // next tab as Ctrl+Tab does, "about" opens the version dialog, "shift" and
 // "unshift" press and let go the Shift key over the main window, "widen"
 // presses the widen button, "plainlist" chooses the plain list view and
-// "tile0" to "tile2" choose a tiling mode.
+// "tile0" to "tile2" choose a tiling mode; every command, "away" alone
+// included, first moves the pointer out of the way.
 #include <windows.h>
 
 #include <cstring>
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   // The pointer out of the way, so that no tool tip covers a screenshot.
   SetCursorPos(0, 0);
+  if (std::strcmp(argv[1], "away") == 0) return 0;
   HWND mainWindow = FindWindowW(L"RivanoMain", nullptr);
   if (std::strcmp(argv[1], "shift") == 0 || std::strcmp(argv[1], "unshift") == 0) {
     if (!mainWindow) return 1;
