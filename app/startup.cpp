@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/program_paths.h"
 #include "app/program_state.h"
+#include "app/silent_run.h"
 #include "platform/archiver_libraries.h"
 #include "platform/cursor.h"
 #include "platform/desktop.h"
@@ -65,6 +66,7 @@ int runProgram() {
   ProgramState state;
   state.gAppPath = appPathFromModule(win::modulePath());
   state.gWallBmp = state.gAppPath + L"Rivano.bmp";
+  state.gUnPakTmp = state.gAppPath + L"UnPakTmp";
   state.screen = win::measureScreen();
   state.gScreenW = state.screen.twips.width;
   state.gScreenH = state.screen.twips.height;
@@ -78,11 +80,11 @@ int runProgram() {
   FrmMain main(state, services);
 
   switch (kind) {
-    case RunKind::silent:
-      main.load(FrmMain::Mode::silent);
-      win::processPendingMessages();
-      main.unload();
+    case RunKind::silent: {
+      RandomPick random;
+      runSilently(state, services, random);
       return 0;
+    }
     case RunKind::noRandom:
       state.gNoRandom = true;
       [[fallthrough]];

@@ -111,6 +111,19 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
   }
 }
 
+PictureRows myArchiveRows(ArchiveAccess& access, HWND owner, std::wstring_view archivePath) {
+  class Collected final : public PictureListRows {
+   public:
+    void addRow(const std::wstring& name, const std::wstring& size, const std::wstring& type,
+                const std::wstring& date, const std::wstring& attributes) override {
+      rows.add({name, size, type, date, attributes});
+    }
+    PictureRows rows;
+  } collected;
+  myArchiveList(access, owner, collected, archivePath);
+  return std::move(collected.rows);
+}
+
 std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePath,
                               std::wstring_view memberName) {
   // Checked before anything touches the disk: for "..\x" the target below

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "archive/picture_list_rows.h"
+#include "engine/picture_rows.h"
 #include "platform/archiver_libraries.h"
 #include "settings/registry.h"
 
@@ -43,6 +44,8 @@ bool myArchiveCommand(ArchiveAccess& access, HWND owner, std::int16_t kindCode,
 // page cannot hold exactly raises RunError(53) before the library sees it.
 void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
                    std::wstring_view archivePath);
+// The same listing collected as picture rows.
+PictureRows myArchiveRows(ArchiveAccess& access, HWND owner, std::wstring_view archivePath);
 
 // The extracted file: unpackFolder & "\" & memberName, taken out of the
 // archive unless it is there already. Whether extraction worked is for the

@@ -88,4 +88,11 @@ void changeWallpaperAtNextStart(const PixelImage& image, bool tile, const Wallpa
   writeTileWallpaper(target.registry, tile);
 }
 
+void changeAtExit(const Picture& picture, const ExitChangeRules& rules, const WallpaperTarget& target) {
+  const bool tile = tileDecision(rules.tileOption, rules.screen.twips, picture.sizeTwips(), rules.tileAcross,
+                                 rules.tileDown);
+  changeWallpaperAtNextStart(wallpaperImage(picture, rules.screen, rules.shrink, rules.marginPercent), tile,
+                             target);
+}
+
 }  // namespace rivano

@@ -131,4 +131,19 @@ void changeWallpaperNow(const PixelImage& image, bool tile, const WallpaperTarge
 // it the next time the system reads its settings.
 void changeWallpaperAtNextStart(const PixelImage& image, bool tile, const WallpaperTarget& target);
 
+// How the change at exit draws a picture: the fitting options, and the
+// tile rule and counts of the entry the picture comes from.
+struct ExitChangeRules {
+  const ScreenMetrics& screen;
+  bool shrink;
+  std::int16_t marginPercent;
+  std::int16_t tileOption;
+  std::int16_t tileAcross;
+  std::int16_t tileDown;
+};
+
+// The change made as the program ends: the picture becomes the wallpaper
+// of the next start, tiled as the entry's rule decides for its size.
+void changeAtExit(const Picture& picture, const ExitChangeRules& rules, const WallpaperTarget& target);
+
 }  // namespace rivano

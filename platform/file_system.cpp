@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "platform/unique_handle.h"
@@ -35,6 +36,12 @@ std::wstring modulePath() {
     if (n < buffer.size()) return std::wstring(buffer.data(), n);
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::wstring windowsFolder() {
+  std::array<wchar_t, MAX_PATH> folder{};
+  const UINT n = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  return n < folder.size() ? std::wstring(folder.data(), n) : std::wstring();
 }
 
 bool fileExists(const std::wstring& path) {

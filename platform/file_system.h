@@ -14,6 +14,8 @@ namespace rivano::win {
 
 // The full path of the running program file.
 std::wstring modulePath();
+// The Windows folder, without a trailing backslash.
+std::wstring windowsFolder();
 
 bool fileExists(const std::wstring& path);       // a file, not a folder
 bool directoryExists(const std::wstring& path);

@@ -168,6 +168,37 @@ StoredWallList readWallList(const SettingsStore& s) {
   return stored;
 }
 
+WallList wallListAtStart(StoredWallList stored, const std::wstring& windowsFolder) {
+  if (stored.keyExists) return std::move(stored.entries);
+  WallList list;
+  list.append({windowsFolder, true, 2, 2, 2});
+  return list;
+}
+
+MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace centred, std::int32_t twipsPerPixelX,
+                                  std::int32_t twipsPerPixelY) {
+  MainExitValues v;
+  // The list keeps a sort column and direction of its own only for a
+  // stored column above the name's; otherwise both stay at their start.
+  const std::int16_t sortKey = loaded.sortKey.value_or(-1);
+  if (sortKey > 0) {
+    v.sortKey = sortKey;
+    v.sortOrder = loaded.sortOrder.value_or(0) != 0 ? 1 : 0;
+  }
+  v.listView = loaded.listView.value_or(0);
+  v.listWidth = loaded.listWidth.value_or(false);
+  v.windowNormal = true;
+  WindowPlace at = centred;
+  if (loaded.winPosExists) {
+    if (loaded.left) at.left = *loaded.left / twipsPerPixelX;
+    if (loaded.top) at.top = *loaded.top / twipsPerPixelY;
+  }
+  v.left = at.left * twipsPerPixelX;
+  v.top = at.top * twipsPerPixelY;
+  v.viwer = loaded.viwer.value_or(1) == 1 ? 1 : 0;
+  return v;
+}
+
 std::vector<std::wstring> readHistory(const SettingsStore& s) {
   std::vector<std::wstring> history;
   const Section from = wallListToLoad(s);

@@ -145,6 +145,10 @@ struct StoredWallList {
 };
 StoredWallList readWallList(const SettingsStore& store);
 
+// The entries a run starts with: those stored, or on a first run (no list
+// key at all) the Windows folder, checked, tiled automatically by 2 and 2.
+WallList wallListAtStart(StoredWallList stored, const std::wstring& windowsFolder);
+
 // Rireki0 upwards until the first empty text or Rireki19, from the same
 // place as the wall list.
 std::vector<std::wstring> readHistory(const SettingsStore& store);
@@ -159,6 +163,18 @@ struct MainExitValues {
   std::int32_t top = 0;
   std::int16_t viwer = 1;
 };
+
+// What the main window's close stores when nothing was changed since its
+// load: the values as loaded, normalised the way loading them into the
+// window normalises them. `centred` is the window's centred place in
+// pixels, used where no position is stored or it is no number; positions
+// go through whole pixels, as the window holds them.
+struct WindowPlace {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+};
+MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace centred, std::int32_t twipsPerPixelX,
+                                  std::int32_t twipsPerPixelY);
 
 // Writes in the exit order: WinPos, Option "Viwer", then the WallList key
 // replaced by one holding the newest 20 history entries and every entry

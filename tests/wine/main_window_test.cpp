@@ -1,7 +1,9 @@
 // The main window driven from outside as a user would: its lists read back
 // and clicked, its buttons pressed, the window closed; then the registry
 // and the wallpaper bitmap checked.
+#include <array>
 #include <set>
+#include <vector>
 
 #include "tests/wine/main_window_fixture.h"
 
@@ -86,6 +88,45 @@ TEST_F(MainWindow, SilentRunWithEverySourceUncheckedOnlySavesTheSettings) {
   EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"untouched");
   EXPECT_EQ(get(kProgramKey + L"\\WinPos", L"ListView"), L"0");
   EXPECT_EQ(get(kWallList, L"List1"), pictures);
+}
+
+// The logon run makes no window, yet it stores what the window stores when
+// it is opened and closed with nothing changed: positions through whole
+// pixels, the sort only for a column past the name's, the rest as read.
+TEST_F(MainWindow, SilentRunStoresWhatTheWindowStoresWhenClosedUnchanged) {
+  const std::vector<std::vector<std::array<std::wstring, 3>>> stored = {
+      {},  // as on a first run: no WinPos section at all
+      {{L"WinPos", L"Left", L"1000"}, {L"WinPos", L"Top", L"no number"}, {L"WinPos", L"SortKey", L"3"},
+       {L"WinPos", L"SortOrder", L"7"}, {L"WinPos", L"ListView", L"1"}, {L"WinPos", L"ListWidth", L"True"},
+       {L"Option", L"Viwer", L"0"}},
+      {{L"WinPos", L"SortKey", L"0"}, {L"WinPos", L"SortOrder", L"1"}, {L"WinPos", L"Left", L"-31"},
+       {L"Option", L"Viwer", L"5"}, {L"WallList", L"TileX1", L"-4"}},
+  };
+  const std::vector<std::array<std::wstring, 2>> compared = {
+      {L"WinPos", L"SortKey"}, {L"WinPos", L"SortOrder"}, {L"WinPos", L"ListView"}, {L"WinPos", L"ListWidth"},
+      {L"WinPos", L"Left"},    {L"WinPos", L"Top"},       {L"Option", L"Viwer"},    {L"WallList", L"Count"},
+      {L"WallList", L"List1"}, {L"WallList", L"LSelect1"}, {L"WallList", L"TileOpt1"}, {L"WallList", L"TileX1"},
+      {L"WallList", L"TileY1"}};
+  for (const auto& values : stored) {
+    std::vector<std::wstring> after[2];
+    for (int windowed = 0; windowed < 2; ++windowed) {
+      registry.myRegDeleteKey(kProgramKey);
+      registerSources({{pictures, true}});
+      for (const auto& [section, name, value] : values) put(kProgramKey + L"\\" + section, name, value);
+      RunningProgram program(exe, windowed ? L"" : L"/S");
+      if (windowed) {
+        HWND window = openWindow(program);
+        ASSERT_NE(window, nullptr);
+        close(program, window);
+      } else {
+        ASSERT_TRUE(program.waitForExit(kPatience));
+      }
+      for (const auto& [section, name] : compared) after[windowed].push_back(get(kProgramKey + L"\\" + section, name));
+    }
+    for (std::size_t i = 0; i < compared.size(); ++i)
+      EXPECT_EQ(after[0][i], after[1][i]) << testing::narrow(compared[i][1]) << " after the case of "
+                                          << values.size() << " stored values";
+  }
 }
 
 TEST_F(MainWindow, NoRandomSwitchOpensWithNothingSelectedOnce) {

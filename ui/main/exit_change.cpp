@@ -28,12 +28,11 @@ void FrmMain::myAutoChange() {
   // the exit goes on and the settings are saved all the same.
   try {
     const Picture& picture = selectedPictureLoaded(source, name);
-    const bool tile = tileDecision(state_.wall.gTileOpt[entry], state_.screen.twips, picture.sizeTwips(),
-                                   state_.wall.gTileX[entry], state_.wall.gTileY[entry]);
-    const PixelImage image = wallpaperImage(picture, state_.screen, state_.gPicReSize, state_.gPicReMag);
     // The history takes the picture once its bitmap is sure to be written.
-    changeWallpaperAtNextStart(image, tile,
-                               {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
+    changeAtExit(picture,
+                 {state_.screen, state_.gPicReSize, state_.gPicReMag, state_.wall.gTileOpt[entry],
+                  state_.wall.gTileX[entry], state_.wall.gTileY[entry]},
+                 {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
     if (state_.gRireki.empty() || state_.gRireki.back() != path) state_.gRireki.push_back(path);
   } catch (const RunError&) {
   } catch (const std::bad_alloc&) {

@@ -52,16 +52,7 @@ void FrmMain::setKindIcon(int listItem, const std::wstring& kind) {
 
 void FrmMain::myLoadWallList() {
   SettingsStore store(services_.registry);
-  StoredWallList stored = readWallList(store);
-  state_.wall.clear();
-  if (!stored.keyExists) {
-    // First run: the Windows folder, checked, tiled automatically by 2 and 2.
-    std::array<wchar_t, MAX_PATH> windows{};
-    GetWindowsDirectoryW(windows.data(), static_cast<UINT>(windows.size()));
-    state_.wall.append({windows.data(), true, 2, 2, 2});
-  } else {
-    state_.wall = std::move(stored.entries);
-  }
+  state_.wall = wallListAtStart(readWallList(store), win::windowsFolder());
   state_.gEntryCount = static_cast<std::int16_t>(state_.wall.size());
   state_.gCurEntry = -1;
   setupFolderList();

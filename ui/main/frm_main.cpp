@@ -12,6 +12,7 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_layout.h"
 #include "ui/main/main_ids.h"
+#include "ui/main/main_layout.h"
 #include "ui/about/frm_about.h"
 #include "ui/options/frm_options.h"
 
@@ -19,31 +20,27 @@ namespace rivano {
 
 using namespace main_ids;
 
-namespace {
-constexpr int kWindowWidthTwips = 7200;
-constexpr int kWindowHeightTwips = 6075;
-}  // namespace
+using main_layout::kWindowHeight;
+using main_layout::kWindowWidth;
 
 FrmMain::FrmMain(ProgramState& state, Services& services) : state_(state), services_(services) {}
 
 // The menu bar goes with the window it is attached to.
 FrmMain::~FrmMain() = default;
 
-void FrmMain::load(Mode mode) {
-  silent_ = mode == Mode::silent;
+void FrmMain::load() {
   CreateArgs args;
   args.className = L"RivanoMain";
   args.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_RIVANO));
   args.style = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX & ~WS_THICKFRAME;
-  args.width = kWindowWidthTwips / state_.screen.twipsPerPixelX;
-  args.height = kWindowHeightTwips / state_.screen.twipsPerPixelY;
+  args.width = kWindowWidth / state_.screen.twipsPerPixelX;
+  args.height = kWindowHeight / state_.screen.twipsPerPixelY;
   if (!create(args)) return;
   createControls();
   archives_ = std::make_unique<ArchiveAccess>(
-      ArchiveAccess{services_.archivers, services_.registry, L"", hwnd(), silent_});
+      ArchiveAccess{services_.archivers, services_.registry, L"", hwnd(), false});
 
   // The temporary extraction folder.
-  state_.gUnPakTmp = state_.gAppPath + L"UnPakTmp";
   archives_->unpackFolder = state_.gUnPakTmp;
   if (!win::directoryExists(state_.gUnPakTmp)) {
     CreateDirectoryW(state_.gUnPakTmp.c_str(), nullptr);
@@ -102,7 +99,7 @@ void FrmMain::load(Mode mode) {
   myLoadWallList();
   // The history.
   state_.gRireki = readHistory(store);
-  if (!silent_) registerDropTargets();
+  registerDropTargets();
 }
 
 POINT FrmMain::centredPosition() const {
@@ -113,8 +110,8 @@ POINT FrmMain::centredPosition() const {
 }
 
 void FrmMain::placeWindow(const MainLoadValues& v) {
-  const int width = kWindowWidthTwips / state_.screen.twipsPerPixelX;
-  const int height = kWindowHeightTwips / state_.screen.twipsPerPixelY;
+  const int width = kWindowWidth / state_.screen.twipsPerPixelX;
+  const int height = kWindowHeight / state_.screen.twipsPerPixelY;
   POINT at = centredPosition();
   if (v.winPosExists) {
     // Stored in twips; a value that does not convert keeps the centred place.
@@ -201,7 +198,6 @@ void FrmMain::checkMenu(int id, bool checked) {
 }
 
 void FrmMain::showError(int titleId, int number, PictureAdvice advice) {
-  if (silent_) return;  // at logon nobody is there to answer it
   win::showErrorDialog(hwnd(), titleId, number, advice);
 }
 

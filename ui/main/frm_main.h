@@ -34,8 +34,7 @@ class FrmMain final : public win::Window {
   // The load sequence: settings, lists, the start-up random selection. A
   // silent run ("/S") never stops on a box: what would be reported is
   // skipped instead.
-  enum class Mode { interactive, silent };
-  void load(Mode mode = Mode::interactive);
+  void load();
   void show();
   // Every message the loop takes passes here first: tool tips, the key
   // preview and the dialog keys (Tab, access keys, Enter). True when the
@@ -183,7 +182,6 @@ class FrmMain final : public win::Window {
   // Which archive each extracted copy came from: a copy is reused only for
   // the archive it was taken out of, never for another holding that name.
   std::map<std::wstring, std::wstring> extractedFrom_;
-  bool silent_ = false;
   std::int16_t autoExitCounter_ = 0;
   bool selecting_ = false;  // the program itself is moving a selection
   bool exiting_ = false;

@@ -9,6 +9,9 @@ namespace rivano::main_layout {
 
 using win::TwipsRect;
 
+// The window's outer size.
+inline constexpr int kWindowWidth = 7200, kWindowHeight = 6075;
+
 // The folder list and its button column.
 inline constexpr TwipsRect kFolderList{120, 120, 5400, 1320};
 inline constexpr int kButtonLeft = 5610, kButtonTop = 120, kButtonWidth = 1350, kButtonHeight = 255,

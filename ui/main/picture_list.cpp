@@ -5,7 +5,6 @@
 // needs windows.h first
 #include <commctrl.h>
 
-#include <map>
 #include <new>
 
 #include "archive/archive_access.h"
@@ -19,6 +18,7 @@
 #include "resources/resource_ids.h"
 #include "settings/run_error.h"
 #include "shell/file_type_name.h"
+#include "shell/folder_pictures.h"
 #include "shell/path_parts.h"
 #include "shell/shell_helpers.h"
 #include "ui/main/frm_main.h"
@@ -27,23 +27,6 @@
 namespace rivano {
 
 using namespace main_ids;
-
-namespace {
-
-// Rows of an archive's listing, collected before the list shows them.
-class CollectedRows final : public PictureListRows {
- public:
-  explicit CollectedRows(PictureRows& rows) : rows_(rows) {}
-  void addRow(const std::wstring& name, const std::wstring& size, const std::wstring& type,
-              const std::wstring& date, const std::wstring& attributes) override {
-    rows_.add({name, size, type, date, attributes});
-  }
-
- private:
-  PictureRows& rows_;
-};
-
-}  // namespace
 
 std::wstring FrmMain::selectedSource() const {
   const int s = lvwMain_.selected();
@@ -85,39 +68,9 @@ bool FrmMain::myAccessFile(const std::wstring& source) {
 
 bool FrmMain::listFolder(const std::wstring& folder) {
   enableFileDeletion(true);
-  // One pass over the folder: under Wine each search reads the whole
-  // folder, and a folder of ten thousand pictures makes that count.
   PictureRows rows;
-  bool hasNormalFile = false;
-  // One class-table lookup per extension, not per file: a folder of
-  // thousands of JPEGs asks the registry once.
-  std::map<std::wstring, std::wstring> typeNames;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"*.*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    win::UniqueFindHandle closer(find);
-    do {
-      constexpr DWORD notNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-      if (!(data.dwFileAttributes & notNormal)) hasNormalFile = true;
-      // Read-only, hidden and system files are listed; folders are not.
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      const std::wstring name = data.cFileName;
-      if (!myPictureCheck(name)) continue;
-      FILETIME local;
-      SYSTEMTIME when;
-      FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
-      FileTimeToSystemTime(&local, &when);
-      const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-      const std::wstring extension = myPathExt(name);
-      auto type = typeNames.find(extension);
-      if (type == typeNames.end())
-        type = typeNames.emplace(extension, myFileTypeName(services_.registry, folder + name)).first;
-      rows.add({name, fileSizeText(size), type->second, fileDateText(when.wYear, when.wMonth, when.wDay),
-                fileAttributeText(data.dwFileAttributes)});
-    } while (FindNextFileW(find, &data));
-  }
   // A folder without any plain file leaves the list as it was.
-  if (!hasNormalFile) return false;
+  if (!listFolderPictures(folder, services_.registry, rows)) return false;
   showPictureRows(std::move(rows));
   return true;
 }
@@ -126,15 +79,12 @@ bool FrmMain::listArchive(const std::wstring& archive) {
   enableFileDeletion(false);
   if (!win::fileExists(archive)) return false;
   clearPictureList();
-  PictureRows rows;
-  CollectedRows collected(rows);
   EnableWindow(lvwFile_.hwnd(), FALSE);
   struct Reenable {
     HWND list;
     ~Reenable() { EnableWindow(list, TRUE); }
   } reenable{lvwFile_.hwnd()};
-  myArchiveList(*archives_, hwnd(), collected, archive);
-  showPictureRows(std::move(rows));
+  showPictureRows(myArchiveRows(*archives_, hwnd(), archive));
   return true;
 }
 

@@ -1,0 +1,16 @@
+// The pictures of a registered folder, as the picture list shows them.
+#pragma once
+
+#include <string>
+
+#include "engine/picture_rows.h"
+#include "settings/registry.h"
+
+namespace rivano {
+
+// One row per picture file of `folder` (ending in "\"), hidden, system and
+// read-only ones included, sub-folders left out. False when the folder holds
+// no plain file at all: the caller then keeps the list it had.
+bool listFolderPictures(const std::wstring& folder, Registry& registry, PictureRows& rows);
+
+}  // namespace rivano

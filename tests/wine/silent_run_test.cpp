@@ -1,0 +1,161 @@
+// The logon run in this process with its random draws fixed: which source
+// and which picture it takes, how it treats an archive's member, and that it
+// makes the change for the next start without touching the desktop now.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/silent_run.h"
+#include "engine/pixel_image.h"
+#include "platform/archiver_libraries.h"
+#include "platform/file_system.h"
+#include "platform/ole_picture.h"
+#include "platform/screen.h"
+#include "platform/win32_registry.h"
+#include "tests/wine/test_support.h"
+
+namespace rivano {
+namespace {
+
+using testing::TempFolder;
+
+const std::wstring kProgramKey = L"Software\\Velmorat\\Rivano";
+const std::wstring kWallList = kProgramKey + L"\\WallList";
+
+// The change at logon takes effect at the next start; showing it now would
+// flash a picture the user did not ask for.
+class NoDesktop final : public Desktop {
+ public:
+  void setWallpaper(const std::wstring&) override { ++calls; }
+  int calls = 0;
+};
+
+class SilentRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry.myRegDeleteKey(kProgramKey);
+    state.gAppPath = folder.path();
+    state.gWallBmp = folder.path() + L"Rivano.bmp";
+    state.gUnPakTmp = folder.path() + L"UnPakTmp";
+    state.screen = win::measureScreen();
+    big = folder.path() + L"big";
+    small = folder.path() + L"small";
+    CreateDirectoryW(big.c_str(), nullptr);
+    CreateDirectoryW(small.c_str(), nullptr);
+    // Three sizes of file, so that a sort by size puts them in a known order.
+    write(big + L"\\a.bmp", 40, 30, 0xFF0000);  // 3654 bytes
+    write(big + L"\\b.bmp", 50, 20, 0x00FF00);  // 3054
+    write(big + L"\\c.bmp", 60, 10, 0x0000FF);  // 1854
+    write(small + L"\\d.bmp", 7, 7, 0x123456);
+  }
+  void TearDown() override { registry.myRegDeleteKey(kProgramKey); }
+
+  static void write(const std::wstring& path, std::int32_t w, std::int32_t h, std::uint32_t colour) {
+    testing::writeFileBytes(path, encodeBmp24({w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h,
+                                                                                 colour)}));
+  }
+  void put(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
+    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, name, data));
+  }
+  std::wstring get(const std::wstring& key, const std::wstring& name) {
+    return registry.myRegGetString(RegRoot::currentUser, key, name, L"<missing>");
+  }
+  void registerSources(const std::vector<std::pair<std::wstring, bool>>& sources) {
+    put(kWallList, L"Count", std::to_wstring(sources.size()));
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      put(kWallList, L"List" + std::to_wstring(i + 1), sources[i].first);
+      put(kWallList, L"LSelect" + std::to_wstring(i + 1), sources[i].second ? L"True" : L"False");
+    }
+  }
+
+  // Runs with the given draws, in order: the source's, then the picture's.
+  void run(std::deque<float> draws) {
+    RandomPick random([&draws] {
+      const float r = draws.empty() ? 0.0f : draws.front();
+      if (!draws.empty()) draws.pop_front();
+      return r;
+    });
+    win::Win32Registry settings;
+    win::ArchiverLibraries archivers;
+    win::OlePictureLoader pictures(state.screen);
+    win::BitmapFile bitmapFile;
+    Services services{settings, archivers, pictures, bitmapFile, desktop};
+    runSilently(state, services, random);
+  }
+
+  // The colour of the bitmap written, or 1 when there is none.
+  std::uint32_t appliedColour() {
+    const auto written = decodeBmp(testing::readFileBytes(state.gWallBmp));
+    return written && !written->pixels.empty() ? written->pixels[0] : 1u;
+  }
+
+  win::Win32Registry registry;
+  TempFolder folder{L"silentrun"};
+  ProgramState state;
+  NoDesktop desktop;
+  std::wstring big, small;
+};
+
+TEST_F(SilentRunTest, DrawsAmongCheckedSourcesThatExistAndPicksByTheListsSortOrder) {
+  // Unchecked, missing and checked sources: only the checked ones that
+  // exist are drawn from, in their order.
+  registerSources({{small, false}, {folder.path() + L"gone", true}, {big, true}, {small, true}});
+  put(kProgramKey + L"\\WinPos", L"SortKey", L"1");  // by size
+  put(kProgramKey + L"\\WinPos", L"SortOrder", L"1");  // largest first
+  run({0.0f, 0.0f});
+  EXPECT_EQ(appliedColour(), 0xFF0000u);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), big + L"\\a.bmp");
+
+  put(kProgramKey + L"\\WinPos", L"SortOrder", L"0");  // smallest first
+  run({0.0f, 0.0f});
+  EXPECT_EQ(appliedColour(), 0x0000FFu);
+  EXPECT_EQ(get(kWallList, L"Rireki1"), big + L"\\c.bmp");
+
+  run({0.99f, 0.0f});  // the last of the two checked sources
+  EXPECT_EQ(appliedColour(), 0x123456u);
+  EXPECT_EQ(get(kWallList, L"Rireki2"), small + L"\\d.bmp");
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), state.gWallBmp);
+  EXPECT_EQ(desktop.calls, 0);
+}
+
+TEST_F(SilentRunTest, NoWallpaperOptionAndEmptySourcesChangeNothingButStillSave) {
+  registerSources({{big, true}});
+  put(kProgramKey + L"\\Option", L"NoWallpaper", L"1");
+  run({0.0f, 0.0f});
+  EXPECT_FALSE(win::fileExists(state.gWallBmp));
+  EXPECT_EQ(get(kWallList, L"Rireki0"), L"<missing>");
+  EXPECT_EQ(get(kWallList, L"List1"), big);
+
+  // A folder of no pictures, and one whose only picture is no picture.
+  put(kProgramKey + L"\\Option", L"NoWallpaper", L"0");
+  const std::wstring empty = folder.path() + L"empty", broken = folder.path() + L"broken";
+  CreateDirectoryW(empty.c_str(), nullptr);
+  CreateDirectoryW(broken.c_str(), nullptr);
+  testing::writeFileBytes(broken + L"\\x.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3});
+  for (const std::wstring& source : {empty, broken}) {
+    registerSources({{source, true}});
+    run({0.0f, 0.0f});
+    EXPECT_FALSE(win::fileExists(state.gWallBmp)) << testing::narrow(source);
+    EXPECT_EQ(get(kWallList, L"Rireki0"), L"<missing>");
+    EXPECT_EQ(get(kWallList, L"List1"), source);
+  }
+}
+
+TEST_F(SilentRunTest, ArchiveMemberIsTakenOutAnewAndTheTemporaryFolderGoes) {
+  // A file of the member's name left in the temporary folder by an earlier
+  // run is another picture: the archive's own is taken out over it.
+  CreateDirectoryW(state.gUnPakTmp.c_str(), nullptr);
+  write(state.gUnPakTmp + L"\\a.bmp", 5, 5, 0x00FF00);
+  const std::wstring archive = testing::pictureDir() + L"same_a.zip";  // a.bmp, 10 x 10 cyan
+  registerSources({{archive, true}});
+  run({0.0f, 0.0f});
+  EXPECT_EQ(appliedColour(), 0x00FFFFu);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), archive + L"\\a.bmp");
+  EXPECT_FALSE(win::directoryExists(state.gUnPakTmp));
+}
+
+}  // namespace
+}  // namespace rivano
