@@ -1,7 +1,12 @@
 // The logon run ("/S").
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <string>
+
 #include "app/program_state.h"
+#include "archive/archive_access.h"
 #include "engine/random_pick.h"
 
 namespace rivano {
@@ -13,8 +18,37 @@ namespace rivano {
 // picture written as the wallpaper of the next start, the history and the
 // temporary folder dealt with. No window is made and no box is shown:
 // nobody is there at logon, and under Wine the window's controls would
-// cost more than the change itself. `state` must hold the paths and the
-// screen.
+// cost more than the change itself.
+class SilentRun {
+ public:
+  // `state` holds the program's paths; its screen is needed by finish only.
+  SilentRun(ProgramState& state, Registry& registry, win::ArchiverLibraries& archivers, RandomPick& random);
+
+  // The source and the picture, drawn from the settings alone. Nothing of
+  // the screen is needed yet, so the screen can be measured meanwhile.
+  void draw();
+  // With state's screen measured: the change, unless the options turn it
+  // off, then the temporary folder and the settings.
+  void finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, Desktop& desktop);
+
+ private:
+  struct Drawn {
+    std::size_t entry;
+    std::wstring source;
+    std::wstring name;
+  };
+  std::optional<PictureRows> pictures(const std::wstring& source);
+  std::wstring pictureFile(const std::wstring& source, const std::wstring& name);
+  void change(const Drawn& drawn, PictureLoader& pictures, const WallpaperTarget& target);
+
+  ProgramState& state_;
+  Registry& registry_;
+  RandomPick& random_;
+  ArchiveAccess archives_;
+  std::optional<Drawn> drawn_;
+};
+
+// Both steps, for a caller that has measured the screen already.
 void runSilently(ProgramState& state, Services& services, RandomPick& random);
 
 }  // namespace rivano

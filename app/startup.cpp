@@ -4,6 +4,8 @@
 // needs windows.h first
 #include <objbase.h>
 
+#include <future>
+
 #include "app/command_line.h"
 #include "app/program_paths.h"
 #include "app/program_state.h"
@@ -49,6 +51,26 @@ int messageLoop(FrmMain& main) {
   return 0;
 }
 
+// The logon run measures the screen on a thread of its own while it draws
+// the picture from the settings: under Wine the first call that needs the
+// display takes about as long as all the rest of the run.
+int runAtLogon(ProgramState& state) {
+  std::future<ScreenMetrics> screen = std::async(std::launch::async, &win::measureScreen);
+  win::Win32Registry registry;
+  win::ArchiverLibraries archivers;
+  RandomPick random;
+  SilentRun run(state, registry, archivers, random);
+  run.draw();
+  state.screen = screen.get();
+  state.gScreenW = state.screen.twips.width;
+  state.gScreenH = state.screen.twips.height;
+  win::OlePictureLoader pictures(state.screen);
+  win::BitmapFile bitmapFile;
+  win::SystemDesktop desktop;
+  run.finish(pictures, bitmapFile, desktop);
+  return 0;
+}
+
 }  // namespace
 
 int runProgram() {
@@ -61,12 +83,13 @@ int runProgram() {
       win::showMessage(nullptr, win::loadString(IDS_SECOND_INSTANCE), MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  OleSession ole;
-
   ProgramState state;
   state.gAppPath = appPathFromModule(win::modulePath());
   state.gWallBmp = state.gAppPath + L"Rivano.bmp";
   state.gUnPakTmp = state.gAppPath + L"UnPakTmp";
+  if (kind == RunKind::silent) return runAtLogon(state);
+
+  OleSession ole;
   state.screen = win::measureScreen();
   state.gScreenW = state.screen.twips.width;
   state.gScreenH = state.screen.twips.height;
@@ -80,11 +103,8 @@ int runProgram() {
   FrmMain main(state, services);
 
   switch (kind) {
-    case RunKind::silent: {
-      RandomPick random;
-      runSilently(state, services, random);
+    case RunKind::silent:  // handled above
       return 0;
-    }
     case RunKind::noRandom:
       state.gNoRandom = true;
       [[fallthrough]];

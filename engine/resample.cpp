@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace rivano {
@@ -140,21 +143,16 @@ class RowRing {
   std::vector<std::int32_t> index_;
 };
 
-PixelImage resample(const PixelImage& source, std::int32_t width, std::int32_t height,
-                    Taps (*taps)(std::int32_t, std::int32_t)) {
-  if (source.width <= 0 || source.height <= 0 || width <= 0 || height <= 0 ||
-      source.pixels.size() < static_cast<std::size_t>(source.width) * static_cast<std::size_t>(source.height))
-    return {};
-  const Taps across = taps(source.width, width);
-  const Taps down = taps(source.height, height);
-  PixelImage out{width, height,
-                 std::vector<std::uint32_t>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height))};
+// Output rows y0 up to y1, each from the rows resampled across that it
+// draws on.
+void resampleRows(const PixelImage& source, const Taps& across, const Taps& down, PixelImage& out, std::int32_t y0,
+                  std::int32_t y1) {
   RowRing rows(source, across, down.widest);
-  const std::size_t channels = 3 * static_cast<std::size_t>(width);
+  const std::size_t channels = 3 * static_cast<std::size_t>(out.width);
   std::vector<std::int32_t> sum(channels);
   constexpr int shift = kWeightBits + kRowFractionBits;
   constexpr std::int32_t half = 1 << (shift - 1);
-  for (std::int32_t y = 0; y < height; ++y) {
+  for (std::int32_t y = y0; y < y1; ++y) {
     const auto yi = static_cast<std::size_t>(y);
     std::fill(sum.begin(), sum.end(), 0);
     const std::int32_t* w = down.weights.data() + down.offset[yi];
@@ -164,13 +162,58 @@ PixelImage resample(const PixelImage& source, std::int32_t width, std::int32_t h
       const std::int32_t* row = rows.row(down.first[yi] + static_cast<std::int32_t>(k));
       for (std::size_t c = 0; c < channels; ++c) sum[c] += row[c] * wk;
     }
-    std::uint32_t* dst = out.pixels.data() + yi * static_cast<std::size_t>(width);
+    std::uint32_t* dst = out.pixels.data() + yi * static_cast<std::size_t>(out.width);
     auto channel = [&](std::size_t c) {
       return static_cast<std::uint32_t>(std::clamp((sum[c] + half) >> shift, 0, 255));
     };
-    for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x)
+    for (std::size_t x = 0; x < static_cast<std::size_t>(out.width); ++x)
       dst[x] = channel(3 * x) << 16 | channel(3 * x + 1) << 8 | channel(3 * x + 2);
   }
+}
+
+// Below this many source pixels a second thread costs more than it saves.
+constexpr std::size_t kPixelsWorthASecondThread = 1 << 20;
+
+PixelImage resample(const PixelImage& source, std::int32_t width, std::int32_t height,
+                    Taps (*taps)(std::int32_t, std::int32_t)) {
+  if (source.width <= 0 || source.height <= 0 || width <= 0 || height <= 0 ||
+      source.pixels.size() < static_cast<std::size_t>(source.width) * static_cast<std::size_t>(source.height))
+    return {};
+  const Taps across = taps(source.width, width);
+  const Taps down = taps(source.height, height);
+  PixelImage out{width, height,
+                 std::vector<std::uint32_t>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height))};
+  // The two halves of the output share nothing but the source, and each
+  // row comes out the same whichever half makes it; the rows across that
+  // both halves draw on near the middle are simply made twice.
+  std::int32_t middle = height;
+  std::thread lower;
+  std::exception_ptr lowerFailed;
+  if (height >= 2 && source.pixels.size() >= kPixelsWorthASecondThread && std::thread::hardware_concurrency() > 1) {
+    try {
+      lower = std::thread([&, from = height / 2] {
+        try {
+          resampleRows(source, across, down, out, from, height);
+        } catch (...) {
+          lowerFailed = std::current_exception();
+        }
+      });
+      middle = height / 2;
+    } catch (const std::system_error&) {
+      // No thread to be had: this one does it all.
+    }
+  }
+  {
+    // Joined on every way out, a failure of this half's included.
+    struct Join {
+      std::thread& thread;
+      ~Join() {
+        if (thread.joinable()) thread.join();
+      }
+    } join{lower};
+    resampleRows(source, across, down, out, 0, middle);
+  }
+  if (lowerFailed) std::rethrow_exception(lowerFailed);
   return out;
 }
 

@@ -179,7 +179,14 @@ std::unique_ptr<Picture> OlePictureLoader::load(const std::wstring& path, const 
   // JPEGs our decoder reads it decodes no larger than they will be drawn;
   // any it refuses OLE reads, or refuses, as it always did.
   if (std::unique_ptr<Picture> jpeg = decodeJpegPicture(bytes, targets, screen_)) return jpeg;
+  // Joined once, and left once at the end, whether COM was already started
+  // on this thread or not.
+  if (!comJoined_) comJoined_ = SUCCEEDED(CoInitialize(nullptr));
   return loadWithOle(bytes, screen_);
+}
+
+OlePictureLoader::~OlePictureLoader() {
+  if (comJoined_) CoUninitialize();
 }
 
 }  // namespace rivano::win

@@ -10,11 +10,18 @@ namespace rivano::win {
 class OlePictureLoader final : public PictureLoader {
  public:
   explicit OlePictureLoader(const ScreenMetrics& screen) : screen_(screen) {}
+  // Pictures OLE read must be gone by then.
+  ~OlePictureLoader() override;
+  OlePictureLoader(const OlePictureLoader&) = delete;
+  OlePictureLoader& operator=(const OlePictureLoader&) = delete;
   using PictureLoader::load;
   std::unique_ptr<Picture> load(const std::wstring& path, const DrawTargets& targets) override;
 
  private:
   ScreenMetrics screen_;
+  // COM is joined on the first picture OLE reads: a run whose pictures are
+  // all JPEGs of our own decoder never pays for starting it.
+  bool comJoined_ = false;
 };
 
 }  // namespace rivano::win

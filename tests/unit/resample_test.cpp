@@ -126,6 +126,32 @@ TEST(Resample, ShrinkingAVeryLargePictureAveragesFirstAndStillFits) {
   EXPECT_TRUE(shrinkPicture(img, 0, 20).pixels.empty());
 }
 
+// A picture this large has its rows shared between two threads (on a
+// machine with two cores). Stripes one way make every row, or every column,
+// of the result what a picture one pixel high, or wide, gives alone, which
+// no second thread takes part in; so each half is checked against one
+// thread's work, the seam between them included.
+TEST(Resample, LargePicturesComeOutAsOneThreadWouldMakeThem) {
+  const std::int32_t w = 1200, h = 1000;
+  const PixelImage column = noise(1, h), row = noise(w, 1);
+  PixelImage across{w, h, {}}, down{w, h, {}};
+  for (std::int32_t y = 0; y < h; ++y)
+    for (std::int32_t x = 0; x < w; ++x) {
+      across.pixels.push_back(column.pixels[static_cast<std::size_t>(y)]);
+      down.pixels.push_back(row.pixels[static_cast<std::size_t>(x)]);
+    }
+  for (auto shrink : {&resampleLanczos, &resampleArea, &shrinkPicture}) {
+    const PixelImage a = shrink(across, 500, 333), one = shrink(column, 1, 333);
+    const PixelImage d = shrink(down, 500, 333), line = shrink(row, 500, 1);
+    ASSERT_EQ(a.pixels.size(), 500u * 333u);
+    for (std::size_t y = 0; y < 333; ++y)
+      for (std::size_t x = 0; x < 500; ++x) {
+        ASSERT_EQ(a.pixels[y * 500 + x], one.pixels[y]) << x << ", " << y;
+        ASSERT_EQ(d.pixels[y * 500 + x], line.pixels[x]) << x << ", " << y;
+      }
+  }
+}
+
 struct QualityCase {
   const char* name;
   PixelImage (*make)(std::int32_t, std::int32_t);
