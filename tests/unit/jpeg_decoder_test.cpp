@@ -244,6 +244,30 @@ TEST_F(JpegAgainstDjpeg, ScaledDecodesAgreeAtHalfQuarterAndEighth) {
   }
 }
 
+// Pictures of more rows of MCUs than the decoder's rings hold, with restart
+// intervals: every row must come out in place and whole, at every scale.
+TEST_F(JpegAgainstDjpeg, LargePicturesAgreeAsTheSmallOnesDo) {
+  const std::vector<Case> large = {{1601, 1103, "-quality 90", 40},
+                                   {1601, 1103, "-quality 95 -sample 1x1 -restart 2", 45},
+                                   {1601, 1103, "-quality 80 -sample 2x1", 40},
+                                   {1601, 1103, "-grayscale -quality 90 -restart 1B", 45}};
+  int index = 0;
+  for (const Case& c : large) {
+    const fs::path jpeg = encode(c, "large" + std::to_string(index++));
+    ASSERT_FALSE(jpeg.empty());
+    const Bytes file = readFile(jpeg);
+    for (int scale : {1, 2, 4, 8}) {
+      SCOPED_TRACE(caseName(c) + " at 1/" + std::to_string(scale));
+      const PixelImage reference = djpeg(jpeg, scale);
+      PixelImage ours;
+      ASSERT_EQ(decodeJpeg(file, scale, ours), JpegStatus::ok);
+      ASSERT_EQ(ours.width, reference.width);
+      ASSERT_EQ(ours.height, reference.height);
+      EXPECT_GE(psnr(ours, reference), scale == 1 ? c.fullSizePsnr : 35.0);
+    }
+  }
+}
+
 // An APP1 segment with EXIF orientation 6 ("rotate 90° clockwise to view").
 Bytes withOrientationSix(const Bytes& jpeg) {
   const Bytes app1 = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,              // marker, length, id
