@@ -2,6 +2,7 @@
 
 #include <windows.h>
 // needs windows.h first
+#include <commctrl.h>
 #include <objbase.h>
 
 #include <future>
@@ -89,6 +90,10 @@ int runProgram() {
   state.gUnPakTmp = state.gAppPath + L"UnPakTmp";
   if (kind == RunKind::silent) return runAtLogon(state);
 
+  // The windows' controls; the logon run has none, and under Wine this
+  // call alone starts the display and the theme.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   OleSession ole;
   state.screen = win::measureScreen();
   state.gScreenW = state.screen.twips.width;
