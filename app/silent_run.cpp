@@ -11,6 +11,7 @@
 #include "engine/path_kind.h"
 #include "platform/collation.h"
 #include "platform/file_system.h"
+#include "platform/folder_names.h"
 #include "settings/run_error.h"
 #include "settings/settings_layout.h"
 #include "shell/folder_pictures.h"
@@ -63,11 +64,33 @@ void SilentRun::draw() {
   if (candidates.empty()) return;
   const std::size_t entry = candidates[random_.pick(candidates.size())];
   const std::wstring& source = state_.wall.gList[entry];
-  std::optional<PictureRows> rows = pictures(source);
-  if (!rows || rows->empty()) return;
-  if (state_.gSortKey > 0) rows->sort(state_.gSortKey, state_.gSortOrder == 1, win::collationKey, -1);
+  std::optional<std::wstring> name = drawnByName(source);
+  if (!name) {
+    std::optional<PictureRows> rows = pictures(source);
+    if (!rows || rows->empty()) return;
+    if (state_.gSortKey > 0) rows->sort(state_.gSortKey, state_.gSortOrder == 1, win::collationKey, -1);
+    name = (*rows)[random_.pick(rows->size())].name;
+  }
   state_.gCurEntry = static_cast<std::int32_t>(entry);
-  drawn_ = Drawn{entry, source, (*rows)[random_.pick(rows->size())].name};
+  drawn_ = Drawn{entry, source, *name};
+}
+
+// The quick draw from an unsorted folder: from the names alone, which the
+// file system gives without reading each file. The window's list leaves
+// out sub-folders and, when the folder holds no plain file, lists nothing;
+// a name drawn that is a plain file settles both, and any other sends the
+// draw to the whole listing, as the window makes it. None when the quick
+// draw does not apply or did not settle.
+std::optional<std::wstring> SilentRun::drawnByName(const std::wstring& source) {
+  if (state_.gSortKey > 0 || kindOf(source) != L"DIR") return std::nullopt;
+  const std::wstring folder = withBackslash(source);
+  std::vector<std::wstring> names;
+  if (!win::folderEntryNames(folder, names)) return std::nullopt;
+  std::erase_if(names, [](const std::wstring& n) { return !myPictureCheck(n); });
+  if (names.empty()) return std::nullopt;
+  std::wstring name = std::move(names[random_.pick(names.size())]);
+  if (!win::isNormalFile(folder + name)) return std::nullopt;
+  return name;
 }
 
 void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, Desktop& desktop) {
@@ -116,7 +139,9 @@ std::optional<PictureRows> SilentRun::pictures(const std::wstring& source) {
     const std::wstring kind = kindOf(source);
     PictureRows rows;
     if (kind == L"DIR") {
-      if (!listFolderPictures(withBackslash(source), registry_, rows)) return std::nullopt;
+      // The columns matter to a sort alone.
+      const RowColumns columns = state_.gSortKey > 0 ? RowColumns::all : RowColumns::nameOnly;
+      if (!listFolderPictures(withBackslash(source), registry_, rows, columns)) return std::nullopt;
       return rows;
     }
     if (!isArchiveKind(kind) || !win::fileExists(source)) return std::nullopt;

@@ -37,6 +37,7 @@ class SilentRun {
     std::wstring source;
     std::wstring name;
   };
+  std::optional<std::wstring> drawnByName(const std::wstring& source);
   std::optional<PictureRows> pictures(const std::wstring& source);
   std::wstring pictureFile(const std::wstring& source, const std::wstring& name);
   void change(const Drawn& drawn, PictureLoader& pictures, const WallpaperTarget& target);

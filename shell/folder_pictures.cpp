@@ -13,7 +13,7 @@
 
 namespace rivano {
 
-bool listFolderPictures(const std::wstring& folder, Registry& registry, PictureRows& rows) {
+bool listFolderPictures(const std::wstring& folder, Registry& registry, PictureRows& rows, RowColumns columns) {
   // One pass over the folder: under Wine each search reads the whole
   // folder, and a folder of ten thousand pictures makes that count.
   bool hasNormalFile = false;
@@ -30,6 +30,10 @@ bool listFolderPictures(const std::wstring& folder, Registry& registry, PictureR
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::wstring name = data.cFileName;
     if (!myPictureCheck(name)) continue;
+    if (columns == RowColumns::nameOnly) {
+      rows.add({name, {}, {}, {}, {}});
+      continue;
+    }
     FILETIME local;
     SYSTEMTIME when;
     FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);

@@ -144,6 +144,31 @@ TEST_F(SilentRunTest, NoWallpaperOptionAndEmptySourcesChangeNothingButStillSave)
   }
 }
 
+// A folder named like a picture is no picture, and a folder whose only
+// files are hidden lists nothing in the window, so neither is applied,
+// whichever name the draw lands on.
+TEST_F(SilentRunTest, OnlyWhatTheWindowWouldListIsEverApplied) {
+  const std::wstring mixed = folder.path() + L"mixed", hidden = folder.path() + L"hidden";
+  CreateDirectoryW(mixed.c_str(), nullptr);
+  CreateDirectoryW((mixed + L"\\folder.jpg").c_str(), nullptr);
+  write(mixed + L"\\real.bmp", 3, 3, 0x445566);
+  registerSources({{mixed, true}});
+  for (float second : {0.0f, 0.99f}) {
+    DeleteFileW(state.gWallBmp.c_str());
+    run({0.0f, second, 0.0f});
+    EXPECT_EQ(appliedColour(), 0x445566u) << second;
+  }
+  EXPECT_EQ(get(kWallList, L"Rireki0"), mixed + L"\\real.bmp");
+
+  CreateDirectoryW(hidden.c_str(), nullptr);
+  write(hidden + L"\\secret.bmp", 3, 3, 0x778899);
+  SetFileAttributesW((hidden + L"\\secret.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  registerSources({{hidden, true}});
+  DeleteFileW(state.gWallBmp.c_str());
+  run({0.0f, 0.0f, 0.0f});
+  EXPECT_FALSE(win::fileExists(state.gWallBmp));
+}
+
 TEST_F(SilentRunTest, ArchiveMemberIsTakenOutAnewAndTheTemporaryFolderGoes) {
   // A file of the member's name left in the temporary folder by an earlier
   // run is another picture: the archive's own is taken out over it.
