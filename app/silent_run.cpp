@@ -77,10 +77,11 @@ void SilentRun::draw() {
 
 // The quick draw from an unsorted folder: from the names alone, which the
 // file system gives without reading each file. The window's list leaves
-// out sub-folders and, when the folder holds no plain file, lists nothing;
-// a name drawn that is a plain file settles both, and any other sends the
-// draw to the whole listing, as the window makes it. None when the quick
-// draw does not apply or did not settle.
+// out sub-folders, and lists nothing when the folder holds no plain file;
+// so a name drawn is kept only when it is a file and that holds, and
+// otherwise the draw starts again from the whole listing, as the window
+// makes it. Every picture the window would list stays as likely as any
+// other. None when the quick draw does not apply or did not settle.
 std::optional<std::wstring> SilentRun::drawnByName(const std::wstring& source) {
   if (state_.gSortKey > 0 || kindOf(source) != L"DIR") return std::nullopt;
   const std::wstring folder = withBackslash(source);
@@ -89,7 +90,9 @@ std::optional<std::wstring> SilentRun::drawnByName(const std::wstring& source) {
   std::erase_if(names, [](const std::wstring& n) { return !myPictureCheck(n); });
   if (names.empty()) return std::nullopt;
   std::wstring name = std::move(names[random_.pick(names.size())]);
-  if (!win::isNormalFile(folder + name)) return std::nullopt;
+  const std::wstring path = folder + name;
+  if (!win::fileExists(path)) return std::nullopt;
+  if (!win::isNormalFile(path) && !win::folderHasNormalFile(folder)) return std::nullopt;
   return name;
 }
 

@@ -42,7 +42,7 @@ trap 'rm -rf "$stage"' EXIT
 
 # The system libraries a Windows installation has; anything else the
 # program needed would be missing on the user's machine.
-system_dlls=" advapi32.dll cabinet.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll windowscodecs.dll winmm.dll "
+system_dlls=" advapi32.dll cabinet.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll imm32.dll kernel32.dll msvcrt.dll ntdll.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll windowscodecs.dll winmm.dll "
 stamp=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 946684800)
 for file in "${programs[@]}"; do
   i686-w64-mingw32-strip --strip-all -o "$stage/$file" "$bin/$file"

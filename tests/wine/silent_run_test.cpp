@@ -146,7 +146,8 @@ TEST_F(SilentRunTest, NoWallpaperOptionAndEmptySourcesChangeNothingButStillSave)
 
 // A folder named like a picture is no picture, and a folder whose only
 // files are hidden lists nothing in the window, so neither is applied,
-// whichever name the draw lands on.
+// whichever name the draw lands on; a hidden picture the window would list
+// is applied.
 TEST_F(SilentRunTest, OnlyWhatTheWindowWouldListIsEverApplied) {
   const std::wstring mixed = folder.path() + L"mixed", hidden = folder.path() + L"hidden";
   CreateDirectoryW(mixed.c_str(), nullptr);
@@ -167,6 +168,12 @@ TEST_F(SilentRunTest, OnlyWhatTheWindowWouldListIsEverApplied) {
   DeleteFileW(state.gWallBmp.c_str());
   run({0.0f, 0.0f, 0.0f});
   EXPECT_FALSE(win::fileExists(state.gWallBmp));
+
+  // With a plain file beside it, though no picture, the window lists the
+  // hidden picture, and so it is applied.
+  testing::writeFileBytes(hidden + L"\\readme.txt", {'h', 'i'});
+  run({0.0f, 0.0f, 0.0f});
+  EXPECT_EQ(appliedColour(), 0x778899u);
 }
 
 TEST_F(SilentRunTest, ArchiveMemberIsTakenOutAnewAndTheTemporaryFolderGoes) {
