@@ -9,6 +9,7 @@
 #include "engine/pixel_image.h"
 #include "platform/file_system.h"
 #include "platform/win32_registry.h"
+#include "tests/wine/program_settings.h"
 #include "resources/resource_ids.h"
 #include "tests/wine/test_support.h"
 #include "ui/main/main_ids.h"
@@ -21,15 +22,15 @@ using testing::RunningProgram;
 using testing::TempFolder;
 using testing::waitUntil;
 
-const std::wstring kProgramKey = L"Software\\Velmorat\\Rivano";
-const std::wstring kWallList = kProgramKey + L"\\WallList";
+using testing::kProgramKey;
+using testing::kWallList;
 constexpr DWORD kPatience = 30000;
 
 PixelImage solid(std::int32_t w, std::int32_t h, std::uint32_t colour) {
   return {w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h, colour)};
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public ::testing::Test, protected testing::ProgramSettings {
  protected:
   void SetUp() override {
     registry.myRegDeleteKey(kProgramKey);
@@ -55,19 +56,6 @@ class MainWindow : public ::testing::Test {
   void writePicture(const std::wstring& name, const PixelImage& image, const std::wstring& in = {}) {
     testing::writeFileBytes((in.empty() ? pictures : in) + L"\\" + name, encodeBmp24(image));
   }
-  void put(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, name, data));
-  }
-  std::wstring get(const std::wstring& key, const std::wstring& name) {
-    return registry.myRegGetString(RegRoot::currentUser, key, name, L"<missing>");
-  }
-  void registerSources(const std::vector<std::pair<std::wstring, bool>>& sources) {
-    put(kWallList, L"Count", std::to_wstring(sources.size()));
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-      put(kWallList, L"List" + std::to_wstring(i + 1), sources[i].first);
-      put(kWallList, L"LSelect" + std::to_wstring(i + 1), sources[i].second ? L"True" : L"False");
-    }
-  }
   std::wstring wallBmp() const { return folder.path() + L"Rivano.bmp"; }
   std::wstring res(int id) const { return testing::programString(exe, id); }
 
@@ -81,7 +69,6 @@ class MainWindow : public ::testing::Test {
     EXPECT_TRUE(program.waitForExit(kPatience)) << "the window did not close";
   }
 
-  win::Win32Registry registry;
   TempFolder folder{L"mainwindow"};
   std::wstring exe;
   std::wstring pictures;

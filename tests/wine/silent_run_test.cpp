@@ -15,6 +15,7 @@
 #include "platform/ole_picture.h"
 #include "platform/screen.h"
 #include "platform/win32_registry.h"
+#include "tests/wine/program_settings.h"
 #include "tests/wine/test_support.h"
 
 namespace rivano {
@@ -22,8 +23,8 @@ namespace {
 
 using testing::TempFolder;
 
-const std::wstring kProgramKey = L"Software\\Velmorat\\Rivano";
-const std::wstring kWallList = kProgramKey + L"\\WallList";
+using testing::kProgramKey;
+using testing::kWallList;
 
 // The change at logon takes effect at the next start; showing it now would
 // flash a picture the user did not ask for.
@@ -33,7 +34,7 @@ class NoDesktop final : public Desktop {
   int calls = 0;
 };
 
-class SilentRunTest : public ::testing::Test {
+class SilentRunTest : public ::testing::Test, protected testing::ProgramSettings {
  protected:
   void SetUp() override {
     registry.myRegDeleteKey(kProgramKey);
@@ -57,19 +58,6 @@ class SilentRunTest : public ::testing::Test {
     testing::writeFileBytes(path, encodeBmp24({w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h,
                                                                                  colour)}));
   }
-  void put(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, name, data));
-  }
-  std::wstring get(const std::wstring& key, const std::wstring& name) {
-    return registry.myRegGetString(RegRoot::currentUser, key, name, L"<missing>");
-  }
-  void registerSources(const std::vector<std::pair<std::wstring, bool>>& sources) {
-    put(kWallList, L"Count", std::to_wstring(sources.size()));
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-      put(kWallList, L"List" + std::to_wstring(i + 1), sources[i].first);
-      put(kWallList, L"LSelect" + std::to_wstring(i + 1), sources[i].second ? L"True" : L"False");
-    }
-  }
 
   // Runs with the given draws, in order: the source's, then the picture's.
   void run(std::deque<float> draws) {
@@ -92,7 +80,6 @@ class SilentRunTest : public ::testing::Test {
     return written && !written->pixels.empty() ? written->pixels[0] : 1u;
   }
 
-  win::Win32Registry registry;
   TempFolder folder{L"silentrun"};
   ProgramState state;
   NoDesktop desktop;
