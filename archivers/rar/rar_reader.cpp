@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <new>
 
 #include "archivers/core/crc32.h"
 #include "archivers/core/member_path.h"
@@ -220,7 +221,13 @@ Result RarReader::decodeOne(Stream& s, std::size_t index, bool solid, Sink* out)
   const ByteSpan packed = data_.subspan(static_cast<std::size_t>(e.dataOffset), static_cast<std::size_t>(e.packedSize));
   CheckingSink checking(out, e.member.size, e.hasBlake2);
   s.lastDone = kNone;  // until this member is known good
-  Result r = s.unpacker->unpack(packed, e.member.size, solid, checking);
+  Result r = Result::tooLarge;
+  try {
+    r = s.unpacker->unpack(packed, e.member.size, solid, checking);
+  } catch (const std::bad_alloc&) {
+    // A window or table the memory cannot hold: the member is too large
+    // for this machine, whichever decoder asked.
+  }
   r = checking.verdict(r, e);
   if (r == Result::ok) s.lastDone = index;
   if (r == Result::corrupt) {

@@ -84,11 +84,7 @@ struct RankList {
 class Unpacker15 final : public Unpacker {
  public:
   Result unpack(ByteSpan packed, std::uint64_t unpackedSize, bool solid, Sink& sink) override {
-    try {
-      return run(packed, unpackedSize, solid, sink);
-    } catch (const std::bad_alloc&) {
-      return Result::tooLarge;
-    }
+    return run(packed, unpackedSize, solid, sink);
   }
 
  private:

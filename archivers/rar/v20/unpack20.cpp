@@ -6,10 +6,6 @@
 namespace rivano::arc::rar {
 namespace {
 
-constexpr std::uint8_t kLengthBase[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
-                                          24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
-constexpr std::uint8_t kLengthBits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
-                                          2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
 constexpr std::uint32_t kDistBase[48] = {
     0,      1,      2,      3,      4,      6,      8,      12,     16,     24,     32,     48,
     64,     96,     128,    192,    256,    384,    512,    768,    1024,   1536,   2048,   3072,
@@ -18,8 +14,6 @@ constexpr std::uint32_t kDistBase[48] = {
 constexpr std::uint8_t kDistBits[48] = {0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,
                                         7,  7,  8,  8,  9,  9,  10, 10, 11, 11, 12, 12, 13, 13, 14, 14,
                                         15, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
-constexpr std::uint8_t kShortBase[8] = {0, 4, 8, 16, 32, 64, 128, 192};
-constexpr std::uint8_t kShortBits[8] = {2, 2, 3, 4, 5, 6, 6, 6};
 
 std::uint32_t extraBits(BitInput& in, unsigned n) { return n == 0 ? 0 : in.bits(n); }
 

@@ -18,6 +18,15 @@ inline std::uint32_t windowSizeFor(std::uint32_t dictionarySize) {
   return dictionarySize > kMinimum ? dictionarySize : kMinimum;
 }
 
+// The match lengths and short distances of the 2.x and 3.x formats, which
+// share them: a base and the number of extra bits that follow.
+inline constexpr std::uint8_t kLengthBase[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
+                                                 24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
+inline constexpr std::uint8_t kLengthBits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
+                                                 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
+inline constexpr std::uint8_t kShortBase[8] = {0, 4, 8, 16, 32, 64, 128, 192};
+inline constexpr std::uint8_t kShortBits[8] = {2, 2, 3, 4, 5, 6, 6, 6};
+
 class Unpacker20 final : public Unpacker {
  public:
   explicit Unpacker20(std::uint32_t dictionarySize) : dictionarySize_(dictionarySize) {}

@@ -55,11 +55,7 @@ class Unpacker50 final : public Unpacker {
 
   Result unpack(ByteSpan packed, std::uint64_t unpackedSize, bool solid, Sink& sink) override {
     if (!supported_) return Result::unsupportedMethod;
-    try {
-      return run(packed, unpackedSize, solid, sink);
-    } catch (const std::bad_alloc&) {
-      return Result::tooLarge;
-    }
+    return run(packed, unpackedSize, solid, sink);
   }
 
  private:
