@@ -58,21 +58,25 @@ void SilentRun::draw() {
   state_.gSortKey = loaded.sortKey.value_or(-1);
   state_.gSortOrder = static_cast<std::int16_t>(loaded.sortOrder.value_or(0) != 0 ? 1 : 0);
 
-  std::vector<std::size_t> candidates;
-  for (std::size_t i = 0; i < state_.wall.size(); ++i)
-    if (state_.wall.gLSelect[i] && !kindOf(state_.wall.gList[i]).empty()) candidates.push_back(i);
+  // Each checked entry that exists, with its kind.
+  std::vector<std::pair<std::size_t, std::wstring>> candidates;
+  for (std::size_t i = 0; i < state_.wall.size(); ++i) {
+    if (!state_.wall.gLSelect[i]) continue;
+    std::wstring kind = kindOf(state_.wall.gList[i]);
+    if (!kind.empty()) candidates.emplace_back(i, std::move(kind));
+  }
   if (candidates.empty()) return;
-  const std::size_t entry = candidates[random_.pick(candidates.size())];
+  const auto& [entry, kind] = candidates[random_.pick(candidates.size())];
   const std::wstring& source = state_.wall.gList[entry];
-  std::optional<std::wstring> name = drawnByName(source);
+  std::optional<std::wstring> name = kind == L"DIR" ? drawnByName(source) : std::nullopt;
   if (!name) {
-    std::optional<PictureRows> rows = pictures(source);
+    std::optional<PictureRows> rows = pictures(source, kind);
     if (!rows || rows->empty()) return;
     if (state_.gSortKey > 0) rows->sort(state_.gSortKey, state_.gSortOrder == 1, win::collationKey, -1);
     name = (*rows)[random_.pick(rows->size())].name;
   }
   state_.gCurEntry = static_cast<std::int32_t>(entry);
-  drawn_ = Drawn{entry, source, *name};
+  drawn_ = Drawn{entry, source, kind, *name};
 }
 
 // The quick draw from an unsorted folder: from the names alone, which the
@@ -83,7 +87,7 @@ void SilentRun::draw() {
 // makes it. Every picture the window would list stays as likely as any
 // other. None when the quick draw does not apply or did not settle.
 std::optional<std::wstring> SilentRun::drawnByName(const std::wstring& source) {
-  if (state_.gSortKey > 0 || kindOf(source) != L"DIR") return std::nullopt;
+  if (state_.gSortKey > 0) return std::nullopt;
   const std::wstring folder = withBackslash(source);
   std::vector<std::wstring> names;
   if (!win::folderEntryNames(folder, names)) return std::nullopt;
@@ -118,7 +122,7 @@ void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, De
 
 void SilentRun::change(const Drawn& drawn, PictureLoader& pictures, const WallpaperTarget& target) {
   try {
-    const std::wstring file = pictureFile(drawn.source, drawn.name);
+    const std::wstring file = pictureFile(drawn);
     if (file.empty() || !win::fileExists(file)) return;
     const std::unique_ptr<Picture> picture =
         pictures.load(file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag));
@@ -137,9 +141,8 @@ void SilentRun::change(const Drawn& drawn, PictureLoader& pictures, const Wallpa
 }
 
 // The source's pictures; none when it cannot be listed.
-std::optional<PictureRows> SilentRun::pictures(const std::wstring& source) {
+std::optional<PictureRows> SilentRun::pictures(const std::wstring& source, const std::wstring& kind) {
   try {
-    const std::wstring kind = kindOf(source);
     PictureRows rows;
     if (kind == L"DIR") {
       // The columns matter to a sort alone.
@@ -157,8 +160,10 @@ std::optional<PictureRows> SilentRun::pictures(const std::wstring& source) {
 }
 
 // The file to load: the folder's own, or the member taken out anew.
-std::wstring SilentRun::pictureFile(const std::wstring& source, const std::wstring& name) {
-  if (kindOf(source) == L"DIR") {
+std::wstring SilentRun::pictureFile(const Drawn& drawn) {
+  const std::wstring& source = drawn.source;
+  const std::wstring& name = drawn.name;
+  if (drawn.kind == L"DIR") {
     const std::wstring folder = withBackslash(source);
     return win::isNormalFile(folder + name) || win::folderHasNormalFile(folder) ? folder + name : L"";
   }

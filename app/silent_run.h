@@ -35,11 +35,12 @@ class SilentRun {
   struct Drawn {
     std::size_t entry;
     std::wstring source;
+    std::wstring kind;  // "DIR" or the archive's
     std::wstring name;
   };
   std::optional<std::wstring> drawnByName(const std::wstring& source);
-  std::optional<PictureRows> pictures(const std::wstring& source);
-  std::wstring pictureFile(const std::wstring& source, const std::wstring& name);
+  std::optional<PictureRows> pictures(const std::wstring& source, const std::wstring& kind);
+  std::wstring pictureFile(const Drawn& drawn);
   void change(const Drawn& drawn, PictureLoader& pictures, const WallpaperTarget& target);
 
   ProgramState& state_;

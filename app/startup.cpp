@@ -52,6 +52,12 @@ int messageLoop(FrmMain& main) {
   return 0;
 }
 
+void takeScreen(ProgramState& state, const ScreenMetrics& screen) {
+  state.screen = screen;
+  state.gScreenW = screen.twips.width;
+  state.gScreenH = screen.twips.height;
+}
+
 // The logon run measures the screen on a thread of its own while it draws
 // the picture from the settings: under Wine the first call that needs the
 // display takes about as long as all the rest of the run.
@@ -62,9 +68,7 @@ int runAtLogon(ProgramState& state) {
   RandomPick random;
   SilentRun run(state, registry, archivers, random);
   run.draw();
-  state.screen = screen.get();
-  state.gScreenW = state.screen.twips.width;
-  state.gScreenH = state.screen.twips.height;
+  takeScreen(state, screen.get());
   win::OlePictureLoader pictures(state.screen);
   win::BitmapFile bitmapFile;
   win::SystemDesktop desktop;
@@ -95,9 +99,7 @@ int runProgram() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   OleSession ole;
-  state.screen = win::measureScreen();
-  state.gScreenW = state.screen.twips.width;
-  state.gScreenH = state.screen.twips.height;
+  takeScreen(state, win::measureScreen());
 
   win::Win32Registry registry;
   win::OlePictureLoader pictures(state.screen);
