@@ -195,9 +195,13 @@ TEST_F(AboutDialog, LinkTurnsBlueUnderTheMouseAndBlackAgainOverTheDescription) {
     testing::hoverOver(link);
     Sleep(100);
     if (++looks > 20) {
+      // Inside the link's own rectangle: another process's WindowFromPoint
+      // cannot ask the dialog's statics which of them take the mouse.
       POINT p{};
       GetCursorPos(&p);
-      if (WindowFromPoint(p) == link) {
+      RECT r{};
+      GetWindowRect(link, &r);
+      if (PtInRect(&r, p)) {
         ScreenToClient(link, &p);
         PostMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
         Sleep(100);
