@@ -187,7 +187,8 @@ MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace cent
   }
   v.listView = loaded.listView.value_or(0);
   v.listWidth = loaded.listWidth.value_or(false);
-  v.windowNormal = true;
+  // A window that starts minimised is closed minimised and keeps no place.
+  v.windowNormal = loaded.freeIcon.value_or(0) != 1;
   WindowPlace at = centred;
   if (loaded.winPosExists) {
     if (loaded.left) at.left = *loaded.left / twipsPerPixelX;

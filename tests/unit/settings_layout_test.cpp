@@ -206,6 +206,17 @@ TEST_F(SettingsLayout, MinimisedExitKeepsThePreviousPosition) {
   EXPECT_EQ(get(L"WinPos", L"Left"), L"1000");
 }
 
+TEST(ExitValuesAsLoaded, AWindowStartedMinimisedStoresNoPlace) {
+  MainLoadValues loaded;
+  loaded.freeIcon = 1;
+  EXPECT_FALSE(exitValuesAsLoaded(loaded, {100, 50}, 15, 15).windowNormal);
+  loaded.freeIcon = 0;
+  EXPECT_TRUE(exitValuesAsLoaded(loaded, {100, 50}, 15, 15).windowNormal);
+  // Only exactly 1 minimises, as the window reads it.
+  loaded.freeIcon = -1;
+  EXPECT_TRUE(exitValuesAsLoaded(loaded, {100, 50}, 15, 15).windowNormal);
+}
+
 TEST_F(SettingsLayout, EmptyListWithHistoryLeavesAKeyWithoutCount) {
   SettingsStore store(*registry, key);
   writeMainExitValues(store, {}, {}, {L"C:\\a.bmp"});

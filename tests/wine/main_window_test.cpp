@@ -101,6 +101,10 @@ TEST_F(MainWindow, SilentRunStoresWhatTheWindowStoresWhenClosedUnchanged) {
        {L"Option", L"Viwer", L"0"}},
       {{L"WinPos", L"SortKey", L"0"}, {L"WinPos", L"SortOrder", L"1"}, {L"WinPos", L"Left", L"-31"},
        {L"Option", L"Viwer", L"5"}, {L"WallList", L"TileX1", L"-4"}},
+      // Started minimised: the window is closed minimised and stores no
+      // place, so neither a missing one nor one that is no number changes.
+      {{L"Option", L"FreeIcon", L"1"}},
+      {{L"Option", L"FreeIcon", L"1"}, {L"WinPos", L"Left", L"x"}, {L"WinPos", L"Top", L"250"}},
   };
   const std::vector<std::array<std::wstring, 2>> compared = {
       {L"WinPos", L"SortKey"}, {L"WinPos", L"SortOrder"}, {L"WinPos", L"ListView"}, {L"WinPos", L"ListWidth"},
