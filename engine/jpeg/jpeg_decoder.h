@@ -4,8 +4,8 @@
 // DCT domain, so a large picture shrunk for the screen never holds its full
 // size pixels. Whatever it refuses goes to the platform loader instead.
 //
-// The pixels come out in the order they are stored: an EXIF orientation is
-// ignored, as the platform loader ignores it. Pixels agree with libjpeg's
+// The pixels come out in the order they are stored; the EXIF orientation is
+// read apart (exif_orientation.h) and applied by the picture. Pixels agree with libjpeg's
 // default decode (accurate integer IDCT, smooth chroma upsampling; its
 // reduced IDCTs when scaled). A damaged picture (data missing, a bad code,
 // a restart marker out of place, a progressive picture cut short after a

@@ -66,6 +66,27 @@ TEST_F(LargePicture, SilentRunShrinksALargeJpegToTheFittedSizeWithEveryDetailAve
   EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), wallBmp());
 }
 
+// A camera held upright stores the photograph on its side and says so in
+// EXIF: the wallpaper shows it as taken, fitted by its upright size.
+TEST_F(LargePicture, AnUprightPhotographBecomesAnUprightWallpaper) {
+  const std::wstring only = folder.path() + L"upright";
+  CreateDirectoryW(only.c_str(), nullptr);
+  copyPicture(L"upright_1600x1200.jpg", only);
+  registerSources({{only, true}});
+  put(kOption, L"PicReSize", L"1");
+  put(kOption, L"PicReMag", L"0");
+  RunningProgram program(exe, L"/S");
+  ASSERT_TRUE(program.waitForExit(kPatience * 2));
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  // 1200 × 1600 as shown, fitted to the screen's height.
+  const int sh = GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_NEAR(written->height, sh, 1);
+  EXPECT_NEAR(written->width, 1200 * sh / 1600, 1);
+  EXPECT_TRUE(closeTo(written->at(written->width / 2, written->height / 4), 0xC03020, 16));
+  EXPECT_TRUE(closeTo(written->at(written->width / 2, written->height * 3 / 4), 0x2050C0, 16));
+}
+
 TEST_F(LargePicture, PreviewShowsItAndTheChangeAtCloseWritesItShrunk) {
   copyPicture(L"large_4000x3000.jpg", pictures);
   registerSources({{pictures, false}});

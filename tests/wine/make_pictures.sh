@@ -61,6 +61,19 @@ convert -size 20x20 xc:'#FFFF00' "BMP3:$out/same/a.bmp"
 # average over every pixel shrinks to an even grey, beside two plain colours.
 convert -size 4000x3000 xc:'#2050C0' -fill '#C03020' -draw 'rectangle 1000,0 3999,1999' \
   \( -size 1000x3000 pattern:gray50 \) -geometry +0+0 -composite -quality 95 "$out/large_4000x3000.jpg"
+# A photograph taken with the camera held upright: stored on its side (red
+# left, blue right), with EXIF orientation 6 saying to turn it a quarter
+# clockwise, so that it shows red above blue.
+convert -size 1600x1200 xc:'#2050C0' -fill '#C03020' -draw 'rectangle 0,0 799,1199' -quality 95 \
+  "$out/upright_stored.jpg"
+python3 - "$out/upright_stored.jpg" "$out/upright_1600x1200.jpg" <<'PY'
+import struct, sys
+jpeg = open(sys.argv[1], 'rb').read()
+tiff = b'MM' + struct.pack('>HI', 42, 8) + struct.pack('>H', 1) + struct.pack('>HHIHH', 0x0112, 3, 1, 6, 0) + b'\0' * 4
+app1 = b'Exif\0\0' + tiff
+open(sys.argv[2], 'wb').write(jpeg[:2] + b'\xff\xe1' + struct.pack('>H', len(app1) + 2) + app1 + jpeg[2:])
+PY
+rm "$out/upright_stored.jpg"
 # JPEGs our decoder refuses: arithmetic coding (the system's loader reads
 # it), and one cut off in its headers (no loader reads it).
 convert -size 200x100 xc:'#3080E0' ppm:- | cjpeg -arithmetic > "$out/arithmetic_200x100.jpg"

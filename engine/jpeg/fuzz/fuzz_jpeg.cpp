@@ -1,4 +1,4 @@
-// The decoder on arbitrary bytes: the headers, then the picture at a scale
+// The decoder on arbitrary bytes: the EXIF orientation, the headers, then the picture at a scale
 // taken from the input's length so that every scale is reached. Crashes,
 // sanitizer reports and hangs are the findings; a decode that succeeds must
 // also give the size it promised.
@@ -6,10 +6,14 @@
 #include <cstdlib>
 #include <span>
 
+#include "engine/jpeg/exif_orientation.h"
 #include "engine/jpeg/jpeg_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> file(data, size);
+  // The EXIF reader walks the same headers and answers 1 to 8 whatever they hold.
+  const int orientation = rivano::jpeg::jpegOrientation(file);
+  if (orientation < 1 || orientation > 8) std::abort();
   rivano::jpeg::JpegInfo info;
   const rivano::jpeg::JpegStatus infoStatus = rivano::jpeg::readJpegInfo(file, info);
   const int scale = 1 << (size % 4);
