@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Makes the package users download: dist/Rivano-<version>.zip with the
+# Makes the packages users download: dist/Rivano-<version>.zip with the
 # program, its six archiver libraries (release build, stripped) and the
 # user's guide in Japanese (Shift_JIS, CRLF, as Notepad opens it) and in
-# English, and beside it the zip's SHA-256 in sha256sum's format.
+# English; dist/Rivano-<version>-setup.exe, a per-user setup program of the
+# same files (installer/rivano.nsi); and beside each its SHA-256 in
+# sha256sum's format.
 #
 #   bash scripts/release.sh                   set-up, Windows build, package in dist/
 #   bash scripts/release.sh --from BIN OUT    package the files already built in BIN into OUT
 #
 # The version in the name is read from the built program's version
-# resource. The same commit gives the same zip: every file carries the
-# commit's time and the zip holds no owner or extra attributes.
+# resource. The same commit gives the same packages: every file carries the
+# commit's time, the zip holds no owner or extra attributes, and the setup
+# program keeps the files' times and nothing of the machine that made it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -81,12 +84,29 @@ for file in "${files[@]}"; do
   touch -d "@$stamp" "$stage/$file"
 done
 # A package of an earlier version would look current beside this one.
-rm -f "$out"/Rivano-*.zip "$out"/Rivano-*.zip.sha256
+rm -f "$out"/Rivano-*.zip "$out"/Rivano-*.zip.sha256 "$out"/Rivano-*-setup.exe "$out"/Rivano-*-setup.exe.sha256
 (cd "$stage" && TZ=UTC zip -q -X -D "$out/$package.zip" "${files[@]}")
 (cd "$out" && sha256sum "$package.zip" >"$package.zip.sha256")
+
+# The setup program. Its version block wants four numbers: 2.05.0269 is
+# 2.5.0.269.
+IFS=. read -r major minor build <<<"$version"
+file_version=$((10#$major)).$((10#$minor)).0.$((10#$build))
+installed_bytes=0
+for file in "${files[@]}"; do installed_bytes=$((installed_bytes + $(stat -c %s "$stage/$file"))); done
+# makensis takes the script's folder for relative paths (-NOCD not given),
+# so every path it gets is absolute.
+SOURCE_DATE_EPOCH=$stamp makensis -V2 -INPUTCHARSET UTF8 \
+  "-DVERSION=$version" "-DFILE_VERSION=$file_version" "-DSTAGE=$stage" \
+  "-DICON=$root/resources/images/rivano.ico" "-DESTIMATED_SIZE=$(((installed_bytes + 1023) / 1024))" \
+  "-DOUTFILE=$out/$package-setup.exe" "$root/installer/rivano.nsi" >"$stage/makensis.log" 2>&1 \
+  || { cat "$stage/makensis.log" >&2; fail "makensis could not make the setup program"; }
+(cd "$out" && sha256sum "$package-setup.exe" >"$package-setup.exe.sha256")
 
 echo "$out/$package.zip ($(stat -c %s "$out/$package.zip") bytes)"
 for file in "${files[@]}"; do
   printf '  %-14s %9d bytes\n' "$file" "$(stat -c %s "$stage/$file")"
 done
 echo "$out/$package.zip.sha256: $(cut -d' ' -f1 "$out/$package.zip.sha256")"
+echo "$out/$package-setup.exe ($(stat -c %s "$out/$package-setup.exe") bytes)"
+echo "$out/$package-setup.exe.sha256: $(cut -d' ' -f1 "$out/$package-setup.exe.sha256")"

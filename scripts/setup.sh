@@ -16,7 +16,7 @@ packages=(
   binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
   fonts-ipafont-gothic locales
-  zip unzip gcab bzip2 arj lhasa jlha-utils python3
+  zip unzip gcab bzip2 arj lhasa jlha-utils python3 nsis
   libjpeg-turbo-progs unar libarchive-tools feh time
 )
 
