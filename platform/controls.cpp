@@ -56,6 +56,12 @@ void ToolTips::set(HWND control, const std::wstring& text) {
   SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void ToolTips::activate(bool on) const {
+  if (!tips_) return;
+  if (!on) SendMessageW(tips_, TTM_POP, 0, 0);
+  SendMessageW(tips_, TTM_ACTIVATE, on, 0);
+}
+
 void ToolTips::relay(const MSG& msg) const {
   if (!tips_) return;
   switch (msg.message) {

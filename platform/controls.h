@@ -47,6 +47,8 @@ class ToolTips {
   void set(HWND control, const std::wstring& text);
   // Called for every message the loop takes; passes on the mouse ones.
   void relay(const MSG& msg) const;
+  // Inactive, no tip shows, and one on show goes at once.
+  void activate(bool on) const;
 
  private:
   HWND owner_;

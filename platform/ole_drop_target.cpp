@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "platform/window.h"
+
 #include <utility>
 
 namespace rivano::win {
@@ -44,25 +46,43 @@ std::vector<std::wstring> droppedFiles(IDataObject* data) {
   return files;
 }
 
-FileDropTarget::FileDropTarget(HWND window, Handler handler) : window_(window), handler_(std::move(handler)) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = &FileDropTarget::deferredProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kDeferredClass;
-  RegisterClassW(&wc);  // fails harmlessly once the class exists
-  deferred_ = CreateWindowExW(0, kDeferredClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  if (!deferred_) return;
-  SetWindowLongPtrW(deferred_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+// Runs the handler from the message loop, after the drop has returned to its
+// source; through the window base, so that nothing thrown leaves it.
+class FileDropTarget::Deferred final : public Window {
+ public:
+  explicit Deferred(FileDropTarget& owner) : owner_(owner) {
+    CreateArgs args;
+    args.className = kDeferredClass;
+    args.style = 0;
+    args.x = args.y = args.width = args.height = 0;
+    args.parent = HWND_MESSAGE;
+    create(args);
+  }
+
+ protected:
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_TIMER && wParam == kRunDropped) {
+      KillTimer(hwnd(), kRunDropped);
+      message = kRunDropped;
+    }
+    if (message != kRunDropped) return defaultHandling(message, wParam, lParam);
+    owner_.runNext();
+    return 0;
+  }
+
+ private:
+  FileDropTarget& owner_;
+};
+
+FileDropTarget::FileDropTarget(HWND window, Handler handler, Refusal refuses)
+    : window_(window), handler_(std::move(handler)), refuses_(std::move(refuses)) {
+  deferred_ = std::make_unique<Deferred>(*this);
+  if (!deferred_->hwnd()) return;
   registered_ = SUCCEEDED(RegisterDragDrop(window_, this));
 }
 
 FileDropTarget::~FileDropTarget() {
   if (registered_) RevokeDragDrop(window_);
-  if (deferred_) {
-    SetWindowLongPtrW(deferred_, GWLP_USERDATA, 0);
-    DestroyWindow(deferred_);
-  }
 }
 
 HRESULT FileDropTarget::QueryInterface(REFIID id, void** out) {
@@ -75,9 +95,10 @@ HRESULT FileDropTarget::QueryInterface(REFIID id, void** out) {
   return E_NOINTERFACE;
 }
 
-// A file list is taken as a copy; anything else is refused at the door.
+// A file list is taken as a copy; anything else is refused at the door,
+// unless the window refuses every drop and has to say so.
 DWORD FileDropTarget::offer(DWORD allowed) const {
-  if (!carriesFiles_) return DROPEFFECT_NONE;
+  if (!carriesFiles_ && !refusing_) return DROPEFFECT_NONE;
   if (allowed & DROPEFFECT_COPY) return DROPEFFECT_COPY;
   return DROPEFFECT_NONE;
 }
@@ -85,6 +106,7 @@ DWORD FileDropTarget::offer(DWORD allowed) const {
 HRESULT FileDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
   carriesFiles_ = carriesFileList(data);
+  refusing_ = refuses_ && refuses_();
   *effect = offer(*effect);
   return S_OK;
 }
@@ -97,48 +119,51 @@ HRESULT FileDropTarget::DragOver(DWORD, POINTL, DWORD* effect) {
 
 HRESULT FileDropTarget::DragLeave() {
   carriesFiles_ = false;
+  refusing_ = false;
   return S_OK;
 }
 
 HRESULT FileDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
   carriesFiles_ = carriesFileList(data);
+  refusing_ = refuses_ && refuses_();
   *effect = offer(*effect);
+  const bool refused = refusing_ && *effect != DROPEFFECT_NONE;
   // The list is read now, while the data object is ours to read; what is
   // done with it waits until the source has its answer.
-  std::vector<std::wstring> files = *effect == DROPEFFECT_NONE ? std::vector<std::wstring>() : droppedFiles(data);
+  std::vector<std::wstring> files =
+      *effect == DROPEFFECT_NONE || !carriesFiles_ ? std::vector<std::wstring>() : droppedFiles(data);
   carriesFiles_ = false;
-  if (files.empty()) return S_OK;
+  refusing_ = false;
+  if (refused) *effect = DROPEFFECT_NONE;
+  else if (files.empty()) return S_OK;
   pending_.push_back(std::move(files));
-  PostMessageW(deferred_, kRunDropped, 0, 0);
+  PostMessageW(deferred_->hwnd(), kRunDropped, 0, 0);
   return S_OK;
 }
 
-LRESULT CALLBACK FileDropTarget::deferredProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_TIMER && wParam == kRunDropped) {
-    KillTimer(hwnd, kRunDropped);
-    message = kRunDropped;
-  }
-  if (message != kRunDropped) return DefWindowProcW(hwnd, message, wParam, lParam);
-  auto* self = reinterpret_cast<FileDropTarget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self || self->pending_.empty()) return 0;
+void FileDropTarget::runNext() {
+  if (pending_.empty()) return;
   // A drop that arrives while another is handled (the shell's question or
   // a message box is open) waits for it: the first drop's copies must not
   // land in a list that the second has refilled with another source.
-  static bool handling = false;
-  if (handling) {
-    SetTimer(hwnd, kRunDropped, 200, nullptr);
-    return 0;
+  if (*handling_) {
+    SetTimer(deferred_->hwnd(), kRunDropped, 200, nullptr);
+    return;
   }
-  std::vector<std::wstring> files = std::move(self->pending_.front());
-  self->pending_.erase(self->pending_.begin());
-  if (!self->pending_.empty()) PostMessageW(hwnd, kRunDropped, 0, 0);
-  // The handler may end the window, and this object with it.
-  Handler handler = self->handler_;
-  handling = true;
+  std::vector<std::wstring> files = std::move(pending_.front());
+  pending_.erase(pending_.begin());
+  if (!pending_.empty()) PostMessageW(deferred_->hwnd(), kRunDropped, 0, 0);
+  // The handler may end the window, and this object with it: what the
+  // run needs afterwards is its own.
+  const Handler handler = handler_;
+  const std::shared_ptr<bool> handling = handling_;
+  struct Busy {
+    bool& flag;
+    explicit Busy(bool& f) : flag(f) { flag = true; }
+    ~Busy() { flag = false; }
+  } busy(*handling);
   handler(std::move(files));
-  handling = false;
-  return 0;
 }
 
 }  // namespace rivano::win

@@ -7,6 +7,7 @@
 #include <ole2.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,13 @@ class FileDropTarget final : public IDropTarget {
   // source: the source is not kept waiting on the shell's dialogs or on
   // message boxes that the handling may show.
   using Handler = std::function<void(std::vector<std::wstring> files)>;
+  // Says whether the window refuses every drop just now. A refused drop is
+  // still taken, with or without a file list, so that the handler can tell
+  // the user why; its source hears that nothing was done.
+  using Refusal = std::function<bool()>;
 
   // Registers `window` as a drop target. The window must outlive this.
-  FileDropTarget(HWND window, Handler handler);
+  FileDropTarget(HWND window, Handler handler, Refusal refuses = {});
   ~FileDropTarget();
   FileDropTarget(const FileDropTarget&) = delete;
   FileDropTarget& operator=(const FileDropTarget&) = delete;
@@ -41,14 +46,21 @@ class FileDropTarget final : public IDropTarget {
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) override;
 
  private:
-  static LRESULT CALLBACK deferredProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  class Deferred;
+  friend class Deferred;
+  void runNext();
   DWORD offer(DWORD allowed) const;
 
   HWND window_;
   Handler handler_;
-  HWND deferred_ = nullptr;  // a message-only window that runs the handler later
+  Refusal refuses_;
+  std::unique_ptr<Deferred> deferred_;  // a message-only window that runs the handler later
+  // Set while the handler runs; shared with the run, since the handler may
+  // end this object.
+  std::shared_ptr<bool> handling_ = std::make_shared<bool>(false);
   bool registered_ = false;
   bool carriesFiles_ = false;
+  bool refusing_ = false;
   std::vector<std::vector<std::wstring>> pending_;
 };
 

@@ -15,7 +15,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev
   binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
-  fonts-ipafont-gothic locales
+  fonts-ipafont-gothic fonts-wine locales
   zip unzip gcab bzip2 arj lhasa jlha-utils python3 nsis
   libjpeg-turbo-progs unar libarchive-tools feh time
 )

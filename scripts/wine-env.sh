@@ -48,6 +48,15 @@ prepare_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
   fi
+  # The title bars' minimise, maximise and close glyphs come from Wine's
+  # symbol font; Debian's Wine does not put it into a new prefix, and
+  # without it the buttons show the letters "0 1 r". Wine's other fonts stay
+  # out: a present Tahoma would win over the Japanese replacement above.
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
 }
 
 # A Linux path as Wine's Z: drive sees it.

@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "tests/wine/drop_window.h"
+#include "tests/wine/file_list_data.h"
 #include "tests/wine/main_window_fixture.h"
 
 namespace rivano {
@@ -29,62 +30,9 @@ namespace ids = main_ids;
 using testing::controlText;
 using testing::narrow;
 using testing::DropWindow;
+using testing::FileListData;
 using testing::mouse;
 using testing::pumpFor;
-
-// The shell's file list of several paths.
-class FileListData final : public IDataObject {
- public:
-  explicit FileListData(std::vector<std::wstring> paths) : paths_(std::move(paths)) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDataObject)) {
-      *out = static_cast<IDataObject*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
-    if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
-    std::wstring list;
-    for (const auto& p : paths_) list += p + L'\0';
-    list += L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(header + 1, list.data(), list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = memory;
-    medium->pUnkForRelease = nullptr;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-    return format && format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
-  }
-  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-    if (out) out->ptd = nullptr;
-    return DATA_S_SAMEFORMATETC;
-  }
-  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-    if (direction != DATADIR_GET) return E_NOTIMPL;
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    return SHCreateStdEnumFmtEtc(1, &format, out);
-  }
-  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-    return OLE_E_ADVISENOTSUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
- private:
-  std::vector<std::wstring> paths_;
-};
 
 // The hand that carries the files: over to the target point in steps,
 // a rest there so the target sees the drag arrive, then the release.
@@ -158,13 +106,17 @@ class DragDrop : public MainWindow {
   // Drops the files on a control of the program as a user's hand does.
   // True when the program accepted them as a copy.
   bool dropOn(HWND window, HWND control, const std::vector<std::wstring>& files) {
+    FileListData data(files);
+    return dropEffect(window, control, data) == DROPEFFECT_COPY;
+  }
+  // What the program answered the drop; -1 when no drop was made.
+  long dropEffect(HWND window, HWND control, IDataObject& data) {
     SetForegroundWindow(window);
     pumpFor(200);
-    FileListData data(files);
     Hand hand({5, 5}, centreOf(control));
     DWORD effect = DROPEFFECT_NONE;
     const HRESULT result = DoDragDrop(&data, &hand, DROPEFFECT_COPY, &effect);
-    return result == DRAGDROP_S_DROP && effect == DROPEFFECT_COPY;
+    return result == DRAGDROP_S_DROP ? static_cast<long>(effect) : -1;
   }
 
   // Drags a row of the picture list out to the window with the mouse, as a
@@ -450,12 +402,21 @@ TEST_F(DragDrop, APictureDroppedOnAnArchivesListIsRefusedWithAMessage) {
   RemoteListView files(control(window, ids::lvwFile));
   ASSERT_TRUE(waitUntil([&] { return files.count() == 1; }, kPatience));
   const auto zipBytes = testing::readFileBytes(zip);
-  ASSERT_TRUE(dropOn(window, control(window, ids::lvwFile), {source(L"d.bmp")}));
+  // The source hears that nothing was copied.
+  FileListData picture({source(L"d.bmp")});
+  EXPECT_EQ(dropEffect(window, control(window, ids::lvwFile), picture), DROPEFFECT_NONE);
   const auto box = program.waitForMessageBox(kPatience);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text, res(121));
   EXPECT_EQ(box->title, res(IDS_APP_TITLE));
   ASSERT_TRUE(testing::answerOk(program, box->hwnd));
+  // Something that is no file list, as a browser's text, is told the same.
+  FileListData text({});
+  EXPECT_EQ(dropEffect(window, control(window, ids::lvwFile), text), DROPEFFECT_NONE);
+  const auto again = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(again.has_value()) << "a drop without a file list was not told";
+  EXPECT_EQ(again->text, res(121));
+  ASSERT_TRUE(testing::answerOk(program, again->hwnd));
   EXPECT_EQ(files.count(), 1);
   EXPECT_EQ(testing::readFileBytes(zip), zipBytes);
   EXPECT_EQ(GetFileAttributesW((folder.path() + L"d.bmp").c_str()), INVALID_FILE_ATTRIBUTES);

@@ -459,3 +459,26 @@ TEST_F(MainWindow, ChangeButtonAppliesTheSelectedPictureAtOnce) {
 
 }  // namespace
 }  // namespace rivano
+
+namespace rivano {
+namespace {
+
+// The system draws the title bars' minimise, maximise and close buttons as
+// glyphs of its symbol font; without that font they read "0 1 r".
+TEST(TitleBar, ItsButtonGlyphsHaveTheirSymbolFont) {
+  HDC screen = GetDC(nullptr);
+  ASSERT_NE(screen, nullptr);
+  HFONT symbols = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Marlett");
+  ASSERT_NE(symbols, nullptr);
+  HGDIOBJ old = SelectObject(screen, symbols);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(screen, LF_FACESIZE, face);
+  SelectObject(screen, old);
+  DeleteObject(symbols);
+  ReleaseDC(nullptr, screen);
+  EXPECT_STREQ(face, L"Marlett");
+}
+
+}  // namespace
+}  // namespace rivano

@@ -762,6 +762,72 @@ TEST_F(HistoryTab, AChangeToABrokenPictureIsReportedUnderItsOwnTitleAndRemovesTh
   EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
 }
 
+struct ToolTipSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK findShownToolTip(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<ToolTipSearch*>(p);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  wchar_t name[64] = {};
+  GetClassNameW(w, name, 64);
+  if (owner == s->process && IsWindowVisible(w) && lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) s->found = w;
+  return s->found == nullptr;
+}
+
+// A tool tip of the program's that shows on the screen, or null.
+HWND shownToolTip(DWORD process) {
+  ToolTipSearch search{process, nullptr};
+  EnumWindows(findShownToolTip, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The preview's tip goes when the dialog opens, and no tip of the main
+// window shows over the dialog while it is open.
+TEST_F(OptionsDialog, TheMainWindowsToolTipsStayOffTheDialog) {
+  registerSources({{pictures, true}});
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  HWND preview = GetDlgItem(window, main_ids::picMain);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  // A tip shows once the pointer has rested; every move starts it anew.
+  const auto tipOnHover = [&](HWND control) {
+    for (int tries = 0; tries < 5; ++tries) {
+      SetForegroundWindow(window);
+      testing::hoverOver(control);
+      if (waitUntil([&] { return shownToolTip(process) != nullptr; }, 2000)) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(tipOnHover(preview)) << "the preview's tip did not show";
+  ASSERT_NE(openOptions(program, window), nullptr);
+  EXPECT_TRUE(waitUntil([&] { return shownToolTip(process) == nullptr; }, kPatience))
+      << "the preview's tip stays over the dialog";
+  // The pointer on the main window's controls again, where the dialog
+  // leaves them uncovered: still no tip of theirs.
+  RECT covered{};
+  GetWindowRect(dialog, &covered);
+  for (int id : {main_ids::picMain, main_ids::cmdEnd, main_ids::lvwMain, main_ids::cmdChange}) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(window, id), &r);
+    const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (PtInRect(&covered, middle)) continue;
+    testing::hoverOver(GetDlgItem(window, id));
+    // Longer than a tip takes to show.
+    EXPECT_FALSE(waitUntil([&] { return shownToolTip(process) != nullptr; }, 1500))
+        << "a tip shows over the dialog, control " << id;
+  }
+  testing::pressKeys(dialog, {}, VK_ESCAPE);
+  EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, kPatience));
+  // Closed, the tips work again.
+  EXPECT_TRUE(tipOnHover(preview)) << "the tips stay off after the dialog";
+  close(program, window);
+}
+
 TEST_F(HistoryTab, TheSelectedEntryIsPreviewedAndTheViewerSwitchClearsIt) {
   writePicture(L"large.bmp", solid(1000, 800, 0x00FF00));  // drawn in five steps
   registerSources({{pictures, false}});

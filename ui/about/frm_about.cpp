@@ -6,6 +6,7 @@
 
 #include "app/version_text.h"
 #include "platform/dialog_keys.h"
+#include "platform/face_bitmap.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "shell/shell_helpers.h"
@@ -28,6 +29,7 @@ constexpr TwipsRect kDescription{1560, 840, 3840, 1320};
 constexpr TwipsRect kOk{4320, 2280, 1095, 375};
 constexpr COLORREF kLinkBlue = 0xFF0000;  // blue, in blue-green-red order
 constexpr COLORREF kShadow = RGB(192, 192, 192);
+constexpr COLORREF kMaskColour = RGB(0, 255, 0);
 constexpr const wchar_t* kUrlLine = L"    URL";
 
 }  // namespace
@@ -104,7 +106,8 @@ void FrmAbout::createControls() {
   const std::wstring version = programVersionText();
   // The picture.
   HWND picture = f.create(L"STATIC", SS_BITMAP, kPicture, imgRivano);
-  picture_.reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0));
+  // Its background is the image lists' mask colour; here nothing masks it.
+  picture_ = win::loadBitmapOnFace(GetModuleHandleW(nullptr), IDB_ABOUT, kMaskColour, GetSysColor(COLOR_BTNFACE));
   if (picture_) SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
   // The title twice, 15 twips apart and both transparent: the light one
   // and the default-coloured one together make the shadowed title.
@@ -120,7 +123,10 @@ void FrmAbout::createControls() {
   // The description; its first line is empty.
   const std::wstring description = L"\r    " + title + L"  " + version + L"\r" + kUrlLine + L"\r    " +
                                    loadString(IDS_LICENSED_TO) + myUserName();
-  HWND text = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kDescription, lblDescription, description);
+  // The link lies inside the description's rectangle, above it: clipped,
+  // the description never paints over the link.
+  HWND text = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_CLIPSIBLINGS, kDescription, lblDescription,
+                       description);
   // The link beside the line "URL".
   int lineHeight = 16;
   SIZE urlWidth{};
@@ -139,7 +145,7 @@ void FrmAbout::createControls() {
   GetObjectW(f.font(), sizeof logical, &logical);
   logical.lfUnderline = TRUE;
   linkFont_.reset(CreateFontIndirectW(&logical));
-  HWND link = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kDescription, lblURL, loadString(IDS_HOME_PAGE));
+  HWND link = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_CLIPSIBLINGS, kDescription, lblURL, loadString(IDS_HOME_PAGE));
   SetWindowPos(link, HWND_TOP, d.left + urlWidth.cx, d.top + 2 * lineHeight, d.right - d.left - urlWidth.cx,
                lineHeight, SWP_NOACTIVATE);
   linkCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK));

@@ -60,13 +60,19 @@ bool isFolder(const std::wstring& path) {
 void FrmMain::registerDropTargets() {
   lvwMainDrop_ = std::make_unique<win::FileDropTarget>(
       lvwMain_.hwnd(), [this](std::vector<std::wstring> files) { lvwMain_OLEDragDrop(files); });
+  // The picture list of an archive (or of a folder that is gone) takes no
+  // drop, and says so whatever is dropped.
+  const auto refusesPictures = [this] {
+    return !exiting_ && lvwMain_.selected() >= 0 && dataType(selectedSource()) != L"DIR";
+  };
   lvwFileDrop_ = std::make_unique<win::FileDropTarget>(
-      lvwFile_.hwnd(), [this](std::vector<std::wstring> files) { lvwFile_OLEDragDrop(files); });
+      lvwFile_.hwnd(), [this](std::vector<std::wstring> files) { lvwFile_OLEDragDrop(files); }, refusesPictures);
   // Another program's drag finds the window under the cursor without asking
   // the windows of this one, and so takes the picture frame, which lies
   // above the list, for the window hit: a drop there is a drop on the list.
   fraPicDrop_ = std::make_unique<win::FileDropTarget>(
-      item(main_ids::fraPic), [this](std::vector<std::wstring> files) { lvwFile_OLEDragDrop(files); });
+      item(main_ids::fraPic), [this](std::vector<std::wstring> files) { lvwFile_OLEDragDrop(files); },
+      refusesPictures);
 }
 
 void FrmMain::revokeDropTargets() {

@@ -218,6 +218,11 @@ LRESULT FrmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       focus_.onActivate(hwnd(), wParam);
       return 0;
+    case WM_ENABLE:
+      // A modal window of ours is open over this one (the options dialog,
+      // a message box): a tip of this window must not stand above it.
+      if (tips_) tips_->activate(wParam != FALSE);
+      return 0;
     case WM_TIMER:
       if (wParam == kAutoExitTimer) tmrMain_Timer();
       return 0;
