@@ -145,8 +145,7 @@ HRESULT FileDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
 void FileDropTarget::runNext() {
   if (pending_.empty()) return;
   // A drop that arrives while another is handled (the shell's question or
-  // a message box is open) waits for it: the first drop's copies must not
-  // land in a list that the second has refilled with another source.
+  // a message box is open) waits for it.
   if (*handling_) {
     SetTimer(deferred_->hwnd(), kRunDropped, 200, nullptr);
     return;

@@ -34,6 +34,11 @@ class FileDropTarget final : public IDropTarget {
   FileDropTarget(const FileDropTarget&) = delete;
   FileDropTarget& operator=(const FileDropTarget&) = delete;
   bool registered() const { return registered_; }
+  // Targets of one window that must not run their handlers at once: a drop
+  // on one waits while another's handler runs (its question or message box
+  // open), so that the first drop's files never land in a list the second
+  // has refilled.
+  void takeTurnsWith(const FileDropTarget& other) { handling_ = other.handling_; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override;
   // The owner's lifetime rules, not the count: the registration is

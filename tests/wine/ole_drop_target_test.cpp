@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -54,7 +55,7 @@ class DropTarget : public ::testing::Test {
     target.Drop(&data, 0, {5, 5}, &effect);
     return effect;
   }
-  HWND windows[2] = {};
+  HWND windows[3] = {};
   FileListData pictures{{L"C:\\a.bmp", L"C:\\b.bmp"}};
   FileListData text{{}};
 };
@@ -76,7 +77,7 @@ TEST_F(DropTarget, AHandlerThatThrowsLeavesTheTargetReadyForTheNextDrop) {
   EXPECT_EQ(handled[0], (std::vector<std::wstring>{L"C:\\a.bmp", L"C:\\b.bmp"}));
 }
 
-TEST_F(DropTarget, ADropWaitsForItsOwnTargetsHandlerButNotForAnothers) {
+TEST_F(DropTarget, ADropWaitsForItsOwnOrItsPartnersHandlerButNotForAnothers) {
   std::vector<std::string> order;
   bool otherRan = false;
   int firstCalls = 0;
@@ -85,6 +86,7 @@ TEST_F(DropTarget, ADropWaitsForItsOwnTargetsHandlerButNotForAnothers) {
     order.push_back("other");
   });
   win::FileDropTarget* self = nullptr;
+  win::FileDropTarget* partner = nullptr;
   win::FileDropTarget first(windows[0], [&](std::vector<std::wstring>) {
     if (++firstCalls > 1) {
       order.push_back("first again");
@@ -94,6 +96,7 @@ TEST_F(DropTarget, ADropWaitsForItsOwnTargetsHandlerButNotForAnothers) {
     // A drop on each target while this one is handled, as while the
     // shell's question is open.
     drop(*self, pictures);
+    drop(*partner, pictures);
     drop(other, pictures);
     pumpUntil([&] { return otherRan; });
     // Long enough for a waiting drop to have been retried more than once.
@@ -101,10 +104,17 @@ TEST_F(DropTarget, ADropWaitsForItsOwnTargetsHandlerButNotForAnothers) {
     pumpUntil([&] { return static_cast<LONG>(until - GetTickCount()) <= 0; });
     order.push_back("first ends");
   });
+  win::FileDropTarget takesTurns(windows[2], [&](std::vector<std::wstring>) { order.push_back("partner"); });
+  takesTurns.takeTurnsWith(first);
   self = &first;
+  partner = &takesTurns;
   drop(first, pictures);
-  ASSERT_TRUE(pumpUntil([&] { return firstCalls == 2; }));
-  EXPECT_EQ(order, (std::vector<std::string>{"first", "other", "first ends", "first again"}));
+  ASSERT_TRUE(pumpUntil([&] { return order.size() == 5; }));
+  EXPECT_EQ(std::vector<std::string>(order.begin(), order.begin() + 3),
+            (std::vector<std::string>{"first", "other", "first ends"}));
+  // The two waiting drops run afterwards, in whichever order their retries come.
+  EXPECT_EQ(std::count(order.begin() + 3, order.end(), "first again"), 1);
+  EXPECT_EQ(std::count(order.begin() + 3, order.end(), "partner"), 1);
 }
 
 TEST_F(DropTarget, ARefusingTargetTakesAnyDropToSayNoAndAnswersNone) {

@@ -73,6 +73,8 @@ void FrmMain::registerDropTargets() {
   fraPicDrop_ = std::make_unique<win::FileDropTarget>(
       item(main_ids::fraPic), [this](std::vector<std::wstring> files) { lvwFile_OLEDragDrop(files); },
       refusesPictures);
+  lvwFileDrop_->takeTurnsWith(*lvwMainDrop_);
+  fraPicDrop_->takeTurnsWith(*lvwMainDrop_);
 }
 
 void FrmMain::revokeDropTargets() {
