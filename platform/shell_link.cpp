@@ -19,34 +19,36 @@ struct LinkObject {
   bool loaded = false;
 };
 
-std::optional<LinkObject> openLink(const std::wstring& path) {
-  LinkObject o;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, o.link.putVoid())))
-    return std::nullopt;
-  if (FAILED(o.link->QueryInterface(IID_IPersistFile, o.file.putVoid()))) return std::nullopt;
+HRESULT openLink(const std::wstring& path, LinkObject& o) {
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, o.link.putVoid());
+  if (FAILED(hr)) return hr;
+  hr = o.link->QueryInterface(IID_IPersistFile, o.file.putVoid());
+  if (FAILED(hr)) return hr;
   if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
     o.loaded = SUCCEEDED(o.file->Load(path.c_str(), STGM_READ));
-  return o;
+  return S_OK;
 }
 
 }  // namespace
 
-bool saveShellLink(const std::wstring& linkPath, const ShellLinkFields& f) {
-  auto o = openLink(linkPath);
-  if (!o) return false;
-  IShellLinkW& link = *o->link.get();
-  if (FAILED(link.SetPath(f.target.c_str()))) return false;
-  if (f.workingFolder && FAILED(link.SetWorkingDirectory(f.workingFolder->c_str()))) return false;
-  if (FAILED(link.SetShowCmd(f.showCommand))) return false;
-  if (FAILED(link.SetIconLocation(f.iconFile.c_str(), 0))) return false;
-  if (f.arguments && FAILED(link.SetArguments(f.arguments->c_str()))) return false;
-  return SUCCEEDED(o->file->Save(linkPath.c_str(), TRUE));
+HRESULT saveShellLink(const std::wstring& linkPath, const ShellLinkFields& f) {
+  LinkObject o;
+  HRESULT hr = openLink(linkPath, o);
+  if (FAILED(hr)) return hr;
+  IShellLinkW& link = *o.link.get();
+  if (FAILED(hr = link.SetPath(f.target.c_str()))) return hr;
+  if (f.workingFolder && FAILED(hr = link.SetWorkingDirectory(f.workingFolder->c_str()))) return hr;
+  if (FAILED(hr = link.SetShowCmd(f.showCommand))) return hr;
+  if (FAILED(hr = link.SetIconLocation(f.iconFile.c_str(), 0))) return hr;
+  if (f.arguments && FAILED(hr = link.SetArguments(f.arguments->c_str()))) return hr;
+  hr = o.file->Save(linkPath.c_str(), TRUE);
+  return FAILED(hr) ? hr : S_OK;
 }
 
 std::optional<ShellLinkFields> readShellLink(const std::wstring& linkPath) {
-  auto o = openLink(linkPath);
-  if (!o || !o->loaded) return std::nullopt;
-  IShellLinkW& link = *o->link.get();
+  LinkObject o;
+  if (FAILED(openLink(linkPath, o)) || !o.loaded) return std::nullopt;
+  IShellLinkW& link = *o.link.get();
   ShellLinkFields f;
   wchar_t buffer[MAX_PATH * 2] = {};
   link.GetPath(buffer, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
@@ -68,7 +70,12 @@ std::optional<ShellLinkFields> readShellLink(const std::wstring& linkPath) {
 std::wstring userFolder(UserFolder which) {
   wchar_t path[MAX_PATH] = {};
   const int csidl = which == UserFolder::startup ? CSIDL_STARTUP : CSIDL_DESKTOPDIRECTORY;
-  if (FAILED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path))) {
+    // Named all the same, so that a failure to write into it can say where.
+    path[0] = L'\0';
+    if (FAILED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT, path)))
+      path[0] = L'\0';
+  }
   std::wstring folder = path;
   while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
   return folder;

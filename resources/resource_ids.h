@@ -18,6 +18,14 @@
 #define IDS_FILE_MISSING 114
 #define IDS_SECOND_INSTANCE 115
 #define IDS_NO_ARCHIVER_DLL 120
+// A shortcut that could not be written: the heading, the folder's line,
+// then one reason.
+#define IDS_SHORTCUT_FAILED 123
+#define IDS_SHORTCUT_FOLDER 124
+#define IDS_SHORTCUT_FOLDER_UNKNOWN 125
+#define IDS_SHORTCUT_FOLDER_MISSING 126
+#define IDS_SHORTCUT_ACCESS_DENIED 127
+#define IDS_SHORTCUT_UNKNOWN_REASON 128
 #define IDS_MAIN_TITLE 500
 // Column headings of the picture list.
 #define IDS_COLUMN_NAME 671

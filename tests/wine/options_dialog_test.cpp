@@ -75,9 +75,20 @@ class OptionsDialog : public MainWindow {
   void clickAndWait(int id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }
   // The keyboard on a control: the focus goes to it the dialog's way.
   void keyOn(int id, WORD key) const {
+    focusOn(id);
+    pressKeys(dialog, {}, key);
+  }
+  void focusOn(int id) const {
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control(id)), TRUE);
     waitUntil([&] { return testing::focusedControl(dialog) == control(id); }, kPatience);
-    pressKeys(dialog, {}, key);
+  }
+  HWND focused() const { return testing::focusedControl(dialog); }
+  // Ctrl+Tab, waited for. As keys are taken in the order they come, every
+  // key pressed before it has then been handled too.
+  void nextTab() const {
+    const int expected = (tab() + 1) % ids::kTabCount;
+    pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return tab() == expected; }, kPatience)) << "tab " << expected;
   }
   bool dialogClosed(RunningProgram& program) const {
     return waitUntil([&] { return !IsWindow(dialog) || !program.running(); }, kPatience);
@@ -610,6 +621,206 @@ TEST_F(OptionsDialog, ShortcutsAreRealLinksWithTheirFieldsAndRemovalEndsTheRunWi
   DeleteFileW((desktop + L"\\Rivano.lnk").c_str());
 }
 
+// The user sees the control: it and every window up to the dialog are shown
+// and enabled, and it lies inside the dialog. The automatic-change box is
+// seen on the history tab only: the other tabs' frames lie in front of it.
+bool inSight(HWND dialog, HWND control, int shownTab) {
+  if (!control || !IsChild(dialog, control)) return false;
+  for (HWND w = control; w && w != dialog; w = GetParent(w))
+    if (!IsWindowVisible(w) || !IsWindowEnabled(w)) return false;
+  if (GetDlgCtrlID(control) == options_ids::chkWallCange) return shownTab == 0;
+  RECT r{}, d{};
+  GetWindowRect(control, &r);
+  GetWindowRect(dialog, &d);
+  return r.left >= d.left && r.right <= d.right && r.top >= d.top && r.bottom <= d.bottom;
+}
+
+TEST_F(OptionsDialog, NoKeyReachesAControlOutOfSight) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  // The history frame's access key leads into the frame.
+  pressKeys(dialog, {VK_MENU}, 'R');
+  EXPECT_TRUE(waitUntil([&] { return focused() == control(ids::lstRireki); }, kPatience))
+      << "Alt+R went to control " << GetDlgCtrlID(focused());
+  // Controls focused on a tab take no keys once another tab shows.
+  focusOn(ids::chkWallCange);
+  nextTab();
+  pressKeys(dialog, {}, VK_SPACE);
+  focusOn(ids::sldTimeInt);
+  nextTab();
+  pressKeys(dialog, {}, VK_RIGHT);
+  pressKeys(dialog, {}, VK_SPACE);
+  nextTab();
+  EXPECT_FALSE(checked(ids::chkWallCange)) << "Space reached the hidden box";
+  EXPECT_EQ(sliderValue(ids::sldTimeInt), 15) << "the arrow reached the slider of another tab";
+  EXPECT_EQ(text(ids::lblTimeInt), L"15秒");
+  // Tab stops only where the user looks, and Alt+J flips nothing, on every
+  // tab but the history's; the drop frame's access key leads into it.
+  for (int walked = 0; walked < 4; ++walked) {
+    const int shown = tab();
+    if (shown == 4) {
+      pressKeys(dialog, {VK_MENU}, 'D');
+      EXPECT_TRUE(waitUntil([&] {
+        const int id = GetDlgCtrlID(focused());
+        return id >= ids::optTairu0 && id <= ids::optTairu2;
+      }, kPatience)) << "Alt+D went to control " << GetDlgCtrlID(focused());
+    }
+    for (int step = 0; step < 12; ++step) {
+      HWND before = focused();
+      pressKeys(dialog, {}, VK_TAB);
+      ASSERT_TRUE(waitUntil([&] { return focused() != before && focused() != nullptr; }, kPatience))
+          << "tab " << shown << " step " << step;
+      EXPECT_TRUE(inSight(dialog, focused(), shown))
+          << "tab " << shown << ": Tab reached control " << GetDlgCtrlID(focused());
+    }
+    pressKeys(dialog, {VK_MENU}, 'J');
+    nextTab();
+    if (tab() == 0) nextTab();
+    EXPECT_FALSE(checked(ids::chkWallCange)) << "Alt+J reached the hidden box from tab " << shown;
+  }
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
+TEST_F(OptionsDialog, TheMarginLabelNeverCoversTheInnerRectangle) {
+  put(kOption, L"PicReSize", L"1");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  for (int step = 0; step < 3; ++step) nextTab();
+  HWND label = control(ids::lblDspMes);
+  HWND inner = control(ids::shpDspMag);
+  focusOn(ids::sldDsp);
+  for (int v = 0; v <= 20; ++v) {
+    if (v > 0) pressKeys(dialog, {}, VK_DOWN);
+    const std::wstring stated = std::to_wstring(v) + res(759);
+    ASSERT_TRUE(waitUntil([&] { return text(ids::lblDspMes).find(stated) != std::wstring::npos; }, kPatience))
+        << v << " %";
+    // Clear of the rectangle, or wholly inside its outline.
+    RECT l{}, i{}, both{};
+    GetWindowRect(label, &l);
+    GetWindowRect(inner, &i);
+    RECT inside = i;
+    InflateRect(&inside, -1, -1);
+    const bool clear = !IntersectRect(&both, &l, &i);
+    const bool within = l.left >= inside.left && l.right <= inside.right && l.top >= inside.top &&
+                        l.bottom <= inside.bottom;
+    EXPECT_TRUE(clear || within) << "at " << v << " % the label covers the inner rectangle";
+  }
+  // On the screen the outline shows whole at the largest margin.
+  RECT i{};
+  GetWindowRect(inner, &i);
+  auto outlineWhite = [&] {
+    HDC screen = GetDC(nullptr);
+    auto white = [&](int x, int y) { return GetPixel(screen, x, y) == RGB(255, 255, 255); };
+    bool whole = true;
+    for (int x = i.left; x < i.right && whole; ++x) whole = white(x, i.top) && white(x, i.bottom - 1);
+    for (int y = i.top; y < i.bottom && whole; ++y) whole = white(i.left, y) && white(i.right - 1, y);
+    ReleaseDC(nullptr, screen);
+    return whole;
+  };
+  EXPECT_TRUE(waitUntil(outlineWhite, kPatience)) << "part of the inner rectangle is hidden";
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
+TEST_F(OptionsDialog, AStoredMarginTheSliderCannotShowIsStoredAgainUntilTheSliderMoves) {
+  put(kOption, L"PicReSize", L"1");
+  put(kOption, L"PicReMag", L"50");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  keyOn(ids::chkViwerON, VK_RETURN);
+  ASSERT_TRUE(dialogClosed(program));
+  EXPECT_EQ(get(kOption, L"PicReMag"), L"50") << "OK wrote a margin the user never chose";
+  // Moved, the slider's value is what OK stores.
+  ASSERT_NE(openOptions(program, window), nullptr);
+  for (int step = 0; step < 3; ++step) nextTab();
+  keyOn(ids::sldDsp, VK_DOWN);
+  ASSERT_TRUE(waitUntil([&] { return sliderValue(ids::sldDsp) == 1; }, kPatience));
+  clickAndWait(ids::cmdOkbutton);
+  ASSERT_TRUE(dialogClosed(program));
+  EXPECT_EQ(get(kOption, L"PicReMag"), L"1");
+  close(program, window);
+}
+
+// One of the user's shell folders moved elsewhere for a test, and put back.
+class ShellFolderMoved {
+ public:
+  ShellFolderMoved(const wchar_t* name, const std::wstring& path) : name_(name) {
+    for (int k = 0; k < 2; ++k) {
+      old_[k] = read(kKeys[k]);
+      write(kKeys[k], path);
+    }
+  }
+  ~ShellFolderMoved() {
+    for (int k = 0; k < 2; ++k) {
+      if (old_[k]) write(kKeys[k], *old_[k]);
+      else RegDeleteKeyValueW(HKEY_CURRENT_USER, kKeys[k], name_);
+    }
+  }
+  ShellFolderMoved(const ShellFolderMoved&) = delete;
+  ShellFolderMoved& operator=(const ShellFolderMoved&) = delete;
+
+ private:
+  static constexpr const wchar_t* kKeys[2] = {
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"};
+  std::optional<std::wstring> read(const wchar_t* key) const {
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name_, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
+                     buffer, &size) != ERROR_SUCCESS)
+      return std::nullopt;
+    return std::wstring(buffer);
+  }
+  void write(const wchar_t* key, const std::wstring& value) const {
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, name_, REG_EXPAND_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  const wchar_t* name_;
+  std::optional<std::wstring> old_[2];
+};
+
+TEST_F(OptionsDialog, AShortcutThatCannotBeWrittenSaysWhichFolderAndWhy) {
+  // A Startup folder that cannot be, as a file has its parent's name, and a
+  // desktop where the link's name is taken by a folder, which no file can
+  // replace.
+  const std::wstring blocker = folder.path() + L"blocker";
+  testing::writeFileBytes(blocker, {'x'});
+  const std::wstring missing = blocker + L"\\Startup";
+  const std::wstring locked = folder.path() + L"locked";
+  ASSERT_TRUE(CreateDirectoryW(locked.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((locked + L"\\Rivano.lnk").c_str(), nullptr));
+  {
+    ShellFolderMoved startup(L"Startup", missing);
+    ShellFolderMoved desktop(L"Desktop", locked);
+    RunningProgram program(exe, L"/N");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(openOptions(program, window), nullptr);
+    for (int step = 0; step < 2; ++step) nextTab();
+    click(ids::cmdStratUp);
+    answerBox(program, res(IDS_SHORTCUT_FAILED) + L"\r" + res(IDS_SHORTCUT_FOLDER) + missing + L"\r" +
+                           res(IDS_SHORTCUT_FOLDER_MISSING));
+    click(ids::cmdDesktop);
+    answerBox(program, res(IDS_SHORTCUT_FAILED) + L"\r" + res(IDS_SHORTCUT_FOLDER) + locked + L"\r" +
+                           res(IDS_SHORTCUT_ACCESS_DENIED));
+    EXPECT_TRUE(IsWindow(dialog));
+    clickAndWait(ids::cmdCancel);
+    ASSERT_TRUE(dialogClosed(program));
+    close(program, window);
+  }
+  EXPECT_FALSE(win::fileExists(missing + L"\\Rivano.lnk"));
+  EXPECT_TRUE(win::directoryExists(locked + L"\\Rivano.lnk\\"));
+}
+
 class HistoryTab : public OptionsDialog {
  protected:
   void storeHistory(const std::vector<std::wstring>& entries) {
@@ -862,6 +1073,88 @@ TEST_F(HistoryTab, TheSelectedEntryIsPreviewedAndTheViewerSwitchClearsIt) {
   close(program, window);
 }
 
+
+TEST_F(HistoryTab, AfterAnErrorBoxTheListHasTheFocus) {
+  testing::writeFileBytes(pictures + L"\\bad.bmp", {'n', 'o', 't', ' ', 'b', 'm', 'p'});
+  testing::writeFileBytes(pictures + L"\\bad2.bmp", {'n', 'o', 't', ' ', 'b', 'm', 'p'});
+  registerSources({{pictures, false}});
+  storeHistory({pictures + L"\\bad.bmp", pictures + L"\\a.bmp", pictures + L"\\bad2.bmp"});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  HWND list = control(ids::lstRireki);
+  // The preview's box.
+  clickRow(0);
+  auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "the broken picture was not reported";
+  testing::pressOk(box->hwnd);
+  EXPECT_TRUE(waitUntil([&] { return historyCount() == 2 && focused() == list; }, kPatience))
+      << "after the preview's box the focus is on control " << GetDlgCtrlID(focused());
+  // The change's box, the button pressed from the keyboard.
+  clickAndWait(ids::chkViwerON);
+  clickRow(1);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 1; }, kPatience));
+  keyOn(ids::cmdChange, VK_SPACE);
+  box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "the broken picture was not reported";
+  EXPECT_EQ(box->title, res(IDS_TITLE_OPTIONS_CHANGE));
+  testing::pressOk(box->hwnd);
+  EXPECT_TRUE(waitUntil([&] { return historyCount() == 1 && focused() == list; }, kPatience))
+      << "after the change's box the focus is on control " << GetDlgCtrlID(focused());
+  // The keys go on in the list.
+  pressKeys(dialog, {}, VK_HOME);
+  EXPECT_TRUE(waitUntil([&] { return historySelected() == 0; }, kPatience));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+}
+
+TEST_F(HistoryTab, AnEntryNamingAFolderLeavesTheListAloneAndAFileTheUserKeepsKeepsItsEntry) {
+  const std::wstring sub = pictures + L"\\sub";
+  ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+  writePicture(L"d.bmp", solid(8, 8, 0x123456), sub);
+  registerSources({{pictures, false}});
+  storeHistory({sub, pictures + L"\\a.bmp"});
+  put(kOption, L"RLViwer", L"0");  // the preview would drop the folder's entry itself
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(openOptions(program, window), nullptr);
+  // Any box the shell shows is answered No, so that nothing is lost here.
+  auto answerNo = [&] {
+    const auto ask = program.waitForMessageBox(0);
+    if (ask) PostMessageW(GetDlgItem(ask->hwnd, IDNO), BM_CLICK, 0, 0);
+    return ask.has_value();
+  };
+  clickRow(0);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 0; }, kPatience));
+  click(ids::cmdLstDel);
+  bool asked = false;
+  EXPECT_TRUE(waitUntil([&] {
+    asked = answerNo() || asked;
+    return historyCount() == 1;
+  }, kPatience)) << "the folder's entry stayed";
+  EXPECT_FALSE(asked) << "the folder was offered to the shell";
+  EXPECT_TRUE(win::fileExists(sub + L"\\d.bmp"));
+  // A real file: asked, and answered No, it keeps its entry.
+  clickRow(0);
+  ASSERT_TRUE(waitUntil([&] { return historySelected() == 0; }, kPatience));
+  click(ids::cmdLstDel);
+  const auto ask = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(ask.has_value()) << "the shell did not ask";
+  PostMessageW(GetDlgItem(ask->hwnd, IDNO), BM_CLICK, 0, 0);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(ask->hwnd); }, kPatience));
+  // Once the dialog answers again, the button's work is done.
+  SendMessageW(dialog, WM_NULL, 0, 0);
+  EXPECT_EQ(historyCount(), 1) << "a file the user kept left the history";
+  EXPECT_TRUE(win::fileExists(pictures + L"\\a.bmp"));
+  clickAndWait(ids::cmdCancel);
+  ASSERT_TRUE(dialogClosed(program));
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), pictures + L"\\a.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), L"<missing>");
+}
 
 TEST_F(HistoryTab, DraggingAnEntryOutCarriesItsFileAndAnArchivedOneItsTakenOutCopy) {
   ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));

@@ -139,6 +139,21 @@ void FrmOptions::tbsOptions_Click() {
       EnableWindow(frame, FALSE);
     }
   }
+  // The check box lies behind the other tabs' frames; hidden there, no key
+  // reaches it unseen.
+  ShowWindow(item(chkWallCange), shown == 0 ? SW_SHOWNA : SW_HIDE);
+  // A control of the tab just left would keep taking the keys out of
+  // sight: the strip takes them instead.
+  if (!reachable(GetFocus())) SetFocus(tbsOptions_.hwnd());
+}
+
+bool FrmOptions::reachable(HWND control) const {
+  if (!control || !IsChild(hwnd(), control)) return false;
+  // The frames of the other tabs are disabled, and so out of reach with
+  // everything in them.
+  for (HWND w = control; w && w != hwnd(); w = GetParent(w))
+    if (!IsWindowVisible(w) || !IsWindowEnabled(w)) return false;
+  return true;
 }
 
 void FrmOptions::selectNextTab() {
@@ -185,7 +200,9 @@ void FrmOptions::cmdOkbutton_Click() {
   v.straShow = win::isChecked(item(chkStratUpOpt));
   state_.gPicReSize = win::isChecked(item(chkZoomIn));
   v.picReSize = state_.gPicReSize;
-  v.picReMag = sldDsp_.value();
+  // The margin in use, which the slider sets whenever it moves: one it
+  // cannot show stays as it was unless the user moves it.
+  v.picReMag = state_.gPicReMag;
   v.dragOpt = dropOption_;
   v.dragTate = win::windowText(item(txtTate));
   v.dragYoko = win::windowText(item(txtYoko));
@@ -209,7 +226,7 @@ LRESULT FrmOptions::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC: {
       // The sketch of the screen in the desktop's colour.
       const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-      if (id == shpDspSize || id == lblDspMes) {
+      if (id == shpDspSize) {
         auto dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
         SetBkColor(dc, GetSysColor(COLOR_DESKTOP));
@@ -237,6 +254,11 @@ LRESULT FrmOptions::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (next) SetFocus(next);
       return 0;
     }
+    case WM_ACTIVATE:
+      // Back from a box or another window, the control that had the focus
+      // has it again, as in a dialog.
+      focus_.onActivate(hwnd(), wParam);
+      return 0;
     case WM_CLOSE:
       unloadDialog();
       return 0;

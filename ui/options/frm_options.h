@@ -12,8 +12,10 @@
 #include "app/program_state.h"
 #include "engine/wallpaper.h"
 #include "platform/controls.h"
+#include "platform/dialog_keys.h"
 #include "platform/list_box.h"
 #include "platform/picture_box.h"
+#include "platform/shell_link.h"
 #include "platform/slider.h"
 #include "platform/tab_strip.h"
 #include "platform/window.h"
@@ -48,6 +50,8 @@ class FrmOptions final : public win::Window {
   void showStoredValues();
   void tbsOptions_Click();
   void selectNextTab();
+  // Shown, enabled and on the tab in view: the keys may act on it.
+  bool reachable(HWND control) const;
   bool previewKey(const MSG& msg);
   void cmdOkbutton_Click();
   void unloadDialog();
@@ -68,6 +72,9 @@ class FrmOptions final : public win::Window {
   void optTairu_Click(int index);
 
   // Shortcuts and removal (shortcut_tab.cpp).
+  // Writes the link into the user's folder; a failure is shown, with the
+  // folder and the reason.
+  bool saveShortcut(win::UserFolder where, const win::ShellLinkFields& link);
   void cmdStratUp_Click();
   void cmdDesktop_Click();
   void cmdUnInstall_Click();
@@ -81,6 +88,9 @@ class FrmOptions final : public win::Window {
   void myRirekiRemove();
   void myRirekiOpen();
   void resetShiftState();
+  // The run-time error dialog of the tab; the list has the focus after it.
+  void showHistoryError(int titleId, int number);
+  void giveFocusToList();
   // The list starts a drag of its entry's file once the pressed mouse moves.
   bool watchHistoryDrag(const MSG& msg);
   void lstRireki_OLEStartDrag();
@@ -100,12 +110,13 @@ class FrmOptions final : public win::Window {
   win::Slider sldDsp_;
   win::ListBox lstRireki_;
   win::PictureBox picMain_;
+  win::FocusKeeper focus_;
 
   std::wstring lastPreviewed_;  // the history entry the tab showed last
   std::int16_t dropOption_ = 2;
   std::unique_ptr<Picture> imgFile_;
-  std::wstring imgFileEntry_;
-  std::optional<POINT> pressedAt_;  // where the mouse went down on the list  // the history entry imgFile_ was loaded for
+  std::wstring imgFileEntry_;       // the history entry imgFile_ was loaded for
+  std::optional<POINT> pressedAt_;  // where the mouse went down on the list
 };
 
 }  // namespace rivano

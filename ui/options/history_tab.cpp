@@ -78,12 +78,12 @@ void FrmOptions::lstRireki_Click() {
       }
     } catch (const RunError& error) {
       ShowWindow(item(pbrMain), SW_HIDE);
-      win::showErrorDialog(hwnd(), IDS_TITLE_OPTIONS_HISTORY, error.number(), PictureAdvice::handled);
+      showHistoryError(IDS_TITLE_OPTIONS_HISTORY, error.number());
       if (removesEntry(error.number())) myRirekiRemove();
       return;
     } catch (const std::bad_alloc&) {
       ShowWindow(item(pbrMain), SW_HIDE);
-      win::showErrorDialog(hwnd(), IDS_TITLE_OPTIONS_HISTORY, err::outOfMemory, PictureAdvice::handled);
+      showHistoryError(IDS_TITLE_OPTIONS_HISTORY, err::outOfMemory);
       return;
     }
     // The file went away: the entry goes, its neighbour takes its place.
@@ -127,10 +127,10 @@ void FrmOptions::cmdChange_Click() {
                                wallpaperImage(*imgFile_, state_.screen, state_.gPicReSize, state_.gPicReMag));
     services_.desktop.setWallpaper(state_.gWallBmp);
   } catch (const RunError& error) {
-    win::showErrorDialog(hwnd(), IDS_TITLE_OPTIONS_CHANGE, error.number(), PictureAdvice::handled);
+    showHistoryError(IDS_TITLE_OPTIONS_CHANGE, error.number());
     if (removesEntry(error.number())) myRirekiRemove();
   } catch (const std::bad_alloc&) {
-    win::showErrorDialog(hwnd(), IDS_TITLE_OPTIONS_CHANGE, err::outOfMemory, PictureAdvice::handled);
+    showHistoryError(IDS_TITLE_OPTIONS_CHANGE, err::outOfMemory);
   }
 }
 
@@ -138,7 +138,10 @@ void FrmOptions::cmdLstDel_Click() {
   const int s = lstRireki_.selected();
   if (s >= 0 && static_cast<std::size_t>(s) < state_.gRireki.size()) {
     const std::wstring entry = state_.gRireki[static_cast<std::size_t>(s)];
-    if (myDeleteFile(entry, hwnd(), state_.gOptShiftDown)) myRirekiRemove();
+    // Only a file is offered to the shell: an entry that names a folder
+    // (written by hand) or nothing at all just leaves the list, and a file
+    // the user kept keeps its entry.
+    if (!win::fileExists(entry) || myDeleteFile(entry, hwnd(), state_.gOptShiftDown)) myRirekiRemove();
   }
   resetShiftState();
 }
@@ -198,7 +201,20 @@ void FrmOptions::myRirekiOpen() {
     if (file.empty() || !myShellExecute(file)) myRirekiRemove();
   } catch (const RunError& error) {
     win::showErrorDialog(hwnd(), IDS_TITLE_SHELL_EXECUTE, error.number(), PictureAdvice::generic);
+    giveFocusToList();
   }
+}
+
+void FrmOptions::showHistoryError(int titleId, int number) {
+  win::showErrorDialog(hwnd(), titleId, number, PictureAdvice::handled);
+  giveFocusToList();
+}
+
+void FrmOptions::giveFocusToList() {
+  // The box took the focus away with it; the user goes on in the list,
+  // whichever of the tab's controls led to the box.
+  focus_.remember(lstRireki_.hwnd());
+  SetFocus(lstRireki_.hwnd());
 }
 
 }  // namespace rivano

@@ -56,9 +56,12 @@ void FrmOptions::createControls() {
   HWND order[] = {frames_[0].hwnd(), frames_[1].hwnd(), frames_[2].hwnd(), frames_[3].hwnd(),
                   frames_[4].hwnd(), item(chkWallCange), tbsOptions_.hwnd(), item(cmdCancel), item(cmdOkbutton)};
   for (HWND w : order) SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // Each frame's border behind its controls.
+  // Each frame's border first in its frame, as a group box leads its group:
+  // its access key moves the focus to the control after it, and that is
+  // then the frame's own first control. The box paints only its edge and
+  // caption and lets the mouse through, so it hides none of them.
   for (int i = 0; i < kTabCount; ++i)
-    SetWindowPos(GetDlgItem(frames_[static_cast<std::size_t>(i)].hwnd(), frameBox0 + i), HWND_BOTTOM, 0, 0, 0, 0,
+    SetWindowPos(GetDlgItem(frames_[static_cast<std::size_t>(i)].hwnd(), frameBox0 + i), HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   tips_ = std::make_unique<win::ToolTips>(hwnd());
 }
@@ -115,14 +118,15 @@ void FrmOptions::createFittingFrame() {
   EnableWindow(sldDsp_.hwnd(), FALSE);
   f.create(L"STATIC", 0, {840, 840, 1500, 240}, lblReMagUp);
   f.create(L"STATIC", 0, {840, 2280, 1500, 240}, lblReMagDown);
+  // The margin in words beside the slider, between its two end labels: at
+  // 20 % the inner rectangle is narrower than the text, so inside the
+  // sketch the words would hide it.
+  f.create(L"STATIC", 0, {840, 1380, 1500, 840}, lblDspMes);
   // The sketch: the screen draws itself with the inner rectangle in it
-  // (which only holds the rectangle's place), the label in front of both.
-  HWND label = f.create(L"STATIC", SS_CENTER | WS_CLIPSIBLINGS, {2460, 1380, 1695, 735}, lblDspMes);
+  // (which only holds the rectangle's place).
   HWND inner = f.create(L"STATIC", SS_WHITEFRAME, {2400, 1080, 1815, 1335}, shpDspMag);
   ShowWindow(inner, SW_HIDE);
-  HWND screen = f.create(L"STATIC", SS_OWNERDRAW | WS_CLIPSIBLINGS, {2400, 1080, 1815, 1335}, shpDspSize);
-  SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SetWindowPos(screen, label, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  f.create(L"STATIC", SS_OWNERDRAW, {2400, 1080, 1815, 1335}, shpDspSize);
 }
 
 void FrmOptions::createDropFrame() {

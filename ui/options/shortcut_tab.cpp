@@ -2,7 +2,10 @@
 // the removal of every setting of the program.
 #include <windows.h>
 
+#include <cwchar>
+
 #include "platform/controls.h"
+#include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/shell_link.h"
 #include "platform/string_table.h"
@@ -23,7 +26,41 @@ std::wstring withoutFinalBackslash(std::wstring path) {
   return path;
 }
 
+bool isAccessDenied(HRESULT hr) {
+  return hr == E_ACCESSDENIED || hr == STG_E_ACCESSDENIED || hr == STG_E_SHAREVIOLATION ||
+         hr == STG_E_LOCKVIOLATION || hr == HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) ||
+         hr == HRESULT_FROM_WIN32(ERROR_WRITE_PROTECT);
+}
+
+std::wstring hexCode(HRESULT hr) {
+  wchar_t text[16] = {};
+  swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+  return text;
+}
+
+// Why the link is not there, from what the folder is now rather than from
+// the code alone: the link object reports a missing folder in more than
+// one way.
+std::wstring failureReason(const std::wstring& folder, HRESULT hr) {
+  if (folder.empty()) return loadString(IDS_SHORTCUT_FOLDER_UNKNOWN);
+  if (!win::directoryExists(folder + L"\\")) return loadString(IDS_SHORTCUT_FOLDER_MISSING);
+  if (isAccessDenied(hr)) return loadString(IDS_SHORTCUT_ACCESS_DENIED);
+  return loadString(IDS_SHORTCUT_UNKNOWN_REASON) + hexCode(hr);
+}
+
 }  // namespace
+
+bool FrmOptions::saveShortcut(win::UserFolder where, const win::ShellLinkFields& link) {
+  const std::wstring folder = win::userFolder(where);
+  const HRESULT hr = folder.empty() ? E_FAIL : win::saveShellLink(folder + L"\\Rivano.lnk", link);
+  if (SUCCEEDED(hr)) return true;
+  // Never claim a shortcut that was not made; say where and why instead.
+  win::showMessage(hwnd(),
+                   loadString(IDS_SHORTCUT_FAILED) + L"\r" + loadString(IDS_SHORTCUT_FOLDER) + folder + L"\r" +
+                       failureReason(folder, hr),
+                   MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
 
 void FrmOptions::cmdStratUp_Click() {
   win::ShellLinkFields link;
@@ -31,25 +68,16 @@ void FrmOptions::cmdStratUp_Click() {
   link.workingFolder = withoutFinalBackslash(state_.gAppPath);
   link.iconFile = link.target;
   link.arguments = win::isChecked(item(chkStratUpOpt)) ? L"/S" : L"";
-  const std::wstring folder = win::userFolder(win::UserFolder::startup);
-  if (folder.empty() || !win::saveShellLink(folder + L"\\Rivano.lnk", link)) {
-    // Never claim a shortcut that was not made.
-    win::showErrorDialog(hwnd(), IDS_APP_TITLE, 75, PictureAdvice::generic);
-    return;
-  }
-  win::showMessage(hwnd(), loadString(118), MB_OK | MB_ICONINFORMATION);
+  if (saveShortcut(win::UserFolder::startup, link))
+    win::showMessage(hwnd(), loadString(118), MB_OK | MB_ICONINFORMATION);
 }
 
 void FrmOptions::cmdDesktop_Click() {
   win::ShellLinkFields link;
   link.target = state_.gAppPath + L"Rivano.exe";
   link.iconFile = link.target;
-  const std::wstring folder = win::userFolder(win::UserFolder::desktop);
-  if (folder.empty() || !win::saveShellLink(folder + L"\\Rivano.lnk", link)) {
-    win::showErrorDialog(hwnd(), IDS_APP_TITLE, 75, PictureAdvice::generic);
-    return;
-  }
-  win::showMessage(hwnd(), loadString(119), MB_OK | MB_ICONINFORMATION);
+  if (saveShortcut(win::UserFolder::desktop, link))
+    win::showMessage(hwnd(), loadString(119), MB_OK | MB_ICONINFORMATION);
 }
 
 void FrmOptions::cmdUnInstall_Click() {
