@@ -325,9 +325,9 @@ TEST(FitPicture, LargePictureIsShrunkIntoTheBoxWithItsColoursKept) {
   const auto out = decodeBmp(testing::readFileBytes(folder.path() + L"Rivano.bmp"));
   ASSERT_TRUE(out.has_value());
   // 30720 × 23040 twips into 14592 × 10944: factor 2.1052632, canvas
-  // 14592 × 10944 twips = 972 × 729 whole pixels.
-  EXPECT_EQ(out->width, 972);
-  EXPECT_EQ(out->height, 729);
+  // 14592 × 10944 twips = 972.8 × 729.6 pixels, each side to the nearest.
+  EXPECT_EQ(out->width, 973);
+  EXPECT_EQ(out->height, 730);
   EXPECT_TRUE(closeTo(out->at(100, 300), 0xFF0000, 4));
   EXPECT_TRUE(closeTo(out->at(870, 300), 0x0000FF, 4));
 }

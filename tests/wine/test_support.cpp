@@ -141,6 +141,12 @@ bool RunningProgram::running() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
 
+DWORD RunningProgram::exitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
 HWND RunningProgram::waitForWindow(const wchar_t* className, DWORD milliseconds) const {
   const DWORD until = GetTickCount() + milliseconds;
   do {
