@@ -34,7 +34,7 @@ inline std::vector<std::uint8_t> craftedJpeg(int width, int height, int componen
   dc.push_back(0);
   segment(0xC4, dc);
   std::vector<std::uint8_t> ac{0x10, 1};
-  ac.resize(18, 0);
+  ac.resize(17, 0);
   ac.push_back(0);
   segment(0xC4, ac);
   std::vector<std::uint8_t> scan{static_cast<std::uint8_t>(components)};

@@ -272,6 +272,12 @@ TEST_F(CommandLinePicture, AJpegClaimingAHugeSizeIsABrokenPictureNotACrash) {
   const std::wstring huge = folder.path() + L"huge.jpg";
   testing::writeFileBytes(huge, testing::craftedJpeg(32768, 32768, 4));
   RunningProgram program(exe, huge);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "no error dialog";
+  // Refused from its header: nothing near the claimed size was reserved.
+  const std::size_t peak = program.peakPrivateBytes();
+  EXPECT_GT(peak, 0u);
+  EXPECT_LT(peak, std::size_t{128} << 20) << peak;
   answerErrorDialog(program, 481, {IDS_ADVICE_BAD_PICTURE});
   EXPECT_EQ(program.exitCode(), 0u);
   EXPECT_EQ(testing::readFileBytes(wallBmp()), old);

@@ -3,6 +3,7 @@
 #include "platform/controls.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -145,6 +146,13 @@ DWORD RunningProgram::exitCode() const {
   DWORD code = STILL_ACTIVE;
   if (process_) GetExitCodeProcess(process_, &code);
   return code;
+}
+
+std::size_t RunningProgram::peakPrivateBytes() const {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!process_ || !GetProcessMemoryInfo(process_, &counters, sizeof counters)) return 0;
+  return counters.PeakPagefileUsage;
 }
 
 HWND RunningProgram::waitForWindow(const wchar_t* className, DWORD milliseconds) const {
