@@ -11,6 +11,7 @@
 #include "platform/ole_picture.h"
 #include "platform/screen.h"
 #include "settings/run_error.h"
+#include "tests/unit/crafted_jpeg.h"
 #include "tests/wine/test_support.h"
 
 namespace rivano {
@@ -183,6 +184,17 @@ TEST(PictureLoader, TruncatedAndCorruptPicturesFailCleanly) {
     // Either refused as no picture, or decoded to something; never a crash.
     EXPECT_TRUE(error == 0 || error == err::invalidPicture) << error;
   }
+}
+
+// The loader the program uses, with the system's decoder behind ours: a
+// header claiming a size beyond ours never reaches the system's, which
+// would fault on it or reserve the claimed size first.
+TEST(PictureLoader, AJpegClaimingAHugeSizeIsNoPicture) {
+  TempFolder folder(L"pictures");
+  testing::writeFileBytes(folder.path() + L"huge.jpg", testing::craftedJpeg(32768, 32768, 4));
+  testing::writeFileBytes(folder.path() + L"huge12.jpg", testing::craftedJpeg(60000, 60000, 3, 0xC1, 12));
+  EXPECT_EQ(loadError(folder.path() + L"huge.jpg"), err::invalidPicture);
+  EXPECT_EQ(loadError(folder.path() + L"huge12.jpg"), err::invalidPicture);
 }
 
 TEST(BitmapFile, ReplacesTheOldFileWholeAndLeavesNoPartialFile) {
