@@ -430,10 +430,11 @@ TEST(ArchiverLibraries, ANameTooLongForAPathIsReportedAsSuch) {
     std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
     const std::string member = backslashed;
     char output[128] = {};
-    const std::string line = std::string(switches) + " " + quoted(file) + " " + quoted(dest + "\\") + " " + quoted(member);
+    const std::string start = std::string(switches) + " " + quoted(file) + " " + quoted(dest + "\\") + " ";
+    const std::string line = start + quoted(member);
     EXPECT_EQ(lib.command(nullptr, line.c_str(), output, sizeof output), 0x8016);
     EXPECT_NE(std::string(output).find("too long"), std::string::npos) << output;
-    const std::string climbing = std::string(switches) + " " + quoted(file) + " " + quoted(dest + "\\") + " \"..\\up.jpg\"";
+    const std::string climbing = start + "\"..\\up.jpg\"";
     EXPECT_EQ(lib.command(nullptr, climbing.c_str(), output, sizeof output), 0x8026);
     EXPECT_TRUE(TempFolder::entries(dest).empty());
   }
