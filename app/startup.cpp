@@ -92,6 +92,10 @@ int runProgram() {
   state.gAppPath = appPathFromModule(win::modulePath());
   state.gWallBmp = state.gAppPath + L"Rivano.bmp";
   state.gUnPakTmp = state.gAppPath + L"UnPakTmp";
+  // A run killed while it wrote the bitmap leaves its half beside the
+  // program, as large as the screen's bitmap; only this instance may write
+  // there now, so whatever lies there is that run's.
+  win::removeLeftoverCompanion(state.gWallBmp);
   if (kind == RunKind::silent) return runAtLogon(state);
 
   // The windows' controls; the logon run has none, and under Wine this

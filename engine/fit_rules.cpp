@@ -1,5 +1,7 @@
 #include "engine/fit_rules.h"
 
+#include <algorithm>
+
 #include "engine/rounding.h"
 #include "settings/run_error.h"
 
@@ -63,6 +65,18 @@ TwipsBox fittedCanvas(const PictureTwips& picture, float factor) {
   const double f = factor;
   return {floorToInt32(static_cast<double>(picture.width) / f),
           floorToInt32(static_cast<double>(picture.height) / f)};
+}
+
+PixelSize nearestPixels(double widthTwips, double heightTwips, std::int32_t twipsPerPixelX,
+                        std::int32_t twipsPerPixelY) {
+  return {std::max(1, roundToInt32(widthTwips / twipsPerPixelX)),
+          std::max(1, roundToInt32(heightTwips / twipsPerPixelY))};
+}
+
+PixelSize fittedPixels(const PictureTwips& picture, float factor, std::int32_t twipsPerPixelX,
+                       std::int32_t twipsPerPixelY) {
+  const TwipsBox canvas = fittedCanvas(picture, factor);
+  return nearestPixels(canvas.width, canvas.height, twipsPerPixelX, twipsPerPixelY);
 }
 
 }  // namespace rivano

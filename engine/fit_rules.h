@@ -44,4 +44,21 @@ float myFitRatio(const PictureTwips& picture, const TwipsBox& box);
 // by the factor and cut down to whole twips. Factor must not be 0.
 TwipsBox fittedCanvas(const PictureTwips& picture, float factor);
 
+struct PixelSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool operator==(const PixelSize&) const = default;
+};
+
+// A drawn size in twips as whole pixels: each side to the nearest pixel and
+// at least one. Cutting down instead would leave the side that fills the box
+// a pixel short whenever it lands a fraction of a twip below the box, which
+// the fitting arithmetic does routinely.
+PixelSize nearestPixels(double widthTwips, double heightTwips, std::int32_t twipsPerPixelX,
+                        std::int32_t twipsPerPixelY);
+
+// The canvas of fittedCanvas in whole pixels.
+PixelSize fittedPixels(const PictureTwips& picture, float factor, std::int32_t twipsPerPixelX,
+                       std::int32_t twipsPerPixelY);
+
 }  // namespace rivano

@@ -5,6 +5,7 @@
 
 #include "engine/jpeg/exif_orientation.h"
 #include "engine/jpeg/jpeg_decoder.h"
+#include "engine/jpeg_size_guard.h"
 #include "engine/orientation.h"
 #include "engine/resample.h"
 #include "settings/run_error.h"
@@ -84,6 +85,9 @@ bool looksLikeJpeg(std::span<const std::uint8_t> file) {
 std::unique_ptr<Picture> decodeJpegPicture(std::span<const std::uint8_t> file, const DrawTargets& targets,
                                            const ScreenMetrics& screen) {
   if (!looksLikeJpeg(file)) return nullptr;
+  // Before any refusal can hand the file on: the platform's loader must
+  // never see a size that we would not try ourselves.
+  refuseOversizedJpeg(file);
   jpeg::JpegInfo info;
   if (jpeg::readJpegInfo(file, info) != jpeg::JpegStatus::ok || info.width <= 0 || info.height <= 0)
     return nullptr;

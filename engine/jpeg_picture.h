@@ -17,7 +17,10 @@ namespace rivano {
 bool looksLikeJpeg(std::span<const std::uint8_t> file);
 
 // Empty when our decoder refuses the file (not a JPEG, a kind it does not
-// read, damaged, too large): the platform loader has its say then.
+// read, damaged): the platform loader has its say then. A JPEG claiming a
+// size beyond our decoder's reach raises RunError 481, or 7 when it may be
+// a real picture too large to hold, and goes nowhere else: the platform's
+// loader allocates for whatever the header claims.
 std::unique_ptr<Picture> decodeJpegPicture(std::span<const std::uint8_t> file, const DrawTargets& targets,
                                            const ScreenMetrics& screen);
 

@@ -26,6 +26,10 @@ PreviewPlan planPreview(const PictureTwips& picture, float boxWidth, float boxHe
   return plan;
 }
 
+PixelSize previewPixels(const PreviewPlan& plan, std::int32_t twipsPerPixelX, std::int32_t twipsPerPixelY) {
+  return nearestPixels(plan.width, plan.height, twipsPerPixelX, twipsPerPixelY);
+}
+
 StripRect previewStrip(const PreviewPlan& plan, std::int32_t w, std::int32_t h, int b) {
   // Edges at whole fifths, so the five strips cover the picture exactly.
   if (plan.stripsAcross) {

@@ -19,6 +19,10 @@ struct PreviewPlan {
 // `factor` is myFitRatio of the picture against the box (0: it fits).
 PreviewPlan planPreview(const PictureTwips& picture, float boxWidth, float boxHeight, float factor);
 
+// The drawn size in whole pixels, rounded as the wallpaper's shrink is, so
+// that a picture filling the box's width or height fills it to the pixel.
+PixelSize previewPixels(const PreviewPlan& plan, std::int32_t twipsPerPixelX, std::int32_t twipsPerPixelY);
+
 struct StripRect {
   std::int32_t left, top, width, height;  // pixels within the drawn picture
 };

@@ -25,9 +25,9 @@ PixelSize DrawTargets::largestDrawn(PixelSize natural, const ScreenMetrics& scre
     // failure belongs; here it only asks for the whole picture.
     const float factor = box.width > 0 && box.height > 0 ? myFitRatio(size, box) : 0.0f;
     if (factor == 0.0f) return natural;
-    const TwipsBox canvas = fittedCanvas(size, factor);
-    largest.width = std::max({largest.width, 1, canvas.width / screen.twipsPerPixelX});
-    largest.height = std::max({largest.height, 1, canvas.height / screen.twipsPerPixelY});
+    const PixelSize drawn = fittedPixels(size, factor, screen.twipsPerPixelX, screen.twipsPerPixelY);
+    largest.width = std::max(largest.width, drawn.width);
+    largest.height = std::max(largest.height, drawn.height);
   }
   return largest;
 }
@@ -55,11 +55,8 @@ PixelImage fitPictureImage(const Picture& picture, const ScreenMetrics& screen,
   const TwipsBox box = myFitBox(screen.twips, marginPercent);
   const float factor = myFitRatio(size, box);
   if (factor == 0.0f) return picture.asLoaded();
-  const TwipsBox canvas = fittedCanvas(size, factor);
-  // Whole pixels, cut down so that the canvas never exceeds the box.
-  const std::int32_t width = std::max(1, canvas.width / screen.twipsPerPixelX);
-  const std::int32_t height = std::max(1, canvas.height / screen.twipsPerPixelY);
-  return picture.stretched(width, height);
+  const PixelSize drawn = fittedPixels(size, factor, screen.twipsPerPixelX, screen.twipsPerPixelY);
+  return picture.stretched(drawn.width, drawn.height);
 }
 
 void myFitPicture(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent,

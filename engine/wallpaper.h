@@ -36,12 +36,6 @@ class Picture {
   virtual PixelImage stretched(std::int32_t width, std::int32_t height) const = 0;
 };
 
-struct PixelSize {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool operator==(const PixelSize&) const = default;
-};
-
 // The sizes a picture is going to be drawn at once it is loaded, so that a
 // loader able to decode at a fraction of the size keeps no more pixels than
 // they need. Nothing said means the picture as loaded.

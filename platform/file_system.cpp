@@ -149,6 +149,8 @@ bool heldByAnother(DWORD code) {
 
 }  // namespace
 
+void removeLeftoverCompanion(const std::wstring& path) { clearLeftover(path + L".partial"); }
+
 void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> content) {
   Companion companion = createCompanion(path);
   if (!companion.file) {

@@ -32,6 +32,10 @@ void raiseMissingPath(const std::wstring& path);
 // Raises RunError.
 void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> content);
 
+// Clears what a run ended mid-write left beside `path`: the half-written
+// companion that replaceFileContent would have renamed over it.
+void removeLeftoverCompanion(const std::wstring& path);
+
 class BitmapFile final : public BitmapFileWriter {
  public:
   void write(const std::wstring& path, const PixelImage& image) override;

@@ -6,6 +6,7 @@ namespace rivano::arc {
 namespace {
 
 constexpr std::size_t kMaxPath = 260;
+constexpr std::size_t kMaxComponent = 255;  // one folder or file name
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -85,9 +86,9 @@ bool sameMemberName(std::string_view a, std::string_view b, LeadBytePredicate is
   return a.size() == b.size() && toBackslashes(a, isLead) == toBackslashes(b, isLead);
 }
 
-bool placeUnder(std::string_view destination, std::string_view member, LeadBytePredicate isLead,
-                PlacedPath& out) {
-  if (destination.empty() || member.empty() || isSeparator(member.front())) return false;
+Placement placeMember(std::string_view destination, std::string_view member, LeadBytePredicate isLead,
+                      PlacedPath& out) {
+  if (destination.empty() || member.empty() || isSeparator(member.front())) return Placement::unsafe;
   const std::vector<std::string> parts = splitMemberPath(member, isLead);
   std::string path(destination);
   if (!isSeparator(path.back()) ||
@@ -96,11 +97,13 @@ bool placeUnder(std::string_view destination, std::string_view member, LeadByteP
     path += '\\';
   }
   out.folders.clear();
+  bool partTooLong = false;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     // "." and empty middle parts add nothing; the last part must be a name.
     const bool last = i + 1 == parts.size();
     if (!last && (parts[i].empty() || parts[i] == ".")) continue;
-    if (!acceptablePart(parts[i], isLead)) return false;
+    if (!acceptablePart(parts[i], isLead)) return Placement::unsafe;
+    partTooLong = partTooLong || parts[i].size() > kMaxComponent;
     if (last) out.parent = path;
     path += parts[i];
     if (!last) {
@@ -108,9 +111,14 @@ bool placeUnder(std::string_view destination, std::string_view member, LeadByteP
       path += '\\';
     }
   }
-  if (path.size() >= kMaxPath) return false;
+  if (path.size() >= kMaxPath || partTooLong) return Placement::tooLong;
   out.file = std::move(path);
-  return true;
+  return Placement::placed;
+}
+
+bool placeUnder(std::string_view destination, std::string_view member, LeadBytePredicate isLead,
+                PlacedPath& out) {
+  return placeMember(destination, member, isLead, out) == Placement::placed;
 }
 
 }  // namespace rivano::arc

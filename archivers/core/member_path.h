@@ -33,13 +33,24 @@ struct PlacedPath {
   std::vector<std::string> folders;  // folders to create first, outermost first
 };
 
-// Places `member` under `destination`. Refused (false): an empty name, a
+enum class Placement {
+  placed,
+  unsafe,   // the name would leave the destination or is no Windows name
+  tooLong,  // a safe name whose path reaches MAX_PATH
+};
+
+// Places `member` under `destination`. Refused as unsafe: an empty name, a
 // name starting with '\' or '/', any ':' (drive letters, alternate streams),
 // a ".." part or any part made of dots and blanks only (Windows trims those
 // to ".."), control characters or <>|?*" in a part, a lead byte followed by
 // a byte below 0x40 (no character of any double-byte code page), device
-// names (CON, NUL, COM1 ...), a name that ends in a separator, and results
-// of MAX_PATH or more.
+// names (CON, NUL, COM1 ...) and a name that ends in a separator. Refused
+// as too long: a path of MAX_PATH or more, or a part of more than 255
+// bytes, from a name otherwise safe.
+Placement placeMember(std::string_view destination, std::string_view member, LeadBytePredicate isLead,
+                      PlacedPath& out);
+
+// True when placeMember places it.
 bool placeUnder(std::string_view destination, std::string_view member, LeadBytePredicate isLead,
                 PlacedPath& out);
 

@@ -160,9 +160,15 @@ int runCommand(std::string_view prefix, std::string_view commandLine, std::strin
       name.remove_suffix(1);
     }
     PlacedPath placed;
-    if (!placeUnder(command.destination, name, isAnsiLead, placed)) {
-      message = "member name leaves the destination folder";
-      return kErrorUnsafeName;
+    switch (placeMember(command.destination, name, isAnsiLead, placed)) {
+      case Placement::placed:
+        break;
+      case Placement::unsafe:
+        message = "member name leaves the destination folder";
+        return kErrorUnsafeName;
+      case Placement::tooLong:
+        message = "member name too long for a path";
+        return kErrorNameTooLong;
     }
     const int rc = extractToFile(*session->reader, session->members[i], placed);
     message = rc == 0 ? "extracted" : "extraction failed";

@@ -25,6 +25,7 @@ enum ShellError : int {
   kErrorNoSuchMember = 0x800F,
   kErrorMakeFolder = 0x8012,
   kErrorCannotWrite = 0x8013,
+  kErrorNameTooLong = 0x8016,   // the member's path would be too long for Windows
   kErrorBrokenArchive = 0x8017,
   kErrorOpenArchive = 0x8018,   // the file could not be opened or mapped
   kErrorNotArchive = 0x8019,

@@ -30,12 +30,64 @@ bool isFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool makeFolders(const std::vector<std::string>& folders) {
-  for (const std::string& folder : folders) {
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && !isFolder(folder)) return false;
+// The folders made for one member, removed again (innermost first) unless
+// the member arrives: a failed extraction leaves the destination as it was.
+// Folders that were there before are never touched, and one that gained
+// other content meanwhile stays, as RemoveDirectory takes empty ones only.
+class MadeFolders {
+ public:
+  MadeFolders() = default;
+  MadeFolders(const MadeFolders&) = delete;
+  MadeFolders& operator=(const MadeFolders&) = delete;
+  ~MadeFolders() {
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it) RemoveDirectoryA(it->c_str());
   }
-  return true;
-}
+  bool make(const std::string& folder) {
+    if (CreateDirectoryA(folder.c_str(), nullptr)) {
+      made_.push_back(folder);
+      return true;
+    }
+    return isFolder(folder);
+  }
+  bool make(const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders) {
+      if (!make(folder)) return false;
+    }
+    return true;
+  }
+  void keep() { made_.clear(); }
+
+ private:
+  std::vector<std::string> made_;
+};
+
+// Closes the handle and deletes the file it was made for, unless kept.
+class TemporaryFile {
+ public:
+  TemporaryFile(const char* path, HANDLE file) : path_(path), file_(file) {}
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    close();
+    if (!path_.empty()) DeleteFileA(path_.c_str());
+  }
+  HANDLE handle() const { return file_; }
+  bool close() {
+    if (file_ == INVALID_HANDLE_VALUE) return true;
+    const bool closed = CloseHandle(file_) != FALSE;
+    file_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+  bool moveTo(const std::string& target) {
+    if (!MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+    path_.clear();
+    return true;
+  }
+
+ private:
+  std::string path_;
+  HANDLE file_;
+};
 
 void setModified(HANDLE file, const MemberEntry& member) {
   FILETIME local{}, utc{};
@@ -47,33 +99,29 @@ void setModified(HANDLE file, const MemberEntry& member) {
 }  // namespace
 
 int extractToFile(ArchiveReader& reader, const MemberEntry& member, const PlacedPath& placed) {
-  if (!makeFolders(placed.folders)) return kErrorMakeFolder;
+  MadeFolders folders;
+  if (!folders.make(placed.folders)) return kErrorMakeFolder;
   if (member.isFolder) {
-    return CreateDirectoryA(placed.file.c_str(), nullptr) || isFolder(placed.file) ? 0 : kErrorMakeFolder;
+    if (!folders.make(placed.file)) return kErrorMakeFolder;
+    folders.keep();
+    return 0;
   }
   char temp[MAX_PATH] = {};
   const std::string& folder = placed.parent;
   if (folder.size() + 14 >= MAX_PATH || GetTempFileNameA(folder.c_str(), "rv", 0, temp) == 0) {
     return kErrorCannotWrite;
   }
-  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    DeleteFileA(temp);
-    return kErrorCannotWrite;
+  TemporaryFile file(temp, CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr));
+  if (file.handle() == INVALID_HANDLE_VALUE) return kErrorCannotWrite;
+  FileSink sink(file.handle());
+  const Result r = reader.extract(member, sink);
+  if (r == Result::ok) setModified(file.handle(), member);
+  const bool closed = file.close();
+  if (r == Result::ok && closed && file.moveTo(placed.file)) {
+    folders.keep();
+    return 0;
   }
-  FileSink sink(file);
-  Result r = Result::ioError;
-  try {
-    r = reader.extract(member, sink);
-  } catch (...) {
-    CloseHandle(file);
-    DeleteFileA(temp);
-    throw;
-  }
-  if (r == Result::ok) setModified(file, member);
-  const bool closed = CloseHandle(file) != FALSE;
-  if (r == Result::ok && closed && MoveFileExA(temp, placed.file.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
-  DeleteFileA(temp);
   if (r == Result::corrupt) return kErrorCrc;
   return r == Result::ok ? kErrorCannotWrite : errorFor(r);
 }

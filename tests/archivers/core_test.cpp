@@ -197,6 +197,28 @@ TEST(MemberPath, RefusesEveryNameThatWouldLeaveTheDestination) {
   EXPECT_FALSE(placeUnder(R"(C:\tmp\)", std::string(300, 'a'), isCp932LeadByte, p));
 }
 
+// A safe name that Windows cannot hold is too long, not unsafe: the two
+// need different answers from whoever reads the error.
+TEST(MemberPath, ASafeNameTooLongForWindowsIsToldApartFromAnUnsafeOne) {
+  PlacedPath p;
+  EXPECT_EQ(placeMember(R"(C:\tmp\)", std::string(300, 'a'), isCp932LeadByte, p), Placement::tooLong);
+  const std::string deep = "photos/" + std::string(130, 'b') + "/" + std::string(130, 'c') + ".jpg";
+  EXPECT_EQ(placeMember(R"(C:\tmp\)", deep, isCp932LeadByte, p), Placement::tooLong);
+  // One part beyond what a file system takes, though the path is short.
+  EXPECT_EQ(placeMember("C:\\", std::string(256, 'd'), isCp932LeadByte, p), Placement::tooLong);
+  EXPECT_EQ(placeMember("C:\\", std::string(255, 'd'), isCp932LeadByte, p), Placement::placed);
+  // The longest path that fits: 259 bytes.
+  const std::string dest = R"(C:\tmp\)";
+  EXPECT_EQ(placeMember(dest, "x/" + std::string(259 - dest.size() - 2, 'e'), isCp932LeadByte, p),
+            Placement::placed);
+  EXPECT_EQ(p.file.size(), 259u);
+  EXPECT_EQ(placeMember(dest, "x/" + std::string(260 - dest.size() - 2, 'e'), isCp932LeadByte, p),
+            Placement::tooLong);
+  // Unsafe wins over long: a climbing name stays refused as such.
+  EXPECT_EQ(placeMember(R"(C:\tmp\)", "../" + std::string(300, 'f'), isCp932LeadByte, p), Placement::unsafe);
+  EXPECT_EQ(placeMember(R"(C:\tmp\)", std::string(300, 'g') + "/CON", isCp932LeadByte, p), Placement::unsafe);
+}
+
 // A lead byte before ':', '/' or a control character makes no character in
 // any double-byte code page; how such a pair is converted differs, so it is
 // refused. Real second bytes, 0x5C and 0x7C among them, stay acceptable.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <tuple>
 
 #include "archivers/core/member_record.h"
 #include "tests/archivers/test_support.h"
@@ -384,6 +385,59 @@ TEST(ArchiverLibraries, ADamagedMemberLeavesNoFileBehind) {
   EXPECT_NE(lib.command(nullptr, line.c_str(), output, sizeof output), 0);
   EXPECT_GT(std::strlen(output), 0u);  // a message, NUL-terminated inside the buffer
   EXPECT_TRUE(TempFolder::entries(temp / "dest").empty());
+}
+
+// Folders made for a member that then fails go with it; folders that were
+// there before stay, empty or not.
+TEST(ArchiverLibraries, AFailedMemberTakesTheFoldersMadeForItAlong) {
+  TestMember damaged{"old/new/deeper/bad.jpg", std::string(5000, 'p')};
+  damaged.wrongCrc = true;
+  TestMember fine{"old/good.jpg", "fine"};
+  TempFolder temp;
+  const std::string zip = archiveFile(temp, "bad.zip", storedZip({damaged, fine}));
+  const std::string dest = temp / "dest";
+  CreateDirectoryA(dest.c_str(), nullptr);
+  CreateDirectoryA((dest + "\\old").c_str(), nullptr);
+  Library lib("unzip32.dll", "UnZip");
+  auto extract = [&](const char* member) {
+    const std::string line = "-x -o " + quoted(zip) + " " + quoted(dest + "\\") + " " + quoted(member);
+    return lib.command(nullptr, line.c_str(), nullptr, 0);
+  };
+  EXPECT_NE(extract("old\\new\\deeper\\bad.jpg"), 0);
+  EXPECT_EQ(TempFolder::entries(dest), std::vector<std::string>{"old"});
+  EXPECT_TRUE(TempFolder::entries(dest + "\\old").empty());
+  // A good member beside it is untouched by the rule.
+  EXPECT_EQ(extract("old\\good.jpg"), 0);
+  EXPECT_EQ(TempFolder::entries(dest + "\\old"), std::vector<std::string>{"good.jpg"});
+  EXPECT_NE(extract("old\\new\\deeper\\bad.jpg"), 0);
+  EXPECT_EQ(TempFolder::entries(dest + "\\old"), std::vector<std::string>{"good.jpg"});
+}
+
+// A name whose path Windows cannot hold says so, apart from one that would
+// climb out of the destination.
+TEST(ArchiverLibraries, ANameTooLongForAPathIsReportedAsSuch) {
+  const std::string longName = "deep/" + std::string(150, 'n') + "/" + std::string(150, 'm') + ".jpg";
+  TempFolder temp;
+  const std::string dest = temp / "dest";
+  CreateDirectoryA(dest.c_str(), nullptr);
+  for (const auto& [library, switches, archive] :
+       {std::tuple{LibraryName{"unzip32.dll", "UnZip"}, "-x -o", storedZip({{longName, "x"}, {"../up.jpg", "y"}})},
+        std::tuple{LibraryName{"tar32.dll", "Tar"}, "xvf", ustarTar({{longName, "x"}, {"../up.jpg", "y"}})}}) {
+    SCOPED_TRACE(library.file);
+    const std::string file = archiveFile(temp, "long.bin", archive);
+    Library lib(library.file, library.prefix);
+    std::string backslashed = longName;
+    std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
+    const std::string member = backslashed;
+    char output[128] = {};
+    const std::string start = std::string(switches) + " " + quoted(file) + " " + quoted(dest + "\\") + " ";
+    const std::string line = start + quoted(member);
+    EXPECT_EQ(lib.command(nullptr, line.c_str(), output, sizeof output), 0x8016);
+    EXPECT_NE(std::string(output).find("too long"), std::string::npos) << output;
+    const std::string climbing = start + "\"..\\up.jpg\"";
+    EXPECT_EQ(lib.command(nullptr, climbing.c_str(), output, sizeof output), 0x8026);
+    EXPECT_TRUE(TempFolder::entries(dest).empty());
+  }
 }
 
 TEST(ArchiverLibraries, FindFirstFiltersByItsWildcardAndRestarts) {

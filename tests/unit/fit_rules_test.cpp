@@ -89,6 +89,29 @@ TEST(FitRatioLimits, PictureWithinTheBoxIsNotScaled) {
   EXPECT_EQ(myFitRatio({100, 100}, {14592, 10944}), 0.0f);
 }
 
+// The deciding side lands a fraction of a twip below the box; in pixels it
+// must still fill the box, or a strip of desktop shows beside the wallpaper.
+TEST(FittedPixels, TheDecidingSideFillsTheBoxToThePixel) {
+  // 1920 × 1080 screen, a 2560 × 1440 photo: factor 1.3333334 in single
+  // precision, canvas 28799 × 16199 twips.
+  const PictureTwips photo{38400, 21600};
+  const TwipsBox fullHd{28800, 16200};
+  const float factor = myFitRatio(photo, fullHd);
+  EXPECT_EQ(fittedCanvas(photo, factor), (TwipsBox{28799, 16199}));
+  EXPECT_EQ(fittedPixels(photo, factor, 15, 15), (PixelSize{1920, 1080}));
+  // 600 × 805 on 1024 × 768: the height decides; the width keeps the aspect
+  // (600 × 768 / 805 = 572.4).
+  const PictureTwips portrait{9000, 12075};
+  EXPECT_EQ(fittedPixels(portrait, myFitRatio(portrait, {15360, 11520}), 15, 15), (PixelSize{572, 768}));
+  // The other side goes to its nearest pixel too: 10214 twips is 680.9 px.
+  EXPECT_EQ(fittedPixels({20000, 14000}, 1.3706141f, 15, 15), (PixelSize{973, 681}));
+}
+
+TEST(FittedPixels, NeverLessThanOnePixel) {
+  EXPECT_EQ(nearestPixels(3, 0, 15, 15), (PixelSize{1, 1}));
+  EXPECT_EQ(nearestPixels(22, 23, 15, 15), (PixelSize{1, 2}));
+}
+
 TEST(FitRatioLimits, EmptyBoxIsADivisionError) {
   try {
     myFitRatio({100, 100}, {0, 0});

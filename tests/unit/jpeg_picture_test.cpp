@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "engine/jpeg/jpeg_decoder.h"
+#include "engine/jpeg_size_guard.h"
 #include "settings/run_error.h"
+#include "tests/unit/crafted_jpeg.h"
 #include "tests/unit/picture_quality.h"
 
 namespace rivano {
@@ -109,6 +111,54 @@ TEST_F(JpegPictureTest, WhatOurDecoderRefusesIsLeftToThePlatform) {
     EXPECT_EQ(decodeJpegPicture(*arithmetic, DrawTargets{}, kScreen), nullptr);
   else
     ADD_FAILURE() << "cjpeg made no arithmetic-coded JPEG";
+}
+
+// A header claiming a size beyond our decoder must never reach the
+// platform's loader, whatever coding the header names.
+int refusal(const std::vector<std::uint8_t>& file) {
+  try {
+    const auto picture = decodeJpegPicture(file, wallpaperTargets(kScreen, true, 0), kScreen);
+    ADD_FAILURE() << (picture ? "decoded" : "handed to the platform");
+  } catch (const RunError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(OversizedJpeg, AHeaderThatLiesAboutItsSizeIsNotAPicture) {
+  const std::vector<std::uint8_t> cmyk = testing::craftedJpeg(32768, 32768, 4);
+  EXPECT_LT(cmyk.size(), 400u);
+  EXPECT_EQ(refusal(cmyk), err::invalidPicture);
+  // Codings our decoder leaves to the platform: arithmetic, 12-bit, lossless.
+  EXPECT_EQ(refusal(testing::craftedJpeg(65535, 65535, 3, 0xC9)), err::invalidPicture);
+  EXPECT_EQ(refusal(testing::craftedJpeg(40000, 100, 1, 0xC1, 12)), err::invalidPicture);
+  EXPECT_EQ(refusal(testing::craftedJpeg(60000, 60000, 1, 0xC3)), err::invalidPicture);
+  // A progressive one.
+  EXPECT_EQ(refusal(testing::craftedJpeg(20000, 20000, 3, 0xC2)), err::invalidPicture);
+}
+
+TEST(OversizedJpeg, ALargeEnoughFileMayBeARealPictureTooLargeToHold) {
+  std::vector<std::uint8_t> file = testing::craftedJpeg(32768, 32768, 4);
+  // A flat picture at two bits a block holds 4 MB of scan data.
+  file.insert(file.end() - 2, std::size_t{4} << 20, 0x00);
+  EXPECT_EQ(refusal(file), err::outOfMemory);
+}
+
+TEST(OversizedJpeg, SizesWithinReachAreLeftAlone) {
+  // The largest our decoder takes, cut short in its scan: still the
+  // platform's to show in part.
+  const std::vector<std::uint8_t> largest = testing::craftedJpeg(16384, 16384, 1);
+  EXPECT_NO_THROW(refuseOversizedJpeg(largest));
+  EXPECT_NO_THROW(refuseOversizedJpeg(testing::craftedJpeg(64, 48, 3, 0xC9)));
+  EXPECT_EQ(decodeJpegPicture(testing::craftedJpeg(64, 48, 3, 0xC9), DrawTargets{}, kScreen), nullptr);
+  const auto frame = declaredJpegFrame(testing::craftedJpeg(300, 200, 4));
+  ASSERT_TRUE(frame.has_value());
+  EXPECT_EQ(frame->width, 300);
+  EXPECT_EQ(frame->height, 200);
+  EXPECT_EQ(frame->components, 4);
+  // No frame before the data ends, or a length that runs off the end.
+  EXPECT_FALSE(declaredJpegFrame(std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 0x40, 0x00}).has_value());
+  EXPECT_FALSE(declaredJpegFrame(std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 8}).has_value());
 }
 
 }  // namespace

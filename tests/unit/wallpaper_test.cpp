@@ -46,14 +46,28 @@ TEST(FitPicture, PictureWithinTheBoxIsSavedAtItsOwnSize) {
 
 TEST(FitPicture, LargerPictureShrinksIntoTheMarginBox) {
   KeptFile file;
-  // 1280 × 960 px = 19200 × 14400 twips; 95 % box = 14592 × 10944 = 972.8 × 729.6 px.
+  // 1280 × 960 px = 19200 × 14400 twips; 95 % box = 14592 × 10944 = 972.8 × 729.6 px,
+  // each side to its nearest pixel.
   myFitPicture(SolidPicture(1280, 960), kScreen, 5, file, L"x.bmp");
-  EXPECT_EQ(file.last.width, 972);
-  EXPECT_EQ(file.last.height, 729);
+  EXPECT_EQ(file.last.width, 973);
+  EXPECT_EQ(file.last.height, 730);
   // A wide picture: only the width decides.
   myFitPicture(SolidPicture(6000, 100), kScreen, 0, file, L"x.bmp");
   EXPECT_EQ(file.last.width, 1024);
   EXPECT_EQ(file.last.height, 17);
+}
+
+TEST(FitPicture, AShrunkPictureFillsTheWholeScreen) {
+  KeptFile file;
+  // 16:9 on a 16:9 screen: the canvas comes out a twip short of the screen
+  // on both sides, which must not cost a pixel.
+  const ScreenMetrics fullHd{{28800, 16200}, 15, 15};
+  myFitPicture(SolidPicture(2560, 1440), fullHd, 0, file, L"x.bmp");
+  EXPECT_EQ(file.last.width, 1920);
+  EXPECT_EQ(file.last.height, 1080);
+  myFitPicture(SolidPicture(600, 805), kScreen, 0, file, L"x.bmp");
+  EXPECT_EQ(file.last.width, 572);
+  EXPECT_EQ(file.last.height, 768);
 }
 
 TEST(DesktopValues, TileFlagAndWallpaperPath) {
@@ -154,7 +168,7 @@ TEST(WallpaperChange, AFailedWriteLeavesTheDesktopValuesAndTheDesktopAlone) {
 TEST(WallpaperChange, TheShrinkSwitchChoosesTheFittedImage) {
   const SolidPicture big(1280, 960);
   EXPECT_EQ(wallpaperImage(big, kScreen, false, 5).width, 1280);
-  EXPECT_EQ(wallpaperImage(big, kScreen, true, 5).width, 972);
+  EXPECT_EQ(wallpaperImage(big, kScreen, true, 5).width, 973);
   EXPECT_EQ(wallpaperImage(SolidPicture(100, 50), kScreen, true, 5).width, 100);
 }
 
@@ -165,15 +179,18 @@ namespace rivano {
 namespace {
 
 TEST(DrawTargets, TheLargestSizeOfTheWallpaperAndThePreviewIsKept) {
-  // 1024 × 768 screen; a 6000 × 4000 picture fits it at 1024 × 682.
-  EXPECT_EQ(wallpaperTargets(kScreen, true, 0).largestDrawn({6000, 4000}, kScreen), (PixelSize{1024, 682}));
+  // 1024 × 768 screen; a 6000 × 4000 picture fits it at 1024 × 683 (682.7).
+  EXPECT_EQ(wallpaperTargets(kScreen, true, 0).largestDrawn({6000, 4000}, kScreen), (PixelSize{1024, 683}));
   // A preview box of 100 × 75 px asks for less; together the wallpaper wins.
   DrawTargets both = wallpaperTargets(kScreen, true, 0);
   both.fittedInto({1500, 1125});
-  EXPECT_EQ(both.largestDrawn({6000, 4000}, kScreen), (PixelSize{1024, 682}));
-  EXPECT_EQ(DrawTargets{}.fittedInto({1500, 1125}).largestDrawn({6000, 4000}, kScreen), (PixelSize{100, 66}));
+  EXPECT_EQ(both.largestDrawn({6000, 4000}, kScreen), (PixelSize{1024, 683}));
+  EXPECT_EQ(DrawTargets{}.fittedInto({1500, 1125}).largestDrawn({6000, 4000}, kScreen), (PixelSize{100, 67}));
   // A margin makes the wallpaper smaller: 95 % of the screen.
-  EXPECT_EQ(wallpaperTargets(kScreen, true, 5).largestDrawn({1280, 960}, kScreen), (PixelSize{972, 729}));
+  EXPECT_EQ(wallpaperTargets(kScreen, true, 5).largestDrawn({1280, 960}, kScreen), (PixelSize{973, 730}));
+  // What the loader is asked for is what the change then draws.
+  const ScreenMetrics fullHd{{28800, 16200}, 15, 15};
+  EXPECT_EQ(wallpaperTargets(fullHd, true, 0).largestDrawn({2560, 1440}, fullHd), (PixelSize{1920, 1080}));
 }
 
 TEST(DrawTargets, ThePictureAsLoadedWhenAnyTargetTakesItWhole) {

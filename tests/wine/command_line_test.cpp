@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/win32_registry.h"
 #include "resources/resource_ids.h"
+#include "tests/unit/crafted_jpeg.h"
 #include "tests/wine/test_support.h"
 
 namespace rivano {
@@ -260,6 +261,74 @@ TEST_F(CommandLinePicture, NeitherALeftoverNorAReaderOfTheWallpaperBlocksTheChan
   const PixelImage second = solid(5, 3, 0xCC6633);
   runSilently(picture(L"second.bmp", second));
   EXPECT_EQ(holder.content(), encodeBmp24(second));
+}
+
+// A JPEG of a few hundred bytes claiming 32768 × 32768 CMYK pixels: the
+// platform's loader would reserve the claimed size, or fault.
+TEST_F(CommandLinePicture, AJpegClaimingAHugeSizeIsABrokenPictureNotACrash) {
+  option(L"DragOpt", L"0");
+  const std::vector<std::uint8_t> old = encodeBmp24(solid(4, 4, 0x00FF00));
+  testing::writeFileBytes(wallBmp(), old);
+  const std::wstring huge = folder.path() + L"huge.jpg";
+  testing::writeFileBytes(huge, testing::craftedJpeg(32768, 32768, 4));
+  RunningProgram program(exe, huge);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "no error dialog";
+  // Refused from its header: nothing near the claimed size was reserved.
+  const std::size_t peak = program.peakPrivateBytes();
+  EXPECT_GT(peak, 0u);
+  EXPECT_LT(peak, std::size_t{128} << 20) << peak;
+  answerErrorDialog(program, 481, {IDS_ADVICE_BAD_PICTURE});
+  EXPECT_EQ(program.exitCode(), 0u);
+  EXPECT_EQ(testing::readFileBytes(wallBmp()), old);
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
+}
+
+// The logon run draws the same file from a folder: it ends cleanly, with
+// the settings saved and the wallpaper left as it was.
+TEST_F(CommandLinePicture, TheLogonRunSurvivesAJpegClaimingAHugeSize) {
+  const std::wstring pictures = folder.path() + L"pictures";
+  ASSERT_TRUE(CreateDirectoryW(pictures.c_str(), nullptr));
+  testing::writeFileBytes(pictures + L"\\huge.jpg", testing::craftedJpeg(32768, 32768, 4));
+  const std::wstring wallList = L"Software\\Velmorat\\Rivano\\WallList";
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, wallList, L"Count", L"1"));
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, wallList, L"List1", pictures));
+  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, wallList, L"LSelect1", L"True"));
+  RunningProgram program(exe, L"/S");
+  ASSERT_TRUE(program.waitForExit(kPatience));
+  EXPECT_EQ(program.exitCode(), 0u);
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
+  // Saved on the way out, which a run that died would not have reached.
+  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, wallList, L"Count", L""), L"1");
+  EXPECT_NE(registry.myRegGetString(RegRoot::currentUser, L"Software\\Velmorat\\Rivano\\WinPos", L"Left",
+                                    L"<missing>"),
+            L"<missing>");
+}
+
+// A run killed while it wrote the bitmap leaves its half beside the
+// program; whatever way the program starts next, it clears it.
+TEST_F(CommandLinePicture, EveryKindOfStartClearsAHalfWrittenBitmap) {
+  const std::wstring partial = wallBmp() + L".partial";
+  auto leaveHalf = [&] {
+    testing::writeFileBytes(partial, std::vector<std::uint8_t>(1 << 20, 0x42));
+    ASSERT_TRUE(SetFileAttributesW(partial.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  };
+  // The logon run, with no source to draw from: nothing is written at all.
+  leaveHalf();
+  runSilently(L"/S");
+  EXPECT_FALSE(win::fileExists(partial));
+  EXPECT_FALSE(win::fileExists(wallBmp()));
+  // A command-line argument that is no picture.
+  leaveHalf();
+  testing::writeFileBytes(folder.path() + L"readme.txt", {'h', 'i'});
+  runSilently(folder.path() + L"readme.txt");
+  EXPECT_FALSE(win::fileExists(partial));
+  // The window, before it is closed.
+  leaveHalf();
+  RunningProgram program(exe, L"/N");
+  ASSERT_TRUE(program.waitForWindow(nullptr, kPatience) != nullptr);
+  EXPECT_FALSE(win::fileExists(partial));
 }
 
 TEST_F(CommandLinePicture, AdviceTextsAreTheProgramsOwn) {

@@ -11,6 +11,7 @@
 #include "platform/ole_picture.h"
 #include "platform/screen.h"
 #include "settings/run_error.h"
+#include "tests/unit/crafted_jpeg.h"
 #include "tests/wine/test_support.h"
 
 namespace rivano {
@@ -185,6 +186,17 @@ TEST(PictureLoader, TruncatedAndCorruptPicturesFailCleanly) {
   }
 }
 
+// The loader the program uses, with the system's decoder behind ours: a
+// header claiming a size beyond ours never reaches the system's, which
+// would fault on it or reserve the claimed size first.
+TEST(PictureLoader, AJpegClaimingAHugeSizeIsNoPicture) {
+  TempFolder folder(L"pictures");
+  testing::writeFileBytes(folder.path() + L"huge.jpg", testing::craftedJpeg(32768, 32768, 4));
+  testing::writeFileBytes(folder.path() + L"huge12.jpg", testing::craftedJpeg(60000, 60000, 3, 0xC1, 12));
+  EXPECT_EQ(loadError(folder.path() + L"huge.jpg"), err::invalidPicture);
+  EXPECT_EQ(loadError(folder.path() + L"huge12.jpg"), err::invalidPicture);
+}
+
 TEST(BitmapFile, ReplacesTheOldFileWholeAndLeavesNoPartialFile) {
   TempFolder folder(L"bitmap");
   const std::wstring path = folder.path() + L"Rivano.bmp";
@@ -325,9 +337,9 @@ TEST(FitPicture, LargePictureIsShrunkIntoTheBoxWithItsColoursKept) {
   const auto out = decodeBmp(testing::readFileBytes(folder.path() + L"Rivano.bmp"));
   ASSERT_TRUE(out.has_value());
   // 30720 × 23040 twips into 14592 × 10944: factor 2.1052632, canvas
-  // 14592 × 10944 twips = 972 × 729 whole pixels.
-  EXPECT_EQ(out->width, 972);
-  EXPECT_EQ(out->height, 729);
+  // 14592 × 10944 twips = 972.8 × 729.6 pixels, each side to the nearest.
+  EXPECT_EQ(out->width, 973);
+  EXPECT_EQ(out->height, 730);
   EXPECT_TRUE(closeTo(out->at(100, 300), 0xFF0000, 4));
   EXPECT_TRUE(closeTo(out->at(870, 300), 0x0000FF, 4));
 }

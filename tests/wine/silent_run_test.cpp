@@ -176,5 +176,22 @@ TEST_F(SilentRunTest, ArchiveMemberIsTakenOutAnewAndTheTemporaryFolderGoes) {
   EXPECT_FALSE(win::directoryExists(state.gUnPakTmp));
 }
 
+// A 16:9 photograph shrunk for a 16:9 screen fills it: the fitting lands a
+// fraction of a twip short on both sides, which must not cost a pixel.
+TEST_F(SilentRunTest, AShrunkPictureFillsTheScreenToTheLastPixel) {
+  state.screen = ScreenMetrics{{1920 * 15, 1080 * 15}, 15, 15};
+  const std::wstring photos = folder.path() + L"photos";
+  CreateDirectoryW(photos.c_str(), nullptr);
+  write(photos + L"\\wide.bmp", 2560, 1440, 0x336699);
+  registerSources({{photos, true}});
+  put(kProgramKey + L"\\Option", L"PicReSize", L"1");
+  put(kProgramKey + L"\\Option", L"PicReMag", L"0");
+  run({0.0f, 0.0f});
+  const auto written = decodeBmp(testing::readFileBytes(state.gWallBmp));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, 1920);
+  EXPECT_EQ(written->height, 1080);
+}
+
 }  // namespace
 }  // namespace rivano

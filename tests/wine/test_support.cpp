@@ -3,6 +3,7 @@
 #include "platform/controls.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -139,6 +140,19 @@ bool RunningProgram::waitForExit(DWORD milliseconds) {
 
 bool RunningProgram::running() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+DWORD RunningProgram::exitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+std::size_t RunningProgram::peakPrivateBytes() const {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!process_ || !GetProcessMemoryInfo(process_, &counters, sizeof counters)) return 0;
+  return counters.PeakPagefileUsage;
 }
 
 HWND RunningProgram::waitForWindow(const wchar_t* className, DWORD milliseconds) const {

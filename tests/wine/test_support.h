@@ -57,6 +57,12 @@ class RunningProgram {
   bool started() const { return process_ != nullptr; }
   bool waitForExit(DWORD milliseconds);
   bool running() const;
+  // The code the process ended with; STILL_ACTIVE while it runs. A fault
+  // ends it with the exception's code (0xC0000005 and the like).
+  DWORD exitCode() const;
+  // The most memory the process has reserved for its own use so far, in
+  // bytes; 0 when the system does not tell.
+  std::size_t peakPrivateBytes() const;
   // A visible top-level window of this process with the given class.
   HWND waitForWindow(const wchar_t* className, DWORD milliseconds) const;
   std::optional<SeenMessageBox> waitForMessageBox(DWORD milliseconds) const;

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 
 #include "engine/fit_rules.h"
 #include "engine/preview_plan.h"
@@ -16,10 +15,9 @@ void myPreviewPicture(const Picture& picture, win::PictureBox& box, float factor
   const float boxHeight = static_cast<float>(box.innerHeightPixels() * tppY);
   const PreviewPlan plan = planPreview(picture.sizeTwips(), boxWidth, boxHeight, factor);
   box.clear();
-  const int width = std::max(1, static_cast<int>(plan.width) / tppX);
-  const int height = std::max(1, static_cast<int>(plan.height) / tppY);
+  const PixelSize shrunk = previewPixels(plan, tppX, tppY);
   const int x = static_cast<int>(plan.x0) / tppX, y = static_cast<int>(plan.y0) / tppY;
-  const PixelImage drawn = factor == 0.0f ? picture.asLoaded() : picture.stretched(width, height);
+  const PixelImage drawn = factor == 0.0f ? picture.asLoaded() : picture.stretched(shrunk.width, shrunk.height);
   if (!plan.progressive) {
     box.draw(drawn, x, y, RECT{0, 0, drawn.width, drawn.height});
     return;
