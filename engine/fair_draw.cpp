@@ -55,4 +55,22 @@ std::optional<PoolPick> drawFromPool(const std::vector<PoolSource>& pool, const 
   return nth(random.pick(fresh), [&](std::size_t s, std::size_t p) { return shownAt[s][p] == 0; });
 }
 
+std::optional<SourcePick> drawPictureFromSources(const std::vector<SourceCandidate>& candidates, bool evenly,
+                                                 bool avoidHistory, const std::vector<std::wstring>& history,
+                                                 const SourceLister& list, RandomPick& random) {
+  if (candidates.empty()) return std::nullopt;
+  std::vector<std::size_t> chosen;
+  if (evenly) {
+    for (std::size_t i = 0; i < candidates.size(); ++i) chosen.push_back(i);
+  } else {
+    chosen.push_back(random.pick(candidates.size()));
+  }
+  std::vector<PoolSource> pool;
+  pool.reserve(chosen.size());
+  for (std::size_t c : chosen) pool.push_back({candidates[c].path, list(candidates[c])});
+  const std::optional<PoolPick> pick = drawFromPool(pool, history, avoidHistory, random);
+  if (!pick) return std::nullopt;
+  return SourcePick{chosen[pick->source], std::move(pool[pick->source].names[pick->picture])};
+}
+
 }  // namespace rivano

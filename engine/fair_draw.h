@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,5 +40,22 @@ std::wstring historyPath(const std::wstring& source, const std::wstring& name);
 // other is left, the least recent of them first. None for an empty pool.
 std::optional<PoolPick> drawFromPool(const std::vector<PoolSource>& pool, const std::vector<std::wstring>& history,
                                      bool avoidHistory, RandomPick& random);
+
+// The draw both the window's start and the logon run make when either
+// option is on: the pool is every candidate source (evenly) or the one
+// drawn first, each listed by `list` as its picture list shows it.
+struct SourceCandidate {
+  std::size_t entry = 0;  // in the wall list
+  std::wstring path;
+  std::wstring kind;
+};
+struct SourcePick {
+  std::size_t candidate = 0;
+  std::wstring name;
+};
+using SourceLister = std::function<std::vector<std::wstring>(const SourceCandidate&)>;
+std::optional<SourcePick> drawPictureFromSources(const std::vector<SourceCandidate>& candidates, bool evenly,
+                                                 bool avoidHistory, const std::vector<std::wstring>& history,
+                                                 const SourceLister& list, RandomPick& random);
 
 }  // namespace rivano
