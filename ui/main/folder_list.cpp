@@ -97,8 +97,11 @@ void FrmMain::preselectFromPool(const std::vector<std::size_t>& candidates) {
   sources.reserve(candidates.size());
   for (std::size_t i : candidates) sources.push_back({i, state_.wall.gList[i], dataType(state_.wall.gList[i])});
   const auto listed = [this](const SourceCandidate& s) { return listedNames(s.path, s.kind); };
-  std::optional<SourcePick> pick = drawPictureFromSources(sources, extras_.drawEvenly, extras_.noRepeat,
-                                                         state_.gRireki, listed, random_);
+  // The load reads the history only after this draw; the draw needs it now.
+  const std::vector<std::wstring> history =
+      extras_.noRepeat ? readHistory(SettingsStore(services_.registry)) : std::vector<std::wstring>{};
+  std::optional<SourcePick> pick =
+      drawPictureFromSources(sources, extras_.drawEvenly, extras_.noRepeat, history, listed, random_);
   if (!pick) return;
   preselectedPicture_ = std::move(pick->name);
   selectEntry(static_cast<int>(sources[pick->candidate].entry));
