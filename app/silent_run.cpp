@@ -8,6 +8,7 @@
 
 #include "archive/member_text.h"
 #include "engine/data_type.h"
+#include "engine/fair_draw.h"
 #include "engine/path_kind.h"
 #include "platform/collation.h"
 #include "platform/file_system.h"
@@ -57,15 +58,21 @@ void SilentRun::draw() {
   const MainLoadValues loaded = readMainLoadValues(store, MainLoadDefaults{});
   state_.gSortKey = loaded.sortKey.value_or(-1);
   state_.gSortOrder = static_cast<std::int16_t>(loaded.sortOrder.value_or(0) != 0 ? 1 : 0);
+  extras_ = readWallpaperExtras(store);
 
   // Each checked entry that exists, with its kind.
-  std::vector<std::pair<std::size_t, std::wstring>> candidates;
+  Candidates candidates;
   for (std::size_t i = 0; i < state_.wall.size(); ++i) {
     if (!state_.wall.gLSelect[i]) continue;
     std::wstring kind = kindOf(state_.wall.gList[i]);
     if (!kind.empty()) candidates.emplace_back(i, std::move(kind));
   }
   if (candidates.empty()) return;
+  candidates_ = candidates;
+  if (extras_.drawEvenly || extras_.noRepeat) {
+    drawFromPool();
+    return;
+  }
   const auto& [entry, kind] = candidates[random_.pick(candidates.size())];
   const std::wstring& source = state_.wall.gList[entry];
   std::optional<std::wstring> name = kind == L"DIR" ? drawnByName(source) : std::nullopt;
@@ -77,6 +84,44 @@ void SilentRun::draw() {
   }
   state_.gCurEntry = static_cast<std::int32_t>(entry);
   drawn_ = Drawn{entry, source, kind, *name};
+}
+
+// The draw over a pool of pictures: every checked source's for an even
+// draw, or the one source drawn first; the history's pictures avoided when
+// asked.
+void SilentRun::drawFromPool() {
+  if (std::optional<Drawn> drawn = drawAnother(state_.gRireki)) {
+    state_.gCurEntry = static_cast<std::int32_t>(drawn->entry);
+    drawn_ = std::move(drawn);
+  }
+}
+
+std::optional<SilentRun::Drawn> SilentRun::drawAnother(const std::vector<std::wstring>& avoided) {
+  const std::vector<SourceCandidate> sources = sourceCandidates();
+  std::optional<SourcePick> pick = drawPictureFromSources(
+      sources, extras_.drawEvenly, extras_.noRepeat, avoided,
+      [this](const SourceCandidate& source) { return listedNames(source); }, random_);
+  if (!pick) return std::nullopt;
+  const SourceCandidate& source = sources[pick->candidate];
+  return Drawn{source.entry, source.path, source.kind, std::move(pick->name)};
+}
+
+std::vector<SourceCandidate> SilentRun::sourceCandidates() const {
+  std::vector<SourceCandidate> sources;
+  sources.reserve(candidates_.size());
+  for (const auto& [entry, kind] : candidates_) sources.push_back({entry, state_.wall.gList[entry], kind});
+  return sources;
+}
+
+// A source's pictures as its list shows them, in its order.
+std::vector<std::wstring> SilentRun::listedNames(const SourceCandidate& source) {
+  std::vector<std::wstring> names;
+  if (std::optional<PictureRows> rows = pictures(source.path, source.kind)) {
+    if (state_.gSortKey > 0) rows->sort(state_.gSortKey, state_.gSortOrder == 1, win::collationKey, -1);
+    names.reserve(rows->size());
+    for (std::size_t i = 0; i < rows->size(); ++i) names.push_back((*rows)[i].name);
+  }
+  return names;
 }
 
 // The quick draw from an unsorted folder: from the names alone, which the
@@ -110,8 +155,15 @@ void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, De
   state_.gPicReSize = loaded.picReSize.value_or(false);
   state_.gPicReMag = loaded.picReMag.value_or(0);
 
-  if (drawn_ && !loaded.noWallpaper.value_or(false))
-    change(*drawn_, pictures, {bitmapFile, registry_, desktop, state_.gWallBmp});
+  if (drawn_ && !loaded.noWallpaper.value_or(false)) {
+    const WallpaperTarget target{bitmapFile, registry_, desktop, state_.gWallBmp};
+    const win::SystemMonitors system;
+    const MonitorLayout& layout = monitors_ ? *monitors_ : system;
+    // One monitor, or the option off: the one picture, exactly as ever.
+    const std::vector<Monitor> monitors = extras_.perMonitor ? layout.monitors() : std::vector<Monitor>{};
+    if (monitors.size() > 1) changePerMonitor(monitors, layout, pictures, target);
+    else change(*drawn_, pictures, target);
+  }
 
   // Members taken out go with the folder; errors are of no interest here.
   if (win::directoryExists(state_.gUnPakTmp + L"\\")) win::removeFolderTree(state_.gUnPakTmp);
@@ -124,11 +176,11 @@ void SilentRun::change(const Drawn& drawn, PictureLoader& pictures, const Wallpa
   try {
     const std::wstring file = pictureFile(drawn);
     if (file.empty() || !win::fileExists(file)) return;
-    const std::unique_ptr<Picture> picture =
-        pictures.load(file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag));
+    const std::unique_ptr<Picture> picture = pictures.load(
+        file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag, extras_.fillScreen));
     changeAtExit(*picture,
                  {state_.screen, state_.gPicReSize, state_.gPicReMag, state_.wall.gTileOpt[drawn.entry],
-                  state_.wall.gTileX[drawn.entry], state_.wall.gTileY[drawn.entry]},
+                  state_.wall.gTileX[drawn.entry], state_.wall.gTileY[drawn.entry], extras_.fillScreen},
                  target);
     // The picture's own path: for an archive the archive and the member.
     const std::wstring path = drawn.source + L"\\" + drawn.name;
@@ -137,6 +189,77 @@ void SilentRun::change(const Drawn& drawn, PictureLoader& pictures, const Wallpa
     // A picture that cannot be found, read or written ends the change;
     // the settings are saved all the same.
   } catch (const std::bad_alloc&) {
+  }
+}
+
+// A picture of its own for each monitor, the one drawn already on the
+// primary, the others drawn now (away from each other's when repeats are
+// avoided), composed into one bitmap over the whole desktop. The history
+// takes each monitor's picture, the primary's last.
+void SilentRun::changePerMonitor(const std::vector<Monitor>& monitors, const MonitorLayout& layout,
+                                 PictureLoader& pictures, const WallpaperTarget& target) {
+  std::vector<std::optional<Drawn>> drawn(monitors.size());
+  std::vector<std::wstring> avoided = state_.gRireki;
+  avoided.push_back(historyPath(drawn_->source, drawn_->name));
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    if (monitors[i].primary) {
+      drawn[i] = drawn_;
+      continue;
+    }
+    drawn[i] = drawAnother(avoided);
+    if (drawn[i]) avoided.push_back(historyPath(drawn[i]->source, drawn[i]->name));
+  }
+  std::vector<MonitorPicture> shown(monitors.size());
+  std::vector<std::wstring> applied;
+  std::wstring primaryPath;
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    if (!drawn[i]) continue;
+    std::optional<MonitorPicture> picture = monitorPicture(*drawn[i], monitors[i], pictures);
+    if (!picture) continue;
+    shown[i] = std::move(*picture);
+    const std::wstring path = historyPath(drawn[i]->source, drawn[i]->name);
+    if (monitors[i].primary) primaryPath = path;
+    else applied.push_back(path);
+  }
+  if (!primaryPath.empty()) applied.push_back(primaryPath);
+  if (applied.empty()) return;
+  const bool spans = layout.spansOneBitmap();
+  try {
+    target.writer.write(target.bitmapPath, composeMonitors(monitors, shown, layout.background(),
+                                                           spans ? SpanStyle::span : SpanStyle::tiledFromOrigin));
+  } catch (const RunError&) {
+    return;
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  writeWallpaperPath(target.registry, target.bitmapPath);
+  // Newer Windows spans the bitmap over every monitor; older Windows tiles
+  // it from the primary's corner, which the bitmap is laid out for.
+  target.registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"WallpaperStyle",
+                                 spans ? L"22" : L"0");
+  writeTileWallpaper(target.registry, !spans);
+  for (const std::wstring& path : applied)
+    if (state_.gRireki.empty() || state_.gRireki.back() != path) state_.gRireki.push_back(path);
+}
+
+// One monitor's picture, fitted (or filled) to that monitor by the rules
+// of its source; none when it cannot be had.
+std::optional<MonitorPicture> SilentRun::monitorPicture(const Drawn& drawn, const Monitor& monitor,
+                                                        PictureLoader& pictures) {
+  try {
+    const std::wstring file = pictureFile(drawn);
+    if (file.empty() || !win::fileExists(file)) return std::nullopt;
+    const ScreenMetrics screen = monitorMetrics(monitor, state_.screen);
+    const std::unique_ptr<Picture> picture = pictures.load(
+        file, wallpaperTargets(screen, state_.gPicReSize, state_.gPicReMag, extras_.fillScreen));
+    WallpaperLook look =
+        wallpaperLook(*picture, {screen, state_.gPicReSize, state_.gPicReMag, state_.wall.gTileOpt[drawn.entry],
+                                 state_.wall.gTileX[drawn.entry], state_.wall.gTileY[drawn.entry], extras_.fillScreen});
+    return MonitorPicture{std::move(look.image), look.tile};
+  } catch (const RunError&) {
+    return std::nullopt;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
   }
 }
 

@@ -4,10 +4,15 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/program_state.h"
 #include "archive/archive_access.h"
+#include "engine/fair_draw.h"
 #include "engine/random_pick.h"
+#include "platform/monitor_layout.h"
+#include "settings/settings_layout.h"
 
 namespace rivano {
 
@@ -30,6 +35,9 @@ class SilentRun {
   // With state's screen measured: the change, unless the options turn it
   // off, then the temporary folder and the settings.
   void finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, Desktop& desktop);
+  // The monitors a picture of its own goes to when that option is on; the
+  // system's unless set.
+  void useMonitors(const MonitorLayout& layout) { monitors_ = &layout; }
 
  private:
   struct Drawn {
@@ -38,6 +46,14 @@ class SilentRun {
     std::wstring kind;  // "DIR" or the archive's
     std::wstring name;
   };
+  using Candidates = std::vector<std::pair<std::size_t, std::wstring>>;  // entry, kind
+  void drawFromPool();
+  std::optional<Drawn> drawAnother(const std::vector<std::wstring>& avoided);
+  std::vector<SourceCandidate> sourceCandidates() const;
+  std::vector<std::wstring> listedNames(const SourceCandidate& source);
+  void changePerMonitor(const std::vector<Monitor>& monitors, const MonitorLayout& layout, PictureLoader& pictures,
+                        const WallpaperTarget& target);
+  std::optional<MonitorPicture> monitorPicture(const Drawn& drawn, const Monitor& monitor, PictureLoader& pictures);
   std::optional<std::wstring> drawnByName(const std::wstring& source);
   std::optional<PictureRows> pictures(const std::wstring& source, const std::wstring& kind);
   std::wstring pictureFile(const Drawn& drawn);
@@ -48,6 +64,9 @@ class SilentRun {
   RandomPick& random_;
   ArchiveAccess archives_;
   std::optional<Drawn> drawn_;
+  WallpaperExtras extras_;
+  Candidates candidates_;
+  const MonitorLayout* monitors_ = nullptr;
 };
 
 // Both steps, for a caller that has measured the screen already.

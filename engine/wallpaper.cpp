@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/fill_screen.h"
 #include "settings/run_error.h"
 
 namespace rivano {
@@ -16,11 +17,21 @@ void writeWallpaperPath(Registry& registry, const std::wstring& bitmapPath) {
 }
 
 PixelSize DrawTargets::largestDrawn(PixelSize natural, const ScreenMetrics& screen) const {
-  if (asLoaded_ || boxes_.empty()) return natural;
+  if (asLoaded_ || (boxes_.empty() && fillBoxes_.empty())) return natural;
   const PictureTwips size{static_cast<float>(natural.width * screen.twipsPerPixelX),
                           static_cast<float>(natural.height * screen.twipsPerPixelY)};
   PixelSize largest{0, 0};
-  for (const TwipsBox& box : boxes_) {
+  std::vector<TwipsBox> fitted = boxes_;
+  for (const TwipsBox& box : fillBoxes_) {
+    if (const std::optional<FillPlan> plan = fillPlan(size, box, screen)) {
+      largest.width = std::max(largest.width, plan->covering.width);
+      largest.height = std::max(largest.height, plan->covering.height);
+    } else {
+      fitted.push_back(box);
+    }
+  }
+  if (fitted.empty()) return largest;
+  for (const TwipsBox& box : fitted) {
     // A box of nothing makes the fitting itself fail later, where that
     // failure belongs; here it only asks for the whole picture.
     const float factor = box.width > 0 && box.height > 0 ? myFitRatio(size, box) : 0.0f;
@@ -32,11 +43,13 @@ PixelSize DrawTargets::largestDrawn(PixelSize natural, const ScreenMetrics& scre
   return largest;
 }
 
-DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int16_t marginPercent) {
+DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int16_t marginPercent, bool fill) {
   DrawTargets targets;
   if (!shrink) return targets.asLoaded();
   try {
-    targets.fittedInto(myFitBox(screen.twips, marginPercent));
+    const TwipsBox box = myFitBox(screen.twips, marginPercent);
+    if (fill) targets.filling(box);
+    else targets.fittedInto(box);
   } catch (const RunError&) {
     // A margin the box cannot be made from fails the change itself, with
     // its own dialog; the picture is loaded whole meanwhile.
@@ -85,11 +98,19 @@ void changeWallpaperAtNextStart(const PixelImage& image, bool tile, const Wallpa
   writeTileWallpaper(target.registry, tile);
 }
 
-void changeAtExit(const Picture& picture, const ExitChangeRules& rules, const WallpaperTarget& target) {
+WallpaperLook wallpaperLook(const Picture& picture, const ExitChangeRules& rules) {
+  if (rules.shrink && rules.fill) {
+    if (std::optional<PixelImage> filled = filledImage(picture, rules.screen, rules.marginPercent))
+      return {std::move(*filled), false};
+  }
   const bool tile = tileDecision(rules.tileOption, rules.screen.twips, picture.sizeTwips(), rules.tileAcross,
                                  rules.tileDown);
-  changeWallpaperAtNextStart(wallpaperImage(picture, rules.screen, rules.shrink, rules.marginPercent), tile,
-                             target);
+  return {wallpaperImage(picture, rules.screen, rules.shrink, rules.marginPercent), tile};
+}
+
+void changeAtExit(const Picture& picture, const ExitChangeRules& rules, const WallpaperTarget& target) {
+  const WallpaperLook look = wallpaperLook(picture, rules);
+  changeWallpaperAtNextStart(look.image, look.tile, target);
 }
 
 }  // namespace rivano

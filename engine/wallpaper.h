@@ -52,6 +52,12 @@ class DrawTargets {
     boxes_.push_back(box);
     return *this;
   }
+  // Filling a box in twips: shrunk until it covers the box when it is
+  // larger on both sides, otherwise fitted into it.
+  DrawTargets& filling(const TwipsBox& box) {
+    fillBoxes_.push_back(box);
+    return *this;
+  }
   // The largest size, side by side, that any of them draws a picture of
   // `natural` pixels at.
   PixelSize largestDrawn(PixelSize natural, const ScreenMetrics& screen) const;
@@ -59,11 +65,13 @@ class DrawTargets {
  private:
   bool asLoaded_ = false;
   std::vector<TwipsBox> boxes_;
+  std::vector<TwipsBox> fillBoxes_;
 };
 
 // What a change writes: the picture fitted into the fitting box when
 // `shrink` is on, otherwise as loaded.
-DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int16_t marginPercent);
+DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int16_t marginPercent,
+                             bool fill = false);
 
 class PictureLoader {
  public:
@@ -107,6 +115,14 @@ void myFitPicture(const Picture& picture, const ScreenMetrics& screen, std::int1
 PixelImage wallpaperImage(const Picture& picture, const ScreenMetrics& screen, bool shrink,
                           std::int16_t marginPercent);
 
+// What a change writes and whether the desktop tiles it: with shrinking
+// and filling on, a picture larger than the box on both sides fills it and
+// is never tiled; otherwise as wallpaperImage and the entry's tile rule.
+struct WallpaperLook {
+  PixelImage image;
+  bool tile = false;
+};
+
 // Where a change goes: the bitmap file, the registry holding the desktop's
 // values, and the desktop itself.
 struct WallpaperTarget {
@@ -134,7 +150,9 @@ struct ExitChangeRules {
   std::int16_t tileOption;
   std::int16_t tileAcross;
   std::int16_t tileDown;
+  bool fill = false;
 };
+WallpaperLook wallpaperLook(const Picture& picture, const ExitChangeRules& rules);
 
 // The change made as the program ends: the picture becomes the wallpaper
 // of the next start, tiled as the entry's rule decides for its size.

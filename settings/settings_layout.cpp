@@ -226,6 +226,23 @@ void writeMainExitValues(SettingsStore& s, const MainExitValues& v, const WallLi
   saveWallList(s, wallList, history);
 }
 
+WallpaperExtras readWallpaperExtras(const SettingsStore& s) {
+  auto on = [&](const ValueDef& def) { return attempt([&] { return s.int32(def); }).value_or(0) == 1; };
+  WallpaperExtras e;
+  e.drawEvenly = on(value::drawEvenly);
+  e.noRepeat = on(value::noRepeat);
+  e.perMonitor = on(value::perMonitor);
+  e.fillScreen = on(value::fillScreen);
+  return e;
+}
+
+void writeWallpaperExtras(SettingsStore& s, const WallpaperExtras& e) {
+  s.writeTruth(value::drawEvenly, e.drawEvenly);
+  s.writeTruth(value::noRepeat, e.noRepeat);
+  s.writeTruth(value::perMonitor, e.perMonitor);
+  s.writeTruth(value::fillScreen, e.fillScreen);
+}
+
 OptionsLoadValues readOptionsLoadValues(const SettingsStore& s) {
   OptionsLoadValues v;
   v.freeIcon = attempt([&] { return s.int16(value::freeIcon); });

@@ -60,6 +60,11 @@ inline constexpr ValueDef picReMag{Section::option, L"PicReMag", L"0", Form::int
 inline constexpr ValueDef dragOpt{Section::option, L"DragOpt", L"2", Form::int16};
 inline constexpr ValueDef dragTate{Section::option, L"DragTate", L"2", Form::text};
 inline constexpr ValueDef dragYoko{Section::option, L"DragYoko", L"2", Form::text};
+// Option: the wallpaper options of the extended tab
+inline constexpr ValueDef drawEvenly{Section::option, L"DrawEvenly", L"0", Form::checkBox};
+inline constexpr ValueDef noRepeat{Section::option, L"NoRepeat", L"0", Form::checkBox};
+inline constexpr ValueDef perMonitor{Section::option, L"PerMonitor", L"0", Form::checkBox};
+inline constexpr ValueDef fillScreen{Section::option, L"FillScreen", L"0", Form::checkBox};
 // WallList
 inline constexpr ValueDef count{Section::wallList, L"Count", L"0", Form::int16};
 }  // namespace value
@@ -181,6 +186,20 @@ MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace cent
 // (settings/wall_list_saving.h says how a kill during that step is survived).
 void writeMainExitValues(SettingsStore& store, const MainExitValues& values,
                          const WallList& wallList, const std::vector<std::wstring>& history);
+
+// The wallpaper options beyond the classic change, each off unless stored
+// as exactly 1: every picture of the checked sources equally likely, the
+// recent ones avoided, a picture of its own for each monitor, and large
+// pictures filling the screen rather than fitting into it.
+struct WallpaperExtras {
+  bool drawEvenly = false;
+  bool noRepeat = false;
+  bool perMonitor = false;
+  bool fillScreen = false;
+  bool operator==(const WallpaperExtras&) const = default;
+};
+WallpaperExtras readWallpaperExtras(const SettingsStore& store);
+void writeWallpaperExtras(SettingsStore& store, const WallpaperExtras& extras);
 
 // What the options dialog shows when it opens, in its order. A value whose
 // text does not convert is left empty: the control keeps its design state.

@@ -6,12 +6,14 @@
 
 #include <deque>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/silent_run.h"
 #include "engine/pixel_image.h"
 #include "platform/archiver_libraries.h"
 #include "platform/file_system.h"
+#include "platform/monitor_layout.h"
 #include "platform/ole_picture.h"
 #include "platform/screen.h"
 #include "platform/win32_registry.h"
@@ -106,6 +108,107 @@ TEST_F(SilentRunTest, DrawsAmongCheckedSourcesThatExistAndPicksByTheListsSortOrd
   EXPECT_EQ(get(kWallList, L"Rireki2"), small + L"\\d.bmp");
   EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), state.gWallBmp);
   EXPECT_EQ(desktop.calls, 0);
+}
+
+// A desktop of several monitors, as the system would report it.
+class FakeMonitors final : public MonitorLayout {
+ public:
+  FakeMonitors(std::vector<Monitor> list, bool spans) : list_(std::move(list)), spans_(spans) {}
+  std::vector<Monitor> monitors() const override { return list_; }
+  bool spansOneBitmap() const override { return spans_; }
+  std::uint32_t background() const override { return kBackground; }
+  static constexpr std::uint32_t kBackground = 0x3A6EA5;
+
+ private:
+  std::vector<Monitor> list_;
+  bool spans_;
+};
+
+class PerMonitorTest : public SilentRunTest {
+ protected:
+  void SetUp() override {
+    SilentRunTest::SetUp();
+    for (const auto& [name, w, h, colour] : {std::tuple{L"red", 40, 30, 0xFF0000u}, std::tuple{L"green", 50, 20, 0x00FF00u},
+                                             std::tuple{L"blue", 60, 10, 0x0000FFu}}) {
+      const std::wstring source = folder.path() + name;
+      CreateDirectoryW(source.c_str(), nullptr);
+      write(source + L"\\" + name + L".bmp", w, h, colour);
+      sources.push_back(source);
+    }
+    registerSources({{sources[0], true}, {sources[1], true}, {sources[2], true}});
+    // Red and blue centred, green repeated over its monitor.
+    for (const auto& [n, tile] : {std::pair{1, L"0"}, std::pair{2, L"1"}, std::pair{3, L"0"}})
+      put(kWallList, L"TileOpt" + std::to_wstring(n), tile);
+    put(kProgramKey + L"\\Option", L"PerMonitor", L"1");
+  }
+  // Draws: red for the primary, then green and blue for the others, in
+  // the order the layout lists them.
+  PixelImage runOn(const FakeMonitors& layout) {
+    std::deque<float> draws = {0.0f, 0.0f, 0.5f, 0.0f, 0.9f, 0.0f};
+    RandomPick random([&draws] {
+      const float r = draws.empty() ? 0.0f : draws.front();
+      if (!draws.empty()) draws.pop_front();
+      return r;
+    });
+    win::Win32Registry settings;
+    win::ArchiverLibraries archivers;
+    win::OlePictureLoader loader(state.screen);
+    win::BitmapFile bitmapFile;
+    SilentRun run(state, settings, archivers, random);
+    run.useMonitors(layout);
+    run.draw();
+    run.finish(loader, bitmapFile, desktop);
+    return decodeBmp(testing::readFileBytes(state.gWallBmp)).value_or(PixelImage{});
+  }
+  std::vector<std::wstring> sources;
+};
+
+TEST_F(PerMonitorTest, TwoMonitorsSpannedEachShowItsOwnPicture) {
+  // The second monitor left of the primary and lower.
+  const PixelImage bitmap = runOn(FakeMonitors({{0, 0, 200, 100, true}, {-120, 20, 120, 90, false}}, true));
+  ASSERT_EQ(bitmap.width, 320);
+  ASSERT_EQ(bitmap.height, 110);
+  EXPECT_EQ(bitmap.at(120 + 100, 50), 0xFF0000u);                      // red, centred on the primary
+  EXPECT_EQ(bitmap.at(120 + 79, 50), FakeMonitors::kBackground);        // beside it
+  for (const auto& [x, y] : {std::pair{0, 20}, std::pair{119, 109}, std::pair{60, 64}})
+    EXPECT_EQ(bitmap.at(x, y), 0x00FF00u) << x << "," << y;             // green over all of its monitor
+  EXPECT_EQ(bitmap.at(60, 10), FakeMonitors::kBackground);              // above it: no monitor
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"WallpaperStyle"), L"22");
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"0");
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), state.gWallBmp);
+  // Each monitor's picture in the history, the primary's last.
+  EXPECT_EQ(get(kWallList, L"Rireki0"), sources[1] + L"\\green.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), sources[0] + L"\\red.bmp");
+}
+
+TEST_F(PerMonitorTest, ThreeMonitorsTiledTheOlderWayWrapFromThePrimarysCorner) {
+  // A portrait monitor right of the primary and higher.
+  const PixelImage bitmap = runOn(FakeMonitors(
+      {{0, 0, 200, 100, true}, {-120, 20, 120, 90, false}, {200, -50, 60, 150, false}}, false));
+  ASSERT_EQ(bitmap.width, 380);
+  ASSERT_EQ(bitmap.height, 160);
+  // Desktop x, y lands at x, y modulo the bitmap's size.
+  auto at = [&](int x, int y) { return bitmap.at((x + 380) % 380, (y + 160) % 160); };
+  EXPECT_EQ(at(100, 50), 0xFF0000u);
+  EXPECT_EQ(at(-60, 60), 0x00FF00u);
+  EXPECT_EQ(at(-120, 109), 0x00FF00u);
+  EXPECT_EQ(at(230, 25), 0x0000FFu);  // centred on the portrait monitor
+  EXPECT_EQ(at(230, -40), FakeMonitors::kBackground);
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"1");
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"WallpaperStyle"), L"0");
+  EXPECT_EQ(get(kWallList, L"Rireki0"), sources[1] + L"\\green.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki1"), sources[2] + L"\\blue.bmp");
+  EXPECT_EQ(get(kWallList, L"Rireki2"), sources[0] + L"\\red.bmp");
+}
+
+TEST_F(PerMonitorTest, OneMonitorGivesTheSameBitmapAsWithoutTheOption) {
+  const PixelImage with = runOn(FakeMonitors({{0, 0, 200, 100, true}}, true));
+  put(kProgramKey + L"\\Option", L"PerMonitor", L"0");
+  const PixelImage without = runOn(FakeMonitors({{0, 0, 200, 100, true}}, true));
+  EXPECT_EQ(with.width, 40);
+  EXPECT_EQ(with.pixels, without.pixels);
+  // Wine on one virtual display shows the program one monitor, as here.
+  EXPECT_EQ(win::SystemMonitors().monitors().size(), 1u);
 }
 
 TEST_F(SilentRunTest, NoWallpaperOptionAndEmptySourcesChangeNothingButStillSave) {

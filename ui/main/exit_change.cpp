@@ -31,7 +31,7 @@ void FrmMain::myAutoChange() {
     // The history takes the picture once its bitmap is sure to be written.
     changeAtExit(picture,
                  {state_.screen, state_.gPicReSize, state_.gPicReMag, state_.wall.gTileOpt[entry],
-                  state_.wall.gTileX[entry], state_.wall.gTileY[entry]},
+                  state_.wall.gTileX[entry], state_.wall.gTileY[entry], extras_.fillScreen},
                  {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
     if (state_.gRireki.empty() || state_.gRireki.back() != path) state_.gRireki.push_back(path);
   } catch (const RunError&) {

@@ -12,6 +12,11 @@
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_layout.h"
+#include "engine/fair_draw.h"
+#include "shell/folder_pictures.h"
+#include "platform/collation.h"
+#include "shell/path_parts.h"
+#include "settings/run_error.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 
@@ -77,7 +82,50 @@ void FrmMain::myLoadWallList() {
     return;
   }
   if (candidates.empty()) return;
+  if (extras_.drawEvenly || extras_.noRepeat) {
+    preselectFromPool(candidates);
+    return;
+  }
   selectEntry(static_cast<int>(candidates[random_.pick(candidates.size())]));
+}
+
+// The start's draw over every checked source's pictures, or over the one
+// source drawn first, away from the recent ones when asked: the same draw
+// the logon run makes, over the pictures each list would show.
+void FrmMain::preselectFromPool(const std::vector<std::size_t>& candidates) {
+  std::vector<SourceCandidate> sources;
+  sources.reserve(candidates.size());
+  for (std::size_t i : candidates) sources.push_back({i, state_.wall.gList[i], dataType(state_.wall.gList[i])});
+  const auto listed = [this](const SourceCandidate& s) { return listedNames(s.path, s.kind); };
+  // The load reads the history only after this draw; the draw needs it now.
+  const std::vector<std::wstring> history =
+      extras_.noRepeat ? readHistory(SettingsStore(services_.registry)) : std::vector<std::wstring>{};
+  std::optional<SourcePick> pick =
+      drawPictureFromSources(sources, extras_.drawEvenly, extras_.noRepeat, history, listed, random_);
+  if (!pick) return;
+  preselectedPicture_ = std::move(pick->name);
+  selectEntry(static_cast<int>(sources[pick->candidate].entry));
+  preselectedPicture_.reset();
+}
+
+std::vector<std::wstring> FrmMain::listedNames(const std::wstring& source, const std::wstring& kind) {
+  PictureRows rows;
+  try {
+    if (kind == L"DIR") {
+      if (!listFolderPictures(withBackslash(source), services_.registry, rows)) return {};
+    } else if (isArchiveKind(kind) && win::fileExists(source)) {
+      rows = myArchiveRows(*archives_, hwnd(), source);
+    }
+  } catch (const RunError&) {
+    return {};  // the source's own click reports it, if the draw lands there
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  if (sortOn_) rows.sort(listSortKey_, listSortOrder_ == 1, win::collationKey, -1);
+  std::vector<std::wstring> names;
+  names.reserve(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) names.push_back(rows[i].name);
+  return names;
 }
 
 void FrmMain::selectEntry(int listItem) {
@@ -105,7 +153,8 @@ void FrmMain::lvwMain_ItemClick(int listItem) {
   }
   state_.gCurEntry = listItem;
   showTileSettings(static_cast<std::size_t>(listItem));
-  const int picture = static_cast<int>(random_.pick(static_cast<std::size_t>(n)));
+  int picture = preselectedPicture_ ? pictureRows_.find(*preselectedPicture_) : -1;
+  if (picture < 0) picture = static_cast<int>(random_.pick(static_cast<std::size_t>(n)));
   selectPictureSilently(picture);
   state_.gPreviewResolved = false;
   lvwFile_ItemClick(picture);

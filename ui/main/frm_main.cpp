@@ -55,6 +55,7 @@ void FrmMain::load() {
   defaults.left = centred.x * state_.screen.twipsPerPixelX;
   defaults.top = centred.y * state_.screen.twipsPerPixelY;
   const MainLoadValues v = readMainLoadValues(store, defaults);
+  extras_ = readWallpaperExtras(store);
   // The picture list with the saved view and sort state.
   state_.gSortKey = v.sortKey.value_or(-1);
   state_.gSortOrder = static_cast<std::int16_t>(v.sortOrder.value_or(0) != 0 ? 1 : 0);

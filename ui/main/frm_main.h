@@ -20,6 +20,7 @@
 #include "platform/picture_box.h"
 #include "platform/unique_handle.h"
 #include "platform/window.h"
+#include "settings/settings_layout.h"
 
 namespace rivano::win {
 class FileDropTarget;
@@ -81,6 +82,8 @@ class FrmMain final : public win::Window {
   void addChosenSource(const std::wstring& path);
   void moveEntry(int from, int to);
   void selectEntry(int item);
+  void preselectFromPool(const std::vector<std::size_t>& candidates);
+  std::vector<std::wstring> listedNames(const std::wstring& source, const std::wstring& kind);
   std::wstring myBrowseFolder();
   std::wstring myOpenArchiveDialog();
   void setKindIcon(int item, const std::wstring& kind);
@@ -187,6 +190,11 @@ class FrmMain final : public win::Window {
   bool exiting_ = false;
   bool startMinimised_ = false;
   // The picture list's own sort column and direction, as saved at exit.
+  // The wallpaper options of the extended tab, as the load read them.
+  WallpaperExtras extras_;
+  // The picture the start's draw chose in the entry it selects; the entry's
+  // own random choice otherwise.
+  std::optional<std::wstring> preselectedPicture_;
   std::int16_t listSortKey_ = 0;
   std::int16_t listSortOrder_ = 0;
   bool sortOn_ = false;

@@ -125,7 +125,8 @@ const Picture& FrmMain::selectedPictureLoaded(const std::wstring& source, const 
   if (!imgFile_ || imgFilePicture_ != picture) {
     imgFile_.reset();
     imgFilePicture_.clear();
-    imgFile_ = services_.pictures.load(file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag));
+    imgFile_ = services_.pictures.load(
+        file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag, extras_.fillScreen));
     imgFilePicture_ = picture;
   }
   return *imgFile_;
@@ -147,8 +148,9 @@ void FrmMain::cmdChange_Click() {
         index >= 0 && static_cast<std::size_t>(index) < state_.wall.size() ? state_.wall.gTileOpt[index] : 2;
     const std::int16_t across = textToInt16(win::windowText(item(txtYoko)));
     const std::int16_t down = textToInt16(win::windowText(item(txtTate)));
-    const bool tile = tileDecision(option, state_.screen.twips, picture.sizeTwips(), across, down);
-    changeWallpaperNow(wallpaperImage(picture, state_.screen, state_.gPicReSize, state_.gPicReMag), tile,
+    const WallpaperLook look = wallpaperLook(
+        picture, {state_.screen, state_.gPicReSize, state_.gPicReMag, option, across, down, extras_.fillScreen});
+    changeWallpaperNow(look.image, look.tile,
                        {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
     state_.gRireki.push_back(path);
   } catch (const RunError& e) {

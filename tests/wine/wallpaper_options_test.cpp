@@ -1,0 +1,126 @@
+// The wallpaper options of the extended tab through the real program: the
+// even draw and the draw without repeats at logon and in the window, and a
+// large picture filling the screen.
+#include <map>
+#include <set>
+
+#include "tests/wine/main_window_fixture.h"
+
+namespace rivano {
+namespace {
+
+const std::wstring kOption = kProgramKey + L"\\Option";
+
+class WallpaperOptions : public MainWindow {
+ protected:
+  // The colour of the wallpaper written by one logon run.
+  std::uint32_t logonColour() {
+    RunningProgram program(exe, L"/S");
+    EXPECT_TRUE(program.waitForExit(kPatience));
+    const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+    return written && !written->pixels.empty() ? written->pixels[0] : 1u;
+  }
+  // A folder of `count` one-colour pictures, colours base + 1, base + 2 ...
+  std::wstring folderOf(const std::wstring& name, int count, std::uint32_t base) {
+    const std::wstring path = folder.path() + name;
+    CreateDirectoryW(path.c_str(), nullptr);
+    for (int i = 1; i <= count; ++i)
+      writePicture(L"p" + std::to_wstring(i) + L".bmp", solid(8, 8, base + static_cast<std::uint32_t>(i)), path);
+    return path;
+  }
+};
+
+// One picture in a small source and nine in a large one: drawn source
+// first, the small one's picture comes up half the time; evenly, a tenth.
+// Fifty logons tell the two apart with room to spare (more than 14 of 50
+// at a tenth is rarer than one in ten thousand).
+TEST_F(WallpaperOptions, DrawnEvenlyTheOnePictureOfASmallSourceComesUpAsOftenAsAnyOther) {
+  registerSources({{folderOf(L"small", 1, 0x100000), true}, {folderOf(L"large", 9, 0x200000), true}});
+  put(kOption, L"DrawEvenly", L"1");
+  int small = 0;
+  std::set<std::uint32_t> seen;
+  for (int run = 0; run < 50; ++run) {
+    const std::uint32_t colour = logonColour();
+    seen.insert(colour);
+    small += colour == 0x100001;
+  }
+  EXPECT_LE(small, 14);
+  EXPECT_GE(seen.size(), 7u) << "most of the ten pictures come up in fifty draws";
+  EXPECT_EQ(seen.count(1u), 0u) << "every run wrote a wallpaper";
+}
+
+TEST_F(WallpaperOptions, WithoutRepeatsEveryPictureComesOnceBeforeTheOldestComesBack) {
+  registerSources({{folderOf(L"five", 5, 0x300000), true}});
+  put(kOption, L"NoRepeat", L"1");
+  std::vector<std::uint32_t> colours;
+  for (int run = 0; run < 5; ++run) colours.push_back(logonColour());
+  EXPECT_EQ(std::set<std::uint32_t>(colours.begin(), colours.end()).size(), 5u);
+  // All five in the history: the one shown longest ago comes back first.
+  EXPECT_EQ(logonColour(), colours[0]);
+  EXPECT_EQ(logonColour(), colours[1]);
+}
+
+TEST_F(WallpaperOptions, TheWindowSelectsAPictureTheHistoryDoesNotHold) {
+  const std::wstring five = folderOf(L"five", 5, 0x300000);
+  registerSources({{five, true}});
+  put(kOption, L"NoRepeat", L"1");
+  for (int i = 0; i < 4; ++i)
+    put(kWallList, L"Rireki" + std::to_wstring(i), five + L"\\p" + std::to_wstring(i + 1) + L".bmp");
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 5 && files.selected() >= 0; }, kPatience));
+  EXPECT_EQ(files.text(files.selected()), L"p5.bmp");
+  close(program, window);
+  EXPECT_EQ(get(kWallList, L"Rireki4"), five + L"\\p5.bmp");
+}
+
+// Larger than the screen both ways and wider in shape: shrunk until the
+// height just fills the screen, the middle of its width kept, never tiled.
+TEST_F(WallpaperOptions, ALargePictureFillsTheScreenExactlyKeepingItsMiddle) {
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  // Bands across: the outer two fifths red and blue, the middle fifth green.
+  const int w = sw * 5 / 2, h = sh + sh / 24;
+  PixelImage bands = solid(w, h, 0x00FF00);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (x < w * 2 / 5) bands.pixels[static_cast<std::size_t>(y) * w + x] = 0xFF0000;
+      else if (x >= w * 3 / 5) bands.pixels[static_cast<std::size_t>(y) * w + x] = 0x0000FF;
+  const std::wstring only = folder.path() + L"wide";
+  CreateDirectoryW(only.c_str(), nullptr);
+  writePicture(L"wide.bmp", bands, only);
+  registerSources({{only, true}});
+  put(kWallList, L"TileOpt1", L"1");  // always tile: a filled picture is not tiled all the same
+  put(kOption, L"PicReSize", L"1");
+  put(kOption, L"FillScreen", L"1");
+  RunningProgram program(exe, L"/S");
+  ASSERT_TRUE(program.waitForExit(kPatience));
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, sw);
+  EXPECT_EQ(written->height, sh);
+  // The cut is even: the same width of red at the left as of blue at the right.
+  int red = 0, blue = 0;
+  for (int x = 0; x < sw; ++x) {
+    red += written->at(x, sh / 2) == 0xFF0000;
+    blue += written->at(x, sh / 2) == 0x0000FF;
+  }
+  EXPECT_GT(red, 0);
+  EXPECT_NEAR(red, blue, 2);
+  EXPECT_EQ(written->at(sw / 2, sh / 2), 0x00FF00u);
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"0");
+
+  // Filling off: the same picture fits inside the screen as ever.
+  put(kOption, L"FillScreen", L"0");
+  RunningProgram fitted(exe, L"/S");
+  ASSERT_TRUE(fitted.waitForExit(kPatience));
+  const auto fit = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(fit.has_value());
+  EXPECT_NEAR(fit->width, sw, 1);
+  EXPECT_LT(fit->height, sh / 2);
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"1");
+}
+
+}  // namespace
+}  // namespace rivano
