@@ -148,7 +148,7 @@ TEST_F(OptionsDialog, OpensModallyWithEveryCaptionAndTheFirstRunValuesAndEscStor
   EXPECT_EQ(text(ids::lblMesDrop), res(779) + L"\r\n" + res(780));
   EXPECT_EQ(text(ids::lblBun), res(628) + res(629));
   EXPECT_EQ(text(ids::lblDspMes), res(757) + L"\r" + res(758) + L"0" + res(759) + L"\r" + res(760));
-  EXPECT_EQ(SendMessageW(control(ids::tbsOptions), TCM_GETITEMCOUNT, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(control(ids::tbsOptions), TCM_GETITEMCOUNT, 0, 0), ids::kTabCount);
 
   // A first run: the defaults of every value.
   EXPECT_FALSE(checked(ids::chkIconSt));
@@ -226,9 +226,9 @@ TEST_F(OptionsDialog, CtrlTabWalksTheTabsAndWrapsAndShiftSwapsTheDeleteCaption) 
   HWND window = openWindow(program);
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openOptions(program, window), nullptr);
-  for (int step = 1; step <= 5; ++step) {
+  for (int step = 1; step <= ids::kTabCount; ++step) {
     pressKeys(dialog, {VK_CONTROL}, VK_TAB);
-    const int expected = step % 5;
+    const int expected = step % ids::kTabCount;
     ASSERT_TRUE(waitUntil([&] { return tab() == expected; }, kPatience)) << "step " << step;
     expectFrameShown(expected);
   }
@@ -272,7 +272,7 @@ TEST_F(OptionsDialog, TabsShowTheirToolTipsWhereverTheirRowLies) {
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openOptions(program, window), nullptr);
   HWND strip = control(ids::tbsOptions);
-  auto tipOver = [&](int index) {
+  auto tipOver = [&](int index, int tipId) {
     SetForegroundWindow(dialog);
     const RECT r = tabOnScreen(strip, index);
     SetCursorPos((r.left + r.right) / 2 - 2, (r.top + r.bottom) / 2);
@@ -285,20 +285,21 @@ TEST_F(OptionsDialog, TabsShowTheirToolTipsWhereverTheirRowLies) {
     waitUntil([&] {
       HWND tip = program.waitForWindow(TOOLTIPS_CLASSW, 0);
       shown = tip ? testing::controlText(tip) : L"";
-      return shown == res(771 + index);
+      return shown == res(tipId);
     }, 10000);
     // Away again, so that the next tip is a new one.
     SetCursorPos(0, 0);
     Sleep(300);
     return shown;
   };
-  EXPECT_EQ(tipOver(0), res(771));
-  EXPECT_EQ(tipOver(4), res(775));
+  EXPECT_EQ(tipOver(0, 771), res(771));
+  EXPECT_EQ(tipOver(4, 775), res(775));
   // Choosing a tab of the other row brings that row forward.
   for (int step = 0; step < 3; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
   ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience));
-  EXPECT_EQ(tipOver(0), res(771));
-  EXPECT_EQ(tipOver(3), res(774));
+  EXPECT_EQ(tipOver(0, 771), res(771));
+  EXPECT_EQ(tipOver(3, 774), res(774));
+  EXPECT_EQ(tipOver(5, IDS_EXTRAS_TAB_TIP), res(IDS_EXTRAS_TAB_TIP));
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
   close(program, window);

@@ -1,10 +1,16 @@
 // The wallpaper options of the extended tab through the real program: the
 // even draw and the draw without repeats at logon and in the window, and a
 // large picture filling the screen.
+#include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
+
 #include <map>
 #include <set>
 
+#include "resources/resource_ids.h"
 #include "tests/wine/main_window_fixture.h"
+#include "ui/options/options_ids.h"
 
 namespace rivano {
 namespace {
@@ -120,6 +126,105 @@ TEST_F(WallpaperOptions, ALargePictureFillsTheScreenExactlyKeepingItsMiddle) {
   EXPECT_NEAR(fit->width, sw, 1);
   EXPECT_LT(fit->height, sh / 2);
   EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"1");
+}
+
+BOOL CALLBACK findControl(HWND w, LPARAM p) {
+  auto& search = *reinterpret_cast<std::pair<int, HWND>*>(p);
+  if (GetDlgCtrlID(w) != search.first) return TRUE;
+  search.second = w;
+  return FALSE;
+}
+
+BOOL CALLBACK countAccessKeys(HWND w, LPARAM p) {
+  const std::wstring text = testing::controlText(w);
+  for (std::size_t i = 0; i + 1 < text.size(); ++i)
+    if (text[i] == L'&' && text[i + 1] != L'&') ++(*reinterpret_cast<std::map<wchar_t, int>*>(p))[text[i + 1]];
+  return TRUE;
+}
+
+// The sixth tab of the options dialog: its four switches shown as stored,
+// set from the keyboard by their access keys, stored by OK after the other
+// options and not at all by Cancel.
+class ExtrasTab : public WallpaperOptions {
+ protected:
+  HWND openOptions(RunningProgram& program, HWND window) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(main_ids::mnuOpOption, 0), 0);
+    return program.waitForWindow(L"RivanoOptions", kPatience);
+  }
+  static HWND control(HWND dialog, int id) {
+    std::pair<int, HWND> search{id, nullptr};
+    EnumChildWindows(dialog, findControl, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+  }
+  static int tab(HWND dialog) {
+    return static_cast<int>(SendMessageW(control(dialog, options_ids::tbsOptions), TCM_GETCURSEL, 0, 0));
+  }
+  // Ctrl+Tab to the last tab, each step waited for.
+  static void toLastTab(HWND dialog) {
+    for (int step = 1; step < options_ids::kTabCount; ++step) {
+      testing::pressKeys(dialog, {VK_CONTROL}, VK_TAB);
+      ASSERT_TRUE(waitUntil([&] { return tab(dialog) == step; }, kPatience)) << "step " << step;
+    }
+  }
+  static constexpr int kSwitches[4] = {options_ids::chkDrawEvenly, options_ids::chkNoRepeat,
+                                       options_ids::chkPerMonitor, options_ids::chkFillScreen};
+  static constexpr const wchar_t* kNames[4] = {L"DrawEvenly", L"NoRepeat", L"PerMonitor", L"FillScreen"};
+};
+
+TEST_F(ExtrasTab, ItsSwitchesShowWhatIsStoredTakeTheirAccessKeysAndOnlyOkStoresThem) {
+  put(kOption, L"NoRepeat", L"1");
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  HWND dialog = openOptions(program, window);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(SendMessageW(control(dialog, options_ids::tbsOptions), TCM_GETITEMCOUNT, 0, 0), 6);
+  EXPECT_EQ(res(IDS_EXTRAS_TAB), L"拡張設定");
+  toLastTab(dialog);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_TRUE(IsWindowVisible(control(dialog, kSwitches[i])));
+    EXPECT_EQ(testing::isButtonChecked(control(dialog, kSwitches[i])), i == 1) << testing::narrow(kNames[i]);
+  }
+  // Alt and the underlined letter flip each switch: all four on.
+  for (WORD key : {'E', 'P', 'U', 'F'}) testing::pressKeys(dialog, {VK_MENU}, key);
+  ASSERT_TRUE(waitUntil([&] { return testing::isButtonChecked(control(dialog, options_ids::chkFillScreen)); },
+                        kPatience));
+  EXPECT_FALSE(testing::isButtonChecked(control(dialog, options_ids::chkNoRepeat)));
+  // Cancel stores nothing.
+  testing::pressKeys(dialog, {}, VK_ESCAPE);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, kPatience));
+  for (const wchar_t* name : {L"DrawEvenly", L"PerMonitor", L"FillScreen"}) EXPECT_EQ(get(kOption, name), L"<missing>");
+  EXPECT_EQ(get(kOption, L"NoRepeat"), L"1");
+  // OK stores all four, after the twelve of the other tabs.
+  dialog = openOptions(program, window);
+  ASSERT_NE(dialog, nullptr);
+  toLastTab(dialog);
+  testing::pressKeys(dialog, {VK_MENU}, 'E');
+  ASSERT_TRUE(waitUntil([&] { return testing::isButtonChecked(control(dialog, options_ids::chkDrawEvenly)); },
+                        kPatience));
+  testing::pressKeys(dialog, {}, VK_RETURN);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, kPatience));
+  const wchar_t* stored[4] = {L"1", L"1", L"0", L"0"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(get(kOption, kNames[i]), stored[i]) << testing::narrow(kNames[i]);
+  EXPECT_EQ(get(kOption, L"DragYoko"), L"2");
+  close(program, window);
+}
+
+TEST_F(ExtrasTab, NoTwoControlsOfTheDialogShareTheNewAccessKeysAndEachHasItsTip) {
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  HWND dialog = openOptions(program, window);
+  ASSERT_NE(dialog, nullptr);
+  // Every underlined letter in the dialog, with the controls that carry it.
+  std::map<wchar_t, int> letters;
+  EnumChildWindows(dialog, countAccessKeys, reinterpret_cast<LPARAM>(&letters));
+  for (wchar_t key : {L'E', L'P', L'U', L'F', L'W'}) EXPECT_EQ(letters[key], 1) << static_cast<char>(key);
+  // The tab's own tool tip, from the string table.
+  EXPECT_EQ(res(IDS_EXTRAS_TAB_TIP), L"壁紙の選び方と貼り方をもう少し細かく決めます（＾＾）");
+  testing::pressKeys(dialog, {}, VK_ESCAPE);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, kPatience));
+  close(program, window);
 }
 
 }  // namespace

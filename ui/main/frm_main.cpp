@@ -287,6 +287,13 @@ void FrmMain::onCommand(int id, int code) {
       host.pictureFile = [this](const std::wstring& source, const std::wstring& name) {
         return myPictureFile(source, name);
       };
+      host.extrasChanged = [this](const WallpaperExtras& extras) {
+        extras_ = extras;
+        // A picture loaded for the old fitting would be drawn at a size
+        // the new one does not ask for.
+        imgFile_.reset();
+        imgFilePicture_.clear();
+      };
       FrmOptions(state_, services_, std::move(host)).showModal(hwnd());
       return;
     }

@@ -122,6 +122,12 @@ void FrmOptions::showStoredValues() {
     showMargin(state_.gPicReMag);
   }
   win::setChecked(item(chkWallCange), host_.noWallChecked && host_.noWallChecked());
+  // The wallpaper options, read after all the others.
+  const WallpaperExtras extras = readWallpaperExtras(store);
+  win::setChecked(item(chkDrawEvenly), extras.drawEvenly);
+  win::setChecked(item(chkNoRepeat), extras.noRepeat);
+  win::setChecked(item(chkPerMonitor), extras.perMonitor);
+  win::setChecked(item(chkFillScreen), extras.fillScreen);
 }
 
 void FrmOptions::tbsOptions_Click() {
@@ -207,6 +213,13 @@ void FrmOptions::cmdOkbutton_Click() {
   v.dragTate = win::windowText(item(txtTate));
   v.dragYoko = win::windowText(item(txtYoko));
   writeOptionsOkValues(store, v);
+  WallpaperExtras extras;
+  extras.drawEvenly = win::isChecked(item(chkDrawEvenly));
+  extras.noRepeat = win::isChecked(item(chkNoRepeat));
+  extras.perMonitor = win::isChecked(item(chkPerMonitor));
+  extras.fillScreen = win::isChecked(item(chkFillScreen));
+  writeWallpaperExtras(store, extras);
+  if (host_.extrasChanged) host_.extrasChanged(extras);
   unloadDialog();
 }
 

@@ -21,6 +21,7 @@
 #include "platform/window.h"
 #include "ui/options/option_frame.h"
 #include "ui/options/options_host.h"
+#include "ui/options/options_ids.h"
 
 namespace rivano {
 
@@ -43,6 +44,7 @@ class FrmOptions final : public win::Window {
   void createShortcutFrame();
   void createFittingFrame();
   void createDropFrame();
+  void createExtrasFrame();
   void setTexts();
 
   // The frame (frm_options.cpp).
@@ -102,8 +104,8 @@ class FrmOptions final : public win::Window {
   HWND owner_ = nullptr;
   bool done_ = false;
   std::unique_ptr<win::ControlFactory> factory_;
-  std::array<OptionFrame, 5> frames_;
-  std::array<std::unique_ptr<win::ControlFactory>, 5> frameFactories_;
+  std::array<OptionFrame, options_ids::kTabCount> frames_;
+  std::array<std::unique_ptr<win::ControlFactory>, options_ids::kTabCount> frameFactories_;
   std::unique_ptr<win::ToolTips> tips_;
   win::TabStrip tbsOptions_;
   win::Slider sldTimeInt_;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "platform/string_table.h"
+#include "resources/resource_ids.h"
 #include "ui/options/frm_options.h"
 #include "ui/options/options_ids.h"
 
@@ -20,7 +21,7 @@ constexpr TwipsRect kCancel{120, 3960, 1095, 375};
 constexpr TwipsRect kOk{3720, 3960, 1095, 375};
 constexpr TwipsRect kWallCange{600, 840, 3735, 420};
 constexpr int kFrameWidth = 4455;
-constexpr int kFrameHeights[5] = {2385, 2985, 2985, 2985, 3015};
+constexpr int kFrameHeights[kTabCount] = {2385, 2985, 2985, 2985, 3015, 2985};
 constexpr DWORD kCheck = WS_TABSTOP | BS_AUTOCHECKBOX;
 constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 
@@ -51,10 +52,12 @@ void FrmOptions::createControls() {
   createShortcutFrame();
   createFittingFrame();
   createDropFrame();
+  createExtrasFrame();
   // Front to back, which is also the order of the Tab key: the frames lie
   // in front of the history tab's check box, which lies on the strip.
   HWND order[] = {frames_[0].hwnd(), frames_[1].hwnd(), frames_[2].hwnd(), frames_[3].hwnd(),
-                  frames_[4].hwnd(), item(chkWallCange), tbsOptions_.hwnd(), item(cmdCancel), item(cmdOkbutton)};
+                  frames_[4].hwnd(), frames_[5].hwnd(), item(chkWallCange), tbsOptions_.hwnd(),
+                  item(cmdCancel), item(cmdOkbutton)};
   for (HWND w : order) SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Each frame's border first in its frame, as a group box leads its group:
   // its access key moves the focus to the control after it, and that is
@@ -144,20 +147,32 @@ void FrmOptions::createDropFrame() {
   f.create(L"STATIC", 0, {2160, 2010, 2175, 720}, lblBun);
 }
 
+// Four switches, each a line of two: what it does, and when it applies.
+void FrmOptions::createExtrasFrame() {
+  const win::ControlFactory& f = *frameFactories_[5];
+  const int ids[] = {chkDrawEvenly, chkNoRepeat, chkPerMonitor, chkFillScreen};
+  for (int i = 0; i < 4; ++i) f.create(L"BUTTON", kCheck | BS_MULTILINE, {240, 300 + i * 630, 3975, 480}, ids[i]);
+}
+
 void FrmOptions::setTexts() {
   win::setWindowText(hwnd(), loadString(700));
   win::setWindowText(item(cmdCancel), loadString(741));
   win::setWindowText(item(cmdOkbutton), loadString(809));
   // The tabs, their captions and their tool tips.
-  for (int i = 0; i < kTabCount; ++i) tbsOptions_.insert(i, loadString(766 + i));
-  for (int i = 0; i < kTabCount; ++i) tbsOptions_.setToolTip(i, loadString(771 + i));
+  const int tabCaptions[kTabCount] = {766, 767, 768, 769, 770, IDS_EXTRAS_TAB};
+  const int tabTips[kTabCount] = {771, 772, 773, 774, 775, IDS_EXTRAS_TAB_TIP};
+  for (int i = 0; i < kTabCount; ++i) tbsOptions_.insert(i, loadString(tabCaptions[i]));
+  for (int i = 0; i < kTabCount; ++i) tbsOptions_.setToolTip(i, loadString(tabTips[i]));
   const std::pair<int, int> captions[] = {
       {frameBox0, 721},   {chkViwerON, 612},   {cmdLstDel, 205},      {cmdChange, 613},   {chkWallCange, 732},
       {chkIconSt, 702},   {chkTimeOut, 703},   {fraSld, 711},         {lblTime0, 712},    {lblTime0 + 1, 713},
       {lblTime0 + 2, 714}, {lblTime0 + 3, 715}, {lblTime0 + 4, 716},  {lblTime0 + 5, 717}, {lblTimeTxt, 718},
       {cmdStratUp, 737},  {cmdDesktop, 740},   {cmdUnInstall, 756},   {chkZoomIn, 735},   {lblReMagUp, 776},
       {lblReMagDown, 777}, {frameBox0 + 4, 778}, {optTairu0, 622},    {optTairu1, 623},   {optTairu2, 624},
-      {lblTate0, 625},    {lblTate1, 626},     {lblYoko0, 627},       {lblYoko1, 626}};
+      {lblTate0, 625},    {lblTate1, 626},     {lblYoko0, 627},       {lblYoko1, 626},
+      {frameBox0 + 5, IDS_EXTRAS_FRAME},        {chkDrawEvenly, IDS_DRAW_EVENLY},
+      {chkNoRepeat, IDS_NO_REPEAT},             {chkPerMonitor, IDS_PER_MONITOR},
+      {chkFillScreen, IDS_FILL_SCREEN}};
   for (const auto& [id, text] : captions) win::setWindowText(item(id), loadString(text));
   win::setWindowText(item(chkActive), loadString(704) + L"\r" + loadString(705));
   win::setWindowText(item(chkStratUpOpt), loadString(738) + L"\r" + loadString(739));
@@ -167,7 +182,9 @@ void FrmOptions::setTexts() {
   const std::pair<int, int> tips[] = {
       {cmdLstDel, 659},  {cmdChange, 657}, {lstRireki, 754}, {picMain, 665},   {chkWallCange, 742},
       {chkIconSt, 751},  {chkTimeOut, 752}, {chkActive, 753}, {chkStratUpOpt, 755}, {optTairu0, 660},
-      {optTairu1, 661},  {optTairu2, 662}, {txtTate, 663},   {txtYoko, 664}};
+      {optTairu1, 661},  {optTairu2, 662}, {txtTate, 663},   {txtYoko, 664},
+      {chkDrawEvenly, IDS_DRAW_EVENLY_TIP}, {chkNoRepeat, IDS_NO_REPEAT_TIP}, {chkPerMonitor, IDS_PER_MONITOR_TIP},
+      {chkFillScreen, IDS_FILL_SCREEN_TIP}};
   for (const auto& [id, text] : tips) tips_->set(item(id), loadString(text));
 }
 

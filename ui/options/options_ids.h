@@ -10,11 +10,11 @@ enum Control : int {
   cmdOkbutton = IDOK,
   cmdCancel = IDCANCEL,
   tbsOptions = 3001,
-  fraOptions0,  // to fraOptions0 + 4, the frame of tab i + 1
-  chkWallCange = fraOptions0 + 5,
-  frameBox0,  // the frame's own border, to frameBox0 + 4
+  fraOptions0,  // to fraOptions0 + 5, the frame of tab i + 1
+  chkWallCange = fraOptions0 + 6,
+  frameBox0,  // the frame's own border, to frameBox0 + 5
   // history
-  lstRireki = frameBox0 + 5,
+  lstRireki = frameBox0 + 6,
   picMain,
   pbrMain,
   chkViwerON,
@@ -56,8 +56,13 @@ enum Control : int {
   lblYoko1,
   lblBun,
   lblMesDrop,
+  // the wallpaper options of the sixth tab
+  chkDrawEvenly,
+  chkNoRepeat,
+  chkPerMonitor,
+  chkFillScreen,
 };
 
-inline constexpr int kTabCount = 5;
+inline constexpr int kTabCount = 6;
 
 }  // namespace rivano::options_ids
