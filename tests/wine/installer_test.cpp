@@ -223,7 +223,7 @@ TEST_F(Installer, QuietUninstallTakesTheProgramAndItsLinksAndKeepsTheSettingsAnd
   win::ShellLinkFields ours;
   ours.target = program();
   ours.iconFile = ours.target;
-  ASSERT_TRUE(win::saveShellLink(desktopLink, ours));
+  ASSERT_EQ(win::saveShellLink(desktopLink, ours), S_OK);
 
   // Run as the list of programs runs it.
   const std::wstring quiet = entry(L"QuietUninstallString");
@@ -248,8 +248,8 @@ TEST_F(Installer, UninstallLeavesTheLinksOfAnotherCopy) {
   other.target = L"C:\\Tools\\Rivano\\Rivano.exe";
   other.iconFile = other.target;
   other.arguments = L"/S";
-  ASSERT_TRUE(win::saveShellLink(startupLink, other));
-  ASSERT_TRUE(win::saveShellLink(desktopLink, other));
+  ASSERT_EQ(win::saveShellLink(startupLink, other), S_OK);
+  ASSERT_EQ(win::saveShellLink(desktopLink, other), S_OK);
   uninstall(L"/S", {});
   EXPECT_FALSE(win::fileExists(startMenuLink));
   for (const auto& link : {startupLink, desktopLink}) {
