@@ -651,15 +651,18 @@ TEST_F(OptionsDialog, NoKeyReachesAControlOutOfSight) {
   pressKeys(dialog, {}, VK_SPACE);
   focusOn(ids::sldTimeInt);
   nextTab();
+  // The strip took the focus from the slider: the arrow moves to the next
+  // tab, which is awaited before the next step counts from it.
   pressKeys(dialog, {}, VK_RIGHT);
   pressKeys(dialog, {}, VK_SPACE);
+  ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience)) << "the arrow did not go to the strip";
   nextTab();
   EXPECT_FALSE(checked(ids::chkWallCange)) << "Space reached the hidden box";
   EXPECT_EQ(sliderValue(ids::sldTimeInt), 15) << "the arrow reached the slider of another tab";
   EXPECT_EQ(text(ids::lblTimeInt), L"15秒");
   // Tab stops only where the user looks, and Alt+J flips nothing, on every
   // tab but the history's; the drop frame's access key leads into it.
-  for (int walked = 0; walked < 4; ++walked) {
+  for (int walked = 0; walked < ids::kTabCount - 1; ++walked) {
     const int shown = tab();
     if (shown == 4) {
       pressKeys(dialog, {VK_MENU}, 'D');
