@@ -66,7 +66,7 @@ wine "$exe" /N &
 sleep 6
 wine "$driver" options
 shoot options_1 3
-for tab in 2 3 4 5; do
+for tab in 2 3 4 5 6; do
   wine "$driver" tab
   shoot "options_$tab" 2
 done
