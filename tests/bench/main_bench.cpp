@@ -54,6 +54,16 @@ void registerSource(rivano::Registry& registry, const std::wstring& path, bool s
   registry.myRegSetString(RegRoot::currentUser, key + L"\\Option", L"PicReSize", shrink ? L"1" : L"0");
 }
 
+// Ten sources of `count` pictures each; the even draw on or off.
+void registerSources(rivano::Registry& registry, const std::vector<std::wstring>& paths, bool evenly) {
+  const std::wstring key = L"Software\\Velmorat\\Rivano";
+  registry.myRegDeleteKey(key);
+  registry.myRegSetString(RegRoot::currentUser, key + L"\\WallList", L"Count", std::to_wstring(paths.size()));
+  for (std::size_t i = 0; i < paths.size(); ++i)
+    registry.myRegSetString(RegRoot::currentUser, key + L"\\WallList", L"List" + std::to_wstring(i + 1), paths[i]);
+  registry.myRegSetString(RegRoot::currentUser, key + L"\\Option", L"DrawEvenly", evenly ? L"1" : L"0");
+}
+
 void fillFolder(const std::wstring& folder, const std::wstring& picture, int count) {
   CreateDirectoryW(folder.c_str(), nullptr);
   for (int i = 0; i < count; ++i)
@@ -207,6 +217,28 @@ int wmain(int argc, wchar_t** argv) {
   printRatio("window usable with 10,000 listed", window.usable, 0.5, "s");
   printRatio("sort of 10,000 rows by size", window.sort, 0.1, "s");
   printRatio("the same in the other direction", window.reverse, 0.1, "s");
+
+  // The even draw lists every source; the two-stage draw lists one. The
+  // pictures are links to one file: the folders' names are what is read.
+  std::vector<std::wstring> sources;
+  for (int i = 0; i < 10; ++i) {
+    const std::wstring folder = work.path() + L"source" + std::to_wstring(i);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (int n = 0; n < 10000; ++n) {
+      const std::wstring name = folder + L"\\p" + std::to_wstring(n) + L".jpg";
+      if (!CreateHardLinkW(name.c_str(), (many + L"\\p0.jpg").c_str(), nullptr))
+        CopyFileW((many + L"\\p0.jpg").c_str(), name.c_str(), FALSE);
+    }
+    sources.push_back(folder);
+  }
+  registerSources(registry, sources, false);
+  const double twoStage = bestOf(exe, L"/S");
+  registerSources(registry, sources, true);
+  const double evenly = bestOf(exe, L"/S");
+  std::printf("\nTen sources of 10,000 small JPEGs, best of %d runs each:\n", kTries);
+  std::printf("  /S, a source drawn first                     %8.3f s\n", twoStage);
+  std::printf("  /S, every picture equally likely             %8.3f s\n", evenly);
+  printRatio("/S evenly / /S a source first", evenly / twoStage, 2.0, "x");
 
   const std::wstring big = work.path() + L"big", previewFolder = work.path() + L"preview";
   CreateDirectoryW(big.c_str(), nullptr);
