@@ -20,6 +20,7 @@
 #include "platform/screen.h"
 #include "platform/single_instance.h"
 #include "platform/string_table.h"
+#include "platform/system_libraries.h"
 #include "platform/win32_registry.h"
 #include "resources/resource_ids.h"
 #include "ui/dropwork/frm_drop_work.h"
@@ -79,6 +80,8 @@ int runAtLogon(ProgramState& state) {
 }  // namespace
 
 int runProgram() {
+  // Before anything can load a library by name on the program's behalf.
+  win::limitLibrarySearchToSystemFolder();
   const std::wstring arguments = argumentText(GetCommandLineW());
   const RunKind kind = dispatchKind(preparedCommandLine(arguments));
   win::SingleInstance instance(L"Local\\Velmorat.Rivano.Running");
