@@ -13,6 +13,7 @@
 #include "app/silent_run.h"
 #include "platform/archiver_libraries.h"
 #include "platform/cursor.h"
+#include "platform/data_folder.h"
 #include "platform/desktop.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -93,8 +94,12 @@ int runProgram() {
   }
   ProgramState state;
   state.gAppPath = appPathFromModule(win::modulePath());
-  state.gWallBmp = state.gAppPath + L"Rivano.bmp";
-  state.gUnPakTmp = state.gAppPath + L"UnPakTmp";
+  if (kind == RunKind::nothing) return 0;
+  // Every later use of the bitmap (the desktop's value, the history) names
+  // the file as written here.
+  const std::wstring data = win::dataFolder(state.gAppPath);
+  state.gWallBmp = data + L"Rivano.bmp";
+  state.gUnPakTmp = data + L"UnPakTmp";
   if (kind == RunKind::silent) return runAtLogon(state);
 
   // The windows' controls; the logon run has none, and under Wine this
@@ -132,7 +137,7 @@ int runProgram() {
       work.unload();
       return 0;
     }
-    case RunKind::nothing:
+    case RunKind::nothing:  // handled above
       return 0;
   }
   return 0;
