@@ -95,7 +95,9 @@ bitmap="$prefix/drive_c/users/$user/AppData/Local/Rivano/Rivano.bmp"
 picture_size() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(26); print("%dx%d" % struct.unpack("<ii", d[18:26]) if d[:2] == b"BM" else "not a bitmap")' "$1"; }
 
 # The logon run.
-as_user wine "$exe" /S || fail "/S ended with exit code $?"
+# A run that fails shows an error box and waits for someone to close it.
+run() { as_user timeout -k 5 60 wine "$@"; }
+run "$exe" /S || fail "/S ended with exit code $? (124: still waiting after a minute)"
 as_user wineserver -w
 [ "$(value 'HKCU\Control Panel\desktop' Wallpaper)" = "$expected" ] ||
   fail "/S: Wallpaper is \"$(value 'HKCU\Control Panel\desktop' Wallpaper)\", expected \"$expected\""
@@ -110,7 +112,8 @@ esac
 # A picture given on the command line, as one dropped on the shortcut.
 as_user wine reg add 'HKCU\Control Panel\desktop' /v Wallpaper /d "" /f >/dev/null
 as_root rm -f "$bitmap"
-as_user wine "$exe" "$(windows_path "$work/pictures/b.bmp")" || fail "the picture run ended with exit code $?"
+run "$exe" "$(windows_path "$work/pictures/b.bmp")" ||
+  fail "the picture run ended with exit code $? (124: still waiting after a minute)"
 as_user wineserver -w
 [ "$(value 'HKCU\Control Panel\desktop' Wallpaper)" = "$expected" ] ||
   fail "picture: Wallpaper is \"$(value 'HKCU\Control Panel\desktop' Wallpaper)\", expected \"$expected\""
