@@ -8,8 +8,11 @@
 //                                   as a system library would load it
 //   library_search_host plain       "version.dll" loaded by name, with the
 //                                   system's search as it comes
-// Prints the path of the version library it holds; exit code 0 when it
-// holds one, 2 for a wrong argument.
+//   library_search_host cabinet <file>
+//                                   the archive opened by cab32.dll from the
+//                                   host's folder, which loads cabinet.dll
+// Prints the path of the library it holds (version.dll, or cabinet.dll);
+// exit code 0 when it holds one, 2 for a wrong argument.
 #include <windows.h>
 
 #include <cstdio>
@@ -25,10 +28,22 @@ int wmain(int argc, wchar_t** argv) {
   } else if (mode == L"restricted" || mode == L"plain") {
     if (mode == L"restricted") rivano::win::limitLibrarySearchToSystemFolder();
     LoadLibraryW(L"version.dll");
+  } else if (mode == L"cabinet" && argc > 2) {
+    HMODULE cab = LoadLibraryW(L"cab32.dll");
+    using Open = HANDLE(WINAPI*)(HWND, LPCSTR, DWORD);
+    using Close = int(WINAPI*)(HANDLE);
+    // GetProcAddress hands out a generic pointer; the archiver interface
+    // fixes the signatures.
+    const auto open = reinterpret_cast<Open>(reinterpret_cast<void*>(GetProcAddress(cab, "CabOpenArchive")));
+    const auto close = reinterpret_cast<Close>(reinterpret_cast<void*>(GetProcAddress(cab, "CabCloseArchive")));
+    if (!open || !close) return 3;
+    char path[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, argv[2], -1, path, MAX_PATH, nullptr, nullptr);
+    if (HANDLE archive = open(nullptr, path, 0)) close(archive);
   } else {
     return 2;
   }
-  HMODULE version = GetModuleHandleW(L"version.dll");
+  HMODULE version = GetModuleHandleW(mode == L"cabinet" ? L"cabinet.dll" : L"version.dll");
   wchar_t path[MAX_PATH] = {};
   if (!version || GetModuleFileNameW(version, path, MAX_PATH) == 0) return 1;
   std::printf("%ls\n", path);

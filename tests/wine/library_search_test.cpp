@@ -55,29 +55,32 @@ std::wstring environment(const wchar_t* name) {
 
 constexpr const wchar_t* kHostName = L"library_search_host.exe";
 
-// While it lives, the host program takes the version library from the first
+// While it lives, the host program takes a library ("version", "cabinet")
+// from the first
 // file the folders' search finds, before Wine's built-in one. Set for the
 // host alone in the prefix's Wine settings: Wine reads WINEDLLOVERRIDES
 // only from the environment it was started in, not from one a Windows
 // program hands to its child.
-class VersionNativeFirst {
+class NativeFirst {
  public:
-  VersionNativeFirst() {
+  explicit NativeFirst(const wchar_t* library) : library_(library) {
     win::UniqueKey key;
     EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
     const std::wstring order = L"native,builtin";
-    RegSetValueExW(key.get(), L"version", 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+    RegSetValueExW(key.get(), library_, 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
                    static_cast<DWORD>((order.size() + 1) * sizeof(wchar_t)));
   }
-  ~VersionNativeFirst() {
+  ~NativeFirst() {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, library_);
     RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\library_search_host.exe");
   }
-  VersionNativeFirst(const VersionNativeFirst&) = delete;
-  VersionNativeFirst& operator=(const VersionNativeFirst&) = delete;
+  NativeFirst(const NativeFirst&) = delete;
+  NativeFirst& operator=(const NativeFirst&) = delete;
 
  private:
+  const wchar_t* library_;
   static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\library_search_host.exe\\DllOverrides";
 };
 
@@ -131,14 +134,14 @@ TEST_F(LibrarySearch, ThePlantedLibraryLeavesItsMarkerWhenLoadedByName) {
   // What the program's loads must not do: a search by name from the
   // program's folder on, under the override, takes the planted file.
   const std::wstring hostMarker = plantBesideHost();
-  VersionNativeFirst override;
+  NativeFirst override(L"version");
   EXPECT_EQ(runToEnd(host, L"plain"), 0);
   EXPECT_TRUE(win::fileExists(hostMarker)) << "the override did not make the search reach the program's folder";
 }
 
 TEST_F(LibrarySearch, TheVersionFunctionsBindToTheSystemLibraryNotOneBesideTheProgram) {
   const std::wstring marker = plantBesideHost();
-  VersionNativeFirst override;
+  NativeFirst override(L"version");
   EXPECT_EQ(runToEnd(host, L"delayed"), 0) << "no version library was loaded";
   EXPECT_FALSE(win::fileExists(marker)) << "the planted version.dll was loaded";
 }
@@ -146,9 +149,24 @@ TEST_F(LibrarySearch, TheVersionFunctionsBindToTheSystemLibraryNotOneBesideThePr
 // What the system's own libraries load by name on the program's behalf.
 TEST_F(LibrarySearch, AfterTheStartUpLimitALoadByNameSkipsTheProgramsFolder) {
   const std::wstring marker = plantBesideHost();
-  VersionNativeFirst override;
+  NativeFirst override(L"version");
   EXPECT_EQ(runToEnd(host, L"restricted"), 0) << "no version library was loaded";
   EXPECT_FALSE(win::fileExists(marker)) << "the planted version.dll was loaded";
+}
+
+// The cabinet library reads cabinets through the system's cabinet.dll,
+// which it loads by name when it first needs it: from inside whatever
+// program loaded it, the folder of that program would come first.
+TEST_F(LibrarySearch, TheCabinetLibraryTakesTheSystemsCabinetDllNotOneBesideTheProgram) {
+  host = hostFolder.path() + kHostName;
+  ASSERT_TRUE(CopyFileW(testing::linuxPath(RIVANO_LIBRARY_SEARCH_HOST).c_str(), host.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((testing::binDir() + L"cab32.dll").c_str(), (hostFolder.path() + L"cab32.dll").c_str(), FALSE));
+  const std::wstring marker = plant(hostFolder.path() + L"cabinet.dll");
+  const std::wstring cabinet = hostFolder.path() + L"pictures.cab";
+  testing::writeFileBytes(cabinet, {'M', 'S', 'C', 'F', 0, 0, 0, 0, 60, 0, 0, 0, 0, 0, 0, 0});
+  NativeFirst override(L"cabinet");
+  EXPECT_EQ(runToEnd(host, L"cabinet \"" + cabinet + L"\""), 0) << "cabinet.dll was not loaded";
+  EXPECT_FALSE(win::fileExists(marker)) << "the planted cabinet.dll was loaded";
 }
 
 // A library the program's folder lacks is not looked for anywhere else:
