@@ -14,13 +14,13 @@ namespace rivano {
 
 struct ProgramState {
   std::wstring gAppPath;      // the program's folder, ending in "\"
-  std::wstring gWallBmp;      // gAppPath & "Rivano.bmp"
+  std::wstring gWallBmp;      // "Rivano.bmp" in gAppPath, or in the user's data when gAppPath is read-only
   std::int32_t gScreenW = 0;  // twips
   std::int32_t gScreenH = 0;
   bool gNoRandom = false;  // "/N": skip the start-up random selection once
   ScreenMetrics screen;    // the same size with its twips per pixel
 
-  std::wstring gUnPakTmp;       // gAppPath & "UnPakTmp", no trailing "\"
+  std::wstring gUnPakTmp;       // "UnPakTmp" beside gWallBmp, no trailing "\"
   std::int32_t gCurEntry = -1;  // the entry whose pictures the picture list shows
   std::int16_t gEntryCount = 0;
   WallList wall;  // gList, gLSelect, gTileOpt, gTileX, gTileY

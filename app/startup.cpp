@@ -13,6 +13,7 @@
 #include "app/silent_run.h"
 #include "platform/archiver_libraries.h"
 #include "platform/cursor.h"
+#include "platform/data_folder.h"
 #include "platform/desktop.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -20,6 +21,7 @@
 #include "platform/screen.h"
 #include "platform/single_instance.h"
 #include "platform/string_table.h"
+#include "platform/system_libraries.h"
 #include "platform/win32_registry.h"
 #include "resources/resource_ids.h"
 #include "ui/dropwork/frm_drop_work.h"
@@ -79,6 +81,8 @@ int runAtLogon(ProgramState& state) {
 }  // namespace
 
 int runProgram() {
+  // Before anything can load a library by name on the program's behalf.
+  win::limitLibrarySearchToSystemFolder();
   const std::wstring arguments = argumentText(GetCommandLineW());
   const RunKind kind = dispatchKind(preparedCommandLine(arguments));
   win::SingleInstance instance(L"Local\\Velmorat.Rivano.Running");
@@ -90,12 +94,21 @@ int runProgram() {
   }
   ProgramState state;
   state.gAppPath = appPathFromModule(win::modulePath());
+<<<<<<< HEAD
   state.gWallBmp = state.gAppPath + L"Rivano.bmp";
   state.gUnPakTmp = state.gAppPath + L"UnPakTmp";
   // A run killed while it wrote the bitmap leaves its half beside the
   // program, as large as the screen's bitmap; only this instance may write
   // there now, so whatever lies there is that run's.
   win::removeLeftoverCompanion(state.gWallBmp);
+=======
+  if (kind == RunKind::nothing) return 0;
+  // Every later use of the bitmap (the desktop's value, the history) names
+  // the file as written here.
+  const std::wstring data = win::dataFolder(state.gAppPath);
+  state.gWallBmp = data + L"Rivano.bmp";
+  state.gUnPakTmp = data + L"UnPakTmp";
+>>>>>>> h-platform
   if (kind == RunKind::silent) return runAtLogon(state);
 
   // The windows' controls; the logon run has none, and under Wine this
@@ -133,7 +146,7 @@ int runProgram() {
       work.unload();
       return 0;
     }
-    case RunKind::nothing:
+    case RunKind::nothing:  // handled above
       return 0;
   }
   return 0;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace rivano::win {
 namespace {
 
@@ -32,6 +34,14 @@ bool resolve(HMODULE module, const char* prefix, const char* suffix, Function& o
 }
 
 }  // namespace
+
+HMODULE ArchiverLibraries::loadBesideProgram(const char* name) {
+  const std::wstring program = modulePath();
+  const std::string file = std::string(name) + ".dll";  // plain ASCII names
+  const std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
+  const std::wstring path = folder + std::wstring(file.begin(), file.end());
+  return LoadLibraryW(path.c_str());
+}
 
 const ArchiverFunctions* ArchiverLibraries::functions(int kindCode) {
   if (kindCode < 0 || kindCode >= static_cast<int>(kNames.size())) return nullptr;

@@ -1,5 +1,6 @@
-// The six archiver libraries of the common archiver interface, loaded by
-// name when first needed and kept loaded for the rest of the process.
+// The six archiver libraries of the common archiver interface, loaded from
+// the program's own folder when first needed and kept loaded for the rest
+// of the process.
 #pragma once
 
 #include <windows.h>
@@ -50,8 +51,10 @@ class ArchiverLibraries {
  public:
   // Loads a library by its name ("unlha32"); null when it cannot.
   using Loader = HMODULE (*)(const char* name);
-  // The system's search for the names, from the program's folder on.
-  ArchiverLibraries() : ArchiverLibraries([](const char* name) { return LoadLibraryA(name); }) {}
+  // The file "<name>.dll" in the folder of the running program, and
+  // nowhere else: a search by name would also try the current folder and
+  // the PATH when the program's folder lacks one.
+  ArchiverLibraries() : ArchiverLibraries(&loadBesideProgram) {}
   explicit ArchiverLibraries(Loader load) : load_(load) {}
 
   // The library of a kind code (1 unlha32, 2 unzip32, 3 unarj32j, 5 tar32,
@@ -62,6 +65,8 @@ class ArchiverLibraries {
   const ArchiverFunctions* functions(int kindCode);
 
  private:
+  static HMODULE loadBesideProgram(const char* name);
+
   struct Loaded {
     UniqueModule module;
     ArchiverFunctions functions{};

@@ -11,7 +11,14 @@
 // slot, and jumps to it with the caller's arguments untouched; from then on
 // calls go straight to the function. A function missing from this table
 // fails the link, since the program links no import library of these.
+// None of these libraries is one Windows always takes from its own folder,
+// so each comes from the system folder by name, never from beside the
+// program.
 #include <windows.h>
+
+#include <string>
+
+#include "platform/system_libraries.h"
 
 extern "C" {
 
@@ -23,7 +30,8 @@ struct RivanoDelayedImport {
 
 // Called by the stubs with the entry of the function wanted; returns it.
 void* rivano_resolve_import(RivanoDelayedImport* import) {
-  HMODULE library = LoadLibraryA(import->library);
+  const std::string name(import->library);  // plain ASCII file names
+  HMODULE library = rivano::win::loadSystemLibrary(std::wstring(name.begin(), name.end()));
   FARPROC function = library ? GetProcAddress(library, import->function) : nullptr;
   // A system library without one of its functions leaves nothing sensible to do.
   if (!function) FatalAppExitA(0, import->function);

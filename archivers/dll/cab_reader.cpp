@@ -9,6 +9,8 @@
 #include <cstring>
 #include <list>
 
+#include "platform/system_libraries.h"
+
 namespace rivano::arc {
 namespace {
 
@@ -28,11 +30,13 @@ struct FdiApi {
   FdiDestroyFn destroy = nullptr;
 };
 
-// Loaded on first use, so the other libraries never pull in cabinet.dll.
+// Loaded on first use, so the other libraries never pull in cabinet.dll;
+// from the system folder only, never a file of that name beside the
+// program that loads this library.
 const FdiApi* fdiApi() {
   static const FdiApi api = [] {
     FdiApi a;
-    HMODULE module = LoadLibraryA("cabinet.dll");
+    HMODULE module = rivano::win::loadSystemLibrary(L"cabinet.dll");
     if (module == nullptr) return a;
     a.create = reinterpret_cast<FdiCreateFn>(reinterpret_cast<void*>(GetProcAddress(module, "FDICreate")));
     a.isCabinet = reinterpret_cast<FdiIsCabinetFn>(reinterpret_cast<void*>(GetProcAddress(module, "FDIIsCabinet")));
