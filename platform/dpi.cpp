@@ -29,9 +29,12 @@ DpiChange dpiChangeOf(WPARAM wParam, LPARAM lParam) {
 }
 
 void moveToSuggested(HWND window, const RECT& r) {
-  if (r.right <= r.left || r.bottom <= r.top) return;
-  SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.right > r.left && r.bottom > r.top)
+    SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  // A group box paints its border alone: where one stood at the old DPI the
+  // window's own face must be painted again, not only the moved controls.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 int bitmapIdForDpi(int id, int dpi) { return id + nearestPictureScale(dpi) * IDB_SCALE_STEP; }

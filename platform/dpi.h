@@ -23,6 +23,7 @@ struct DpiChange {
   RECT suggested;
 };
 DpiChange dpiChangeOf(WPARAM wParam, LPARAM lParam);
+// Takes the rectangle and paints the whole window anew.
 void moveToSuggested(HWND window, const RECT& suggested);
 
 // The bitmap resource `id` in its drawing nearest `dpi` (the pictures are

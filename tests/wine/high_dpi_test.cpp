@@ -156,6 +156,15 @@ class HighDpi : public MainWindow {
   }
   // The picture list's header stands as high as a line of its font and
   // its margins.
+  // What the screen shows at a point of the window's client area.
+  static COLORREF clientPixel(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+  }
   static int headerHeight(HWND window) {
     return height(screenRect(ListView_GetHeader(GetDlgItem(window, main_ids::lvwFile))));
   }
@@ -219,8 +228,11 @@ TEST_F(HighDpi, TheMainWindowTakesTheSuggestedRectangleAndKeepsItsWidenedListAnd
   testing::clickButton(GetDlgItem(window, main_ids::cmdButton));
   ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(GetDlgItem(window, main_ids::picMain)); }, kPatience));
 
-  // As Windows suggests it on a screen too low for the whole window.
-  const RECT suggested{30, 20, 30 + twipsToPixels(layout::kWindowWidth, 192) + 4, 20 + 700};
+  // As Windows suggests it on a screen too low for the whole window: the
+  // corner stays, so only what the window paints itself renews its face.
+  const RECT before = screenRect(window);
+  const RECT suggested{before.left, before.top, before.left + twipsToPixels(layout::kWindowWidth, 192) + 4,
+                       before.top + 700};
   sendDpiChange(window, 192, suggested);
   const RECT now = screenRect(window);
   EXPECT_EQ(now.left, suggested.left);
@@ -240,6 +252,16 @@ TEST_F(HighDpi, TheMainWindowTakesTheSuggestedRectangleAndKeepsItsWidenedListAnd
   const RECT close192 = placeIn(GetDlgItem(window, main_ids::cmdEnd));
   EXPECT_EQ(height(close192), px(layout::kCloseButton.height));
   EXPECT_EQ(smallIconWidth(GetDlgItem(window, main_ids::lvwMain)), 32);
+  // Where the picture frame's right border stood at 96 DPI (x 462 and 463,
+  // y 108 to 285) lies inside the frame at 192, above its controls (y 204 to
+  // 236): the frame paints its border alone, so the window must paint its
+  // face there anew, or a line of the old layout stays.
+  const auto faceAcrossOldBorder = [&] {
+    for (int x = 458; x <= 466; ++x)
+      if (clientPixel(window, x, 226) != GetSysColor(COLOR_BTNFACE)) return false;
+    return true;
+  };
+  EXPECT_TRUE(waitUntil(faceAcrossOldBorder, 5000));
   // The font was made again at twice the DPI.
   EXPECT_GE(headerHeight(window), header96 + emPixels(192) - emPixels(96));
   // Narrowed again after the change: its width at the new DPI.
