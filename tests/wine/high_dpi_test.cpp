@@ -19,8 +19,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/dpi_scale.h"
 #include "engine/wallpaper.h"
@@ -191,6 +195,60 @@ TEST_F(HighDpi, TheProgramDeclaresPerMonitorAwarenessWithTheSystemAwareFallback)
                         "PerMonitorV2</dpiAwareness>"),
             std::string::npos);
   EXPECT_NE(manifest.rfind("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">", settings), std::string::npos);
+}
+
+// The colours of a bitmap resource of the program file, and its size.
+struct ResourcePicture {
+  SIZE size{0, 0};
+  std::set<COLORREF> colours;
+};
+
+ResourcePicture readPicture(HMODULE program, int id) {
+  ResourcePicture picture;
+  auto bitmap = static_cast<HBITMAP>(LoadImageW(program, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+  if (!bitmap) return picture;
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  picture.size = {info.bmWidth, info.bmHeight};
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = info.bmWidth;
+  format.bmiHeader.biHeight = -info.bmHeight;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &format, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(bitmap);
+  for (std::uint32_t p : pixels) picture.colours.insert(p & 0xFFFFFF);
+  return picture;
+}
+
+// Each picture is drawn at 100, 125, 150 and 200 % on a grid of 16 by 16
+// cells; a size that is no whole multiple of the grid (20, 24, 40 pixels)
+// is shaded where two colours meet rather than repeating every few rows
+// and columns of the small drawing, which would show no new colour.
+TEST_F(HighDpi, ThePicturesAreDrawnAtEverySizeAndShadedBetweenWholeMultiples) {
+  HMODULE program = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr);
+  const std::pair<int, int> pictures[] = {{IDB_ABOUT, 64}, {IDB_WIDEN, 16}, {IDB_NARROW, 16}, {111, 32}, {112, 32},
+                                          {113, 32},       {114, 32},       {121, 16},        {122, 16}, {123, 16},
+                                          {124, 16},       {125, 16},       {126, 16}};
+  for (const auto& [id, base] : pictures) {
+    const ResourcePicture plain = readPicture(program, id);
+    for (int scale = 0; scale < kPictureScaleCount; ++scale) {
+      const int percent = pictureScalePercent(scale);
+      const ResourcePicture drawn = readPicture(program, id + scale * IDB_SCALE_STEP);
+      EXPECT_EQ(drawn.size.cx, base * percent / 100) << id << " at " << percent;
+      EXPECT_EQ(drawn.size.cy, base * percent / 100) << id << " at " << percent;
+      if (drawn.size.cx % 16 == 0) continue;
+      EXPECT_TRUE(std::any_of(drawn.colours.begin(), drawn.colours.end(),
+                              [&](COLORREF c) { return !plain.colours.count(c); }))
+          << id << " at " << percent << " % is the 100 % drawing's pixels repeated";
+    }
+  }
+  FreeLibrary(program);
 }
 
 TEST_F(HighDpi, TheMainWindowIsLaidOutFromItsTwipsAtTheDpiItStartsAt) {
