@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/dpi_scale.h"
+#include "platform/dpi.h"
 
 namespace rivano::win {
 
@@ -90,7 +91,11 @@ ToolTips::ToolTips(HWND owner)
       tips_(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                             GetModuleHandleW(nullptr), nullptr)) {
-  if (tips_) SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 400);
+  fitToDpi(windowDpi(owner));
+}
+
+void ToolTips::fitToDpi(int dpi) const {
+  if (tips_) SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, dpi, kBaseDpi));
 }
 
 ToolTips::~ToolTips() {

@@ -70,6 +70,8 @@ class ToolTips {
   void relay(const MSG& msg) const;
   // Inactive, no tip shows, and one on show goes at once.
   void activate(bool on) const;
+  // Long tips wrap at the same width in inches at any DPI.
+  void fitToDpi(int dpi) const;
 
  private:
   HWND owner_;

@@ -133,6 +133,21 @@ void sendDpiChange(HWND window, int dpi, const RECT& suggested) {
   SendMessageW(window, win::kDpiChangedMessage, MAKEWPARAM(dpi, dpi), remote.put(suggested));
 }
 
+// The tool tip window a window owns (the lists' own tips belong to them).
+struct TipsSearch {
+  HWND owner;
+  HWND tips;
+};
+
+BOOL CALLBACK findTips(HWND w, LPARAM data) {
+  auto* search = reinterpret_cast<TipsSearch*>(data);
+  wchar_t name[64] = {};
+  GetClassNameW(w, name, 64);
+  if (GetWindow(w, GW_OWNER) != search->owner || std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
+  search->tips = w;
+  return FALSE;
+}
+
 class HighDpi : public MainWindow {
  protected:
   // The main window's controls where their twips put them at `dpi`.
@@ -168,6 +183,12 @@ class HighDpi : public MainWindow {
     const COLORREF colour = GetPixel(screen, p.x, p.y);
     ReleaseDC(nullptr, screen);
     return colour;
+  }
+  // How wide the window's own tool tips grow before they wrap.
+  static int tipWrapWidth(HWND window) {
+    TipsSearch search{window, nullptr};
+    EnumWindows(findTips, reinterpret_cast<LPARAM>(&search));
+    return search.tips ? static_cast<int>(SendMessageW(search.tips, TTM_GETMAXTIPWIDTH, 0, 0)) : -1;
   }
   static int headerHeight(HWND window) {
     return height(screenRect(ListView_GetHeader(GetDlgItem(window, main_ids::lvwFile))));
@@ -265,6 +286,7 @@ TEST_F(HighDpi, TheMainWindowIsLaidOutFromItsTwipsAtTheDpiItStartsAt) {
     const int header = headerHeight(window);
     EXPECT_GE(header, emPixels(dpi)) << dpi;
     EXPECT_GT(header, lastHeader) << dpi;
+    EXPECT_EQ(tipWrapWidth(window), MulDiv(400, dpi, 96)) << dpi;
     lastHeader = header;
     close(program, window);
   }
@@ -320,6 +342,7 @@ TEST_F(HighDpi, TheMainWindowTakesTheSuggestedRectangleAndKeepsItsWidenedListAnd
     return true;
   };
   EXPECT_TRUE(waitUntil(faceAcrossOldBorder, 5000));
+  EXPECT_EQ(tipWrapWidth(window), 800);
   // The font was made again at twice the DPI.
   EXPECT_GE(headerHeight(window), header96 + emPixels(192) - emPixels(96));
   // Narrowed again after the change: its width at the new DPI.

@@ -8,7 +8,8 @@ namespace rivano {
 
 void FrmAbout::onDpiChanged(WPARAM wParam, LPARAM lParam) {
   const win::DpiChange change = win::dpiChangeOf(wParam, lParam);
-  if (change.dpi != factory_->dpi()) {
+  // Before its controls exist the dialog has nothing of its own to lay out.
+  if (factory_ && change.dpi != factory_->dpi()) {
     factory_->rescale(change.dpi);
     showPicture();
     makeFonts();

@@ -10,13 +10,15 @@ namespace rivano {
 
 void FrmMain::onDpiChanged(WPARAM wParam, LPARAM lParam) {
   const win::DpiChange change = win::dpiChangeOf(wParam, lParam);
-  const int old = factory_->dpi();
+  // Before its controls exist the window has nothing of its own to lay out.
+  const int old = factory_ ? factory_->dpi() : change.dpi;
   if (change.dpi != old) {
     // Controls first, so that the window's new size finds them in place.
     factory_->rescale(change.dpi);
     lvwMain_.scaleColumns(change.dpi, old);
     lvwFile_.scaleColumns(change.dpi, old);
     makeKindIcons();
+    if (tips_) tips_->fitToDpi(change.dpi);
     if (state_.gListWide) showWidenButton(IDB_NARROW, 668);
     else showWidenButton(IDB_WIDEN, 667);
   }

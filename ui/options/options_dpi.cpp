@@ -10,13 +10,15 @@ namespace rivano {
 
 void FrmOptions::onDpiChanged(WPARAM wParam, LPARAM lParam) {
   const win::DpiChange change = win::dpiChangeOf(wParam, lParam);
-  if (change.dpi != factory_->dpi()) {
+  // Before its controls exist the dialog has nothing of its own to lay out.
+  if (factory_ && change.dpi != factory_->dpi()) {
     factory_->rescale(change.dpi);
     for (const auto& frameFactory : frameFactories_)
       if (frameFactory) frameFactory->rescale(change.dpi);
     // The margin's inner rectangle is placed by the margin shown.
     showMargin(state_.gPicReMag);
     tbsOptions_.placeToolTips();
+    if (tips_) tips_->fitToDpi(change.dpi);
   }
   win::moveToSuggested(hwnd(), change.suggested);
   // The history's preview box lost its drawing with its old size.
