@@ -393,6 +393,8 @@ HWND findControl(HWND dialog, int id) {
 
 TEST_F(HighDpi, TheOptionsDialogOpensAtItsDpiAndKeepsTheChosenTabAcrossAChange) {
   namespace ids = options_ids;
+  // A margin of 10 %: the sketch's inner rectangle 100 twips inside.
+  put(kProgramKey + L"\\Option", L"PicReMag", L"10");
   LogPixels scaling(120);
   RunningProgram program(exe, L"/N");
   HWND window = openWindow(program);
@@ -443,12 +445,14 @@ TEST_F(HighDpi, TheOptionsDialogOpensAtItsDpiAndKeepsTheChosenTabAcrossAChange) 
   const RECT zoom = placeIn(findControl(dialog, ids::chkZoomIn));
   EXPECT_EQ(zoom.left, twipsToPixels(120, 192));
   EXPECT_EQ(width(zoom), twipsToPixels(4215, 192));
-  // The margin's sketch keeps its inner rectangle inside the screen's.
+  // The margin's sketch keeps the margin shown, at the new DPI.
   const RECT outer = placeIn(findControl(dialog, ids::shpDspSize));
   const RECT inner = placeIn(findControl(dialog, ids::shpDspMag));
+  EXPECT_EQ(outer.left, twipsToPixels(2400, 192));
   EXPECT_EQ(width(outer), twipsToPixels(1815, 192));
-  EXPECT_EQ(inner.left, outer.left);
-  EXPECT_EQ(width(inner), width(outer));
+  EXPECT_EQ(inner.left, twipsToPixels(2500, 192));
+  EXPECT_EQ(inner.top, twipsToPixels(1180, 192));
+  EXPECT_EQ(width(inner), twipsToPixels(1615, 192));
   PostMessageW(findControl(dialog, ids::cmdCancel), BM_CLICK, 0, 0);
   ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, kPatience));
   close(program, window);
