@@ -3,16 +3,33 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <utility>
+
+#include "engine/dpi_scale.h"
+#include "platform/dpi.h"
+
 namespace rivano::win {
 
-ControlFactory::ControlFactory(HWND parent, const ScreenMetrics& screen)
-    : parent_(parent), screen_(screen) {
-  // The Japanese UI font at 9 points on this screen.
-  const int height = -MulDiv(9, 1440 / screen.twipsPerPixelY, 72);
-  font_.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic"));
+namespace {
+
+// The Japanese UI font at 9 points at `dpi`.
+UniqueGdiObject makeUiFont(int dpi) {
+  return UniqueGdiObject(CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic"));
 }
+
+void place(HWND control, const RECT& r) {
+  SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+ControlFactory::ControlFactory(HWND parent, int dpi) : parent_(parent), dpi_(dpi), font_(makeUiFont(dpi)) {}
+
+int ControlFactory::pixelsX(int twips) const { return twipsToPixels(twips, dpi_); }
+int ControlFactory::pixelsY(int twips) const { return twipsToPixels(twips, dpi_); }
 
 RECT ControlFactory::toPixels(const TwipsRect& r) const {
   const int left = pixelsX(r.left), top = pixelsY(r.top);
@@ -27,7 +44,46 @@ HWND ControlFactory::create(const wchar_t* className, DWORD style, const TwipsRe
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleW(nullptr), nullptr);
   if (control && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  if (control) keep(control, where);
   return control;
+}
+
+void ControlFactory::keep(HWND control, const TwipsRect& where) const {
+  for (Placement& p : placed_)
+    if (p.control == control) {
+      p.where = where;
+      return;
+    }
+  placed_.push_back({control, where});
+}
+
+void ControlFactory::move(HWND control, const TwipsRect& where) const {
+  if (!control) return;
+  keep(control, where);
+  place(control, toPixels(where));
+}
+
+void ControlFactory::moveTo(HWND control, int left, int top) const {
+  for (const Placement& p : placed_)
+    if (p.control == control) {
+      move(control, {left, top, p.where.width, p.where.height});
+      return;
+    }
+}
+
+void ControlFactory::rescale(int dpi) {
+  if (dpi <= 0) return;
+  dpi_ = dpi;
+  // The old font lives until no control shows it any more.
+  UniqueGdiObject old = std::move(font_);
+  font_ = makeUiFont(dpi);
+  for (const Placement& p : placed_) {
+    if (!IsWindow(p.control)) continue;
+    place(p.control, toPixels(p.where));
+    const auto shown = reinterpret_cast<HGDIOBJ>(SendMessageW(p.control, WM_GETFONT, 0, 0));
+    if (font_ && old && shown == old.get())
+      SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  }
 }
 
 ToolTips::ToolTips(HWND owner)
@@ -35,7 +91,11 @@ ToolTips::ToolTips(HWND owner)
       tips_(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                             GetModuleHandleW(nullptr), nullptr)) {
-  if (tips_) SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 400);
+  fitToDpi(windowDpi(owner));
+}
+
+void ToolTips::fitToDpi(int dpi) const {
+  if (tips_) SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, dpi, kBaseDpi));
 }
 
 ToolTips::~ToolTips() {

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
-#include "engine/wallpaper.h"
 #include "platform/unique_handle.h"
 
 namespace rivano::win {
@@ -15,20 +15,41 @@ struct TwipsRect {
   int left, top, width, height;
 };
 
+// Makes a window's controls at the window's own DPI and keeps each one's
+// place in twips, so that a change of DPI (the window moved to another
+// monitor, the scaling changed) lays every control out again from its
+// twips rather than from rounded pixels.
 class ControlFactory {
  public:
-  ControlFactory(HWND parent, const ScreenMetrics& screen);
+  ControlFactory(HWND parent, int dpi);
   HWND create(const wchar_t* className, DWORD style, const TwipsRect& where, int id,
               const std::wstring& text = {}, DWORD exStyle = 0) const;
+  // A control made elsewhere (a window class of ours) joins the layout.
+  void keep(HWND control, const TwipsRect& where) const;
+  // Moves a control at run time; a later change of DPI keeps the new place.
+  void move(HWND control, const TwipsRect& where) const;
+  // The same for a kept control keeping its size.
+  void moveTo(HWND control, int left, int top) const;
+  // Every kept control to its place at `dpi`, with the font made anew; a
+  // control showing another font than ours keeps it (its owner remakes it).
+  void rescale(int dpi);
+  int dpi() const { return dpi_; }
   RECT toPixels(const TwipsRect& r) const;
-  int pixelsX(int twips) const { return twips / screen_.twipsPerPixelX; }
-  int pixelsY(int twips) const { return twips / screen_.twipsPerPixelY; }
+  int pixelsX(int twips) const;
+  int pixelsY(int twips) const;
   HFONT font() const { return static_cast<HFONT>(font_.get()); }
 
  private:
+  struct Placement {
+    HWND control;
+    TwipsRect where;
+  };
   HWND parent_;
-  ScreenMetrics screen_;
+  int dpi_;
   UniqueGdiObject font_;
+  // Bookkeeping of what was made, not part of how the factory makes it:
+  // kept by the const creating calls.
+  mutable std::vector<Placement> placed_;
 };
 
 // Tool tips of a window's controls. The controls are not subclassed: the
@@ -49,6 +70,8 @@ class ToolTips {
   void relay(const MSG& msg) const;
   // Inactive, no tip shows, and one on show goes at once.
   void activate(bool on) const;
+  // Long tips wrap at the same width in inches at any DPI.
+  void fitToDpi(int dpi) const;
 
  private:
   HWND owner_;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/dpi_scale.h"
+#include "platform/dpi.h"
 #include "platform/unique_handle.h"
 
 namespace rivano::win {
@@ -106,16 +108,26 @@ void ListView::setChecked(int item, bool on) {
 
 void ListView::setView(DWORD view) { SendMessageW(hwnd_, LVM_SETVIEW, view, 0); }
 
-ImageList::ImageList(int size, int capacity)
-    : list_(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, capacity, 4)) {}
+void ListView::scaleColumns(int to, int from) {
+  if (to <= 0 || from <= 0 || to == from) return;
+  const int columns = Header_GetItemCount(ListView_GetHeader(hwnd_));
+  for (int i = 0; i < columns; ++i) {
+    const int width = static_cast<int>(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, i, 0));
+    SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(MulDiv(width, to, from), 0));
+  }
+}
+
+ImageList::ImageList(int basePixels, int dpi, int capacity)
+    : dpi_(dpi),
+      size_(picturePixels(basePixels, dpi)),
+      list_(ImageList_Create(size_, size_, ILC_COLOR24 | ILC_MASK, capacity, 4)) {}
 
 ImageList::~ImageList() {
   if (list_) ImageList_Destroy(list_);
 }
 
 int ImageList::addBitmapResource(int id) {
-  UniqueGdiObject bitmap(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
-                                    LR_CREATEDIBSECTION));
+  UniqueGdiObject bitmap(loadBitmapForDpi(GetModuleHandleW(nullptr), id, dpi_, LR_CREATEDIBSECTION));
   if (!bitmap || !list_) return -1;
   return ImageList_AddMasked(list_, static_cast<HBITMAP>(bitmap.get()), RGB(0, 255, 0));
 }

@@ -43,6 +43,8 @@ class ListView {
   void setChecked(int item, bool checked);
 
   void setView(DWORD view);  // LV_VIEW_DETAILS, LV_VIEW_LIST, LV_VIEW_SMALLICON
+  // Every column's width times to / from, as a change of DPI asks.
+  void scaleColumns(int to, int from);
 
  private:
   HWND hwnd_ = nullptr;
@@ -52,20 +54,25 @@ class ListView {
 // copied into the control's buffer, cut to fit.
 void answerDisplayText(NMLVDISPINFOW& request, const std::wstring& text);
 
-// An image list of bitmap resources with green as the mask colour.
+// An image list of bitmap resources with green as the mask colour, of the
+// pictures drawn for one DPI.
 class ImageList {
  public:
-  ImageList(int size, int capacity);
+  // Images `basePixels` square at 100 %, at the size drawn nearest `dpi`.
+  ImageList(int basePixels, int dpi, int capacity);
   ~ImageList();
   ImageList(const ImageList&) = delete;
   ImageList& operator=(const ImageList&) = delete;
   // Returns the image's index, or -1 when the bitmap could not be loaded.
   int addBitmapResource(int id);
+  int size() const { return size_; }
   HIMAGELIST handle() const { return list_; }
   // The list view takes shared lists; this object keeps ownership.
   HIMAGELIST release();
 
  private:
+  int dpi_;
+  int size_;
   HIMAGELIST list_;
 };
 

@@ -1,6 +1,8 @@
 #include "platform/picture_box.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace rivano::win {
 
@@ -18,15 +20,23 @@ bool PictureBox::create(HWND parent, const ControlFactory& factory, const TwipsR
   args.height = r.bottom - r.top;
   args.menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
   if (!Window::create(args)) return false;
+  factory.keep(hwnd(), where);
+  return makeCanvas();
+}
+
+bool PictureBox::makeCanvas() {
   RECT inner{};
   GetClientRect(hwnd(), &inner);
+  ScreenDc screen;
+  if (!canvasDc_) canvasDc_.reset(CreateCompatibleDC(screen.get()));
+  UniqueGdiObject canvas(CreateCompatibleBitmap(screen.get(), std::max(1L, inner.right), std::max(1L, inner.bottom)));
+  if (!canvasDc_ || !canvas) return false;
+  // The old canvas leaves the DC before it goes.
+  const HGDIOBJ replaced = SelectObject(canvasDc_.get(), canvas.get());
+  if (!previous_) previous_ = replaced;
+  canvas_ = std::move(canvas);
   width_ = inner.right;
   height_ = inner.bottom;
-  ScreenDc screen;
-  canvasDc_.reset(CreateCompatibleDC(screen.get()));
-  canvas_.reset(CreateCompatibleBitmap(screen.get(), width_, height_));
-  if (!canvasDc_ || !canvas_) return false;
-  previous_ = SelectObject(canvasDc_.get(), canvas_.get());
   clear();
   return true;
 }
@@ -70,6 +80,11 @@ LRESULT PictureBox::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd(), &ps);
       return 0;
     }
+    case WM_SIZE:
+      // Laid out again at another DPI: what was drawn no longer fits, and
+      // the owner draws it again at the new size.
+      if (canvasDc_ && (LOWORD(lParam) != width_ || HIWORD(lParam) != height_)) makeCanvas();
+      break;
     case WM_LBUTTONDBLCLK:
       SendMessageW(GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(id_, STN_DBLCLK), reinterpret_cast<LPARAM>(hwnd()));
       return 0;

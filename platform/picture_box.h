@@ -23,6 +23,8 @@ class PictureBox final : public Window {
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // A blank canvas of the box's inner size.
+  bool makeCanvas();
   int id_ = 0;
   int width_ = 0;
   int height_ = 0;

@@ -27,9 +27,43 @@ def frame(img, x0, y0, x1, y1, colour):
     rect(img, x1 - 1, y0, x1, y1, colour)
 
 
-def scaled(img16, size):
-    f = size // 16
-    return [[img16[y // f][x // f] for x in range(size)] for y in range(size)]
+def scaled(img, size):
+    """The picture at `size` pixels square, each pixel the average of the
+    area it covers: whole multiples come out as the plain enlargement, the
+    sizes between (125 %, 150 %) shade their edges instead of doubling
+    every few rows. A pixel mostly on the mask colour stays the mask
+    colour, and the mask never tints a pixel, so no green fringe shows."""
+    n = len(img)
+    out = canvas(size, size, GREEN)
+    for y in range(size):
+        for x in range(size):
+            # The source area [x0, x1) x [y0, y1) in units of 1 / size.
+            x0, x1, y0, y1 = x * n, (x + 1) * n, y * n, (y + 1) * n
+            total = [0, 0, 0]
+            weight = masked = 0
+            for sy in range(y0 // size, (y1 - 1) // size + 1):
+                h = min(y1, (sy + 1) * size) - max(y0, sy * size)
+                for sx in range(x0 // size, (x1 - 1) // size + 1):
+                    w = min(x1, (sx + 1) * size) - max(x0, sx * size)
+                    p = img[sy][sx]
+                    if p == GREEN:
+                        masked += w * h
+                        continue
+                    weight += w * h
+                    for i in range(3):
+                        total[i] += p[i] * w * h
+            if weight > masked:
+                out[y][x] = tuple((t + weight // 2) // weight for t in total)
+    return out
+
+
+# The pictures are drawn at 100, 125, 150 and 200 %; a bitmap's larger
+# drawings carry its resource number plus 1000, 2000 and 3000.
+PERCENTS = (100, 125, 150, 200)
+
+
+def at_percent(pixels, percent):
+    return pixels * percent // 100
 
 
 def bmp_bytes(img):
@@ -107,16 +141,18 @@ def archive(size, colour, stripe):
     return scaled(img, size)
 
 
-def arrow(pointing_right):
-    img = canvas(16, 16, (212, 208, 200))
+def arrow(pointing_right, size=16):
+    face = (212, 208, 200)
+    img = canvas(16, 16, face)
     for i in range(5):
         x = 5 + i if pointing_right else 10 - i
         rect(img, x, 3 + i, x + 1, 13 - i, (0, 0, 128))
-    return img
+    # The face is no mask colour: the arrow's edges shade into it.
+    return scaled(img, size)
 
 
-def about_picture():
-    return scaled(picture_frame(16), 64)
+def about_picture(size=64):
+    return scaled(picture_frame(16), size)
 
 
 def hand_cursor():
@@ -130,11 +166,15 @@ def hand_cursor():
 
 def main(out):
     out.mkdir(parents=True, exist_ok=True)
-    (out / "rivano.ico").write_bytes(icon_file([picture_frame(32), picture_frame(16)], GREEN))
+    icon_sizes = (32, 16, 20, 24, 40, 48, 64)
+    (out / "rivano.ico").write_bytes(icon_file([picture_frame(s) for s in icon_sizes], GREEN))
     (out / "link.cur").write_bytes(icon_file([hand_cursor()], GREEN, kind=2, hotspot=(11, 2)))
-    (out / "about.bmp").write_bytes(bmp_bytes(about_picture()))
-    (out / "widen.bmp").write_bytes(bmp_bytes(arrow(True)))
-    (out / "narrow.bmp").write_bytes(bmp_bytes(arrow(False)))
+    for percent in PERCENTS:
+        suffix = "" if percent == 100 else str(at_percent(16, percent))
+        (out / f"about{'' if percent == 100 else at_percent(64, percent)}.bmp").write_bytes(
+            bmp_bytes(about_picture(at_percent(64, percent))))
+        (out / f"widen{suffix}.bmp").write_bytes(bmp_bytes(arrow(True, at_percent(16, percent))))
+        (out / f"narrow{suffix}.bmp").write_bytes(bmp_bytes(arrow(False, at_percent(16, percent))))
     kinds = {
         "dir": lambda s: folder(s),
         "lzh": lambda s: archive(s, (200, 120, 200), (150, 60, 150)),
@@ -145,9 +185,11 @@ def main(out):
     }
     # The large list shows one archive picture for cabinets, tar and RAR alike.
     for name, draw in kinds.items():
+        sizes = {at_percent(16, p) for p in PERCENTS}
         if name not in ("cab", "rar"):
-            (out / f"{name}32.bmp").write_bytes(bmp_bytes(draw(32)))
-        (out / f"{name}16.bmp").write_bytes(bmp_bytes(draw(16)))
+            sizes |= {at_percent(32, p) for p in PERCENTS}
+        for size in sorted(sizes):
+            (out / f"{name}{size}.bmp").write_bytes(bmp_bytes(draw(size)))
 
 
 if __name__ == "__main__":

@@ -69,5 +69,8 @@
 #define IDB_WIDEN 102
 #define IDB_NARROW 103
 #define IDC_LINK 101
+// The pictures are drawn at 100, 125, 150 and 200 %: a bitmap's larger
+// drawings follow its own number at this step (102, 1102, 2102, 3102).
+#define IDB_SCALE_STEP 1000
 
 #endif

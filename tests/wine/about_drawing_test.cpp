@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/program_state.h"
+#include "engine/dpi_scale.h"
+#include "platform/dpi.h"
 #include "tests/wine/test_support.h"
 #include "ui/about/about_ids.h"
 #include "ui/about/frm_about.h"
@@ -131,6 +133,57 @@ TEST(AboutDrawing, OpensWithTheLinkDrawnAndThePictureOnTheDialogsOwnFace) {
   EXPECT_EQ(drawing.count(link, RGB(0, 0, 255)), 0) << "the link is blue with no pointer over it";
   EXPECT_EQ(drawing.count(picture, RGB(0, 255, 0)), 0) << "the picture shows its mask colour";
   EXPECT_GT(drawing.count(picture, GetSysColor(COLOR_BTNFACE)), 0) << "the picture is not on the dialog's face";
+}
+
+// The fonts are objects of the process that made them: read here, in the
+// dialog's own process, their heights show what a change of DPI made of
+// them. WM_DPICHANGED is sent as Windows sends it to a per-monitor aware
+// window (which Wine never does itself); what Windows would also scale on
+// its own, the caption and the frame, is not the program's to test.
+LONG fontHeight(HWND control) {
+  LOGFONTW font{};
+  const auto handle = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0));
+  // A font deleted while a control still shows it reads as nothing.
+  if (!handle || GetObjectW(handle, sizeof font, &font) != sizeof font) return 0;
+  return font.lfHeight;
+}
+
+SIZE pictureSize(HWND picture) {
+  BITMAP bitmap{};
+  const auto handle = reinterpret_cast<HGDIOBJ>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  if (!handle || !GetObjectW(handle, sizeof bitmap, &bitmap)) return {0, 0};
+  return {bitmap.bmWidth, bitmap.bmHeight};
+}
+
+TEST(AboutDrawing, FontsPictureAndPlacesFollowAChangeOfDpi) {
+  DialogOnThread about;
+  ASSERT_NE(about.dialog(), nullptr) << "the version dialog did not open";
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(fontHeight(about.control(ids::lblDescription)), -MulDiv(9, dpi, 72));
+  EXPECT_EQ(fontHeight(about.control(ids::lblTitle0)), -twipsToPixels(300, dpi));
+  EXPECT_EQ(pictureSize(about.control(ids::imgRivano)).cx, picturePixels(64, dpi));
+
+  for (int to : {192, 120, dpi}) {
+    RECT suggested{5, 6, 5 + twipsToPixels(5640, to), 6 + twipsToPixels(3240, to)};
+    SendMessageW(about.dialog(), win::kDpiChangedMessage, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    GetWindowRect(about.dialog(), &now);
+    EXPECT_EQ(now.left, 5) << to;
+    EXPECT_EQ(now.right - now.left, twipsToPixels(5640, to)) << to;
+    EXPECT_EQ(now.bottom - now.top, twipsToPixels(3240, to)) << to;
+    EXPECT_EQ(fontHeight(about.control(ids::lblDescription)), -MulDiv(9, to, 72)) << to;
+    EXPECT_EQ(fontHeight(about.control(ids::lblURL)), -MulDiv(9, to, 72)) << to;
+    EXPECT_EQ(fontHeight(about.control(ids::cmdOK)), -MulDiv(9, to, 72)) << to;
+    // The shadowed title keeps its own, larger font, made anew.
+    EXPECT_EQ(fontHeight(about.control(ids::lblTitle0)), -twipsToPixels(300, to)) << to;
+    EXPECT_EQ(fontHeight(about.control(ids::lblTitle1)), -twipsToPixels(300, to)) << to;
+    EXPECT_EQ(pictureSize(about.control(ids::imgRivano)).cx, picturePixels(64, to)) << to;
+    RECT ok{};
+    GetWindowRect(about.control(ids::cmdOK), &ok);
+    EXPECT_EQ(ok.bottom - ok.top, twipsToPixels(375, to)) << to;
+  }
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/version_text.h"
+#include "engine/dpi_scale.h"
 #include "platform/dialog_keys.h"
+#include "platform/dpi.h"
 #include "platform/face_bitmap.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
@@ -87,8 +89,10 @@ void FrmAbout::load() {
   args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   args.parent = owner_;
-  args.width = kWidthTwips / state_.screen.twipsPerPixelX;
-  args.height = kHeightTwips / state_.screen.twipsPerPixelY;
+  // At the owner's DPI: the dialog opens over it.
+  const int dpi = win::windowDpi(owner_);
+  args.width = twipsToPixels(kWidthTwips, dpi);
+  args.height = twipsToPixels(kHeightTwips, dpi);
   args.x = 0;
   args.y = 0;
   // The caption comes with the window.
@@ -100,38 +104,68 @@ void FrmAbout::load() {
 }
 
 void FrmAbout::createControls() {
-  factory_ = std::make_unique<win::ControlFactory>(hwnd(), state_.screen);
+  factory_ = std::make_unique<win::ControlFactory>(hwnd(), win::windowDpi(hwnd()));
   const win::ControlFactory& f = *factory_;
   // The version, from the program file itself.
   const std::wstring version = programVersionText();
-  // The picture.
-  HWND picture = f.create(L"STATIC", SS_BITMAP, kPicture, imgRivano);
-  // Its background is the image lists' mask colour; here nothing masks it.
-  picture_ = win::loadBitmapOnFace(GetModuleHandleW(nullptr), IDB_ABOUT, kMaskColour, GetSysColor(COLOR_BTNFACE));
-  if (picture_) SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
+  f.create(L"STATIC", SS_BITMAP, kPicture, imgRivano);
+  showPicture();
   // The title twice, 15 twips apart and both transparent: the light one
   // and the default-coloured one together make the shadowed title.
   const std::wstring title = loadString(802);
-  titleFont_.reset(CreateFontW(-f.pixelsY(300), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
-                               nullptr));
   const TwipsRect front{kTitle.left + kShadowOffset, kTitle.top + kShadowOffset, kTitle.width, kTitle.height};
-  HWND title1 = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX, front, lblTitle1, title);
+  f.create(L"STATIC", SS_LEFT | SS_NOPREFIX, front, lblTitle1, title);
   HWND title0 = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX, kTitle, lblTitle0, title);
-  for (HWND t : {title0, title1}) SendMessageW(t, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
   SetWindowPos(title0, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // The description; its first line is empty.
   const std::wstring description = L"\r    " + title + L"  " + version + L"\r" + kUrlLine + L"\r    " +
                                    loadString(IDS_LICENSED_TO) + myUserName();
   // The link lies inside the description's rectangle, above it: clipped,
   // the description never paints over the link.
-  HWND text = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_CLIPSIBLINGS, kDescription, lblDescription,
-                       description);
-  // The link beside the line "URL".
+  f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_CLIPSIBLINGS, kDescription, lblDescription, description);
+  HWND link = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_CLIPSIBLINGS, kDescription, lblURL,
+                       loadString(IDS_HOME_PAGE));
+  SetWindowPos(link, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  makeFonts();
+  placeLink();
+  linkCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK));
+  // OK: both default and cancel button (its number is the dialog's OK).
+  f.create(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOk, cmdOK, loadString(809));
+}
+
+void FrmAbout::showPicture() {
+  // Its background is the image lists' mask colour; here nothing masks it.
+  win::UniqueGdiObject picture = win::loadBitmapOnFace(
+      GetModuleHandleW(nullptr), win::bitmapIdForDpi(IDB_ABOUT, factory_->dpi()), kMaskColour,
+      GetSysColor(COLOR_BTNFACE));
+  if (!picture) return;
+  SendMessageW(item(imgRivano), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
+  // The control shows the new picture before the old one goes.
+  picture_ = std::move(picture);
+}
+
+void FrmAbout::makeFonts() {
+  win::UniqueGdiObject title(CreateFontW(-factory_->pixelsY(300), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         FIXED_PITCH | FF_MODERN, nullptr));
+  for (int id : {lblTitle0, lblTitle1})
+    SendMessageW(item(id), WM_SETFONT, reinterpret_cast<WPARAM>(title.get()), TRUE);
+  titleFont_ = std::move(title);
+  LOGFONTW logical{};
+  GetObjectW(factory_->font(), sizeof logical, &logical);
+  logical.lfUnderline = TRUE;
+  win::UniqueGdiObject link(CreateFontIndirectW(&logical));
+  if (linkHover_) SendMessageW(item(lblURL), WM_SETFONT, reinterpret_cast<WPARAM>(link.get()), TRUE);
+  linkFont_ = std::move(link);
+}
+
+void FrmAbout::placeLink() {
+  // The link beside the line "URL" of the description.
+  HWND text = item(lblDescription);
   int lineHeight = 16;
   SIZE urlWidth{};
   if (HDC dc = GetDC(text)) {
-    HGDIOBJ old = SelectObject(dc, f.font());
+    HGDIOBJ old = SelectObject(dc, factory_->font());
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     lineHeight = metrics.tmHeight;
@@ -140,17 +174,9 @@ void FrmAbout::createControls() {
     SelectObject(dc, old);
     ReleaseDC(text, dc);
   }
-  const RECT d = f.toPixels(kDescription);
-  LOGFONTW logical{};
-  GetObjectW(f.font(), sizeof logical, &logical);
-  logical.lfUnderline = TRUE;
-  linkFont_.reset(CreateFontIndirectW(&logical));
-  HWND link = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_CLIPSIBLINGS, kDescription, lblURL, loadString(IDS_HOME_PAGE));
-  SetWindowPos(link, HWND_TOP, d.left + urlWidth.cx, d.top + 2 * lineHeight, d.right - d.left - urlWidth.cx,
-               lineHeight, SWP_NOACTIVATE);
-  linkCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK));
-  // OK: both default and cancel button (its number is the dialog's OK).
-  f.create(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOk, cmdOK, loadString(809));
+  const RECT d = factory_->toPixels(kDescription);
+  SetWindowPos(item(lblURL), nullptr, d.left + urlWidth.cx, d.top + 2 * lineHeight, d.right - d.left - urlWidth.cx,
+               lineHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FrmAbout::placeCentred() {
@@ -218,6 +244,9 @@ LRESULT FrmAbout::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE:
       done_ = true;
+      return 0;
+    case win::kDpiChangedMessage:
+      onDpiChanged(wParam, lParam);
       return 0;
   }
   return defaultHandling(message, wParam, lParam);

@@ -26,6 +26,12 @@ class FrmAbout final : public win::Window {
  private:
   void load();
   void createControls();
+  // What depends on the DPI beyond the controls' places: the picture, the
+  // title's and the link's fonts, the link's place (about_dpi.cpp).
+  void showPicture();
+  void makeFonts();
+  void placeLink();
+  void onDpiChanged(WPARAM wParam, LPARAM lParam);
   void placeCentred();
   void zoom(bool opening);
   void setLinkHover(bool over);

@@ -4,7 +4,9 @@
 // needs windows.h first
 #include <commctrl.h>
 
+#include "engine/dpi_scale.h"
 #include "platform/cursor.h"
+#include "platform/dpi.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/ole_drop_target.h"
@@ -33,8 +35,10 @@ void FrmMain::load() {
   args.className = L"RivanoMain";
   args.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_RIVANO));
   args.style = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX & ~WS_THICKFRAME;
-  args.width = kWindowWidth / state_.screen.twipsPerPixelX;
-  args.height = kWindowHeight / state_.screen.twipsPerPixelY;
+  // At the system's DPI until the window has one of its own.
+  const int dpi = win::windowDpi(nullptr);
+  args.width = twipsToPixels(kWindowWidth, dpi);
+  args.height = twipsToPixels(kWindowHeight, dpi);
   if (!create(args)) return;
   createControls();
   archives_ = std::make_unique<ArchiveAccess>(
@@ -111,8 +115,8 @@ POINT FrmMain::centredPosition() const {
 }
 
 void FrmMain::placeWindow(const MainLoadValues& v) {
-  const int width = kWindowWidth / state_.screen.twipsPerPixelX;
-  const int height = kWindowHeight / state_.screen.twipsPerPixelY;
+  const int width = factory_->pixelsX(kWindowWidth);
+  const int height = factory_->pixelsY(kWindowHeight);
   POINT at = centredPosition();
   if (v.winPosExists) {
     // Stored in twips; a value that does not convert keeps the centred place.
@@ -230,6 +234,9 @@ LRESULT FrmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       onResize();
       break;
+    case win::kDpiChangedMessage:
+      onDpiChanged(wParam, lParam);
+      return 0;
     case WM_CLOSE:
       unload();
       return 0;

@@ -57,6 +57,9 @@ class FrmMain final : public win::Window {
   void setTexts();
   void setupPictureList();
   void setupFolderList();
+  void makeKindIcons();
+  // A change of DPI (dpi_change.cpp).
+  void onDpiChanged(WPARAM wParam, LPARAM lParam);
 
   // Load and exit (frm_main.cpp).
   void placeWindow(const struct MainLoadValues& values);

@@ -3,6 +3,7 @@
 // needs windows.h first
 #include <commctrl.h>
 
+#include "platform/dpi.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "ui/main/frm_main.h"
@@ -19,7 +20,7 @@ using main_layout::kPictureList;
 
 void FrmMain::createControls() {
   using namespace main_layout;
-  factory_ = std::make_unique<win::ControlFactory>(hwnd(), state_.screen);
+  factory_ = std::make_unique<win::ControlFactory>(hwnd(), win::windowDpi(hwnd()));
   const win::ControlFactory& f = *factory_;
   constexpr DWORD listStyle = WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
                               LVS_SHAREIMAGELISTS;
@@ -142,13 +143,21 @@ void FrmMain::setupFolderList() {
     lvwMain_.addColumn(loadString(601), nameWidth, LVCFMT_LEFT);
     lvwMain_.addColumn(loadString(602), typeWidth, LVCFMT_CENTER);
   }
-  largeIcons_ = std::make_unique<win::ImageList>(32, 9);
-  smallIcons_ = std::make_unique<win::ImageList>(16, 9);
+  makeKindIcons();
+}
+
+void FrmMain::makeKindIcons() {
+  const int dpi = factory_->dpi();
+  auto large = std::make_unique<win::ImageList>(32, dpi, 9);
+  auto small = std::make_unique<win::ImageList>(16, dpi, 9);
   // Images in the order of the kinds: DIR LZH ARJ ZIP CAB TAR TGZ BZ2 RAR.
-  for (int id : {111, 112, 112, 113, 114, 114, 114, 114, 114}) largeIcons_->addBitmapResource(id);
-  for (int id : {121, 122, 122, 123, 124, 125, 125, 125, 126}) smallIcons_->addBitmapResource(id);
-  SendMessageW(lvwMain_.hwnd(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(largeIcons_->handle()));
-  SendMessageW(lvwMain_.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallIcons_->handle()));
+  for (int id : {111, 112, 112, 113, 114, 114, 114, 114, 114}) large->addBitmapResource(id);
+  for (int id : {121, 122, 122, 123, 124, 125, 125, 125, 126}) small->addBitmapResource(id);
+  SendMessageW(lvwMain_.hwnd(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large->handle()));
+  SendMessageW(lvwMain_.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small->handle()));
+  // The list shares its image lists: the old ones go once it holds the new.
+  largeIcons_ = std::move(large);
+  smallIcons_ = std::move(small);
 }
 
 }  // namespace rivano

@@ -30,8 +30,7 @@ void FrmMain::formKeyDown(int keyCode, int shift) {
   if (state_.gShiftDown || !(shift & 1)) return;
   state_.gShiftDown = true;
   win::setWindowText(item(cmdFilDel), win::loadString(201));
-  const RECT r = factory_->toPixels(main_layout::inPictureFrame(main_layout::kCloseButtonShifted));
-  MoveWindow(item(cmdEnd), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  factory_->move(item(cmdEnd), main_layout::inPictureFrame(main_layout::kCloseButtonShifted));
   win::setWindowText(item(cmdEnd), win::loadString(202) + L"\r\n" + win::loadString(203) + L"\r\n" +
                                        win::loadString(204));
 }
@@ -41,8 +40,7 @@ void FrmMain::formKeyUp() {
   state_.gShiftDown = false;
   win::setWindowText(item(cmdFilDel), win::loadString(205));
   win::setWindowText(item(cmdEnd), win::loadString(204));
-  const RECT r = factory_->toPixels(main_layout::inPictureFrame(main_layout::kCloseButton));
-  MoveWindow(item(cmdEnd), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  factory_->move(item(cmdEnd), main_layout::inPictureFrame(main_layout::kCloseButton));
 }
 
 void FrmMain::endShiftMode() {

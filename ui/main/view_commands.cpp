@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/controls.h"
+#include "platform/dpi.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "ui/main/frm_main.h"
@@ -14,8 +15,8 @@ namespace rivano {
 using namespace main_ids;
 
 void FrmMain::showWidenButton(int bitmapId, int tipId) {
-  widenBitmap_.reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
-                                LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+  widenBitmap_.reset(win::loadBitmapForDpi(GetModuleHandleW(nullptr), bitmapId, factory_->dpi(),
+                                          LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
   SendMessageW(item(cmdButton), BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(widenBitmap_.get()));
   tips_->set(item(cmdButton), win::loadString(tipId));
 }
@@ -28,18 +29,17 @@ void FrmMain::cmdButton_Click() {
   const bool widen = !state_.gListWide;
   win::TwipsRect list = inPictureFrame(kPictureList);
   list.width = widen ? kPictureListWideWidth : kPictureListWidth;
-  const RECT r = factory_->toPixels(list);
   if (widen) {
     showWidenButton(IDB_NARROW, 668);
     for (int id : {picMain, chkViwerON, pbrMain}) ShowWindow(item(id), SW_HIDE);
-    MoveWindow(lvwFile_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    factory_->move(lvwFile_.hwnd(), list);
     state_.gListWide = true;
     checkMenu(mnuPicLstWidth, true);
     EnableMenuItem(menu_, mnuPicViw, MF_BYCOMMAND | MF_GRAYED);
     return;
   }
   showWidenButton(IDB_WIDEN, 667);
-  MoveWindow(lvwFile_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  factory_->move(lvwFile_.hwnd(), list);
   for (int id : {picMain, chkViwerON}) ShowWindow(item(id), SW_SHOW);
   state_.gListWide = false;
   checkMenu(mnuPicLstWidth, false);

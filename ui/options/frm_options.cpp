@@ -4,7 +4,9 @@
 // needs windows.h first
 #include <commctrl.h>
 
+#include "engine/dpi_scale.h"
 #include "platform/dialog_keys.h"
+#include "platform/dpi.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_layout.h"
@@ -64,8 +66,10 @@ void FrmOptions::load() {
   args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   args.parent = owner_;
-  args.width = kDialogWidthTwips / state_.screen.twipsPerPixelX;
-  args.height = kDialogHeightTwips / state_.screen.twipsPerPixelY;
+  // At the owner's DPI: the dialog opens over it.
+  const int dpi = win::windowDpi(owner_);
+  args.width = twipsToPixels(kDialogWidthTwips, dpi);
+  args.height = twipsToPixels(kDialogHeightTwips, dpi);
   RECT ownerRect{};
   GetWindowRect(owner_, &ownerRect);
   args.x = ownerRect.left + ((ownerRect.right - ownerRect.left) - args.width) / 2;
@@ -136,12 +140,10 @@ void FrmOptions::tbsOptions_Click() {
     HWND frame = frames_[static_cast<std::size_t>(i)].hwnd();
     if (i == shown) {
       const int top = shown == 0 ? 1320 : 720;
-      SetWindowPos(frame, nullptr, kFrameLeft / state_.screen.twipsPerPixelX, top / state_.screen.twipsPerPixelY,
-                   0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      factory_->moveTo(frame, kFrameLeft, top);
       EnableWindow(frame, TRUE);
     } else {
-      SetWindowPos(frame, nullptr, kAwayLeft / state_.screen.twipsPerPixelX, 720 / state_.screen.twipsPerPixelY,
-                   0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      factory_->moveTo(frame, kAwayLeft, 720);
       EnableWindow(frame, FALSE);
     }
   }
@@ -274,6 +276,9 @@ LRESULT FrmOptions::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       unloadDialog();
+      return 0;
+    case win::kDpiChangedMessage:
+      onDpiChanged(wParam, lParam);
       return 0;
   }
   return defaultHandling(message, wParam, lParam);

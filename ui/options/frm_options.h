@@ -60,6 +60,7 @@ class FrmOptions final : public win::Window {
   void onCommand(int id, int code);
   LRESULT onNotify(NMHDR& header);
   HWND item(int id) const;
+  void onDpiChanged(WPARAM wParam, LPARAM lParam);  // options_dpi.cpp
 
   // Start-up options (startup_tab.cpp).
   void chkTimeOut_Click();

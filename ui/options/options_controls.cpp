@@ -3,6 +3,7 @@
 // needs windows.h first
 #include <commctrl.h>
 
+#include "platform/dpi.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "ui/options/frm_options.h"
@@ -28,7 +29,7 @@ constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 }  // namespace
 
 void FrmOptions::createControls() {
-  factory_ = std::make_unique<win::ControlFactory>(hwnd(), state_.screen);
+  factory_ = std::make_unique<win::ControlFactory>(hwnd(), win::windowDpi(hwnd()));
   const win::ControlFactory& f = *factory_;
   // The strip's own tool tips show the tabs' texts; the five captions take
   // two rows at this width.
@@ -40,8 +41,9 @@ void FrmOptions::createControls() {
     const TwipsRect where{i == 0 ? 240 : -20000, i == 0 ? 1320 : 720, kFrameWidth, kFrameHeights[i]};
     auto& frame = frames_[static_cast<std::size_t>(i)];
     frame.create(hwnd(), f.toPixels(where), fraOptions0 + i);
+    f.keep(frame.hwnd(), where);
     if (i != 0) EnableWindow(frame.hwnd(), FALSE);
-    frameFactories_[static_cast<std::size_t>(i)] = std::make_unique<win::ControlFactory>(frame.hwnd(), state_.screen);
+    frameFactories_[static_cast<std::size_t>(i)] = std::make_unique<win::ControlFactory>(frame.hwnd(), f.dpi());
     frameFactories_[static_cast<std::size_t>(i)]->create(L"BUTTON", BS_GROUPBOX, {0, 0, kFrameWidth, kFrameHeights[i]},
                                                           frameBox0 + i);
   }
