@@ -94,21 +94,16 @@ int runProgram() {
   }
   ProgramState state;
   state.gAppPath = appPathFromModule(win::modulePath());
-<<<<<<< HEAD
-  state.gWallBmp = state.gAppPath + L"Rivano.bmp";
-  state.gUnPakTmp = state.gAppPath + L"UnPakTmp";
-  // A run killed while it wrote the bitmap leaves its half beside the
-  // program, as large as the screen's bitmap; only this instance may write
-  // there now, so whatever lies there is that run's.
-  win::removeLeftoverCompanion(state.gWallBmp);
-=======
   if (kind == RunKind::nothing) return 0;
   // Every later use of the bitmap (the desktop's value, the history) names
   // the file as written here.
   const std::wstring data = win::dataFolder(state.gAppPath);
   state.gWallBmp = data + L"Rivano.bmp";
   state.gUnPakTmp = data + L"UnPakTmp";
->>>>>>> h-platform
+  // A run killed while it wrote the bitmap leaves its half beside the
+  // bitmap, as large as the screen's bitmap; only this instance may write
+  // there now, so whatever lies there is that run's.
+  win::removeLeftoverCompanion(state.gWallBmp);
   if (kind == RunKind::silent) return runAtLogon(state);
 
   // The windows' controls; the logon run has none, and under Wine this
