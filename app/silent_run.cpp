@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "app/recorded_pool.h"
 #include "archive/member_text.h"
 #include "engine/data_type.h"
 #include "engine/fair_draw.h"
@@ -98,6 +99,18 @@ void SilentRun::drawFromPool() {
 
 std::optional<SilentRun::Drawn> SilentRun::drawAnother(const std::vector<std::wstring>& avoided) {
   const std::vector<SourceCandidate> sources = sourceCandidates();
+  if (extras_.drawEvenly) {
+    // Listing every source would cost more than all the rest of the run:
+    // the counts of earlier runs stand in for the sources left unchanged.
+    RecordedPool pool(
+        registry_, sources, [this](const SourceCandidate& source) { return listedNames(source); },
+        win::changeStamp);
+    const std::optional<PoolPick> pick = drawEvenlyByCounts(pool, avoided, extras_.noRepeat, random_);
+    pool.save();
+    if (!pick) return std::nullopt;
+    const SourceCandidate& source = pool.candidate(pick->source);
+    return Drawn{source.entry, source.path, source.kind, pool.names(pick->source)[pick->picture]};
+  }
   std::optional<SourcePick> pick = drawPictureFromSources(
       sources, extras_.drawEvenly, extras_.noRepeat, avoided,
       [this](const SourceCandidate& source) { return listedNames(source); }, random_);

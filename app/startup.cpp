@@ -94,7 +94,14 @@ int runProgram() {
   }
   ProgramState state;
   state.gAppPath = appPathFromModule(win::modulePath());
-  if (kind == RunKind::nothing) return 0;
+  if (kind == RunKind::nothing) {
+    // A run with nothing to do writes nothing, not even the probe that
+    // finds the bitmap's folder; a half-written bitmap goes from either.
+    win::removeLeftoverCompanion(state.gAppPath + L"Rivano.bmp");
+    const std::wstring local = win::localAppDataFolder();
+    if (!local.empty()) win::removeLeftoverCompanion(local + L"\\Rivano\\Rivano.bmp");
+    return 0;
+  }
   // Every later use of the bitmap (the desktop's value, the history) names
   // the file as written here.
   const std::wstring data = win::dataFolder(state.gAppPath);

@@ -73,4 +73,35 @@ std::optional<SourcePick> drawPictureFromSources(const std::vector<SourceCandida
   return SourcePick{chosen[pick->source], std::move(pool[pick->source].names[pick->picture])};
 }
 
+std::optional<PoolPick> drawEvenlyByCounts(CountedPool& pool, const std::vector<std::wstring>& history,
+                                           bool avoidHistory, RandomPick& random) {
+  // Enough tries that a pool a tenth of which is in the history almost
+  // never falls back; few enough that a pool all in it soon does.
+  constexpr int kTries = 32;
+  std::unordered_map<std::wstring, bool> shown;
+  if (avoidHistory)
+    for (const std::wstring& h : history) shown[folded(h)] = true;
+  std::vector<std::size_t> counts(pool.sources());
+  for (std::size_t s = 0; s < counts.size(); ++s) counts[s] = pool.knownCount(s);
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    std::size_t total = 0;
+    for (std::size_t c : counts) total += c;
+    if (total == 0) break;
+    std::size_t n = random.pick(total);
+    std::size_t s = 0;
+    while (n >= counts[s]) n -= counts[s++];
+    const std::vector<std::wstring>& names = pool.names(s);
+    if (names.size() != counts[s]) {
+      counts[s] = names.size();
+      continue;
+    }
+    if (shown.count(folded(historyPath(pool.path(s), names[n])))) continue;
+    return PoolPick{s, n};
+  }
+  // Every source listed: exact, whatever the records said.
+  std::vector<PoolSource> whole(pool.sources());
+  for (std::size_t s = 0; s < whole.size(); ++s) whole[s] = {pool.path(s), pool.names(s)};
+  return drawFromPool(whole, history, avoidHistory, random);
+}
+
 }  // namespace rivano

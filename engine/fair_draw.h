@@ -58,4 +58,24 @@ std::optional<SourcePick> drawPictureFromSources(const std::vector<SourceCandida
                                                  bool avoidHistory, const std::vector<std::wstring>& history,
                                                  const SourceLister& list, RandomPick& random);
 
+// The even draw without listing every source: each source's count may come
+// from a record of an earlier run, and only the source the draw lands in is
+// listed. A count found out of date is put right and the draw starts
+// again; a picture in the history is drawn again from the whole pool, which
+// keeps every other picture equally likely. When the history holds nearly
+// everything, or the counts keep moving, the draw falls back to listing
+// every source.
+class CountedPool {
+ public:
+  virtual ~CountedPool() = default;
+  virtual std::size_t sources() const = 0;
+  virtual const std::wstring& path(std::size_t source) const = 0;
+  // How many pictures the source's list shows, as last known.
+  virtual std::size_t knownCount(std::size_t source) = 0;
+  // The source's pictures as its list shows them now.
+  virtual const std::vector<std::wstring>& names(std::size_t source) = 0;
+};
+std::optional<PoolPick> drawEvenlyByCounts(CountedPool& pool, const std::vector<std::wstring>& history,
+                                           bool avoidHistory, RandomPick& random);
+
 }  // namespace rivano

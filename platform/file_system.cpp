@@ -192,6 +192,15 @@ PathAttributes pathAttributes(const std::wstring& path) {
   return {0, code == ERROR_FILE_NOT_FOUND ? err::fileNotFound : runErrorFor(code)};
 }
 
+std::wstring changeStamp(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
+  wchar_t text[64];
+  swprintf(text, 64, L"%08lX%08lX-%lX%08lX", data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime,
+           data.nFileSizeHigh, data.nFileSizeLow);
+  return text;
+}
+
 bool folderHasNormalFile(const std::wstring& folder) {
   std::wstring pattern = folder;
   if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';

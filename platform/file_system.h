@@ -54,6 +54,9 @@ PathAttributes pathAttributes(const std::wstring& path);
 bool folderHasNormalFile(const std::wstring& folder);
 // A file that is neither hidden nor system (nor a folder).
 bool isNormalFile(const std::wstring& path);
+// Changes when a file is rewritten or a folder gains, loses or renames an
+// entry (its last-write time and size); empty when the path cannot be read.
+std::wstring changeStamp(const std::wstring& path);
 
 }  // namespace rivano::win
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "engine/fair_draw.h"
 #include "engine/fill_screen.h"
@@ -67,6 +68,69 @@ TEST(FairDraw, PicturesInTheHistoryComeBackOnlyWhenNothingElseIsLeftAndTheOldest
   // A history of one: any other picture; the option off: any picture.
   EXPECT_NE(drawFromPool({{L"C:\\Small", {L"one.jpg", L"two.jpg"}}}, {L"C:\\Small\\one.jpg"}, true, random),
             (PoolPick{0, 0}));
+}
+
+// A pool whose counts may be out of date, counting the sources it lists.
+class FakeCounted final : public CountedPool {
+ public:
+  FakeCounted(std::vector<PoolSource> pool, std::vector<std::size_t> recorded)
+      : pool_(std::move(pool)), recorded_(std::move(recorded)), listings(pool_.size()) {}
+  std::size_t sources() const override { return pool_.size(); }
+  const std::wstring& path(std::size_t s) const override { return pool_[s].path; }
+  std::size_t knownCount(std::size_t s) override { return recorded_[s]; }
+  // A source listed is counted afresh, as the records are kept.
+  const std::vector<std::wstring>& names(std::size_t s) override {
+    ++listings[s];
+    recorded_[s] = pool_[s].names.size();
+    return pool_[s].names;
+  }
+
+ private:
+  std::vector<PoolSource> pool_;
+  std::vector<std::size_t> recorded_;
+
+ public:
+  std::vector<int> listings;
+};
+
+TEST(FairDraw, ByRecordedCountsOnlyTheSourceDrawnIsListedAndEveryPictureStaysEquallyLikely) {
+  RandomPick steps = evenSteps(10);
+  FakeCounted pool(kPool, {1, 9});
+  std::set<std::pair<std::size_t, std::size_t>> seen;
+  for (int i = 0; i < 10; ++i) {
+    const auto pick = drawEvenlyByCounts(pool, {}, false, steps);
+    ASSERT_TRUE(pick.has_value());
+    seen.insert({pick->source, pick->picture});
+  }
+  EXPECT_EQ(seen.size(), 10u);
+  EXPECT_EQ(pool.listings[1], 9) << "the large source listed only for its own draws";
+  // A record that is out of date is put right before a picture is taken:
+  // never an index past the real list, and the real count from then on.
+  RandomPick random;
+  FakeCounted stale(kPool, {5, 2});
+  int small = 0;
+  for (int i = 0; i < 4000; ++i) {
+    const auto pick = drawEvenlyByCounts(stale, {}, false, random);
+    ASSERT_LT(pick->picture, kPool[pick->source].names.size());
+    small += pick->source == 0;
+  }
+  EXPECT_NEAR(small / 4000.0, 0.1, 0.05);
+}
+
+TEST(FairDraw, ByRecordedCountsTheHistoryIsAvoidedAndAPoolAllInItFallsBackToTheOldest) {
+  RandomPick random;
+  std::vector<std::wstring> history;
+  for (const wchar_t* n : {L"a.jpg", L"b.jpg", L"c.jpg", L"d.jpg", L"e.jpg", L"f.jpg", L"g.jpg", L"h.jpg"})
+    history.push_back(historyPath(L"D:\\Large.zip", n));
+  for (int i = 0; i < 300; ++i) {
+    FakeCounted pool(kPool, {1, 9});
+    const auto pick = drawEvenlyByCounts(pool, history, true, random);
+    EXPECT_TRUE((pick == PoolPick{0, 0}) || (pick == PoolPick{1, 8}));
+  }
+  history.push_back(historyPath(L"D:\\Large.zip", L"i.jpg"));
+  history.push_back(historyPath(L"C:\\Small", L"one.jpg"));
+  FakeCounted all(kPool, {1, 9});
+  EXPECT_EQ(drawEvenlyByCounts(all, history, true, random), (PoolPick{1, 0}));
 }
 
 const ScreenMetrics kScreen{{15360, 11520}, 15, 15};  // 1024 × 768

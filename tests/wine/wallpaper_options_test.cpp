@@ -41,7 +41,8 @@ class WallpaperOptions : public MainWindow {
 // Fifty logons tell the two apart with room to spare (more than 14 of 50
 // at a tenth is rarer than one in ten thousand).
 TEST_F(WallpaperOptions, DrawnEvenlyTheOnePictureOfASmallSourceComesUpAsOftenAsAnyOther) {
-  registerSources({{folderOf(L"small", 1, 0x100000), true}, {folderOf(L"large", 9, 0x200000), true}});
+  const std::wstring smallSource = folderOf(L"small", 1, 0x100000), largeSource = folderOf(L"large", 9, 0x200000);
+  registerSources({{smallSource, true}, {largeSource, true}});
   put(kOption, L"DrawEvenly", L"1");
   int small = 0;
   std::set<std::uint32_t> seen;
@@ -53,6 +54,18 @@ TEST_F(WallpaperOptions, DrawnEvenlyTheOnePictureOfASmallSourceComesUpAsOftenAsA
   EXPECT_LE(small, 14);
   EXPECT_GE(seen.size(), 7u) << "most of the ten pictures come up in fifty draws";
   EXPECT_EQ(seen.count(1u), 0u) << "every run wrote a wallpaper";
+  // Each source's count is kept for the next run, and counted again once
+  // the source changes.
+  const std::wstring records = kProgramKey + L"\\PoolCounts";
+  const auto countIn = [&](const std::wstring& source) {
+    const std::wstring record = get(records, source);
+    return record.substr(record.rfind(L' ') + 1);
+  };
+  EXPECT_EQ(countIn(smallSource), L"1");
+  EXPECT_EQ(countIn(largeSource), L"9");
+  writePicture(L"p10.bmp", solid(8, 8, 0x20000A), largeSource);
+  logonColour();
+  EXPECT_EQ(countIn(largeSource), L"10");
 }
 
 TEST_F(WallpaperOptions, WithoutRepeatsEveryPictureComesOnceBeforeTheOldestComesBack) {
