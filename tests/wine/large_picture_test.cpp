@@ -2,6 +2,7 @@
 // own decoder and filter, previewed, and JPEGs our decoder refuses still
 // read, or refused, by the system's loader as before.
 #include <cmath>
+#include <optional>
 
 #include "tests/wine/main_window_fixture.h"
 
@@ -46,18 +47,23 @@ class LargePicture : public MainWindow {
     if (3000 * sw >= 4000 * sh) return {4000 * sh / 3000, sh};
     return {sw, 3000 * sw / 4000};
   }
+  // The bitmap a logon run writes from a folder of this one picture, with
+  // shrinking on and no margin.
+  std::optional<PixelImage> shrunkAtLogon(const std::wstring& picture) {
+    const std::wstring only = folder.path() + L"only";
+    CreateDirectoryW(only.c_str(), nullptr);
+    copyPicture(picture, only);
+    registerSources({{only, true}});
+    put(kOption, L"PicReSize", L"1");
+    put(kOption, L"PicReMag", L"0");
+    RunningProgram program(exe, L"/S");
+    EXPECT_TRUE(program.waitForExit(kPatience * 2));
+    return decodeBmp(testing::readFileBytes(wallBmp()));
+  }
 };
 
 TEST_F(LargePicture, SilentRunShrinksALargeJpegToTheFittedSizeWithEveryDetailAveraged) {
-  const std::wstring only = folder.path() + L"large";
-  CreateDirectoryW(only.c_str(), nullptr);
-  copyPicture(L"large_4000x3000.jpg", only);
-  registerSources({{only, true}});
-  put(kOption, L"PicReSize", L"1");
-  put(kOption, L"PicReMag", L"0");
-  RunningProgram program(exe, L"/S");
-  ASSERT_TRUE(program.waitForExit(kPatience * 2));
-  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  const auto written = shrunkAtLogon(L"large_4000x3000.jpg");
   ASSERT_TRUE(written.has_value());
   const auto [w, h] = fitted();
   EXPECT_NEAR(written->width, w, 1);
@@ -69,15 +75,7 @@ TEST_F(LargePicture, SilentRunShrinksALargeJpegToTheFittedSizeWithEveryDetailAve
 // A camera held upright stores the photograph on its side and says so in
 // EXIF: the wallpaper shows it as taken, fitted by its upright size.
 TEST_F(LargePicture, AnUprightPhotographBecomesAnUprightWallpaper) {
-  const std::wstring only = folder.path() + L"upright";
-  CreateDirectoryW(only.c_str(), nullptr);
-  copyPicture(L"upright_1600x1200.jpg", only);
-  registerSources({{only, true}});
-  put(kOption, L"PicReSize", L"1");
-  put(kOption, L"PicReMag", L"0");
-  RunningProgram program(exe, L"/S");
-  ASSERT_TRUE(program.waitForExit(kPatience * 2));
-  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  const auto written = shrunkAtLogon(L"upright_1600x1200.jpg");
   ASSERT_TRUE(written.has_value());
   // 1200 × 1600 as shown, fitted to the screen's height.
   const int sh = GetSystemMetrics(SM_CYSCREEN);

@@ -62,12 +62,16 @@ class SilentRunTest : public ::testing::Test, protected testing::ProgramSettings
   }
 
   // Runs with the given draws, in order: the source's, then the picture's.
-  void run(std::deque<float> draws) {
-    RandomPick random([&draws] {
+  // The draws in order, then 0 once they run out.
+  static RandomPick fixedDraws(std::deque<float> draws) {
+    return RandomPick([draws = std::move(draws)]() mutable {
       const float r = draws.empty() ? 0.0f : draws.front();
       if (!draws.empty()) draws.pop_front();
       return r;
     });
+  }
+  void run(std::deque<float> draws) {
+    RandomPick random = fixedDraws(std::move(draws));
     win::Win32Registry settings;
     win::ArchiverLibraries archivers;
     win::OlePictureLoader pictures(state.screen);
@@ -144,12 +148,7 @@ class PerMonitorTest : public SilentRunTest {
   // Draws: red for the primary, then green and blue for the others, in
   // the order the layout lists them.
   PixelImage runOn(const FakeMonitors& layout) {
-    std::deque<float> draws = {0.0f, 0.0f, 0.5f, 0.0f, 0.9f, 0.0f};
-    RandomPick random([&draws] {
-      const float r = draws.empty() ? 0.0f : draws.front();
-      if (!draws.empty()) draws.pop_front();
-      return r;
-    });
+    RandomPick random = fixedDraws({0.0f, 0.0f, 0.5f, 0.0f, 0.9f, 0.0f});
     win::Win32Registry settings;
     win::ArchiverLibraries archivers;
     win::OlePictureLoader loader(state.screen);
