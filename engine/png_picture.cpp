@@ -21,8 +21,8 @@ class ShrinkingSink final : public png::RowSink {
 
 class PngPicture final : public Picture {
  public:
-  PngPicture(std::vector<std::uint8_t> file, PixelSize natural, std::uint32_t background, const ScreenMetrics& screen)
-      : file_(std::move(file)),
+  PngPicture(PngOpener open, PixelSize natural, std::uint32_t background, const ScreenMetrics& screen)
+      : open_(std::move(open)),
         natural_(natural),
         background_(background),
         // A raster picture measures its pixels times the screen's twips per pixel.
@@ -47,18 +47,19 @@ class PngPicture final : public Picture {
   PixelImage decodeAt(PixelSize size) const {
     PixelImage image;
     png::PngStatus status;
+    const std::unique_ptr<png::ByteSource> file = open_();
     if (size == natural_) {
-      status = png::decodePng(file_, background_, image);
+      status = png::decodePng(*file, background_, image);
     } else {
       ShrinkingSink sink(natural_, size);
-      status = png::decodePngRows(file_, background_, sink);
+      status = png::decodePngRows(*file, background_, sink);
       if (status == png::PngStatus::ok) image = sink.finish();
     }
     if (status != png::PngStatus::ok || image.pixels.empty()) throw RunError(err::invalidPicture);
     return image;
   }
 
-  std::vector<std::uint8_t> file_;
+  PngOpener open_;
   PixelSize natural_;
   std::uint32_t background_;
   PictureTwips twips_;
@@ -69,15 +70,27 @@ class PngPicture final : public Picture {
 
 bool looksLikePng(std::span<const std::uint8_t> file) { return png::hasPngSignature(file); }
 
-std::unique_ptr<Picture> decodePngPicture(std::vector<std::uint8_t> file, const DrawTargets& targets,
-                                          const ScreenMetrics& screen, std::uint32_t background) {
+std::unique_ptr<Picture> decodePngPicture(PngOpener open, const DrawTargets& targets, const ScreenMetrics& screen,
+                                          std::uint32_t background) {
   png::PngInfo info;
-  if (png::readPngInfo(file, info) != png::PngStatus::ok) throw RunError(err::invalidPicture);
+  if (png::readPngInfo(*open(), info) != png::PngStatus::ok) throw RunError(err::invalidPicture);
   const PixelSize natural{info.width, info.height};
   const PixelSize drawn = targets.largestDrawn(natural, screen);
-  auto picture = std::make_unique<PngPicture>(std::move(file), natural, background, screen);
+  auto picture = std::make_unique<PngPicture>(std::move(open), natural, background, screen);
   picture->keep(drawn.width > 0 && drawn.height > 0 ? drawn : natural);
   return picture;
+}
+
+std::unique_ptr<Picture> decodePngPicture(std::vector<std::uint8_t> file, const DrawTargets& targets,
+                                          const ScreenMetrics& screen, std::uint32_t background) {
+  auto bytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(file));
+  return decodePngPicture(
+      [bytes]() -> std::unique_ptr<png::ByteSource> {
+        // The source reads from the bytes the opener keeps alive, and the
+        // opener outlives every source made from it.
+        return std::make_unique<png::MemorySource>(*bytes);
+      },
+      targets, screen, background);
 }
 
 }  // namespace rivano

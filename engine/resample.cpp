@@ -233,7 +233,6 @@ class RowByRowShrink::Stage {
         down_(taps(sourceHeight, height)),
         sourceWidth_(sourceWidth),
         sourceHeight_(sourceHeight),
-        width_(width),
         height_(height),
         acrossRow_(3 * static_cast<std::size_t>(width)),
         done_(static_cast<std::size_t>(width)),
@@ -300,7 +299,7 @@ class RowByRowShrink::Stage {
   }
 
   Taps across_, down_;
-  std::int32_t sourceWidth_, sourceHeight_, width_, height_;
+  std::int32_t sourceWidth_, sourceHeight_, height_;
   std::int32_t sourceRow_ = 0, nextOutput_ = 0, emitted_ = 0;
   std::vector<std::int32_t> acrossRow_;
   std::vector<std::uint32_t> done_;

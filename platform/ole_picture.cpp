@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "engine/jpeg_picture.h"
-#include "engine/png_picture.h"
 #include "engine/resample.h"
 #include "platform/dib_canvas.h"
 #include "platform/metafile_picture.h"
+#include "platform/png_file.h"
 #include "platform/unique_handle.h"
 #include "settings/run_error.h"
 
@@ -170,19 +170,13 @@ std::unique_ptr<Picture> loadWithOle(const std::vector<std::uint8_t>& bytes, con
   return std::make_unique<OlePicture>(std::move(picture), screen);
 }
 
-// What transparent parts of a picture are drawn over: the desktop's own
-// colour, which shows round the wallpaper too. 0x00RRGGBB.
-std::uint32_t desktopBackground() {
-  const COLORREF colour = GetSysColor(COLOR_BACKGROUND);
-  return std::uint32_t{GetRValue(colour)} << 16 | std::uint32_t{GetGValue(colour)} << 8 | GetBValue(colour);
-}
-
 }  // namespace
 
 std::unique_ptr<Picture> OlePictureLoader::load(const std::wstring& path, const DrawTargets& targets) {
-  std::vector<std::uint8_t> bytes = readWholeFile(path);
-  // PNGs, whatever their name, are ours alone: OLE reads none.
-  if (looksLikePng(bytes)) return decodePngPicture(std::move(bytes), targets, screen_, desktopBackground());
+  // PNGs, whatever their name, are ours alone (OLE reads none), and are
+  // read from the file as they are decoded rather than whole.
+  if (std::unique_ptr<Picture> png = loadPngFile(path, targets, screen_)) return png;
+  const std::vector<std::uint8_t> bytes = readWholeFile(path);
   // OLE plays metafiles in HIMETRIC rather than in their own frame, which
   // draws most of them into a corner; those we play ourselves.
   if (isPlaceableMetafile(bytes)) return loadPlaceableMetafile(bytes, screen_);

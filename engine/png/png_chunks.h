@@ -1,6 +1,6 @@
 // The chunk layer: the signature, each chunk's length, type and CRC, and
 // what the decoder needs from the chunks it reads (header, palette,
-// transparency, the compressed data).
+// transparency, where the compressed data is).
 #pragma once
 
 #include <array>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/png/png_decoder.h"
+#include "engine/png/png_source.h"
 
 namespace rivano::png {
 
@@ -24,26 +25,30 @@ struct PngChunks {
   bool hasKey = false;
   std::array<std::uint16_t, 3> key{};
   // Where the first IDAT chunk starts; the run of IDAT chunks from there
-  // holds one zlib stream. Offsets rather than a list, since a file of
+  // holds one zlib stream. An offset rather than a list, since a file of
   // millions of tiny chunks must not cost memory by their number.
-  std::size_t firstData = 0;
+  std::uint64_t firstData = 0;
 };
 
-// Walks the run of IDAT chunks (already checked) that starts at an offset.
+PngStatus readHeader(ByteSource& file, PngInfo& info);
+// Walks every chunk up to IEND, checking each CRC and the order and form of
+// those it reads.
+PngStatus readChunks(ByteSource& file, PngChunks& chunks);
+
+// The data of the run of IDAT chunks (already checked) that starts at an
+// offset, a block at a time.
 class DataChunks {
  public:
-  DataChunks(std::span<const std::uint8_t> file, std::size_t first) : file_(file), at_(first) {}
-  // The next chunk's data, empty once the run has ended.
+  DataChunks(ByteSource& file, std::uint64_t first);
+  // The next block of data, empty once the run has ended or the file can
+  // no longer be read.
   std::span<const std::uint8_t> next();
 
  private:
-  std::span<const std::uint8_t> file_;
-  std::size_t at_;
+  ByteSource& file_;
+  std::uint64_t at_;
+  std::uint64_t leftInChunk_ = 0;
+  std::vector<std::uint8_t> block_;
 };
-
-PngStatus readHeader(std::span<const std::uint8_t> file, PngInfo& info);
-// Walks every chunk up to IEND, checking each CRC and the order and form of
-// those it reads.
-PngStatus readChunks(std::span<const std::uint8_t> file, PngChunks& chunks);
 
 }  // namespace rivano::png

@@ -18,8 +18,8 @@ bool nextRow(RowInflater& inflater, std::span<std::uint8_t> row, std::span<const
   return inflater.read({&filter, 1}) && inflater.read(row) && unfilterRow(filter, row, above, step);
 }
 
-PngStatus decodeSequential(const PngChunks& chunks, std::span<const std::uint8_t> file,
-                           const PixelConverter& converter, RowSink& sink) {
+PngStatus decodeSequential(const PngChunks& chunks, ByteSource& file, const PixelConverter& converter,
+                           RowSink& sink) {
   const PngInfo& info = chunks.info;
   const std::size_t bytes = rowBytes(info.width, converter.bitsPerPixel());
   const std::size_t step = std::max(1, converter.bitsPerPixel() / 8);
@@ -47,8 +47,8 @@ std::int32_t passSide(std::int32_t side, std::int32_t start, std::int32_t step) 
 
 // Each pass fills its share of the whole picture, which is complete only
 // after the seventh.
-PngStatus decodeInterlaced(const PngChunks& chunks, std::span<const std::uint8_t> file,
-                           const PixelConverter& converter, RowSink& sink) {
+PngStatus decodeInterlaced(const PngChunks& chunks, ByteSource& file, const PixelConverter& converter,
+                           RowSink& sink) {
   const PngInfo& info = chunks.info;
   const auto width = static_cast<std::size_t>(info.width);
   std::vector<std::uint32_t> whole(width * static_cast<std::size_t>(info.height));
@@ -91,9 +91,14 @@ class WholeImage final : public RowSink {
 
 }  // namespace
 
-PngStatus readPngInfo(std::span<const std::uint8_t> file, PngInfo& info) { return readHeader(file, info); }
+PngStatus readPngInfo(ByteSource& file, PngInfo& info) { return readHeader(file, info); }
 
-PngStatus decodePngRows(std::span<const std::uint8_t> file, std::uint32_t background, RowSink& sink) {
+PngStatus readPngInfo(std::span<const std::uint8_t> file, PngInfo& info) {
+  MemorySource source(file);
+  return readHeader(source, info);
+}
+
+PngStatus decodePngRows(ByteSource& file, std::uint32_t background, RowSink& sink) {
   PngChunks chunks;
   if (const PngStatus s = readChunks(file, chunks); s != PngStatus::ok) return s;
   const PixelConverter converter(chunks, background);
@@ -101,7 +106,17 @@ PngStatus decodePngRows(std::span<const std::uint8_t> file, std::uint32_t backgr
                                 : decodeSequential(chunks, file, converter, sink);
 }
 
+PngStatus decodePngRows(std::span<const std::uint8_t> file, std::uint32_t background, RowSink& sink) {
+  MemorySource source(file);
+  return decodePngRows(source, background, sink);
+}
+
 PngStatus decodePng(std::span<const std::uint8_t> file, std::uint32_t background, PixelImage& image) {
+  MemorySource source(file);
+  return decodePng(source, background, image);
+}
+
+PngStatus decodePng(ByteSource& file, std::uint32_t background, PixelImage& image) {
   PngInfo info;
   if (const PngStatus s = readPngInfo(file, info); s != PngStatus::ok) return s;
   PixelImage decoded;

@@ -23,6 +23,8 @@
 
 namespace rivano::png {
 
+class ByteSource;
+
 enum class PngStatus {
   ok,
   notPng,       // no PNG signature: some other kind of picture
@@ -54,14 +56,18 @@ class RowSink {
 bool hasPngSignature(std::span<const std::uint8_t> file);
 
 // Reads and checks the header chunk alone.
+PngStatus readPngInfo(ByteSource& file, PngInfo& info);
 PngStatus readPngInfo(std::span<const std::uint8_t> file, PngInfo& info);
 
 // Checks every chunk, then decodes; `background` is 0x00RRGGBB. A sink that
 // throws stops the decode and the exception goes on to the caller. Rows
-// already given stay given when the data turns out damaged part way.
+// already given stay given when the data turns out damaged part way. The
+// file is read twice, a block at a time: once to check, once to decode.
+PngStatus decodePngRows(ByteSource& file, std::uint32_t background, RowSink& sink);
 PngStatus decodePngRows(std::span<const std::uint8_t> file, std::uint32_t background, RowSink& sink);
 
 // The whole picture at its own size.
+PngStatus decodePng(ByteSource& file, std::uint32_t background, PixelImage& image);
 PngStatus decodePng(std::span<const std::uint8_t> file, std::uint32_t background, PixelImage& image);
 
 }  // namespace rivano::png

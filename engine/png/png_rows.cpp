@@ -19,7 +19,7 @@ std::size_t rowBytes(std::int32_t width, int bitsPerPixel) {
   return (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 7) / 8;
 }
 
-RowInflater::RowInflater(std::span<const std::uint8_t> file, std::size_t firstData)
+RowInflater::RowInflater(ByteSource& file, std::uint64_t firstData)
     : stream_(std::make_unique<Stream>()), chunks_(file, firstData) {
   if (inflateInit(&stream_->z) != Z_OK) throw std::bad_alloc();
   stream_->open = true;
@@ -36,7 +36,7 @@ bool RowInflater::read(std::span<std::uint8_t> out) {
     if (z.avail_in == 0) {
       const std::span<const std::uint8_t> data = chunks_.next();
       if (data.empty()) return false;  // the data ends before the picture
-      // A chunk is at most 2^31 - 1 bytes, which uInt holds.
+      // A block is far smaller than uInt holds.
       z.next_in = const_cast<Bytef*>(data.data());
       z.avail_in = static_cast<uInt>(data.size());
     }

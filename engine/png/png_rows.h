@@ -17,7 +17,7 @@ std::size_t rowBytes(std::int32_t width, int bitsPerPixel);
 
 class RowInflater {
  public:
-  RowInflater(std::span<const std::uint8_t> file, std::size_t firstData);
+  RowInflater(ByteSource& file, std::uint64_t firstData);
   ~RowInflater();
   RowInflater(const RowInflater&) = delete;
   RowInflater& operator=(const RowInflater&) = delete;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/png/png_source.h"
 #include "tests/unit/png_writer.h"
 
 namespace rivano::png {
@@ -237,6 +239,61 @@ TEST(PngDamage, DataSplitIntoOneByteChunksReadsThrough) {
   CountingSink sink;
   EXPECT_EQ(decodePngRows(file, 0, sink), PngStatus::ok);
   EXPECT_EQ(sink.rows, 300);
+}
+
+// Reads through to memory, keeping the largest single read.
+class WatchedSource final : public ByteSource {
+ public:
+  explicit WatchedSource(const Bytes& bytes) : memory_(bytes) {}
+  std::uint64_t size() const override { return memory_.size(); }
+  bool read(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    largest = std::max(largest, out.size());
+    total += out.size();
+    return memory_.read(offset, out);
+  }
+  std::size_t largest = 0;
+  std::uint64_t total = 0;
+
+ private:
+  MemorySource memory_;
+};
+
+TEST(PngSource, AFileIsReadInBlocksNeverWhole) {
+  // Noise, which deflate cannot shrink: a file of about 3 MB in one chunk
+  // and in many.
+  std::uint32_t state = 7;
+  auto noise = [&state](std::uint32_t, std::uint32_t) { return (state = state * 1103515245u + 12345u) >> 8; };
+  const Bytes file = testing::rgbPng(1000, 1000, noise);
+  ASSERT_GT(file.size(), 2'900'000u);
+  WatchedSource source(file);
+  PixelImage fromSource, fromMemory;
+  ASSERT_EQ(decodePng(source, 0, fromSource), PngStatus::ok);
+  ASSERT_EQ(decodePng(file, 0, fromMemory), PngStatus::ok);
+  EXPECT_EQ(fromSource.pixels, fromMemory.pixels);
+  EXPECT_LE(source.largest, 64u * 1024);
+  // Once to check every CRC, once to inflate.
+  EXPECT_LE(source.total, 2 * file.size() + 1024);
+}
+
+TEST(PngSource, AFileThatCanNoLongerBeReadIsDamage) {
+  const Bytes file = testing::rgbPng(300, 300, [](std::uint32_t x, std::uint32_t y) { return x * y; });
+  // Readable while the chunks are checked, gone by the time the data is read.
+  class Vanishing final : public ByteSource {
+   public:
+    explicit Vanishing(const Bytes& bytes) : memory_(bytes) {}
+    std::uint64_t size() const override { return memory_.size(); }
+    bool read(std::uint64_t offset, std::span<std::uint8_t> out) override {
+      if (offset + out.size() == memory_.size()) gone_ = true;  // IEND's CRC: the check is over
+      return (!gone_ || offset + out.size() == memory_.size()) && memory_.read(offset, out);
+    }
+
+   private:
+    MemorySource memory_;
+    bool gone_ = false;
+  } source(file);
+  CountingSink sink;
+  EXPECT_EQ(decodePngRows(source, 0, sink), PngStatus::corrupt);
+  EXPECT_EQ(sink.rows, 0);
 }
 
 }  // namespace
