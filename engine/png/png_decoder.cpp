@@ -45,17 +45,46 @@ std::int32_t passSide(std::int32_t side, std::int32_t start, std::int32_t step) 
   return side > start ? (side - start + step - 1) / step : 0;
 }
 
-// Each pass fills its share of the whole picture, which is complete only
-// after the seventh.
+// The first six passes fill only the even rows, the seventh brings each
+// odd row whole. So the even rows are kept, three bytes a pixel, until the
+// seventh pass reaches the odd row below them; a row is handed on as soon
+// as it is complete. Half the picture at 24 bits is the most it holds.
+class EvenRows {
+ public:
+  EvenRows(std::int32_t width, std::int32_t height)
+      : width_(static_cast<std::size_t>(width)),
+        rows_(static_cast<std::size_t>((height + 1) / 2) * width_ * 3),
+        out_(width_) {}
+
+  void put(std::int32_t x, std::int32_t y, std::uint32_t pixel) {
+    std::uint8_t* p = rows_.data() + (static_cast<std::size_t>(y / 2) * width_ + static_cast<std::size_t>(x)) * 3;
+    p[0] = static_cast<std::uint8_t>(pixel >> 16);
+    p[1] = static_cast<std::uint8_t>(pixel >> 8);
+    p[2] = static_cast<std::uint8_t>(pixel);
+  }
+
+  // Hands on the even row y.
+  void give(std::int32_t y, RowSink& sink) {
+    const std::uint8_t* p = rows_.data() + static_cast<std::size_t>(y / 2) * width_ * 3;
+    for (std::size_t x = 0; x < width_; ++x, p += 3) out_[x] = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+    sink.row(out_);
+  }
+
+ private:
+  std::size_t width_;
+  std::vector<std::uint8_t> rows_;
+  std::vector<std::uint32_t> out_;
+};
+
 PngStatus decodeInterlaced(const PngChunks& chunks, ByteSource& file, const PixelConverter& converter,
                            RowSink& sink) {
   const PngInfo& info = chunks.info;
-  const auto width = static_cast<std::size_t>(info.width);
-  std::vector<std::uint32_t> whole(width * static_cast<std::size_t>(info.height));
+  EvenRows even(info.width, info.height);
   const std::size_t step = std::max(1, converter.bitsPerPixel() / 8);
   std::vector<std::uint8_t> current, above;
   std::vector<std::uint32_t> pixels;
   RowInflater inflater(file, chunks.firstData);
+  std::int32_t given = 0;  // rows handed on so far
   for (const Pass& pass : kAdam7) {
     const std::int32_t passWidth = passSide(info.width, pass.x0, pass.dx);
     const std::int32_t passHeight = passSide(info.height, pass.y0, pass.dy);
@@ -64,17 +93,24 @@ PngStatus decodeInterlaced(const PngChunks& chunks, ByteSource& file, const Pixe
     current.assign(bytes, 0);
     above.assign(bytes, 0);
     pixels.resize(static_cast<std::size_t>(passWidth));
+    const bool last = pass.dy == 2 && pass.y0 == 1;
     for (std::int32_t py = 0; py < passHeight; ++py) {
       if (!nextRow(inflater, current, above, step)) return PngStatus::corrupt;
       converter.convert(current.data(), passWidth, pixels.data());
-      const auto y = static_cast<std::size_t>(pass.y0 + py * pass.dy);
-      for (std::int32_t px = 0; px < passWidth; ++px)
-        whole[y * width + static_cast<std::size_t>(pass.x0 + px * pass.dx)] = pixels[static_cast<std::size_t>(px)];
+      const std::int32_t y = pass.y0 + py * pass.dy;
+      if (last) {
+        even.give(y - 1, sink);
+        sink.row(pixels);
+        given = y + 1;
+      } else {
+        for (std::int32_t px = 0; px < passWidth; ++px)
+          even.put(pass.x0 + px * pass.dx, y, pixels[static_cast<std::size_t>(px)]);
+      }
       current.swap(above);
     }
   }
-  for (std::size_t y = 0; y < static_cast<std::size_t>(info.height); ++y)
-    sink.row(std::span<const std::uint32_t>(whole).subspan(y * width, width));
+  // The last row when the height is odd has no odd row after it.
+  if (given < info.height) even.give(given, sink);
   return PngStatus::ok;
 }
 

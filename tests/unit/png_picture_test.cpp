@@ -52,6 +52,30 @@ TEST(PngPicture, ALargePictureShrunkForTheScreenStaysWithinTheLogonRunsMemory) {
   EXPECT_EQ(shrunk.pixels, shrinkPicture(whole, shrunk.width, shrunk.height).pixels);
 }
 
+// An interlaced picture is complete only after its last pass; what waits
+// for it is half the rows at 24 bits, not the whole picture at 32.
+TEST(PngPicture, AnInterlacedPictureHoldsHalfItsRowsAtMost) {
+  testing::Bytes file = testing::rgbPng(4000, 3001, smooth, true);
+  const std::size_t fileBytes = file.size();
+  const ScreenMetrics screen = screenOf(1024, 768);
+  testing::resetPeakHeldBytes();
+  PixelImage shrunk;
+  {
+    const auto picture = decodePngPicture(std::move(file), wallpaperTargets(screen, true, 0), screen, 0);
+    shrunk = wallpaperImage(*picture, screen, true, 0);
+  }
+  // The even rows (18 MB) and the shrunk picture with its copies, against
+  // 48 MB for the whole picture at 32 bits.
+  const std::size_t peak = testing::peakHeldBytes() - fileBytes;
+  const std::size_t whole32 = std::size_t{4000} * 3001 * 4;
+  EXPECT_LT(peak, whole32 * 6 / 10);
+  EXPECT_GT(peak, std::size_t{4000} * 1500 * 3) << "less than the even rows: is the picture interlaced?";
+
+  PixelImage whole;
+  ASSERT_EQ(png::decodePng(testing::rgbPng(4000, 3001, smooth), 0, whole), png::PngStatus::ok);
+  EXPECT_EQ(shrunk.pixels, shrinkPicture(whole, shrunk.width, shrunk.height).pixels);
+}
+
 TEST(PngPicture, EverySizeAskedForComesFromTheDecodedRows) {
   auto colour = [](std::uint32_t x, std::uint32_t y) { return (x * 7 & 0xFF) << 16 | (y * 5 & 0xFF) << 8 | (x ^ y); };
   const testing::Bytes file = testing::rgbPng(300, 200, colour);

@@ -68,19 +68,32 @@ Bytes pngFile(const Bytes& header, const Bytes& compressed, std::size_t chunkSiz
 }
 
 Bytes rgbPng(std::uint32_t width, std::uint32_t height,
-             const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& colour) {
-  std::uint32_t y = 0;
+             const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& colour, bool interlaced) {
+  struct Pass {
+    std::uint32_t x0, y0, dx, dy;
+  };
+  const std::vector<Pass> passes = interlaced ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                                                  {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
+                                              : std::vector<Pass>{{0, 0, 1, 1}};
+  std::size_t pass = 0;
+  std::uint32_t y = passes[0].y0;
   const Bytes compressed = deflateStream([&](Bytes& row) {
-    if (y == height) return false;
+    // The next pass with pixels in it, each of its rows in turn.
+    while (pass < passes.size() && (y >= height || passes[pass].x0 >= width)) {
+      if (++pass < passes.size()) y = passes[pass].y0;
+    }
+    if (pass == passes.size()) return false;
+    const Pass& p = passes[pass];
     row.push_back(0);
-    for (std::uint32_t x = 0; x < width; ++x) {
+    for (std::uint32_t x = p.x0; x < width; x += p.dx) {
       const std::uint32_t c = colour(x, y);
       row.insert(row.end(), {static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
                              static_cast<std::uint8_t>(c)});
     }
-    return ++y < height;
+    y += p.dy;
+    return true;
   });
-  return pngFile(pngHeader(width, height, 8, 2), compressed);
+  return pngFile(pngHeader(width, height, 8, 2, interlaced ? 1 : 0), compressed);
 }
 
 Bytes deflatedZeros(std::size_t size) {

@@ -22,8 +22,9 @@ Bytes pngHeader(std::uint32_t width, std::uint32_t height, std::uint8_t depth, s
 Bytes pngFile(const Bytes& header, const Bytes& compressed, std::size_t chunkSize = 65536);
 // An RGB picture of width × height whose pixel (x, y) is colour(x, y)
 // (0x00RRGGBB), compressed row by row so that a large one is never whole
-// in memory uncompressed.
-Bytes rgbPng(std::uint32_t width, std::uint32_t height, const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& colour);
+// in memory uncompressed; Adam7-interlaced when asked.
+Bytes rgbPng(std::uint32_t width, std::uint32_t height,
+             const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& colour, bool interlaced = false);
 // `size` bytes of zeros deflated.
 Bytes deflatedZeros(std::size_t size);
 
