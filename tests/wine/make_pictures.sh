@@ -60,6 +60,12 @@ convert -size 10x10 xc:'#00FFFF' "BMP3:$out/same/a.bmp"
 (cd "$out/same" && zip -q -X ../same_a.zip a.bmp)
 convert -size 20x20 xc:'#FFFF00' "BMP3:$out/same/a.bmp"
 (cd "$out/same" && zip -q -X ../same_b.zip a.bmp)
+# An archive of a PNG, and a text member beside it.
+rm -rf "$out/pngzip" "$out/pngs.zip"
+mkdir -p "$out/pngzip"
+convert -size 24x16 xc:'#8040C0' png24:"$out/pngzip/violet.png"
+printf 'notes\n' > "$out/pngzip/notes.txt"
+(cd "$out/pngzip" && zip -q -X ../pngs.zip violet.png notes.txt)
 # A large photograph's size: a column of one-pixel checks, which only an
 # average over every pixel shrinks to an even grey, beside two plain colours.
 convert -size 4000x3000 xc:'#2050C0' -fill '#C03020' -draw 'rectangle 1000,0 3999,1999' \

@@ -91,5 +91,24 @@ TEST_F(PngSource, ALargePngIsShrunkIntoTheScreenByTheLogonRun) {
   EXPECT_EQ(get(kWallList, L"Rireki0"), large + L"\\wide.png");
 }
 
+TEST_F(PngSource, AnArchivesPngIsListedTakenOutAndApplied) {
+  const std::wstring zip = testing::pictureDir() + L"pngs.zip";
+  registerSources({{zip, true}});
+  {
+    RunningProgram program(exe, L"");
+    HWND window = openWindow(program);
+    ASSERT_NE(window, nullptr);
+    RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+    ASSERT_TRUE(waitUntil([&] { return files.count() == 1; }, kPatience));
+    EXPECT_EQ(files.text(0), L"violet.png");  // the text member is no picture
+    close(program, window);
+  }
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, 24);
+  EXPECT_EQ(written->at(5, 5), 0x8040C0u);
+  EXPECT_EQ(get(kWallList, L"Rireki0"), zip + L"\\violet.png");
+}
+
 }  // namespace
 }  // namespace rivano
