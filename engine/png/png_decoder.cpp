@@ -1,6 +1,7 @@
 #include "engine/png/png_decoder.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "engine/png/png_chunks.h"
@@ -45,72 +46,67 @@ std::int32_t passSide(std::int32_t side, std::int32_t start, std::int32_t step) 
   return side > start ? (side - start + step - 1) / step : 0;
 }
 
-// The first six passes fill only the even rows, the seventh brings each
-// odd row whole. So the even rows are kept, three bytes a pixel, until the
-// seventh pass reaches the odd row below them; a row is handed on as soon
-// as it is complete. Half the picture at 24 bits is the most it holds.
-class EvenRows {
- public:
-  EvenRows(std::int32_t width, std::int32_t height)
-      : width_(static_cast<std::size_t>(width)),
-        rows_(static_cast<std::size_t>((height + 1) / 2) * width_ * 3),
-        out_(width_) {}
+// One pass of an interlaced picture, read by an inflater of its own that
+// has passed over the passes before it, so that its rows come as the rows
+// of the picture they belong to are made.
+struct PassReader {
+  PassReader(const Pass& p, std::int32_t w, std::int32_t h, std::size_t rowBytes, ByteSource& file,
+             std::uint64_t firstData)
+      : pass(p), width(w), height(h), inflater(file, firstData), current(rowBytes, 0), above(rowBytes, 0),
+        pixels(static_cast<std::size_t>(w)) {}
 
-  void put(std::int32_t x, std::int32_t y, std::uint32_t pixel) {
-    std::uint8_t* p = rows_.data() + (static_cast<std::size_t>(y / 2) * width_ + static_cast<std::size_t>(x)) * 3;
-    p[0] = static_cast<std::uint8_t>(pixel >> 16);
-    p[1] = static_cast<std::uint8_t>(pixel >> 8);
-    p[2] = static_cast<std::uint8_t>(pixel);
-  }
+  bool holds(std::int32_t y) const { return y >= pass.y0 && (y - pass.y0) % pass.dy == 0 && y < pass.y0 + height * pass.dy; }
 
-  // Hands on the even row y.
-  void give(std::int32_t y, RowSink& sink) {
-    const std::uint8_t* p = rows_.data() + static_cast<std::size_t>(y / 2) * width_ * 3;
-    for (std::size_t x = 0; x < width_; ++x, p += 3) out_[x] = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
-    sink.row(out_);
-  }
-
- private:
-  std::size_t width_;
-  std::vector<std::uint8_t> rows_;
-  std::vector<std::uint32_t> out_;
+  Pass pass;
+  std::int32_t width, height;
+  RowInflater inflater;
+  std::vector<std::uint8_t> current, above;
+  std::vector<std::uint32_t> pixels;
 };
 
+// Passes over `count` bytes of the inflated stream.
+bool skipBytes(RowInflater& inflater, std::uint64_t count) {
+  std::vector<std::uint8_t> scratch(static_cast<std::size_t>(std::min<std::uint64_t>(count, 64 * 1024)));
+  while (count > 0) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, scratch.size()));
+    if (!inflater.read(std::span(scratch).first(n))) return false;
+    count -= n;
+  }
+  return true;
+}
+
+// Every row of the picture takes its pixels from the passes that hold it,
+// each pass read where it stands in the stream. Nothing the size of the
+// picture is ever held; the cost is inflating the stream's early part once
+// more for each later pass, about twice the work of a picture that is not
+// interlaced.
 PngStatus decodeInterlaced(const PngChunks& chunks, ByteSource& file, const PixelConverter& converter,
                            RowSink& sink) {
   const PngInfo& info = chunks.info;
-  EvenRows even(info.width, info.height);
   const std::size_t step = std::max(1, converter.bitsPerPixel() / 8);
-  std::vector<std::uint8_t> current, above;
-  std::vector<std::uint32_t> pixels;
-  RowInflater inflater(file, chunks.firstData);
-  std::int32_t given = 0;  // rows handed on so far
+  std::vector<std::unique_ptr<PassReader>> passes;
+  std::uint64_t before = 0;  // bytes of the inflated stream ahead of the pass
   for (const Pass& pass : kAdam7) {
     const std::int32_t passWidth = passSide(info.width, pass.x0, pass.dx);
     const std::int32_t passHeight = passSide(info.height, pass.y0, pass.dy);
     if (passWidth == 0 || passHeight == 0) continue;  // an empty pass has no rows, not even filter bytes
     const std::size_t bytes = rowBytes(passWidth, converter.bitsPerPixel());
-    current.assign(bytes, 0);
-    above.assign(bytes, 0);
-    pixels.resize(static_cast<std::size_t>(passWidth));
-    const bool last = pass.dy == 2 && pass.y0 == 1;
-    for (std::int32_t py = 0; py < passHeight; ++py) {
-      if (!nextRow(inflater, current, above, step)) return PngStatus::corrupt;
-      converter.convert(current.data(), passWidth, pixels.data());
-      const std::int32_t y = pass.y0 + py * pass.dy;
-      if (last) {
-        even.give(y - 1, sink);
-        sink.row(pixels);
-        given = y + 1;
-      } else {
-        for (std::int32_t px = 0; px < passWidth; ++px)
-          even.put(pass.x0 + px * pass.dx, y, pixels[static_cast<std::size_t>(px)]);
-      }
-      current.swap(above);
-    }
+    passes.push_back(std::make_unique<PassReader>(pass, passWidth, passHeight, bytes, file, chunks.firstData));
+    if (!skipBytes(passes.back()->inflater, before)) return PngStatus::corrupt;
+    before += static_cast<std::uint64_t>(passHeight) * (bytes + 1);
   }
-  // The last row when the height is odd has no odd row after it.
-  if (given < info.height) even.give(given, sink);
+  std::vector<std::uint32_t> row(static_cast<std::size_t>(info.width));
+  for (std::int32_t y = 0; y < info.height; ++y) {
+    for (const auto& reader : passes) {
+      if (!reader->holds(y)) continue;
+      if (!nextRow(reader->inflater, reader->current, reader->above, step)) return PngStatus::corrupt;
+      converter.convert(reader->current.data(), reader->width, reader->pixels.data());
+      for (std::int32_t px = 0; px < reader->width; ++px)
+        row[static_cast<std::size_t>(reader->pass.x0 + px * reader->pass.dx)] = reader->pixels[static_cast<std::size_t>(px)];
+      reader->current.swap(reader->above);
+    }
+    sink.row(row);
+  }
   return PngStatus::ok;
 }
 
