@@ -42,9 +42,8 @@ class RowByRowShrink {
   // would be, or when rows are missing.
   PixelImage finish();
 
-  class Stage;
-
  private:
+  class Stage;
   PixelImage out_;
   std::unique_ptr<Stage> last_;
   std::unique_ptr<Stage> first_;

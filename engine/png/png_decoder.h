@@ -10,10 +10,11 @@
 // ever inflated into rows of the declared size, so a stream that inflates
 // to far more than the header promised costs no memory.
 //
-// Rows of a picture that is not interlaced are made one at a time and
-// handed on at once, so a caller shrinking them as they come never holds
-// the full-size picture; an interlaced one is complete only after its last
-// pass and is held whole until then.
+// Rows are made one at a time, top row first, and handed on at once, so a
+// caller shrinking them as they come never holds the full-size picture.
+// An interlaced picture is read with an inflater for each of its passes,
+// each where its pass stands in the stream, to make its rows in that order
+// too.
 #pragma once
 
 #include <cstdint>
