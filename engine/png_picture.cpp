@@ -11,7 +11,8 @@ namespace {
 
 class ShrinkingSink final : public png::RowSink {
  public:
-  ShrinkingSink(PixelSize source, PixelSize target) : shrink_(source.width, source.height, target.width, target.height) {}
+  ShrinkingSink(PixelSize source, PixelSize target)
+      : shrink_(source.width, source.height, target.width, target.height) {}
   void row(std::span<const std::uint32_t> pixels) override { shrink_.addRow(pixels); }
   PixelImage finish() { return shrink_.finish(); }
 

@@ -49,7 +49,8 @@ PngStatus nextChunk(ByteSource& file, std::uint64_t& at, Chunk& chunk, std::vect
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, chunk.length - done));
     if (!file.read(at + 8 + done, std::span(block).first(n))) return PngStatus::corrupt;
     crc = crc32(crc, block.data(), static_cast<uInt>(n));
-    if (chunk.length <= kLongestKept) chunk.data.insert(chunk.data.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n));
+    if (chunk.length <= kLongestKept)
+      chunk.data.insert(chunk.data.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n));
     done += n;
   }
   std::uint8_t stored[4];

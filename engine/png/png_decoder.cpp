@@ -55,7 +55,9 @@ struct PassReader {
       : pass(p), width(w), height(h), inflater(file, firstData), current(rowBytes, 0), above(rowBytes, 0),
         pixels(static_cast<std::size_t>(w)) {}
 
-  bool holds(std::int32_t y) const { return y >= pass.y0 && (y - pass.y0) % pass.dy == 0 && y < pass.y0 + height * pass.dy; }
+  bool holds(std::int32_t y) const {
+    return y >= pass.y0 && (y - pass.y0) % pass.dy == 0 && y < pass.y0 + height * pass.dy;
+  }
 
   Pass pass;
   std::int32_t width, height;
@@ -101,8 +103,10 @@ PngStatus decodeInterlaced(const PngChunks& chunks, ByteSource& file, const Pixe
       if (!reader->holds(y)) continue;
       if (!nextRow(reader->inflater, reader->current, reader->above, step)) return PngStatus::corrupt;
       converter.convert(reader->current.data(), reader->width, reader->pixels.data());
-      for (std::int32_t px = 0; px < reader->width; ++px)
-        row[static_cast<std::size_t>(reader->pass.x0 + px * reader->pass.dx)] = reader->pixels[static_cast<std::size_t>(px)];
+      for (std::int32_t px = 0; px < reader->width; ++px) {
+        const auto x = static_cast<std::size_t>(reader->pass.x0 + px * reader->pass.dx);
+        row[x] = reader->pixels[static_cast<std::size_t>(px)];
+      }
       reader->current.swap(reader->above);
     }
     sink.row(row);

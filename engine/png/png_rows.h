@@ -36,6 +36,7 @@ class RowInflater {
 // Undoes the filter named by `filter` on `row`, given the row above it
 // (all zero for a pass's first row); `step` is the bytes per whole pixel,
 // at least one. False for a filter type that does not exist.
-bool unfilterRow(std::uint8_t filter, std::span<std::uint8_t> row, std::span<const std::uint8_t> above, std::size_t step);
+bool unfilterRow(std::uint8_t filter, std::span<std::uint8_t> row, std::span<const std::uint8_t> above,
+                 std::size_t step);
 
 }  // namespace rivano::png

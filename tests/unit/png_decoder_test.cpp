@@ -73,7 +73,8 @@ class PngCases : public ::testing::Test {
 #else
     const fs::path script = fs::path(RIVANO_SOURCE_DIR) / "tests/unit/make_png_cases.py";
     if (!run("python3 '" + script.string() + "' '" + folder_.path().string() + "'")) GTEST_SKIP() << "no python3";
-    std::istringstream manifest(std::string(reinterpret_cast<const char*>(readFile(folder_.path() / "manifest.txt").data())));
+    const Bytes listed = readFile(folder_.path() / "manifest.txt");
+    std::istringstream manifest(std::string(listed.begin(), listed.end()));
     std::string colour;
     manifest >> colour;
     background_ = static_cast<std::uint32_t>(std::stoul(colour, nullptr, 16));

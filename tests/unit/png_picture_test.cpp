@@ -103,8 +103,8 @@ TEST(PngPicture, TransparencyIsDrawnOverTheBackgroundGiven) {
   EXPECT_EQ(image.pixels[0], 0xFFFFFFu);
   EXPECT_EQ(image.pixels[1], 0x3A6EA5u);
   // 200·128/255 + 0x3A·127/255 ... each channel rounded.
-  EXPECT_EQ(image.pixels[2], (200u * 128 + 0x3Au * 127 + 127) / 255 << 16 | (200u * 128 + 0x6Eu * 127 + 127) / 255 << 8 |
-                                 (200u * 128 + 0xA5u * 127 + 127) / 255);
+  auto half = [](std::uint32_t background) { return (200u * 128 + background * 127 + 127) / 255; };
+  EXPECT_EQ(image.pixels[2], half(0x3A) << 16 | half(0x6E) << 8 | half(0xA5));
 }
 
 TEST(PngPicture, AFileOurDecoderRefusesIsNotAPicture) {

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace rivano::testing {
@@ -60,9 +61,11 @@ Bytes pngFile(const Bytes& header, const Bytes& compressed, std::size_t chunkSiz
   Bytes out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   auto add = [&](const Bytes& chunk) { out.insert(out.end(), chunk.begin(), chunk.end()); };
   add(pngChunk("IHDR", header));
-  for (std::size_t at = 0; at < compressed.size(); at += chunkSize)
+  for (std::size_t at = 0; at < compressed.size(); at += chunkSize) {
+    const std::size_t end = std::min(compressed.size(), at + chunkSize);
     add(pngChunk("IDAT", Bytes(compressed.begin() + static_cast<std::ptrdiff_t>(at),
-                               compressed.begin() + static_cast<std::ptrdiff_t>(std::min(compressed.size(), at + chunkSize)))));
+                               compressed.begin() + static_cast<std::ptrdiff_t>(end))));
+  }
   add(pngChunk("IEND", {}));
   return out;
 }
@@ -72,9 +75,9 @@ Bytes rgbPng(std::uint32_t width, std::uint32_t height,
   struct Pass {
     std::uint32_t x0, y0, dx, dy;
   };
-  const std::vector<Pass> passes = interlaced ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                                                                  {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
-                                              : std::vector<Pass>{{0, 0, 1, 1}};
+  const std::vector<Pass> adam7 = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                   {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  const std::vector<Pass> passes = interlaced ? adam7 : std::vector<Pass>{{0, 0, 1, 1}};
   std::size_t pass = 0;
   std::uint32_t y = passes[0].y0;
   const Bytes compressed = deflateStream([&](Bytes& row) {
