@@ -30,8 +30,8 @@ std::wstring myArchiveType(std::wstring_view path) {
 bool myPictureCheck(std::wstring_view path) {
   // "JPEG" has no dot so that a four-letter extension is caught by its last
   // four characters.
-  static constexpr std::array<std::wstring_view, 7> endings = {L".BMP", L".GIF", L".JPG", L".JPE",
-                                                               L"JPEG", L".ICO", L".WMF"};
+  static constexpr std::array<std::wstring_view, 8> endings = {L".BMP", L".GIF", L".JPG", L".JPE",
+                                                               L"JPEG", L".ICO", L".WMF", L".PNG"};
   const std::wstring tail = lastUpper(path, 4);
   for (std::wstring_view ending : endings)
     if (tail == ending) return true;

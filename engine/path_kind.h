@@ -9,7 +9,7 @@ namespace rivano {
 
 // "LZH", "ARJ", "ZIP", "CAB", "TAR", "TGZ", "BZ2", "RAR", or empty.
 std::wstring myArchiveType(std::wstring_view path);
-// True for names ending in .BMP .GIF .JPG .JPE JPEG .ICO .WMF, any case.
+// True for names ending in .BMP .GIF .JPG .JPE JPEG .ICO .WMF .PNG, any case.
 bool myPictureCheck(std::wstring_view path);
 
 // Upper case for the comparisons above. Only ASCII letters change: in the

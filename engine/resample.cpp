@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <deque>
 #include <exception>
 #include <system_error>
 #include <thread>
@@ -218,6 +219,122 @@ PixelImage resample(const PixelImage& source, std::int32_t width, std::int32_t h
 }
 
 }  // namespace
+
+// One resampling of a source that comes a row at a time: each row is
+// resampled across once and added, by its weight, into every output row it
+// counts for. The sums are those resampleRows makes, only added in another
+// order, so the pixels are the same.
+class RowByRowShrink::Stage {
+ public:
+  // Output rows go to `next` when there is one, otherwise into `out`.
+  Stage(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t width, std::int32_t height,
+        Taps (*taps)(std::int32_t, std::int32_t), Stage* next, PixelImage* out)
+      : across_(taps(sourceWidth, width)),
+        down_(taps(sourceHeight, height)),
+        sourceWidth_(sourceWidth),
+        sourceHeight_(sourceHeight),
+        height_(height),
+        acrossRow_(3 * static_cast<std::size_t>(width)),
+        done_(static_cast<std::size_t>(width)),
+        next_(next),
+        out_(out) {}
+
+  void addRow(const std::uint32_t* row) {
+    if (sourceRow_ >= sourceHeight_) return;
+    const std::int32_t j = sourceRow_++;
+    while (nextOutput_ < height_ && down_.first[static_cast<std::size_t>(nextOutput_)] <= j) open(nextOutput_++);
+    acrossRow(row, across_, acrossRow_.data());
+    for (Pending& p : pending_) {
+      const auto y = static_cast<std::size_t>(p.y);
+      const auto k = static_cast<std::uint32_t>(j - down_.first[y]);
+      if (k >= down_.count[y]) continue;
+      const std::int32_t wk = down_.weights[down_.offset[y] + k];
+      if (wk == 0) continue;
+      for (std::size_t c = 0; c < acrossRow_.size(); ++c) p.sum[c] += acrossRow_[c] * wk;
+    }
+    while (!pending_.empty()) {
+      const auto y = static_cast<std::size_t>(pending_.front().y);
+      if (down_.first[y] + static_cast<std::int32_t>(down_.count[y]) > j + 1) break;
+      close();
+    }
+  }
+
+  bool complete() const { return sourceRow_ == sourceHeight_ && emitted_ == height_; }
+  std::int32_t width() const { return sourceWidth_; }
+
+ private:
+  struct Pending {
+    std::int32_t y;
+    std::vector<std::int32_t> sum;
+  };
+
+  void open(std::int32_t y) {
+    std::vector<std::int32_t> sum;
+    if (!spare_.empty()) {
+      sum = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    sum.assign(acrossRow_.size(), 0);
+    pending_.push_back({y, std::move(sum)});
+  }
+
+  void close() {
+    Pending& p = pending_.front();
+    constexpr int shift = kWeightBits + kRowFractionBits;
+    constexpr std::int32_t half = 1 << (shift - 1);
+    auto channel = [&](std::size_t c) {
+      return static_cast<std::uint32_t>(std::clamp((p.sum[c] + half) >> shift, 0, 255));
+    };
+    for (std::size_t x = 0; x < done_.size(); ++x)
+      done_[x] = channel(3 * x) << 16 | channel(3 * x + 1) << 8 | channel(3 * x + 2);
+    if (next_) {
+      next_->addRow(done_.data());
+    } else {
+      std::copy(done_.begin(), done_.end(),
+                out_->pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(p.y) * done_.size()));
+    }
+    ++emitted_;
+    spare_.push_back(std::move(p.sum));
+    pending_.pop_front();
+  }
+
+  Taps across_, down_;
+  std::int32_t sourceWidth_, sourceHeight_, height_;
+  std::int32_t sourceRow_ = 0, nextOutput_ = 0, emitted_ = 0;
+  std::vector<std::int32_t> acrossRow_;
+  std::vector<std::uint32_t> done_;
+  std::deque<Pending> pending_;
+  std::vector<std::vector<std::int32_t>> spare_;
+  Stage* next_;
+  PixelImage* out_;
+};
+
+RowByRowShrink::RowByRowShrink(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t width,
+                               std::int32_t height) {
+  if (sourceWidth <= 0 || sourceHeight <= 0 || width <= 0 || height <= 0) return;
+  out_ = {width, height,
+          std::vector<std::uint32_t>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height))};
+  // The same two steps as shrinkPicture, the averaging feeding Lanczos row by row.
+  const std::int32_t k = std::min(sourceWidth / width, sourceHeight / height) / 2;
+  if (k < 2) {
+    first_ = std::make_unique<Stage>(sourceWidth, sourceHeight, width, height, &lanczosTaps, nullptr, &out_);
+    return;
+  }
+  const std::int32_t midWidth = (sourceWidth + k - 1) / k, midHeight = (sourceHeight + k - 1) / k;
+  last_ = std::make_unique<Stage>(midWidth, midHeight, width, height, &lanczosTaps, nullptr, &out_);
+  first_ = std::make_unique<Stage>(sourceWidth, sourceHeight, midWidth, midHeight, &areaTaps, last_.get(), nullptr);
+}
+
+RowByRowShrink::~RowByRowShrink() = default;
+
+void RowByRowShrink::addRow(std::span<const std::uint32_t> row) {
+  if (first_ && row.size() >= static_cast<std::size_t>(first_->width())) first_->addRow(row.data());
+}
+
+PixelImage RowByRowShrink::finish() {
+  if (!first_ || !first_->complete() || (last_ && !last_->complete())) return {};
+  return std::move(out_);
+}
 
 PixelImage resampleArea(const PixelImage& source, std::int32_t width, std::int32_t height) {
   return resample(source, width, height, &areaTaps);

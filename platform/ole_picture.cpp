@@ -14,6 +14,7 @@
 #include "engine/resample.h"
 #include "platform/dib_canvas.h"
 #include "platform/metafile_picture.h"
+#include "platform/png_file.h"
 #include "platform/unique_handle.h"
 #include "settings/run_error.h"
 
@@ -172,6 +173,9 @@ std::unique_ptr<Picture> loadWithOle(const std::vector<std::uint8_t>& bytes, con
 }  // namespace
 
 std::unique_ptr<Picture> OlePictureLoader::load(const std::wstring& path, const DrawTargets& targets) {
+  // PNGs, whatever their name, are ours alone (OLE reads none), and are
+  // read from the file as they are decoded rather than whole.
+  if (std::unique_ptr<Picture> png = loadPngFile(path, targets, screen_)) return png;
   const std::vector<std::uint8_t> bytes = readWholeFile(path);
   // OLE plays metafiles in HIMETRIC rather than in their own frame, which
   // draws most of them into a corner; those we play ourselves.

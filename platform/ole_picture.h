@@ -1,6 +1,7 @@
-// The picture loader: BMP, GIF, JPEG, icon and metafile files, as pixels
-// for the wallpaper file. JPEGs go to our own decoder first; everything
-// else, and any JPEG it refuses, to OLE's picture object.
+// The picture loader: BMP, GIF, JPEG, PNG, icon and metafile files, as
+// pixels for the wallpaper file. PNGs go to our own decoder alone; JPEGs to
+// our own decoder first; everything else, and any JPEG it refuses, to OLE's
+// picture object.
 #pragma once
 
 #include "engine/wallpaper.h"

@@ -39,7 +39,7 @@ fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DRIVANO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64 fuzz_lzh fuzz_arj fuzz_bzip2 fuzz_jpeg fuzz_rar)
+  targets=(fuzz_zip fuzz_tar fuzz_gzip fuzz_deflate64 fuzz_lzh fuzz_arj fuzz_bzip2 fuzz_jpeg fuzz_png fuzz_rar)
   # The RAR decoders' own targets, for the generations the tree has.
   for generation in 15 20 29 50; do
     [ -f "$root/archivers/rar/v$generation/CMakeLists.txt" ] && targets+=("fuzz_rar$generation")
@@ -58,6 +58,7 @@ seed_patterns() {
     fuzz_arj) echo "*.arj" ;;
     fuzz_bzip2) echo "*.bz2 *.tbz" ;;
     fuzz_jpeg) echo "*.jpg *.jpeg" ;;
+    fuzz_png) echo "*.png" ;;
     # Volumes, self-extractors and a picture with an archive appended.
     fuzz_rar | fuzz_rar15 | fuzz_rar20 | fuzz_rar29 | fuzz_rar50) echo "*.rar *.exe *.r0? Rar.jpeg.jpg" ;;
     *) echo "" ;;

@@ -28,12 +28,12 @@ TEST(ArchiveType, NoDotIsNeededAndOtherEndingsAreNoArchive) {
 
 TEST(PictureCheck, PictureEndings) {
   for (const wchar_t* name : {L"a.bmp", L"a.GIF", L"a.jpg", L"a.JPE", L"a.jpeg", L"a.Ico", L"a.wmf",
-                              L"C:\\写真\\夏.JPG"})
+                              L"a.png", L"a.PNG", L"C:\\写真\\夏.JPG", L"C:\\写真\\海.Png"})
     EXPECT_TRUE(myPictureCheck(name)) << name;
 }
 
 TEST(PictureCheck, OtherEndingsAndShortNames) {
-  for (const wchar_t* name : {L"a.png", L"a.tif", L"a.jp", L"GIF", L"", L"a.bmp ", L"a.emf"})
+  for (const wchar_t* name : {L"a.tif", L"a.jp", L"a.pn", L"PNG", L"GIF", L"", L"a.bmp ", L"a.emf"})
     EXPECT_FALSE(myPictureCheck(name)) << name;
 }
 

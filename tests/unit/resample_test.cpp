@@ -184,3 +184,40 @@ TEST(Resample, CloseToALanczosReferenceOnSmoothPicturesAndOnLinesAndText) {
 
 }  // namespace
 }  // namespace rivano
+
+namespace rivano {
+namespace {
+
+PixelImage shrunkRowByRow(const PixelImage& source, std::int32_t width, std::int32_t height) {
+  RowByRowShrink shrink(source.width, source.height, width, height);
+  for (std::int32_t y = 0; y < source.height; ++y)
+    shrink.addRow(std::span(source.pixels).subspan(static_cast<std::size_t>(y * source.width),
+                                                   static_cast<std::size_t>(source.width)));
+  return shrink.finish();
+}
+
+// Lanczos alone, averaging first, enlarging, one row, one pixel: every
+// path of shrinkPicture, pixel for pixel.
+TEST(RowByRowShrink, GivesExactlyWhatShrinkPictureGives) {
+  const PixelImage source = noise(301, 203);
+  for (auto [w, h] : {std::pair{200, 150}, {150, 101}, {37, 23}, {20, 90}, {7, 5}, {1, 1}, {301, 203}, {450, 300},
+                      {301, 1}, {1, 203}}) {
+    const PixelImage whole = shrinkPicture(source, w, h);
+    const PixelImage rows = shrunkRowByRow(source, w, h);
+    EXPECT_EQ(rows.width, w);
+    EXPECT_EQ(rows.height, h);
+    EXPECT_EQ(rows.pixels, whole.pixels) << w << " x " << h;
+  }
+}
+
+TEST(RowByRowShrink, MissingRowsOrNoSizeGiveNothing) {
+  const PixelImage source = noise(40, 30);
+  RowByRowShrink shrink(40, 30, 10, 10);
+  for (std::int32_t y = 0; y < 29; ++y)
+    shrink.addRow(std::span(source.pixels).subspan(static_cast<std::size_t>(y * 40), 40));
+  EXPECT_TRUE(shrink.finish().pixels.empty());
+  EXPECT_TRUE(shrunkRowByRow(source, 0, 10).pixels.empty());
+}
+
+}  // namespace
+}  // namespace rivano

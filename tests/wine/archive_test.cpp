@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -423,6 +424,27 @@ struct CorpusEntry {
   int pictures;
 };
 
+// The manifest counts pictures by the endings the program knew when it
+// was written, before PNG: the PNG members among those it lists are
+// pictures now as well.
+int pngMembers(const std::string& members) {
+  int count = 0;
+  for (std::size_t at = 0; at < members.size();) {
+    std::size_t end = members.find("<br>", at);
+    if (end == std::string::npos) end = members.size();
+    std::string name = members.substr(at, end - at);
+    name = name.substr(0, std::min(name.find(" ("), name.find(" [")));
+    while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+    if (name.size() >= 4) {
+      std::string tail = name.substr(name.size() - 4);
+      for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (tail == ".PNG") ++count;
+    }
+    at = end + 4;
+  }
+  return count;
+}
+
 // The rows of the manifest's tables under the "made here with Debian
 // tools" and the hostile headings (or, with `under`, the headings that
 // begin with it): file name and picture count.
@@ -451,7 +473,7 @@ std::vector<CorpusEntry> manifestEntries(const std::filesystem::path& manifest, 
     name = name.substr(0, name.find('`'));
     std::wstring file;
     for (char c : folder + name) file += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-    out.push_back({file, std::stoi(cells[4])});
+    out.push_back({file, std::stoi(cells[4]) + pngMembers(cells[3])});
   }
   return out;
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <zlib.h>
+
 #include <memory>
 
 #include "engine/pixel_image.h"
@@ -11,6 +13,7 @@
 #include "platform/win32_registry.h"
 #include "resources/resource_ids.h"
 #include "tests/unit/crafted_jpeg.h"
+#include "tests/unit/png_writer.h"
 #include "tests/wine/test_support.h"
 
 namespace rivano {
@@ -205,6 +208,59 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"count_too_large", 6, {IDS_ADVICE_UNKNOWN, IDS_ADVICE_TELL_US}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+
+// Three pixels across in RGBA: opaque red, transparent, half-transparent white.
+std::vector<std::uint8_t> partlyTransparentPng() {
+  const std::vector<std::uint8_t> rows = {0, 255, 0, 0, 255, 9, 9, 9, 0, 255, 255, 255, 128};
+  uLongf size = compressBound(static_cast<uLong>(rows.size()));
+  std::vector<std::uint8_t> compressed(size);
+  compress(compressed.data(), &size, rows.data(), static_cast<uLong>(rows.size()));
+  compressed.resize(size);
+  return testing::pngFile(testing::pngHeader(3, 1, 8, 6), compressed);
+}
+
+TEST_F(CommandLinePicture, APngBecomesTheWallpaperItsTransparencyOverTheDesktopsColour) {
+  option(L"DragOpt", L"0");
+  const std::wstring path = folder.path() + L"glass.png";
+  testing::writeFileBytes(path, partlyTransparentPng());
+  runSilently(path);
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  ASSERT_EQ(written->width, 3);
+  ASSERT_EQ(written->height, 1);
+  const COLORREF desk = GetSysColor(COLOR_BACKGROUND);
+  const std::uint32_t r = GetRValue(desk), g = GetGValue(desk), b = GetBValue(desk);
+  EXPECT_EQ(written->at(0, 0), 0xFF0000u);
+  EXPECT_EQ(written->at(1, 0), r << 16 | g << 8 | b);
+  auto half = [](std::uint32_t c) { return (255 * 128 + c * 127 + 127) / 255; };
+  EXPECT_EQ(written->at(2, 0), half(r) << 16 | half(g) << 8 | half(b));
+  EXPECT_EQ(desktop(L"Wallpaper"), wallBmp());
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"0");
+}
+
+TEST_F(CommandLinePicture, APngIsKnownByItsContentsAndADamagedOneIsABrokenPicture) {
+  option(L"DragOpt", L"0");
+  // A PNG under a JPEG's name is still read.
+  const std::wstring renamed = folder.path() + L"photo.jpg";
+  testing::writeFileBytes(renamed, testing::rgbPng(9, 7, [](std::uint32_t, std::uint32_t) { return 0x10E050u; }));
+  runSilently(renamed);
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, 9);
+  EXPECT_EQ(written->at(4, 3), 0x10E050u);
+
+  // One byte of the data changed: the CRC no longer matches.
+  const std::vector<std::uint8_t> old = testing::readFileBytes(wallBmp());
+  std::vector<std::uint8_t> damaged = testing::rgbPng(9, 7, [](std::uint32_t x, std::uint32_t) { return x; });
+  damaged[45] ^= 0x01;
+  const std::wstring path = folder.path() + L"damaged.png";
+  testing::writeFileBytes(path, damaged);
+  registry.myRegSetString(RegRoot::currentUser, kDesktopKey, L"TileWallpaper", L"untouched");
+  RunningProgram program(exe, path);
+  answerErrorDialog(program, 481, {IDS_ADVICE_BAD_PICTURE});
+  EXPECT_EQ(testing::readFileBytes(wallBmp()), old);
+  EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
+}
 
 TEST_F(CommandLinePicture, APictureWithASideOfNothingIsABrokenPicture) {
   const std::vector<std::uint8_t> old = encodeBmp24(solid(4, 4, 0x00FF00));

@@ -19,6 +19,7 @@
 
 #include <cstring>
 
+#include "tests/unit/png_writer.h"
 #include "tests/wine/drop_window.h"
 #include "tests/wine/file_list_data.h"
 #include "tests/wine/main_window_fixture.h"
@@ -263,6 +264,24 @@ TEST_F(DragDrop, PicturesDroppedOnThePictureListAreCopiedListedSelectedAndPrevie
   pumpFor(1000);
   EXPECT_FALSE(program.waitForMessageBox(0).has_value());
   EXPECT_EQ(testing::readFileBytes(pictures + L"\\a.bmp"), a);
+  close(program, window);
+}
+
+TEST_F(DragDrop, APngDroppedOnThePictureListIsCopiedListedAndPreviewed) {
+  registerSources({{pictures, true}});
+  testing::writeFileBytes(source(L"g.png"),
+                          testing::rgbPng(40, 30, [](std::uint32_t, std::uint32_t) { return 0x22AA44u; }));
+  RunningProgram program(exe, L"");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView files(control(window, ids::lvwFile));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 3 && files.selected() >= 0; }, kPatience));
+  ASSERT_TRUE(dropOn(window, control(window, ids::lvwFile), {source(L"g.png")}));
+  ASSERT_TRUE(waitUntil([&] { return files.count() == 4 && files.selected() == 3; }, kPatience))
+      << "count " << files.count() << ", selected " << files.selected();
+  EXPECT_EQ(files.text(3), L"g.png");
+  EXPECT_EQ(testing::readFileBytes(pictures + L"\\g.png"), testing::readFileBytes(source(L"g.png")));
+  EXPECT_TRUE(waitUntil([&] { return previewColour(window) == RGB(0x22, 0xAA, 0x44); }, kPatience));
   close(program, window);
 }
 

@@ -8,6 +8,9 @@ convert -size 64x48 xc:'#FF0000' "$out/red_64x48.gif"
 convert -size 320x240 xc:'#00A000' -quality 95 "$out/green_320x240.jpg"
 convert -size 32x32 xc:'#0000FF' "$out/blue_32.ico"
 convert -size 200x100 xc:'#FFFF00' "$out/yellow_200x100.JPEG"
+convert -size 50x40 xc:'#20C0A0' png24:"$out/teal_50x40.png"
+convert -size 30x20 xc:'#C02020' png8:"$out/red_palette_30x20.PNG"
+convert -size 36x28 xc:'#404040' -define png:bit-depth=16 png48:"$out/grey_36x28_16bit.png"
 printf 'this is no picture\n' > "$out/not_a_picture.jpg"
 : > "$out/empty.gif"
 # An archive source: a picture inside a sub-folder, and a file that is none.
@@ -57,6 +60,12 @@ convert -size 10x10 xc:'#00FFFF' "BMP3:$out/same/a.bmp"
 (cd "$out/same" && zip -q -X ../same_a.zip a.bmp)
 convert -size 20x20 xc:'#FFFF00' "BMP3:$out/same/a.bmp"
 (cd "$out/same" && zip -q -X ../same_b.zip a.bmp)
+# An archive of a PNG, and a text member beside it.
+rm -rf "$out/pngzip" "$out/pngs.zip"
+mkdir -p "$out/pngzip"
+convert -size 24x16 xc:'#8040C0' png24:"$out/pngzip/violet.png"
+printf 'notes\n' > "$out/pngzip/notes.txt"
+(cd "$out/pngzip" && zip -q -X ../pngs.zip violet.png notes.txt)
 # A large photograph's size: a column of one-pixel checks, which only an
 # average over every pixel shrinks to an even grey, beside two plain colours.
 convert -size 4000x3000 xc:'#2050C0' -fill '#C03020' -draw 'rectangle 1000,0 3999,1999' \

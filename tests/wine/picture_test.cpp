@@ -119,7 +119,10 @@ INSTANTIATE_TEST_SUITE_P(GifJpegIcon, MadePictures,
                          ::testing::Values(Made{L"red_64x48.gif", 64, 48, 0xFF0000, 0},
                                            Made{L"green_320x240.jpg", 320, 240, 0x00A000, 8},
                                            Made{L"yellow_200x100.JPEG", 200, 100, 0xFFFF00, 8},
-                                           Made{L"blue_32.ico", 32, 32, 0x0000FF, 0}));
+                                           Made{L"blue_32.ico", 32, 32, 0x0000FF, 0},
+                                           Made{L"teal_50x40.png", 50, 40, 0x20C0A0, 0},
+                                           Made{L"red_palette_30x20.PNG", 30, 20, 0xC02020, 0},
+                                           Made{L"grey_36x28_16bit.png", 36, 28, 0x404040, 0}));
 
 TEST(PictureLoader, MetafileMeasuresItsPhysicalSize) {
   TempFolder folder(L"pictures");
