@@ -50,7 +50,25 @@ machine_registry() {
 machine_before=$(machine_registry before)
 as_root touch "$work/marker"
 
-# A failing setup may wait for someone to answer a box.
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Rivano'
+# A folder the user cannot write, chosen as a standard user may choose it:
+# the setup must say it failed and register nothing that would point at
+# files that are not there. (A failing setup may wait for someone to answer
+# a box, hence the time limit. "/D=" must come last and unquoted, so the
+# folder has no space in its name.)
+code=0
+as_user timeout -k 5 120 wine "$(windows_path "$work/$setup_name")" /S '/D=C:\windows\Rivano' || code=$?
+as_user wineserver -w
+[ "$code" -ne 0 ] && [ "$code" -ne 124 ] ||
+  fail "the silent setup into C:\windows\Rivano ended with exit code $code (124: still running after two minutes)"
+if as_user wine reg query "$uninstall_key" >/dev/null 2>&1; then
+  fail "the setup that could not write its files registered them among the installed programs"
+  as_user wine reg delete "$uninstall_key" /f >/dev/null 2>&1
+fi
+links=$(as_root find "$prefix/drive_c/users/$user" -iname Rivano.lnk)
+[ -z "$links" ] || fail "the setup that could not write its files made shortcuts: $links"
+as_root find "$prefix/drive_c/users/$user" -iname Rivano.lnk -delete
+
 as_user timeout -k 5 120 wine "$(windows_path "$work/$setup_name")" /S ||
   fail "the silent setup ended with exit code $? (124: still running after two minutes)"
 as_user wineserver -w
@@ -75,7 +93,6 @@ expected=$(printf '%s\n' $expected | sort | xargs)
 [ -f "$programs/Rivano.lnk" ] || fail "no Rivano.lnk in the user's Start menu"
 [ -f "$startup/Rivano.lnk" ] || fail "no Rivano.lnk in the user's Startup folder"
 
-uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Rivano'
 check_entry() {
   [ "$(reg_value "$uninstall_key" "$1")" = "$2" ] ||
     fail "the Uninstall key's $1 is \"$(reg_value "$uninstall_key" "$1")\", expected \"$2\""
