@@ -59,8 +59,8 @@ uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Rivano'
 code=0
 as_user timeout -k 5 120 wine "$(windows_path "$work/$setup_name")" /S '/D=C:\windows\Rivano' || code=$?
 as_user wineserver -w
-[ "$code" -ne 0 ] && [ "$code" -ne 124 ] ||
-  fail "the silent setup into C:\windows\Rivano ended with exit code $code (124: still running after two minutes)"
+[ "$code" -eq 2 ] ||
+  fail "the silent setup into C:\windows\Rivano ended with exit code $code, not 2 (124: still running after two minutes)"
 if as_user wine reg query "$uninstall_key" >/dev/null 2>&1; then
   fail "the setup that could not write its files registered them among the installed programs"
   as_user wine reg delete "$uninstall_key" /f >/dev/null 2>&1
