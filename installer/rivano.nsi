@@ -93,6 +93,7 @@ LangString AskEraseSettings ${LANG_JAPANESE} "Rivano の設定（登録したフ
 
 Section "$(SectionProgram)" SectionProgram
   SectionIn RO
+  ClearErrors
   SetOutPath "$INSTDIR"
   File "${STAGE}\${PROGRAM}"
   File "${STAGE}\unlha32.dll"
@@ -104,6 +105,12 @@ Section "$(SectionProgram)" SectionProgram
   File "${STAGE}\Readme-ja.txt"
   File "${STAGE}\Readme-en.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; In a folder the user cannot write (one chosen in "Program Files") every
+  ; file fails, unseen in a silent run: stop before the shortcuts and the
+  ; entry would point at files that are not there, and end with exit code 2.
+  ${If} ${Errors}
+    Abort
+  ${EndIf}
 
   ; SetOutPath made $INSTDIR the shortcuts' working folder.
   CreateShortcut "$SMPROGRAMS\Rivano.lnk" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 SW_SHOWNORMAL

@@ -9,10 +9,10 @@
 #
 # Faithful to Windows: Windows decides whether to ask for elevation from
 # the manifest alone, and a standard user can write only the user's
-# profile and HKEY_CURRENT_USER. What it cannot show: Wine runs every
-# program with full rights whatever the Unix user, so a write the setup
-# tried outside those places would not fail here; the check catches it by
-# looking at what changed instead.
+# profile and HKEY_CURRENT_USER. What it cannot show: the tests run Wine as
+# root, who may write anywhere, so a write the setup tried outside those
+# places would not fail here; the check catches it by looking at what
+# changed instead (installer_standard_user.sh runs it as a standard user).
 #
 # Usage: installer_package.sh <source folder> <bin folder> <output folder>
 set -euo pipefail
