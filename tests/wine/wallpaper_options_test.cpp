@@ -223,6 +223,30 @@ TEST_F(ExtrasTab, ItsSwitchesShowWhatIsStoredTakeTheirAccessKeysAndOnlyOkStoresT
   close(program, window);
 }
 
+// The history's change fills the screen as the other changes do.
+TEST_F(ExtrasTab, TheHistorysChangeFillsTheScreenToo) {
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  writePicture(L"wide.bmp", solid(sw * 2, sh * 3 / 2, 0x00FF00));
+  put(kWallList, L"Rireki0", pictures + L"\\wide.bmp");
+  put(kOption, L"PicReSize", L"1");
+  put(kOption, L"FillScreen", L"1");
+  registerSources({{pictures, false}});
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  HWND dialog = openOptions(program, window);
+  ASSERT_NE(dialog, nullptr);
+  SendMessageW(control(dialog, options_ids::lstRireki), LB_SETCURSEL, 0, 0);
+  SendMessageW(control(dialog, options_ids::cmdChange), BM_CLICK, 0, 0);
+  const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->width, sw);
+  EXPECT_EQ(written->height, sh);
+  testing::pressKeys(dialog, {}, VK_ESCAPE);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, kPatience));
+  close(program, window);
+}
+
 TEST_F(ExtrasTab, NoTwoControlsOfTheDialogShareTheNewAccessKeysAndEachHasItsTip) {
   RunningProgram program(exe, L"/N");
   HWND window = openWindow(program);

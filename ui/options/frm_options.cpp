@@ -132,6 +132,7 @@ void FrmOptions::showStoredValues() {
   win::setChecked(item(chkNoRepeat), extras.noRepeat);
   win::setChecked(item(chkPerMonitor), extras.perMonitor);
   win::setChecked(item(chkFillScreen), extras.fillScreen);
+  storedFillScreen_ = extras.fillScreen;
 }
 
 void FrmOptions::tbsOptions_Click() {

@@ -105,6 +105,9 @@ class FrmOptions final : public win::Window {
   HWND owner_ = nullptr;
   bool done_ = false;
   std::unique_ptr<win::ControlFactory> factory_;
+  // Filling the screen as stored when the dialog opened: the history's
+  // change follows it, as it follows the shrinking in use.
+  bool storedFillScreen_ = false;
   std::array<OptionFrame, options_ids::kTabCount> frames_;
   std::array<std::unique_ptr<win::ControlFactory>, options_ids::kTabCount> frameFactories_;
   std::unique_ptr<win::ToolTips> tips_;

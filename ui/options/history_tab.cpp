@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include <new>
+#include <optional>
 
+#include "engine/fill_screen.h"
 #include "platform/cursor.h"
 #include "platform/file_drag.h"
 #include "platform/file_system.h"
@@ -119,12 +121,17 @@ void FrmOptions::cmdChange_Click() {
       imgFileEntry_.clear();
       const std::wstring file = entryFile(entry);
       if (file.empty()) throw RunError(err::fileNotFound);
-      imgFile_ = services_.pictures.load(file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag));
+      imgFile_ = services_.pictures.load(
+          file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag, storedFillScreen_));
       imgFileEntry_ = entry;
     }
-    // The desktop's tile setting stays as the last change left it.
-    services_.bitmapFile.write(state_.gWallBmp,
-                               wallpaperImage(*imgFile_, state_.screen, state_.gPicReSize, state_.gPicReMag));
+    // The desktop's tile setting stays as the last change left it; a
+    // filled picture covers the screen whatever it says.
+    std::optional<PixelImage> filled;
+    if (state_.gPicReSize && storedFillScreen_) filled = filledImage(*imgFile_, state_.screen, state_.gPicReMag);
+    services_.bitmapFile.write(state_.gWallBmp, filled ? *filled
+                                                       : wallpaperImage(*imgFile_, state_.screen, state_.gPicReSize,
+                                                                        state_.gPicReMag));
     services_.desktop.setWallpaper(state_.gWallBmp);
   } catch (const RunError& error) {
     showHistoryError(IDS_TITLE_OPTIONS_CHANGE, error.number());
