@@ -41,7 +41,7 @@ RunKind dispatchKind(const std::wstring& prepared) {
   if (prepared == L"/S") return RunKind::silent;
   if (prepared == L"/N") return RunKind::noRandom;
   if (prepared.empty()) return RunKind::interactive;
-  return myPictureCheck(withoutEnclosingQuotes(prepared)) ? RunKind::picture : RunKind::nothing;
+  return isPictureName(withoutEnclosingQuotes(prepared)) ? RunKind::picture : RunKind::nothing;
 }
 
 std::wstring picturePath(std::wstring_view arguments) {

@@ -24,12 +24,8 @@ namespace rivano {
 namespace {
 
 // A source that cannot be read is no source; there is nobody to tell.
-std::wstring kindOf(const std::wstring& path) {
-  return myDataType(path, win::pathAttributes, [](int) {});
-}
-
-bool isArchiveKind(const std::wstring& kind) {
-  return !kind.empty() && kind != L"DIR" && myArchiveType(kind) == kind;
+SourceKind kindOf(const std::wstring& path) {
+  return sourceKindOf(path, win::pathAttributes, [](int) {});
 }
 
 // Where the main window would stand, centred on the screen.
@@ -65,8 +61,8 @@ void SilentRun::draw() {
   Candidates candidates;
   for (std::size_t i = 0; i < state_.wall.size(); ++i) {
     if (!state_.wall.gLSelect[i]) continue;
-    std::wstring kind = kindOf(state_.wall.gList[i]);
-    if (!kind.empty()) candidates.emplace_back(i, std::move(kind));
+    const SourceKind kind = kindOf(state_.wall.gList[i]);
+    if (kind != SourceKind::none) candidates.emplace_back(i, kind);
   }
   if (candidates.empty()) return;
   candidates_ = candidates;
@@ -76,7 +72,7 @@ void SilentRun::draw() {
   }
   const auto& [entry, kind] = candidates[random_.pick(candidates.size())];
   const std::wstring& source = state_.wall.gList[entry];
-  std::optional<std::wstring> name = kind == L"DIR" ? drawnByName(source) : std::nullopt;
+  std::optional<std::wstring> name = kind == SourceKind::folder ? drawnByName(source) : std::nullopt;
   if (!name) {
     std::optional<PictureRows> rows = pictures(source, kind);
     if (!rows || rows->empty()) return;
@@ -149,7 +145,7 @@ std::optional<std::wstring> SilentRun::drawnByName(const std::wstring& source) {
   const std::wstring folder = withBackslash(source);
   std::vector<std::wstring> names;
   if (!win::folderEntryNames(folder, names)) return std::nullopt;
-  std::erase_if(names, [](const std::wstring& n) { return !myPictureCheck(n); });
+  std::erase_if(names, [](const std::wstring& n) { return !isPictureName(n); });
   if (names.empty()) return std::nullopt;
   std::wstring name = std::move(names[random_.pick(names.size())]);
   const std::wstring path = folder + name;
@@ -277,17 +273,17 @@ std::optional<MonitorPicture> SilentRun::monitorPicture(const Drawn& drawn, cons
 }
 
 // The source's pictures; none when it cannot be listed.
-std::optional<PictureRows> SilentRun::pictures(const std::wstring& source, const std::wstring& kind) {
+std::optional<PictureRows> SilentRun::pictures(const std::wstring& source, SourceKind kind) {
   try {
     PictureRows rows;
-    if (kind == L"DIR") {
+    if (kind == SourceKind::folder) {
       // The columns matter to a sort alone.
       const RowColumns columns = state_.gSortKey > 0 ? RowColumns::all : RowColumns::nameOnly;
       if (!listFolderPictures(withBackslash(source), registry_, rows, columns)) return std::nullopt;
       return rows;
     }
-    if (!isArchiveKind(kind) || !win::fileExists(source)) return std::nullopt;
-    return myArchiveRows(archives_, nullptr, source);
+    if (!isArchive(kind) || !win::fileExists(source)) return std::nullopt;
+    return listArchivePictures(archives_, nullptr, source);
   } catch (const RunError&) {
     return std::nullopt;
   } catch (const std::bad_alloc&) {
@@ -299,17 +295,17 @@ std::optional<PictureRows> SilentRun::pictures(const std::wstring& source, const
 std::wstring SilentRun::pictureFile(const Drawn& drawn) {
   const std::wstring& source = drawn.source;
   const std::wstring& name = drawn.name;
-  if (drawn.kind == L"DIR") {
+  if (drawn.kind == SourceKind::folder) {
     const std::wstring folder = withBackslash(source);
     return win::isNormalFile(folder + name) || win::folderHasNormalFile(folder) ? folder + name : L"";
   }
   // The member's name comes from the archive: checked before it is used as
   // a path at all.
-  if (!memberNameStaysInside(name) || myArchiveCheck(archives_, source) == 0) return {};
+  if (!memberNameStaysInside(name) || archiverCodeFor(archives_, source) == 0) return {};
   const std::wstring target = state_.gUnPakTmp + L"\\" + name;
   // A file of that name left by an earlier run is not this picture.
   DeleteFileW(target.c_str());
-  return myArchiveExtract(archives_, source, name).empty() ? std::wstring() : target;
+  return extractMember(archives_, source, name).empty() ? std::wstring() : target;
 }
 
 void runSilently(ProgramState& state, Services& services, RandomPick& random) {

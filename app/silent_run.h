@@ -43,10 +43,10 @@ class SilentRun {
   struct Drawn {
     std::size_t entry;
     std::wstring source;
-    std::wstring kind;  // "DIR" or the archive's
+    SourceKind kind;  // the folder or an archive kind
     std::wstring name;
   };
-  using Candidates = std::vector<std::pair<std::size_t, std::wstring>>;  // entry, kind
+  using Candidates = std::vector<std::pair<std::size_t, SourceKind>>;  // entry, kind
   void drawFromPool();
   std::optional<Drawn> drawAnother(const std::vector<std::wstring>& avoided);
   std::vector<SourceCandidate> sourceCandidates() const;
@@ -55,7 +55,7 @@ class SilentRun {
                         const WallpaperTarget& target);
   std::optional<MonitorPicture> monitorPicture(const Drawn& drawn, const Monitor& monitor, PictureLoader& pictures);
   std::optional<std::wstring> drawnByName(const std::wstring& source);
-  std::optional<PictureRows> pictures(const std::wstring& source, const std::wstring& kind);
+  std::optional<PictureRows> pictures(const std::wstring& source, SourceKind kind);
   std::wstring pictureFile(const Drawn& drawn);
   void change(const Drawn& drawn, PictureLoader& pictures, const WallpaperTarget& target);
 

@@ -7,9 +7,6 @@
 #include "engine/path_kind.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/string_table.h"
-#include "resources/resource_ids.h"
 #include "settings/run_error.h"
 #include "shell/file_type_name.h"
 
@@ -55,22 +52,22 @@ std::string ansiOrRaise(std::wstring_view name, int number, const char* what) {
 
 }  // namespace
 
-std::int16_t myArchiveCheck(ArchiveAccess& access, std::wstring_view archivePath) {
-  const std::int16_t code = archiverCodeOf(myArchiveType(archivePath));
-  if (code == 0) return 0;
+std::int16_t archiverCodeFor(ArchiveAccess& access, std::wstring_view archivePath) {
+  const SourceKind kind = archiveKindOf(archivePath);
+  if (!isArchive(kind)) return 0;
+  const std::int16_t code = rowOf(kind)->libraryCode;
   const win::ArchiverFunctions* f = access.libraries.functions(code);
   if (f == nullptr) {
-    if (!access.quiet)
-      win::showMessage(access.mainWindow, win::loadString(IDS_NO_ARCHIVER_DLL), MB_OK | MB_ICONINFORMATION);
-    return 0;
+    if (access.quiet) return 0;
+    throw ArchiverMissing();
   }
   f->getVersion();
   return code;
 }
 
-bool myArchiveCommand(ArchiveAccess& access, HWND owner, std::int16_t kindCode,
-                      std::wstring_view commandLine) {
-  const win::ArchiverFunctions* f = access.libraries.functions(kindCode);
+bool runArchiverCommand(ArchiveAccess& access, HWND owner, std::int16_t libraryCode,
+                        std::wstring_view commandLine) {
+  const win::ArchiverFunctions* f = access.libraries.functions(libraryCode);
   if (f == nullptr) return false;
   // Never a mangled line: the callers have refused unfit names already.
   auto exact = win::toAnsiExact(commandLine);
@@ -81,9 +78,9 @@ bool myArchiveCommand(ArchiveAccess& access, HWND owner, std::int16_t kindCode,
   return f->command(owner, line.c_str(), output, 0) == 0;
 }
 
-void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
-                   std::wstring_view archivePath) {
-  const std::int16_t code = myArchiveCheck(access, archivePath);
+void addArchivePictures(ArchiveAccess& access, HWND owner, PictureListRows& rows,
+                        std::wstring_view archivePath) {
+  const std::int16_t code = archiverCodeFor(access, archivePath);
   if (code == 0) return;
   const win::ArchiverFunctions* f = access.libraries.functions(code);
   OpenedArchive archive(*f, owner, ansiOrRaise(archivePath, err::fileNotFound, "archive path"));
@@ -95,7 +92,7 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
   for (int found = f->findFirst(archive.get(), "*.*", &info); found == 0;
        found = f->findNext(archive.get(), &info)) {
     const std::wstring name = win::fromAnsi(field(info.fileName, sizeof info.fileName));
-    if (!myPictureCheck(name)) continue;
+    if (!isPictureName(name)) continue;
     std::wstring sizeText;
     try {
       sizeText = memberSizeText(info.originalSize);
@@ -103,7 +100,7 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
       if (access.quiet) continue;
       throw;
     }
-    const std::wstring typeName = myFileTypeName(access.registry, name);
+    const std::wstring typeName = fileTypeName(access.registry, name);
     const std::wstring dateText = memberDateText(info.date);
     const std::wstring attrText =
         memberAttributeText(win::fromAnsi(field(info.attribute, sizeof info.attribute)));
@@ -111,7 +108,7 @@ void myArchiveList(ArchiveAccess& access, HWND owner, PictureListRows& rows,
   }
 }
 
-PictureRows myArchiveRows(ArchiveAccess& access, HWND owner, std::wstring_view archivePath) {
+PictureRows listArchivePictures(ArchiveAccess& access, HWND owner, std::wstring_view archivePath) {
   class Collected final : public PictureListRows {
    public:
     void addRow(const std::wstring& name, const std::wstring& size, const std::wstring& type,
@@ -120,12 +117,12 @@ PictureRows myArchiveRows(ArchiveAccess& access, HWND owner, std::wstring_view a
     }
     PictureRows rows;
   } collected;
-  myArchiveList(access, owner, collected, archivePath);
+  addArchivePictures(access, owner, collected, archivePath);
   return std::move(collected.rows);
 }
 
-std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePath,
-                              std::wstring_view memberName) {
+std::wstring extractMember(ArchiveAccess& access, std::wstring_view archivePath,
+                          std::wstring_view memberName) {
   // Checked before anything touches the disk: for "..\x" the target below
   // would name a file outside the folder, which the reuse test would hand
   // out as if it had been extracted.
@@ -135,14 +132,14 @@ std::wstring myArchiveExtract(ArchiveAccess& access, std::wstring_view archivePa
   const std::wstring target = access.unpackFolder + L"\\" + std::wstring(memberName);
   if (win::fileExists(target)) return target;
 
-  const std::int16_t code = myArchiveCheck(access, archivePath);
+  const std::int16_t code = archiverCodeFor(access, archivePath);
   if (code == 0) return target;
   ansiOrRaise(archivePath, err::fileNotFound, "archive path");
   ansiOrRaise(access.unpackFolder, err::pathNotFound, "unpack folder");
   ansiOrRaise(memberName, err::fileNotFound, "member name");
   const std::wstring command =
-      extractCommandLine(myArchiveType(archivePath), archivePath, access.unpackFolder, memberName);
-  myArchiveCommand(access, access.mainWindow, code, command);
+      extractCommandLine(archiveKindOf(archivePath), archivePath, access.unpackFolder, memberName);
+  runArchiverCommand(access, access.mainWindow, code, command);
   for (int i = 0; i < kExistencePolls; ++i)
     if (win::fileExists(target)) break;
   return target;

@@ -6,16 +6,6 @@
 
 namespace rivano {
 
-std::int16_t archiverCodeOf(std::wstring_view kind) {
-  if (kind == L"LZH") return 1;
-  if (kind == L"ZIP") return 2;
-  if (kind == L"ARJ") return 3;
-  if (kind == L"TAR" || kind == L"TGZ" || kind == L"BZ2") return 5;
-  if (kind == L"CAB") return 6;
-  if (kind == L"RAR") return 7;
-  return 0;
-}
-
 std::wstring memberSizeText(std::uint32_t size) {
   constexpr std::size_t width = 9;
   std::wstring digits = std::to_wstring(size);
@@ -55,14 +45,10 @@ bool memberNameStaysInside(std::wstring_view member) {
   }
 }
 
-std::wstring extractCommandLine(std::wstring_view kind, std::wstring_view archivePath,
+std::wstring extractCommandLine(SourceKind kind, std::wstring_view archivePath,
                                 std::wstring_view folder, std::wstring_view member) {
-  std::wstring command;
-  if (kind == L"LZH" || kind == L"ARJ") command = L"x ";
-  else if (kind == L"ZIP" || kind == L"CAB") command = L"-x -o ";
-  else if (kind == L"TAR" || kind == L"TGZ" || kind == L"BZ2") command = L"xvf ";
-  else if (kind == L"RAR") command = L"-x ";
-  else return {};
+  if (!isArchive(kind)) return {};
+  std::wstring command(rowOf(kind)->extractVerb);
   command += L'"';
   command += archivePath;
   command += L"\" \"";

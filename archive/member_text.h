@@ -1,17 +1,15 @@
 // The parts of archive listing and extraction that are plain text work:
-// the column texts of a member, the archiver code of an archive kind, the
-// extraction command line, and which member names may be extracted at all.
+// the column texts of a member, the extraction command line, and which
+// member names may be extracted at all.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace rivano {
+#include "engine/source_kind.h"
 
-// The program's number for the library of an archive kind ("LZH" 1, "ZIP"
-// 2, "ARJ" 3, "TAR"/"TGZ"/"BZ2" 5, "CAB" 6, "RAR" 7); 0 for anything else.
-std::int16_t archiverCodeOf(std::wstring_view kind);
+namespace rivano {
 
 // Right-aligned in nine characters. A size of ten digits does not fit the
 // column and raises the overflow run-time error instead of losing digits.
@@ -27,9 +25,9 @@ std::wstring memberAttributeText(std::wstring_view attribute);
 // would read specially (quotes, wildcards, control characters).
 bool memberNameStaysInside(std::wstring_view member);
 
-// The one extraction command of the library for `kind` (an archive kind
-// of myArchiveType); empty for a kind without a library.
-std::wstring extractCommandLine(std::wstring_view kind, std::wstring_view archivePath,
+// The one extraction command of the library for `kind`; empty for a kind
+// without a library.
+std::wstring extractCommandLine(SourceKind kind, std::wstring_view archivePath,
                                 std::wstring_view folder, std::wstring_view member);
 
 }  // namespace rivano

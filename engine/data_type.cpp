@@ -5,15 +5,15 @@
 
 namespace rivano {
 
-std::wstring myDataType(const std::wstring& path, const AttributeQuery& query, const ErrorReport& report) {
+SourceKind sourceKindOf(const std::wstring& path, const AttributeQuery& query, const ErrorReport& report) {
   const PathAttributes a = query(path);
   if (a.error != 0) {
     // A registered file that has gone away is simply no usable source.
     if (a.error != err::fileNotFound) report(a.error);
-    return {};
+    return SourceKind::none;
   }
-  if (a.attributes & kDirectoryAttribute) return L"DIR";
-  return myArchiveType(path);
+  if (a.attributes & kDirectoryAttribute) return SourceKind::folder;
+  return archiveKindOf(path);
 }
 
 }  // namespace rivano

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "engine/source_kind.h"
+
 namespace rivano {
 
 struct PathAttributes {
@@ -18,8 +20,9 @@ using ErrorReport = std::function<void(int errorNumber)>;
 
 inline constexpr std::uint32_t kDirectoryAttribute = 16;
 
-// "DIR", an archive kind, or empty. A path that does not exist is no source
-// and says nothing; any other failure to read it is reported.
-std::wstring myDataType(const std::wstring& path, const AttributeQuery& query, const ErrorReport& report);
+// The folder (whatever its name ends in), an archive kind, or `none`. A
+// path that does not exist is no source and says nothing; any other
+// failure to read it is reported.
+SourceKind sourceKindOf(const std::wstring& path, const AttributeQuery& query, const ErrorReport& report);
 
 }  // namespace rivano

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/random_pick.h"
+#include "engine/source_kind.h"
 
 namespace rivano {
 
@@ -47,7 +48,7 @@ std::optional<PoolPick> drawFromPool(const std::vector<PoolSource>& pool, const 
 struct SourceCandidate {
   std::size_t entry = 0;  // in the wall list
   std::wstring path;
-  std::wstring kind;
+  SourceKind kind = SourceKind::none;
 };
 struct SourcePick {
   std::size_t candidate = 0;

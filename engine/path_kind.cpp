@@ -18,16 +18,14 @@ std::wstring upperAscii(std::wstring_view text) {
   return out;
 }
 
-std::wstring myArchiveType(std::wstring_view path) {
-  static constexpr std::array<std::wstring_view, 8> kinds = {L"LZH", L"ARJ", L"ZIP", L"CAB",
-                                                             L"TAR", L"TGZ", L"BZ2", L"RAR"};
+SourceKind archiveKindOf(std::wstring_view path) {
   const std::wstring tail = lastUpper(path, 3);
-  for (std::wstring_view kind : kinds)
-    if (tail == kind) return std::wstring(kind);
-  return {};
+  for (const SourceKindRow& row : sourceKindRows())
+    if (row.libraryCode != 0 && tail == row.text) return row.kind;
+  return SourceKind::none;
 }
 
-bool myPictureCheck(std::wstring_view path) {
+bool isPictureName(std::wstring_view path) {
   // "JPEG" has no dot so that a four-letter extension is caught by its last
   // four characters.
   static constexpr std::array<std::wstring_view, 8> endings = {L".BMP", L".GIF", L".JPG", L".JPE",

@@ -5,12 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "engine/source_kind.h"
+
 namespace rivano {
 
-// "LZH", "ARJ", "ZIP", "CAB", "TAR", "TGZ", "BZ2", "RAR", or empty.
-std::wstring myArchiveType(std::wstring_view path);
+// The archive kind whose text the name ends in, any case; `none` for any
+// other name. Only the three characters count, not a dot: "backupzip" is a
+// ZIP and "a.tar.gz" nothing.
+SourceKind archiveKindOf(std::wstring_view path);
 // True for names ending in .BMP .GIF .JPG .JPE JPEG .ICO .WMF .PNG, any case.
-bool myPictureCheck(std::wstring_view path);
+bool isPictureName(std::wstring_view path);
 
 // Upper case for the comparisons above. Only ASCII letters change: in the
 // Japanese code page no other character upper-cases to an ASCII letter, so

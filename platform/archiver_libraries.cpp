@@ -2,30 +2,14 @@
 
 #include <string>
 
+#include "engine/source_kind.h"
 #include "platform/file_system.h"
 
 namespace rivano::win {
 namespace {
 
-struct LibraryName {
-  const char* file;
-  const char* prefix;
-};
-
-// Indexed by kind code; there is no library 4.
-constexpr std::array<LibraryName, 8> kNames{{
-    {nullptr, nullptr},
-    {"unlha32", "Unlha"},
-    {"unzip32", "UnZip"},
-    {"unarj32j", "Unarj"},
-    {nullptr, nullptr},
-    {"tar32", "Tar"},
-    {"cab32", "Cab"},
-    {"unrar32", "Unrar"},
-}};
-
 template <typename Function>
-bool resolve(HMODULE module, const char* prefix, const char* suffix, Function& out) {
+bool resolve(HMODULE module, std::string_view prefix, const char* suffix, Function& out) {
   const std::string name = std::string(prefix) + suffix;
   // GetProcAddress hands out a generic pointer; the interface fixes the
   // real signature of each name.
@@ -43,22 +27,21 @@ HMODULE ArchiverLibraries::loadBesideProgram(const char* name) {
   return LoadLibraryW(path.c_str());
 }
 
-const ArchiverFunctions* ArchiverLibraries::functions(int kindCode) {
-  if (kindCode < 0 || kindCode >= static_cast<int>(kNames.size())) return nullptr;
-  const LibraryName& name = kNames[static_cast<std::size_t>(kindCode)];
-  if (name.file == nullptr) return nullptr;
-  Loaded& library = libraries_[static_cast<std::size_t>(kindCode)];
+const ArchiverFunctions* ArchiverLibraries::functions(int libraryCode) {
+  const ArchiverLibrary* name = libraryWithCode(libraryCode);
+  if (name == nullptr) return nullptr;
+  Loaded& library = libraries_[static_cast<std::size_t>(name - archiverLibraries().data())];
   if (library.module) return &library.functions;
 
-  UniqueModule module(load_(name.file));
+  UniqueModule module(load_(std::string(name->file).c_str()));
   if (!module) return nullptr;
   ArchiverFunctions f{};
-  const bool complete = resolve(module.get(), name.prefix, "GetVersion", f.getVersion) &&
-                        resolve(module.get(), name.prefix, "", f.command) &&
-                        resolve(module.get(), name.prefix, "OpenArchive", f.openArchive) &&
-                        resolve(module.get(), name.prefix, "FindFirst", f.findFirst) &&
-                        resolve(module.get(), name.prefix, "FindNext", f.findNext) &&
-                        resolve(module.get(), name.prefix, "CloseArchive", f.closeArchive);
+  const bool complete = resolve(module.get(), name->prefix, "GetVersion", f.getVersion) &&
+                        resolve(module.get(), name->prefix, "", f.command) &&
+                        resolve(module.get(), name->prefix, "OpenArchive", f.openArchive) &&
+                        resolve(module.get(), name->prefix, "FindFirst", f.findFirst) &&
+                        resolve(module.get(), name->prefix, "FindNext", f.findNext) &&
+                        resolve(module.get(), name->prefix, "CloseArchive", f.closeArchive);
   if (!complete) return nullptr;
   library.module = std::move(module);
   library.functions = f;

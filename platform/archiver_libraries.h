@@ -5,10 +5,11 @@
 
 #include <windows.h>
 
-#include <array>
+#include <vector>
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/source_kind.h"
 #include "platform/unique_handle.h"
 
 namespace rivano::win {
@@ -55,14 +56,14 @@ class ArchiverLibraries {
   // nowhere else: a search by name would also try the current folder and
   // the PATH when the program's folder lacks one.
   ArchiverLibraries() : ArchiverLibraries(&loadBesideProgram) {}
-  explicit ArchiverLibraries(Loader load) : load_(load) {}
+  explicit ArchiverLibraries(Loader load) : load_(load), libraries_(archiverLibraries().size()) {}
 
-  // The library of a kind code (1 unlha32, 2 unzip32, 3 unarj32j, 5 tar32,
-  // 6 cab32, 7 unrar32), loaded now if it is not yet. Null when the code
+  // The library of a library code (archiverLibraries() in
+  // engine/source_kind.h), loaded now if it is not yet. Null when the code
   // names no library, or the library cannot be loaded or lacks one of the
   // functions; a later call tries again, so a library installed meanwhile
   // is found.
-  const ArchiverFunctions* functions(int kindCode);
+  const ArchiverFunctions* functions(int libraryCode);
 
  private:
   static HMODULE loadBesideProgram(const char* name);
@@ -72,7 +73,7 @@ class ArchiverLibraries {
     ArchiverFunctions functions{};
   };
   Loader load_;
-  std::array<Loaded, 8> libraries_;
+  std::vector<Loaded> libraries_;  // in the order of archiverLibraries()
 };
 
 }  // namespace rivano::win

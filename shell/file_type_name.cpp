@@ -4,8 +4,8 @@
 
 namespace rivano {
 
-std::wstring myFileTypeName(Registry& registry, std::wstring_view path) {
-  const std::wstring ext = myPathExt(path);
+std::wstring fileTypeName(Registry& registry, std::wstring_view path) {
+  const std::wstring ext = extensionOfPath(path);
   const std::wstring typeClass = registry.myRegGetString(RegRoot::classesRoot, L"." + ext, L"", ext);
   // An empty class name would open HKEY_CLASSES_ROOT itself and show
   // whatever default value the root happens to carry.

@@ -11,6 +11,6 @@ namespace rivano {
 
 // The description of the class registered for the path's extension; the
 // upper-cased extension itself when either lookup finds nothing.
-std::wstring myFileTypeName(Registry& registry, std::wstring_view path);
+std::wstring fileTypeName(Registry& registry, std::wstring_view path);
 
 }  // namespace rivano

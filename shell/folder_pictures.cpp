@@ -29,7 +29,7 @@ bool listFolderPictures(const std::wstring& folder, Registry& registry, PictureR
     if (!(data.dwFileAttributes & notNormal)) hasNormalFile = true;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::wstring name = data.cFileName;
-    if (!myPictureCheck(name)) continue;
+    if (!isPictureName(name)) continue;
     if (columns == RowColumns::nameOnly) {
       rows.add({name, {}, {}, {}, {}});
       continue;
@@ -39,9 +39,9 @@ bool listFolderPictures(const std::wstring& folder, Registry& registry, PictureR
     FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
     FileTimeToSystemTime(&local, &when);
     const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    const std::wstring extension = myPathExt(name);
+    const std::wstring extension = extensionOfPath(name);
     auto type = typeNames.find(extension);
-    if (type == typeNames.end()) type = typeNames.emplace(extension, myFileTypeName(registry, folder + name)).first;
+    if (type == typeNames.end()) type = typeNames.emplace(extension, fileTypeName(registry, folder + name)).first;
     rows.add({name, fileSizeText(size), type->second, fileDateText(when.wYear, when.wMonth, when.wDay),
               fileAttributeText(data.dwFileAttributes)});
   } while (FindNextFileW(find, &data));

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "settings/run_error.h"
@@ -21,38 +20,35 @@ constexpr int kInternalError = 51;
 
 }  // namespace
 
-bool myDeleteFile(win::ShellOperations& shell, const std::wstring& path, HWND owner, bool forGood) {
+bool deleteFileByShell(win::ShellOperations& shell, const std::wstring& path, HWND owner, bool forGood) {
   shell.deleteFile(owner, path, !forGood);
   return !shell.fileExists(path);
 }
 
-bool myDeleteFile(const std::wstring& path, HWND owner, bool forGood) {
-  return myDeleteFile(realShell(), path, owner, forGood);
+bool deleteFileByShell(const std::wstring& path, HWND owner, bool forGood) {
+  return deleteFileByShell(realShell(), path, owner, forGood);
 }
 
-bool myShellExecute(win::ShellOperations& shell, const std::wstring& path) {
-  int number = 0;
+int openDocument(win::ShellOperations& shell, const std::wstring& path) {
   try {
     shell.openDocument(path);
   } catch (const RunError& e) {
-    number = e.number();
+    return e.number();
   } catch (const std::bad_alloc&) {
-    number = err::outOfMemory;
+    return err::outOfMemory;
   } catch (const std::exception&) {
-    number = kInternalError;
+    return kInternalError;
   }
-  if (number != 0)
-    win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, number, PictureAdvice::generic);
-  return true;
+  return 0;
 }
 
-bool myShellExecute(const std::wstring& path) { return myShellExecute(realShell(), path); }
+int openDocument(const std::wstring& path) { return openDocument(realShell(), path); }
 
-std::wstring myUserName(win::ShellOperations& shell) {
+std::wstring logonUserName(win::ShellOperations& shell) {
   if (auto name = shell.userName()) return *name;
   return win::loadString(IDS_LICENSED_TO);
 }
 
-std::wstring myUserName() { return myUserName(realShell()); }
+std::wstring logonUserName() { return logonUserName(realShell()); }
 
 }  // namespace rivano

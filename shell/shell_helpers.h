@@ -13,16 +13,17 @@ namespace rivano {
 // Deletes through the shell: to the recycle bin, or for good when
 // `forGood`. True when no file of that path is left, so a cancelled
 // confirmation or a failed delete gives false.
-bool myDeleteFile(win::ShellOperations& shell, const std::wstring& path, HWND owner, bool forGood);
-bool myDeleteFile(const std::wstring& path, HWND owner, bool forGood);
+bool deleteFileByShell(win::ShellOperations& shell, const std::wstring& path, HWND owner, bool forGood);
+bool deleteFileByShell(const std::wstring& path, HWND owner, bool forGood);
 
 // Opens the document with its associated program. A failed launch goes
-// unnoticed; an error raised on the way shows the error dialog. Always true.
-bool myShellExecute(win::ShellOperations& shell, const std::wstring& path);
-bool myShellExecute(const std::wstring& path);
+// unnoticed. The run-time error number raised on the way, for the caller's
+// error dialog; 0 when none was.
+int openDocument(win::ShellOperations& shell, const std::wstring& path);
+int openDocument(const std::wstring& path);
 
 // The logon name, or the "Licensed To: " text when it cannot be read.
-std::wstring myUserName(win::ShellOperations& shell);
-std::wstring myUserName();
+std::wstring logonUserName(win::ShellOperations& shell);
+std::wstring logonUserName();
 
 }  // namespace rivano

@@ -45,7 +45,7 @@ TEST(MemberColumns, AttributesFirstFourLowered) {
 TEST(ExtractCommand, EachLibraryGetsItsOwnWords) {
   const std::wstring paths = L"\"C:\\p\\a.x\" \"C:\\R\\UnPakTmp\\\" \"photos\\a.JPG\"";
   auto line = [](const wchar_t* kind) {
-    return extractCommandLine(kind, L"C:\\p\\a.x", L"C:\\R\\UnPakTmp", L"photos\\a.JPG");
+    return extractCommandLine(kindFromText(kind), L"C:\\p\\a.x", L"C:\\R\\UnPakTmp", L"photos\\a.JPG");
   };
   EXPECT_EQ(line(L"LZH"), L"x " + paths);
   EXPECT_EQ(line(L"ARJ"), L"x " + paths);
@@ -56,6 +56,7 @@ TEST(ExtractCommand, EachLibraryGetsItsOwnWords) {
   EXPECT_EQ(line(L"BZ2"), L"xvf " + paths);
   EXPECT_EQ(line(L"RAR"), L"-x " + paths);
   EXPECT_EQ(line(L"DIR"), L"");
+  EXPECT_EQ(extractCommandLine(SourceKind::none, L"C:\\p\\a.x", L"C:\\R\\UnPakTmp", L"a.jpg"), L"");
 }
 
 TEST(MemberNames, OrdinaryNamesStayInside) {

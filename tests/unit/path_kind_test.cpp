@@ -5,36 +5,38 @@
 namespace rivano {
 namespace {
 
+std::wstring archiveKindText(std::wstring_view path) { return std::wstring(kindText(archiveKindOf(path))); }
+
 TEST(ArchiveType, LastThreeCharactersAnyCase) {
-  EXPECT_EQ(myArchiveType(L"C:\\pics\\a.Lzh"), L"LZH");
-  EXPECT_EQ(myArchiveType(L"C:\\pics\\A.LZH"), L"LZH");
-  EXPECT_EQ(myArchiveType(L"C:\\pics\\a.tgz"), L"TGZ");
-  EXPECT_EQ(myArchiveType(L"d.bz2"), L"BZ2");
-  EXPECT_EQ(myArchiveType(L"x.rar"), L"RAR");
-  EXPECT_EQ(myArchiveType(L"x.cab"), L"CAB");
-  EXPECT_EQ(myArchiveType(L"x.arj"), L"ARJ");
-  EXPECT_EQ(myArchiveType(L"x.tar"), L"TAR");
+  EXPECT_EQ(archiveKindText(L"C:\\pics\\a.Lzh"), L"LZH");
+  EXPECT_EQ(archiveKindText(L"C:\\pics\\A.LZH"), L"LZH");
+  EXPECT_EQ(archiveKindText(L"C:\\pics\\a.tgz"), L"TGZ");
+  EXPECT_EQ(archiveKindText(L"d.bz2"), L"BZ2");
+  EXPECT_EQ(archiveKindText(L"x.rar"), L"RAR");
+  EXPECT_EQ(archiveKindText(L"x.cab"), L"CAB");
+  EXPECT_EQ(archiveKindText(L"x.arj"), L"ARJ");
+  EXPECT_EQ(archiveKindText(L"x.tar"), L"TAR");
 }
 
 TEST(ArchiveType, NoDotIsNeededAndOtherEndingsAreNoArchive) {
-  EXPECT_EQ(myArchiveType(L"backupzip"), L"ZIP");
-  EXPECT_EQ(myArchiveType(L"ZIP"), L"ZIP");
-  EXPECT_EQ(myArchiveType(L"zi"), L"");
-  EXPECT_EQ(myArchiveType(L""), L"");
-  EXPECT_EQ(myArchiveType(L"C:\\pics\\a.lha"), L"");
-  EXPECT_EQ(myArchiveType(L"C:\\pics\\a.tar.gz"), L"");
-  EXPECT_EQ(myArchiveType(L"C:\\写真\\壁紙.zip"), L"ZIP");
+  EXPECT_EQ(archiveKindText(L"backupzip"), L"ZIP");
+  EXPECT_EQ(archiveKindText(L"ZIP"), L"ZIP");
+  EXPECT_EQ(archiveKindText(L"zi"), L"");
+  EXPECT_EQ(archiveKindText(L""), L"");
+  EXPECT_EQ(archiveKindText(L"C:\\pics\\a.lha"), L"");
+  EXPECT_EQ(archiveKindText(L"C:\\pics\\a.tar.gz"), L"");
+  EXPECT_EQ(archiveKindText(L"C:\\写真\\壁紙.zip"), L"ZIP");
 }
 
 TEST(PictureCheck, PictureEndings) {
   for (const wchar_t* name : {L"a.bmp", L"a.GIF", L"a.jpg", L"a.JPE", L"a.jpeg", L"a.Ico", L"a.wmf",
                               L"a.png", L"a.PNG", L"C:\\写真\\夏.JPG", L"C:\\写真\\海.Png"})
-    EXPECT_TRUE(myPictureCheck(name)) << name;
+    EXPECT_TRUE(isPictureName(name)) << name;
 }
 
 TEST(PictureCheck, OtherEndingsAndShortNames) {
   for (const wchar_t* name : {L"a.tif", L"a.jp", L"a.pn", L"PNG", L"GIF", L"", L"a.bmp ", L"a.emf"})
-    EXPECT_FALSE(myPictureCheck(name)) << name;
+    EXPECT_FALSE(isPictureName(name)) << name;
 }
 
 }  // namespace
@@ -52,21 +54,22 @@ TEST(DataType, FolderWhateverItsNameArchiveByNameAndSilentWhenGone) {
   const AttributeQuery folder = [](const std::wstring&) { return PathAttributes{16 | 1, 0}; };
   const AttributeQuery file = [](const std::wstring&) { return PathAttributes{32, 0}; };
   const AttributeQuery gone = [](const std::wstring&) { return PathAttributes{0, err::fileNotFound}; };
-  EXPECT_EQ(myDataType(L"C:\\pics.zip", folder, report), L"DIR");
-  EXPECT_EQ(myDataType(L"C:\\a.Zip", file, report), L"ZIP");
-  EXPECT_EQ(myDataType(L"C:\\a.jpg", file, report), L"");
-  EXPECT_EQ(myDataType(L"C:\\a.zip", gone, report), L"");
+  EXPECT_EQ(sourceKindOf(L"C:\\pics.zip", folder, report), SourceKind::folder);
+  EXPECT_EQ(sourceKindOf(L"C:\\a.Zip", file, report), SourceKind::zip);
+  EXPECT_EQ(sourceKindOf(L"C:\\a.jpg", file, report), SourceKind::none);
+  EXPECT_EQ(sourceKindOf(L"C:\\a.zip", gone, report), SourceKind::none);
   EXPECT_EQ(reported, 0);
 }
 
 TEST(DataType, MissingFolderAndOtherFailuresAreReported) {
   int reported = 0;
   const ErrorReport report = [&](int n) { reported = n; };
-  EXPECT_EQ(myDataType(L"C:\\no\\a.zip",
-                       [](const std::wstring&) { return PathAttributes{0, err::pathNotFound}; }, report),
-            L"");
+  EXPECT_EQ(sourceKindOf(L"C:\\no\\a.zip",
+                         [](const std::wstring&) { return PathAttributes{0, err::pathNotFound}; }, report),
+            SourceKind::none);
   EXPECT_EQ(reported, err::pathNotFound);
-  EXPECT_EQ(myDataType(L"\\\\?\\bad", [](const std::wstring&) { return PathAttributes{0, 52}; }, report), L"");
+  EXPECT_EQ(sourceKindOf(L"\\\\?\\bad", [](const std::wstring&) { return PathAttributes{0, 52}; }, report),
+            SourceKind::none);
   EXPECT_EQ(reported, 52);
 }
 

@@ -109,7 +109,7 @@ class EachKind : public ArchiveTest, public ::testing::WithParamInterface<Kind> 
 TEST_P(EachKind, ListsPicturesWithTheirColumns) {
   RecordedRows list;
   BoxAnswerer user;
-  EXPECT_EQ(myArchiveCheck(access, madeArchive(GetParam().archive)), GetParam().code);
+  EXPECT_EQ(archiverCodeFor(access, madeArchive(GetParam().archive)), GetParam().code);
   myArchiveList(access, nullptr, list, madeArchive(GetParam().archive));
   EXPECT_TRUE(user.seen().empty()) << describe(user.seen());
 
@@ -122,8 +122,8 @@ TEST_P(EachKind, ListsPicturesWithTheirColumns) {
   EXPECT_EQ(picture->size, L"     1234");
   EXPECT_EQ(gif->size, L"      300");
   // The type is looked up by the member's own extension.
-  EXPECT_EQ(picture->type, myFileTypeName(registry, L"C:\\x.JPG"));
-  EXPECT_EQ(gif->type, myFileTypeName(registry, L"C:\\x.GIF"));
+  EXPECT_EQ(picture->type, fileTypeName(registry, L"C:\\x.JPG"));
+  EXPECT_EQ(gif->type, fileTypeName(registry, L"C:\\x.GIF"));
   EXPECT_EQ(picture->attributes, GetParam().pictureAttributes);
   EXPECT_EQ(gif->attributes, GetParam().gifAttributes);
 
@@ -133,7 +133,7 @@ TEST_P(EachKind, ListsPicturesWithTheirColumns) {
 
 TEST_P(EachKind, ExtractsOneMemberOnceIntoItsSubFolder) {
   const std::wstring archive = madeArchive(GetParam().archive);
-  const std::wstring target = myArchiveExtract(access, archive, L"photos\\a.JPG");
+  const std::wstring target = extractMember(access, archive, L"photos\\a.JPG");
   EXPECT_EQ(target, unpackFolder() + L"\\photos\\a.JPG");
   ASSERT_TRUE(exists(target));
   EXPECT_EQ(testing::readFileBytes(target), testing::readFileBytes(original(L"photos\\a.JPG")));
@@ -143,7 +143,7 @@ TEST_P(EachKind, ExtractsOneMemberOnceIntoItsSubFolder) {
   // A second call finds the extracted copy and runs no archiver: a changed
   // copy is not overwritten by a new extraction.
   testing::writeFileBytes(target, {'k', 'e', 'p', 't'});
-  EXPECT_EQ(myArchiveExtract(access, archive, L"photos\\a.JPG"), target);
+  EXPECT_EQ(extractMember(access, archive, L"photos\\a.JPG"), target);
   EXPECT_EQ(testing::readFileBytes(target), (std::vector<std::uint8_t>{'k', 'e', 'p', 't'}));
 }
 
@@ -166,7 +166,7 @@ TEST_F(ArchiveTest, JapaneseNamesComeThroughTheCodePage) {
     ASSERT_EQ(list.rows.size(), 1u) << ::testing::PrintToString(std::wstring(archive));
     EXPECT_EQ(list.rows[0].name, L"表紙.bmp");
     EXPECT_EQ(list.rows[0].size, L"      777");
-    const std::wstring target = myArchiveExtract(access, madeArchive(archive), list.rows[0].name);
+    const std::wstring target = extractMember(access, madeArchive(archive), list.rows[0].name);
     EXPECT_EQ(target, unpackFolder() + L"\\表紙.bmp");
     EXPECT_EQ(testing::readFileBytes(target), testing::readFileBytes(original(L"sjis_member.bmp")));
     DeleteFileW(target.c_str());
@@ -180,7 +180,7 @@ TEST_F(ArchiveTest, SingleCompressedPictureIsOneMemberDatedLikeItsArchive) {
   EXPECT_EQ(list.rows[0].name, L"cover.bmp");
   EXPECT_EQ(list.rows[0].size, L"      500");
   EXPECT_EQ(list.rows[0].date, L"2003/04/05");
-  const std::wstring target = myArchiveExtract(access, madeArchive(L"cover.bmp.bz2"), L"cover.bmp");
+  const std::wstring target = extractMember(access, madeArchive(L"cover.bmp.bz2"), L"cover.bmp");
   EXPECT_EQ(testing::readFileBytes(target).size(), 500u);
 }
 
@@ -203,13 +203,13 @@ TEST_F(ArchiveTest, UnreadableOrMissingArchiveListsNothing) {
   myArchiveList(access, nullptr, list, programFolder.path() + L"absent.lzh");
   EXPECT_TRUE(list.rows.empty());
   EXPECT_TRUE(user.seen().empty()) << describe(user.seen());
-  EXPECT_FALSE(exists(myArchiveExtract(access, fake, L"a.jpg")));
+  EXPECT_FALSE(exists(extractMember(access, fake, L"a.jpg")));
 }
 
 TEST_F(ArchiveTest, NoArchiveKindNeedsNoLibrary) {
   BoxAnswerer user;
-  EXPECT_EQ(myArchiveCheck(access, L"C:\\pics\\a.lha"), 0);
-  EXPECT_EQ(myArchiveCheck(access, L"C:\\pics\\a.tar.gz"), 0);
+  EXPECT_EQ(archiverCodeFor(access, L"C:\\pics\\a.lha"), 0);
+  EXPECT_EQ(archiverCodeFor(access, L"C:\\pics\\a.tar.gz"), 0);
   RecordedRows list;
   myArchiveList(access, nullptr, list, L"C:\\pics\\a.jpg");
   EXPECT_TRUE(list.rows.empty());
@@ -257,7 +257,7 @@ TEST_F(ArchiveTest, AnArchiveNameOutsideTheCodePageIsRefusedWithFileNotFound) {
   }
   EXPECT_TRUE(list.rows.empty());
   try {
-    myArchiveExtract(access, korean, L"b.gif");
+    extractMember(access, korean, L"b.gif");
     ADD_FAILURE() << "extracted through a mangled name";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::fileNotFound);
@@ -269,7 +269,7 @@ TEST_F(ArchiveTest, AnArchiveNameOutsideTheCodePageIsRefusedWithFileNotFound) {
 TEST_F(ArchiveTest, AMemberOrFolderOutsideTheCodePageIsNeverHandedOn) {
   const std::wstring archive = madeArchive(L"pics.zip");
   try {
-    myArchiveExtract(access, archive, L"사진.gif");
+    extractMember(access, archive, L"사진.gif");
     ADD_FAILURE() << "a member name went mangled to the library";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::fileNotFound);
@@ -278,7 +278,7 @@ TEST_F(ArchiveTest, AMemberOrFolderOutsideTheCodePageIsNeverHandedOn) {
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   ArchiveAccess korean{libraries, registry, folder, nullptr};
   try {
-    myArchiveExtract(korean, archive, L"b.gif");
+    extractMember(korean, archive, L"b.gif");
     ADD_FAILURE() << "the folder went mangled to the library";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::pathNotFound);
@@ -300,7 +300,7 @@ TEST_F(ArchiveTest, NamesThatClimbOutAreNeverExtracted) {
     myArchiveList(access, nullptr, list, madeArchive(archive));
     EXPECT_EQ(list.rows.size(), 6u);
     for (const Row& row : list.rows) {
-      const std::wstring target = myArchiveExtract(access, madeArchive(archive), row.name);
+      const std::wstring target = extractMember(access, madeArchive(archive), row.name);
       if (row.name.starts_with(L"ok")) {
         EXPECT_EQ(target, unpackFolder() + L"\\" + row.name);
         EXPECT_TRUE(exists(target));
@@ -310,7 +310,7 @@ TEST_F(ArchiveTest, NamesThatClimbOutAreNeverExtracted) {
     }
     for (const wchar_t* name : {L"..\\Rivano.bmp", L"../Rivano.bmp", L"UnPakTmp\\..\\..\\Rivano.bmp",
                                 L"\\Rivano.bmp", L"Z:\\etc\\passwd.bmp", L"..\\evil_dotdot.jpg"})
-      EXPECT_EQ(myArchiveExtract(access, madeArchive(archive), name), L"")
+      EXPECT_EQ(extractMember(access, madeArchive(archive), name), L"")
           << ::testing::PrintToString(std::wstring(name));
   }
   EXPECT_TRUE(user.seen().empty()) << describe(user.seen());
@@ -321,14 +321,14 @@ TEST_F(ArchiveTest, NamesThatClimbOutAreNeverExtracted) {
 
 TEST_F(ArchiveTest, NothingIsExtractedWhileTheFolderIsNotSet) {
   ArchiveAccess unset{libraries, registry, L"", nullptr};
-  EXPECT_EQ(myArchiveExtract(unset, madeArchive(L"pics.zip"), L"b.gif"), L"");
+  EXPECT_EQ(extractMember(unset, madeArchive(L"pics.zip"), L"b.gif"), L"");
   EXPECT_FALSE(exists(L"\\b.gif"));
 }
 
 TEST_F(ArchiveTest, QuoteInAMemberNameCannotRedirectTheDestination) {
   TempFolder elsewhere(L"rivano-elsewhere");
   const std::wstring sneaky = L"b.gif\" \"" + elsewhere.path() + L"\" \"b.gif";
-  EXPECT_EQ(myArchiveExtract(access, madeArchive(L"pics.zip"), sneaky), L"");
+  EXPECT_EQ(extractMember(access, madeArchive(L"pics.zip"), sneaky), L"");
   EXPECT_TRUE(contentsOf(elsewhere.path()).empty());
   EXPECT_TRUE(contentsOf(unpackFolder()).empty());
 }
@@ -348,7 +348,7 @@ TEST(MissingLibraryChild, ListsNothingAndSaysSo) {
   RecordedRows lzh, zip;
   myArchiveList(access, nullptr, lzh, madeArchive(L"pics.lzh"));  // notice 1
   myArchiveList(access, nullptr, zip, madeArchive(L"pics.zip"));  // no notice: unzip32 is here
-  const std::wstring target = myArchiveExtract(access, madeArchive(L"pics.lzh"), L"b.gif");  // notice 2
+  const std::wstring target = extractMember(access, madeArchive(L"pics.lzh"), L"b.gif");  // notice 2
   std::wofstream(std::filesystem::path(resultFile))
       << L"lzh=" << lzh.rows.size() << L" zip=" << zip.rows.size() << L" extracted=" << exists(target);
 }
@@ -401,7 +401,7 @@ TEST_F(ArchiveTest, LibraryWithoutTheFunctionsGivesTheNotice) {
   std::vector<testing::AnsweredBox> boxes;
   {
     BoxAnswerer user;
-    EXPECT_EQ(myArchiveCheck(access, madeArchive(L"pics.lzh")), 0);
+    EXPECT_EQ(archiverCodeFor(access, madeArchive(L"pics.lzh")), 0);
     myArchiveList(access, nullptr, list, madeArchive(L"pics.lzh"));
     myArchiveList(access, nullptr, list, madeArchive(L"pics.zip"));
     boxes = user.seen();
@@ -496,7 +496,7 @@ TEST_F(SharedCorpus, MadeArchivesListEveryPictureAndExtractIt) {
   ASSERT_GE(entries.size(), 30u) << "the manifest's tables were not understood";
   int checked = 0;
   for (const CorpusEntry& entry : entries) {
-    if (myArchiveType(entry.file).empty()) continue;  // .tbz: no archive kind of ours
+    if (!isArchive(archiveKindOf(entry.file))) continue;  // .tbz: no archive kind of ours
     SCOPED_TRACE(::testing::PrintToString(entry.file));
     const std::wstring archive = corpus + L"\\" + entry.file;
     RecordedRows list;
@@ -509,7 +509,7 @@ TEST_F(SharedCorpus, MadeArchivesListEveryPictureAndExtractIt) {
       undecodable = undecodable || entry.file.find(mark) != std::wstring::npos;
     if (undecodable) continue;
     for (const Row& row : list.rows) {
-      const std::wstring target = myArchiveExtract(access, archive, row.name);
+      const std::wstring target = extractMember(access, archive, row.name);
       EXPECT_TRUE(exists(target)) << ::testing::PrintToString(row.name);
       WIN32_FILE_ATTRIBUTE_DATA data{};
       GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data);
@@ -536,7 +536,7 @@ TEST_F(SharedCorpus, RarArchivesListTheirPicturesAndExtractThem) {
   BoxAnswerer user;
   int pictures = 0;
   for (const CorpusEntry& entry : entries) {
-    if (myArchiveType(entry.file) != L"RAR") continue;  // .exe, .jpg, .r00: no source of ours
+    if (archiveKindOf(entry.file) != SourceKind::rar) continue;  // .exe, .jpg, .r00: no source of ours
     SCOPED_TRACE(::testing::PrintToString(entry.file));
     const std::wstring archive = corpus + L"\\" + entry.file;
     RecordedRows list;
@@ -547,7 +547,7 @@ TEST_F(SharedCorpus, RarArchivesListTheirPicturesAndExtractThem) {
                         entry.file.find(L"rar3-old") != std::wstring::npos;
     if (volume || !everyDecoder) continue;
     for (const Row& row : list.rows) {
-      const std::wstring target = myArchiveExtract(access, archive, row.name);
+      const std::wstring target = extractMember(access, archive, row.name);
       ASSERT_TRUE(exists(target)) << ::testing::PrintToString(row.name);
       WIN32_FILE_ATTRIBUTE_DATA data{};
       GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data);
@@ -582,7 +582,7 @@ TEST_F(SharedCorpus, HostileArchivesStayInsideOrRaiseOverflow) {
       continue;
     }
     myArchiveList(access, nullptr, list, archive);
-    for (const Row& row : list.rows) myArchiveExtract(access, archive, row.name);
+    for (const Row& row : list.rows) extractMember(access, archive, row.name);
   }
   EXPECT_TRUE(user.seen().empty()) << describe(user.seen());
   // Nothing came out beside the temporary folder ...

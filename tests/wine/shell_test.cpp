@@ -45,7 +45,7 @@ TEST_F(ShellDelete, ToTheRecycleBinWhenConfirmed) {
   bool result = false;
   {
     BoxAnswerer user(IDYES);
-    result = myDeleteFile(path, nullptr, false);
+    result = deleteFileByShell(path, nullptr, false);
   }
   EXPECT_TRUE(result);
   EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -59,7 +59,7 @@ TEST_F(ShellDelete, ForGoodBypassesTheRecycleBin) {
   bool result = false;
   {
     BoxAnswerer user(IDYES);
-    result = myDeleteFile(path, nullptr, true);
+    result = deleteFileByShell(path, nullptr, true);
   }
   EXPECT_TRUE(result);
   EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -72,7 +72,7 @@ TEST_F(ShellDelete, OnlyTheNamedFileGoes) {
   const std::wstring path = makeFile(folder, L"a.gif");
   const std::wstring neighbour = makeFile(folder, L"a.gif.bak");
   BoxAnswerer user(IDYES);
-  EXPECT_TRUE(myDeleteFile(path, nullptr, true));
+  EXPECT_TRUE(deleteFileByShell(path, nullptr, true));
   EXPECT_NE(GetFileAttributesW(neighbour.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -82,7 +82,7 @@ TEST_F(ShellDelete, ANameOutsideTheCodePageDeletesThatFileAndNoOther) {
   const std::wstring path = makeFile(folder, L"한국어.jpg");
   const std::wstring neighbour = makeFile(folder, L"abc.jpg");
   BoxAnswerer user(IDYES);
-  EXPECT_TRUE(myDeleteFile(path, nullptr, true));
+  EXPECT_TRUE(deleteFileByShell(path, nullptr, true));
   EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(GetFileAttributesW(neighbour.c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -93,7 +93,7 @@ TEST_F(ShellDelete, CancelledOrFailedDeleteReportsFalse) {
   std::vector<testing::AnsweredBox> boxes;
   {
     BoxAnswerer user(IDNO);
-    cancelled = myDeleteFile(path, nullptr, false);
+    cancelled = deleteFileByShell(path, nullptr, false);
     boxes = user.seen();
   }
   EXPECT_FALSE(boxes.empty()) << "the shell asked nothing before deleting";
@@ -106,7 +106,7 @@ TEST_F(ShellDelete, CancelledOrFailedDeleteReportsFalse) {
   bool failed = true;
   {
     BoxAnswerer user(IDYES);
-    failed = myDeleteFile(path, nullptr, true);
+    failed = deleteFileByShell(path, nullptr, true);
   }
   CloseHandle(held);
   EXPECT_FALSE(failed);
@@ -114,16 +114,16 @@ TEST_F(ShellDelete, CancelledOrFailedDeleteReportsFalse) {
 
 TEST(FileTypeNameOnWindows, RegisteredAndUnregisteredExtensions) {
   win::Win32Registry registry;
-  EXPECT_EQ(myFileTypeName(registry, L"C:\\pics\\a.rvzqx"), L"RVZQX");
-  EXPECT_EQ(myFileTypeName(registry, L"C:\\pics\\noext"), L"");
+  EXPECT_EQ(fileTypeName(registry, L"C:\\pics\\a.rvzqx"), L"RVZQX");
+  EXPECT_EQ(fileTypeName(registry, L"C:\\pics\\noext"), L"");
 
   ASSERT_TRUE(registry.myRegSetString(RegRoot::classesRoot, L".rvtst", L"", L"Rivano.TestPicture"));
   ASSERT_TRUE(registry.myRegSetString(RegRoot::classesRoot, L"Rivano.TestPicture", L"",
                                       L"リバノ テスト画像"));
-  EXPECT_EQ(myFileTypeName(registry, L"C:\\写真\\夏.RvTst"), L"リバノ テスト画像");
+  EXPECT_EQ(fileTypeName(registry, L"C:\\写真\\夏.RvTst"), L"リバノ テスト画像");
   // A class that has no description of its own.
   ASSERT_TRUE(registry.myRegSetString(RegRoot::classesRoot, L".rvtsu", L"", L"Rivano.NoText"));
-  EXPECT_EQ(myFileTypeName(registry, L"b.rvtsu"), L"RVTSU");
+  EXPECT_EQ(fileTypeName(registry, L"b.rvtsu"), L"RVTSU");
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L".rvtst");
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L".rvtsu");
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Rivano.TestPicture");
@@ -142,12 +142,12 @@ TEST(UserName, TheLogonNameOrTheLicenceText) {
   wchar_t expected[256] = {};
   DWORD size = 256;
   ASSERT_TRUE(GetUserNameW(expected, &size));
-  const std::wstring name = myUserName();
+  const std::wstring name = logonUserName();
   EXPECT_FALSE(name.empty());
   EXPECT_EQ(name, expected);
 
   FailingShell shell;
-  EXPECT_EQ(myUserName(shell), L"Licensed To: ");
+  EXPECT_EQ(logonUserName(shell), L"Licensed To: ");
 }
 
 TEST(OpenDocument, MissingDocumentShowsNoErrorOfOurs) {

@@ -119,7 +119,7 @@ void FrmAbout::createControls() {
   SetWindowPos(title0, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // The description; its first line is empty.
   const std::wstring description = L"\r    " + title + L"  " + version + L"\r" + kUrlLine + L"\r    " +
-                                   loadString(IDS_LICENSED_TO) + myUserName();
+                                   loadString(IDS_LICENSED_TO) + logonUserName();
   // The link lies inside the description's rectangle, above it: clipped,
   // the description never paints over the link.
   f.create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_CLIPSIBLINGS, kDescription, lblDescription, description);

@@ -39,7 +39,7 @@ void FrmMain::lvwFile_OLECompleteDrag() {
 // A target that moved the file took it away. A member's copy is taken out
 // of the archive again when next needed, rather than handed out by name.
 void FrmMain::forgetGoneFile(const std::wstring& source, const std::wstring& file) {
-  if (win::fileExists(file) || !isArchiveKind(dataType(source))) return;
+  if (win::fileExists(file) || !isArchive(dataType(source))) return;
   extractedFrom_.erase(file);
   if (gLastExtracted == file) gLastExtracted.clear();
 }

@@ -63,7 +63,7 @@ void FrmMain::registerDropTargets() {
   // The picture list of an archive (or of a folder that is gone) takes no
   // drop, and says so whatever is dropped.
   const auto refusesPictures = [this] {
-    return !exiting_ && lvwMain_.selected() >= 0 && dataType(selectedSource()) != L"DIR";
+    return !exiting_ && lvwMain_.selected() >= 0 && dataType(selectedSource()) != SourceKind::folder;
   };
   lvwFileDrop_ = std::make_unique<win::FileDropTarget>(
       lvwFile_.hwnd(), [this](std::vector<std::wstring> files) { lvwFile_OLEDragDrop(files); }, refusesPictures);
@@ -92,8 +92,8 @@ void FrmMain::lvwMain_OLEDragDrop(const std::vector<std::wstring>& files) {
     // there for the current entry is kept first, as a click elsewhere would.
     if (state_.gCurEntry >= 0) storeTileCounts(static_cast<std::size_t>(state_.gCurEntry));
     for (const std::wstring& path : files) {
-      const std::wstring kind = dataType(path);
-      if (kind != L"DIR" && !isArchiveKind(kind)) continue;  // pictures and other files
+      const SourceKind kind = dataType(path);
+      if (kind != SourceKind::folder && !isArchive(kind)) continue;  // pictures and other files
       myAddWallEntry(path);
       ++registered;
     }
@@ -107,21 +107,21 @@ void FrmMain::lvwMain_OLEDragDrop(const std::vector<std::wstring>& files) {
 void FrmMain::lvwFile_OLEDragDrop(const std::vector<std::wstring>& files) {
   if (exiting_ || lvwMain_.selected() < 0) return;
   const std::wstring target = selectedSource();
-  if (dataType(target) != L"DIR") {
+  if (dataType(target) != SourceKind::folder) {
     win::showMessage(hwnd(), win::loadString(kNoDropOnArchive), MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   if (files.empty()) return;
   // Pictures of the entry's own folder are there already.
-  if (sameFolder(myPathFolder(files.front()), target)) return;
+  if (sameFolder(folderOfPath(files.front()), target)) return;
   int shown = -1;
   {
     win::ScopedHourglass hourglass;
     for (const std::wstring& file : files) {
-      if (!myPictureCheck(file) || isFolder(file)) continue;
+      if (!isPictureName(file) || isFolder(file)) continue;
       // Never a file onto itself, wherever it stands in the list.
-      if (sameFolder(myPathFolder(file), target)) continue;
-      const std::wstring name = myPathFile(file);
+      if (sameFolder(folderOfPath(file), target)) continue;
+      const std::wstring name = fileNameOfPath(file);
       if (name.empty()) continue;
       const std::wstring copy = withoutTrailingBackslash(target) + L"\\" + name;
       // A refused, failed or cancelled copy adds and selects nothing: the
@@ -154,7 +154,7 @@ int FrmMain::showDroppedPicture(const std::wstring& name, const std::wstring& fi
   FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
   FileTimeToSystemTime(&local, &when);
   const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  PictureRow row{name, fileSizeText(size), myFileTypeName(services_.registry, file),
+  PictureRow row{name, fileSizeText(size), fileTypeName(services_.registry, file),
                  fileDateText(when.wYear, when.wMonth, when.wDay), fileAttributeText(data.dwFileAttributes)};
   // The file system ignores case: "A.JPG" dropped where "a.jpg" is listed
   // replaced that file, and must not list it twice.

@@ -17,6 +17,7 @@
 #include "platform/collation.h"
 #include "shell/path_parts.h"
 #include "settings/run_error.h"
+#include "ui/main/archiver_notice.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 
@@ -25,15 +26,6 @@ namespace rivano {
 using namespace main_ids;
 
 namespace {
-
-constexpr std::array<const wchar_t*, 9> kKinds = {L"DIR", L"LZH", L"ARJ", L"ZIP", L"CAB",
-                                                  L"TAR", L"TGZ", L"BZ2", L"RAR"};
-
-int kindImage(const std::wstring& kind) {
-  for (std::size_t i = 0; i < kKinds.size(); ++i)
-    if (kind == kKinds[i]) return static_cast<int>(i);
-  return -1;
-}
 
 // Frees an item identifier list with the shell's allocator.
 struct ItemIdList {
@@ -45,14 +37,14 @@ struct ItemIdList {
 
 }  // namespace
 
-std::wstring FrmMain::dataType(const std::wstring& path) {
-  return myDataType(path, win::pathAttributes,
+SourceKind FrmMain::dataType(const std::wstring& path) {
+  return sourceKindOf(path, win::pathAttributes,
                     [&](int number) { showError(IDS_TITLE_DATA_TYPE, number, PictureAdvice::generic); });
 }
 
-void FrmMain::setKindIcon(int listItem, const std::wstring& kind) {
-  lvwMain_.setImage(listItem, kindImage(kind));
-  lvwMain_.setText(listItem, 1, kind);
+void FrmMain::setKindIcon(int listItem, SourceKind kind) {
+  lvwMain_.setImage(listItem, rowIndexOf(kind));
+  lvwMain_.setText(listItem, 1, std::wstring(kindText(kind)));
 }
 
 void FrmMain::myLoadWallList() {
@@ -67,8 +59,8 @@ void FrmMain::myLoadWallList() {
   lvwMain_.clear();
   for (std::size_t i = 0; i < state_.wall.size(); ++i) {
     const int listItem = lvwMain_.addItem(state_.wall.gList[i]);
-    const std::wstring kind = dataType(state_.wall.gList[i]);
-    if (kind.empty()) continue;  // stays unticked whatever its stored check
+    const SourceKind kind = dataType(state_.wall.gList[i]);
+    if (kind == SourceKind::none) continue;  // stays unticked whatever its stored check
     setKindIcon(listItem, kind);
     if (state_.wall.gLSelect[i]) {
       lvwMain_.setChecked(listItem, true);
@@ -108,13 +100,13 @@ void FrmMain::preselectFromPool(const std::vector<std::size_t>& candidates) {
   preselectedPicture_.reset();
 }
 
-std::vector<std::wstring> FrmMain::listedNames(const std::wstring& source, const std::wstring& kind) {
+std::vector<std::wstring> FrmMain::listedNames(const std::wstring& source, SourceKind kind) {
   PictureRows rows;
   try {
-    if (kind == L"DIR") {
+    if (kind == SourceKind::folder) {
       if (!listFolderPictures(withBackslash(source), services_.registry, rows)) return {};
-    } else if (isArchiveKind(kind) && win::fileExists(source)) {
-      rows = myArchiveRows(*archives_, hwnd(), source);
+    } else if (isArchive(kind) && win::fileExists(source)) {
+      rows = withArchiverNotice(hwnd(), [&] { return listArchivePictures(*archives_, hwnd(), source); }, PictureRows{});
     }
   } catch (const RunError&) {
     return {};  // the source's own click reports it, if the draw lands there
@@ -185,7 +177,7 @@ std::wstring FrmMain::myOpenArchiveDialog() {
   // Display name and pattern, each closed by a NUL, and the list by another.
   std::wstring filter = win::loadString(IDS_ARCHIVE_FILTER_NAME);
   filter.push_back(L'\0');
-  filter += L"*.LZH;*.ARJ;*.ZIP;*.CAB;*.TAR;*.TGZ;*.BZ2;*.RAR";
+  filter += archivePattern();
   filter.push_back(L'\0');
   filter.push_back(L'\0');
   std::array<wchar_t, MAX_PATH> file{}, fileTitle{}, current{};
@@ -235,11 +227,11 @@ void FrmMain::addChosenSource(const std::wstring& path) {
 
 void FrmMain::moveEntry(int from, int to) {
   const std::wstring text = lvwMain_.text(from);
-  const std::wstring kind = lvwMain_.text(from, 1);
+  const std::wstring kind = lvwMain_.text(from, 1);  // as shown
   const bool checked = lvwMain_.checked(from);
   selecting_ = true;
   lvwMain_.deleteItem(from);
-  const int moved = lvwMain_.insertItem(to, text, kindImage(kind));
+  const int moved = lvwMain_.insertItem(to, text, rowIndexOf(kindFromText(kind)));
   lvwMain_.setText(moved, 1, kind);
   lvwMain_.select(moved);
   lvwMain_.ensureVisible(moved);

@@ -14,6 +14,7 @@
 #include "engine/error_text.h"
 #include "engine/picture_rows.h"
 #include "engine/random_pick.h"
+#include "engine/source_kind.h"
 #include "platform/controls.h"
 #include "platform/dialog_keys.h"
 #include "platform/list_view.h"
@@ -86,11 +87,11 @@ class FrmMain final : public win::Window {
   void moveEntry(int from, int to);
   void selectEntry(int item);
   void preselectFromPool(const std::vector<std::size_t>& candidates);
-  std::vector<std::wstring> listedNames(const std::wstring& source, const std::wstring& kind);
+  std::vector<std::wstring> listedNames(const std::wstring& source, SourceKind kind);
   std::wstring myBrowseFolder();
   std::wstring myOpenArchiveDialog();
-  void setKindIcon(int item, const std::wstring& kind);
-  std::wstring dataType(const std::wstring& path);
+  void setKindIcon(int item, SourceKind kind);
+  SourceKind dataType(const std::wstring& path);
 
   // Picture list (picture_list.cpp).
   bool myAccessFile(const std::wstring& path);
@@ -105,7 +106,6 @@ class FrmMain final : public win::Window {
   void mnuSortOrder_Click(int k);
   void mnuLstType_Click(int k);
   void applySort();
-  bool isArchiveKind(const std::wstring& kind) const;
   void clearPictureList();
   std::wstring selectedSource() const;
   std::wstring selectedPicture() const;

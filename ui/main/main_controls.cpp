@@ -148,11 +148,13 @@ void FrmMain::setupFolderList() {
 
 void FrmMain::makeKindIcons() {
   const int dpi = factory_->dpi();
-  auto large = std::make_unique<win::ImageList>(32, dpi, 9);
-  auto small = std::make_unique<win::ImageList>(16, dpi, 9);
-  // Images in the order of the kinds: DIR LZH ARJ ZIP CAB TAR TGZ BZ2 RAR.
-  for (int id : {111, 112, 112, 113, 114, 114, 114, 114, 114}) large->addBitmapResource(id);
-  for (int id : {121, 122, 122, 123, 124, 125, 125, 125, 126}) small->addBitmapResource(id);
+  const auto kinds = sourceKindRows();
+  const int count = static_cast<int>(kinds.size());
+  auto large = std::make_unique<win::ImageList>(32, dpi, count);
+  auto small = std::make_unique<win::ImageList>(16, dpi, count);
+  // An image per kind, in the kinds' order: rowIndexOf(kind) is its index.
+  for (const SourceKindRow& kind : kinds) large->addBitmapResource(kind.largeIcon);
+  for (const SourceKindRow& kind : kinds) small->addBitmapResource(kind.smallIcon);
   SendMessageW(lvwMain_.hwnd(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large->handle()));
   SendMessageW(lvwMain_.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small->handle()));
   // The list shares its image lists: the old ones go once it holds the new.

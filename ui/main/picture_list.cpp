@@ -15,12 +15,14 @@
 #include "platform/controls.h"
 #include "platform/cursor.h"
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "resources/resource_ids.h"
 #include "settings/run_error.h"
 #include "shell/file_type_name.h"
 #include "shell/folder_pictures.h"
 #include "shell/path_parts.h"
 #include "shell/shell_helpers.h"
+#include "ui/main/archiver_notice.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 
@@ -53,9 +55,9 @@ void FrmMain::showPictureRows(PictureRows rows) {
 bool FrmMain::myAccessFile(const std::wstring& source) {
   win::ScopedHourglass hourglass;
   try {
-    const std::wstring kind = dataType(source);
-    if (kind == L"DIR") return listFolder(withBackslash(source));
-    if (!isArchiveKind(kind)) return false;
+    const SourceKind kind = dataType(source);
+    if (kind == SourceKind::folder) return listFolder(withBackslash(source));
+    if (!isArchive(kind)) return false;
     return listArchive(source);
   } catch (const RunError& e) {
     showError(IDS_TITLE_ACCESS_FILE, e.number(), PictureAdvice::generic);
@@ -84,24 +86,21 @@ bool FrmMain::listArchive(const std::wstring& archive) {
     HWND list;
     ~Reenable() { EnableWindow(list, TRUE); }
   } reenable{lvwFile_.hwnd()};
-  showPictureRows(myArchiveRows(*archives_, hwnd(), archive));
+  showPictureRows(
+      withArchiverNotice(hwnd(), [&] { return listArchivePictures(*archives_, hwnd(), archive); }, PictureRows{}));
   return true;
 }
 
-bool FrmMain::isArchiveKind(const std::wstring& kind) const {
-  return !kind.empty() && kind != L"DIR" && myArchiveType(kind) == kind;
-}
-
 std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstring& name) {
-  const std::wstring kind = dataType(source);
-  if (kind == L"DIR") {
+  const SourceKind kind = dataType(source);
+  if (kind == SourceKind::folder) {
     const std::wstring folder = withBackslash(source);
     // The picture itself, when it is a plain file, answers whether the
     // folder holds one; only otherwise is the folder searched.
     const bool found = win::isNormalFile(folder + name) || win::folderHasNormalFile(folder);
     return found ? folder + name : std::wstring();
   }
-  if (!isArchiveKind(kind)) return {};
+  if (!isArchive(kind)) return {};
   // The member's name comes from the archive: before it is used as a path
   // at all, it must stay inside the temporary folder ("..\\x" would name a
   // file outside, which the reuse test below would hand out).
@@ -110,7 +109,8 @@ std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstri
   const auto copy = extractedFrom_.find(target);
   const bool ours = copy != extractedFrom_.end() && copy->second == source;
   if (ours && (target == gLastExtracted || win::fileExists(target))) return target;
-  if (myArchiveCheck(*archives_, source) == 0) return {};
+  if (withArchiverNotice(hwnd(), [&] { return archiverCodeFor(*archives_, source); }, std::int16_t{0}) == 0)
+    return {};
   // A copy of another archive's member of that name, or one left by an
   // earlier run, is not this picture.
   extractedFrom_.erase(target);
@@ -121,7 +121,7 @@ std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstri
     EnableWindow(lvwFile_.hwnd(), FALSE);
     EnableWindow(lvwFile_.hwnd(), TRUE);
   }
-  const std::wstring extracted = myArchiveExtract(*archives_, source, name);
+  const std::wstring extracted = extractMember(*archives_, source, name);
   if (state_.gPreviewResolved) {
     SetForegroundWindow(hwnd());
     SetFocus(lvwFile_.hwnd());
@@ -136,15 +136,16 @@ void FrmMain::myOpenPicture() {
   const std::wstring source = selectedSource();
   const std::wstring name = selectedPicture();
   if (source.empty() || name.empty()) return;
-  if (dataType(source) == L"DIR") {
-    myShellExecute(withBackslash(source) + name);
+  if (dataType(source) == SourceKind::folder) {
+    if (const int error = openDocument(withBackslash(source) + name)) win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
     return;
   }
   try {
     // Through the same resolution as the preview: the copy of this very
     // archive, never one of another archive holding that name.
     const std::wstring extracted = myPictureFile(source, name);
-    if (!extracted.empty()) myShellExecute(extracted);
+    if (extracted.empty()) return;
+    if (const int error = openDocument(extracted)) win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
   } catch (const RunError& e) {
     showError(IDS_TITLE_SHELL_EXECUTE, e.number(), PictureAdvice::generic);
   }

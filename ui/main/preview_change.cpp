@@ -50,7 +50,7 @@ void FrmMain::lvwFile_ItemClick(int row) {
     }
     if (path.empty()) return;
     state_.gPreviewResolved = true;
-    if (dataType(source) == L"DIR" && !win::fileExists(path)) {
+    if (dataType(source) == SourceKind::folder && !win::fileExists(path)) {
       // The file went away: show a neighbour instead. A neighbour that has
       // gone too leads on to the next, and the list is finite.
       if (pictureRows_.empty()) {

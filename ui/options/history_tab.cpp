@@ -148,7 +148,7 @@ void FrmOptions::cmdLstDel_Click() {
     // Only a file is offered to the shell: an entry that names a folder
     // (written by hand) or nothing at all just leaves the list, and a file
     // the user kept keeps its entry.
-    if (!win::fileExists(entry) || myDeleteFile(entry, hwnd(), state_.gOptShiftDown)) myRirekiRemove();
+    if (!win::fileExists(entry) || deleteFileByShell(entry, hwnd(), state_.gOptShiftDown)) myRirekiRemove();
   }
   resetShiftState();
 }
@@ -205,7 +205,8 @@ void FrmOptions::myRirekiOpen() {
   if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
   try {
     const std::wstring file = entryFile(state_.gRireki[static_cast<std::size_t>(s)]);
-    if (file.empty() || !myShellExecute(file)) myRirekiRemove();
+    if (file.empty()) myRirekiRemove();
+    else if (const int error = openDocument(file)) win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
   } catch (const RunError& error) {
     win::showErrorDialog(hwnd(), IDS_TITLE_SHELL_EXECUTE, error.number(), PictureAdvice::generic);
     giveFocusToList();
