@@ -97,5 +97,31 @@ TEST_F(MainWindowHostile, ACopyFromOneArchiveIsNotReusedForAnother) {
   EXPECT_EQ(get(kWallList, L"Rireki0"), second + L"\\a.bmp");
 }
 
+TEST_F(MainWindowHostile, AMissingLibraryIsToldByTheWindowAndNeverAtLogon) {
+  ASSERT_TRUE(DeleteFileW((folder.path() + L"unlha32.dll").c_str()));
+  registerSources({{archive(L"pics.lzh"), true}});
+  {
+    RunningProgram logon(exe, L"/S");
+    EXPECT_TRUE(logon.waitForExit(20000)) << "the logon run waits on the notice";
+    EXPECT_FALSE(logon.hasVisibleWindow());
+  }
+  RunningProgram program(exe, L"/N");
+  HWND window = openWindow(program);
+  ASSERT_NE(window, nullptr);
+  RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
+  RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
+  EXPECT_EQ(folders.text(0, 1), L"LZH");
+  folders.click(0);
+  const auto box = program.waitForMessageBox(kPatience);
+  ASSERT_TRUE(box.has_value()) << "the missing library was not told";
+  EXPECT_EQ(box->title, res(IDS_APP_TITLE));
+  EXPECT_EQ(box->text, L"DLLがありません。。（＾＾；；たぶん");
+  EXPECT_NE(GetDlgItem(box->hwnd, IDOK), nullptr);
+  EXPECT_EQ(GetDlgItem(box->hwnd, IDCANCEL), nullptr);
+  ASSERT_TRUE(testing::answerOk(program, box->hwnd));
+  EXPECT_EQ(files.count(), 0);
+  close(program, window);
+}
+
 }  // namespace
 }  // namespace rivano

@@ -7,6 +7,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include "platform/message_box.h"
 #include "platform/win32_registry.h"
 #include "resources/resource_ids.h"
 #include "settings/run_error.h"
@@ -155,19 +156,35 @@ TEST(OpenDocument, MissingDocumentShowsNoErrorOfOurs) {
   std::vector<testing::AnsweredBox> boxes;
   {
     BoxAnswerer user(IDOK);
-    EXPECT_TRUE(myShellExecute(folder.path() + L"ない.hlp"));
+    EXPECT_EQ(openDocument(folder.path() + L"ない.hlp"), 0);
     Sleep(500);
     boxes = user.seen();
   }
   for (const auto& box : boxes) EXPECT_NE(box.title, res(IDS_TITLE_SHELL_EXECUTE));
 }
 
-TEST(OpenDocument, AnErrorOnTheWayShowsTheErrorDialog) {
+// The error comes back for the window's error dialog; the helper itself
+// shows nothing, so a caller with nobody to tell waits on nothing.
+TEST(OpenDocument, AnErrorOnTheWayIsReturnedWithoutABox) {
   FailingShell shell;
   std::vector<testing::AnsweredBox> boxes;
   {
     BoxAnswerer user(IDOK);
-    EXPECT_TRUE(myShellExecute(shell, L"C:\\Rivano.HLP"));
+    EXPECT_EQ(openDocument(shell, L"C:\\Rivano.HLP"), err::fileNotFound);
+    boxes = user.seen();
+  }
+  EXPECT_TRUE(boxes.empty()) << testing::narrow(boxes.empty() ? std::wstring() : boxes[0].title);
+}
+
+// What the window shows for that number: the dialog the helper showed
+// before, titled and advised as then.
+TEST(OpenDocument, TheWindowsDialogForAReturnedError) {
+  FailingShell shell;
+  std::vector<testing::AnsweredBox> boxes;
+  {
+    BoxAnswerer user(IDOK);
+    if (const int error = openDocument(shell, L"C:\\Rivano.HLP"))
+      win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
     boxes = user.seen();
   }
   ASSERT_EQ(boxes.size(), 1u);
