@@ -13,14 +13,16 @@ namespace rivano {
 void openHelpFile(const ProgramState& state, HWND owner) {
   const std::wstring help = state.gAppPath + L"Rivano.HLP";
   if (win::fileExists(help)) {
-    if (const int error = openDocument(help)) win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
+    if (const int error = openDocument(help))
+      win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
     return;
   }
   win::showMessage(owner, win::loadString(IDS_FILE_MISSING), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void openHomePage() {
-  if (const int error = openDocument(win::loadString(IDS_HOME_PAGE))) win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
+  if (const int error = openDocument(win::loadString(IDS_HOME_PAGE)))
+    win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
 }
 
 }  // namespace rivano

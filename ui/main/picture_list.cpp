@@ -137,7 +137,8 @@ void FrmMain::myOpenPicture() {
   const std::wstring name = selectedPicture();
   if (source.empty() || name.empty()) return;
   if (dataType(source) == SourceKind::folder) {
-    if (const int error = openDocument(withBackslash(source) + name)) win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
+    if (const int error = openDocument(withBackslash(source) + name))
+      win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
     return;
   }
   try {
@@ -145,7 +146,8 @@ void FrmMain::myOpenPicture() {
     // archive, never one of another archive holding that name.
     const std::wstring extracted = myPictureFile(source, name);
     if (extracted.empty()) return;
-    if (const int error = openDocument(extracted)) win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
+    if (const int error = openDocument(extracted))
+      win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
   } catch (const RunError& e) {
     showError(IDS_TITLE_SHELL_EXECUTE, e.number(), PictureAdvice::generic);
   }

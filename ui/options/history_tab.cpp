@@ -206,7 +206,8 @@ void FrmOptions::myRirekiOpen() {
   try {
     const std::wstring file = entryFile(state_.gRireki[static_cast<std::size_t>(s)]);
     if (file.empty()) myRirekiRemove();
-    else if (const int error = openDocument(file)) win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
+    else if (const int error = openDocument(file))
+      win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
   } catch (const RunError& error) {
     win::showErrorDialog(hwnd(), IDS_TITLE_SHELL_EXECUTE, error.number(), PictureAdvice::generic);
     giveFocusToList();
