@@ -71,6 +71,6 @@ PictureRows listArchivePictures(ArchiveAccess& access, HWND owner, std::wstring_
 // RunError(76). A library that cannot be loaded raises ArchiverMissing
 // unless quiet.
 std::wstring extractMember(ArchiveAccess& access, std::wstring_view archivePath,
-                              std::wstring_view memberName);
+                          std::wstring_view memberName);
 
 }  // namespace rivano

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "archive/member_text.h"
 #include "engine/path_kind.h"
@@ -74,6 +75,14 @@ TEST(SourceKinds, KindsAndLibrariesAreTheKnownOnes) {
   std::wstring texts;
   for (const SourceKindRow& row : sourceKindRows()) texts += std::wstring(row.text) + L' ';
   EXPECT_EQ(texts, L"DIR LZH ARJ ZIP CAB TAR TGZ BZ2 RAR ");
+  // The folder list's bitmaps: ARJ has LZH's, the tar family one of its own.
+  std::vector<int> large, small;
+  for (const SourceKindRow& row : sourceKindRows()) {
+    large.push_back(row.largeIcon);
+    small.push_back(row.smallIcon);
+  }
+  EXPECT_EQ(large, (std::vector<int>{111, 112, 112, 113, 114, 114, 114, 114, 114}));
+  EXPECT_EQ(small, (std::vector<int>{121, 122, 122, 123, 124, 125, 125, 125, 126}));
   EXPECT_EQ(rowIndexOf(SourceKind::folder), 0);
   EXPECT_EQ(rowOf(SourceKind::lzh)->libraryCode, 1);
   EXPECT_EQ(rowOf(SourceKind::zip)->libraryCode, 2);
