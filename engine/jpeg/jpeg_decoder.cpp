@@ -146,11 +146,11 @@ JpegStatus Decoder::prepare(const ScanHeader& scan) {
   image_.height = ceilDiv(f.height, scale_);
   std::uint32_t* out = nullptr;
   if (rows_) {
-    // One row of MCUs completes at most its own rows and the one or two
-    // before it that waited for the smoothing of chroma below them; the
-    // ring holds three rows of MCUs, and handOnRows checks that it did.
+    // One row of MCUs completes at most its own rows and the two before
+    // it that waited for the smoothing of chroma below them; handOnRows
+    // checks that no more came.
     const std::int32_t mcuRows = (f.components.size() == 1 ? 1 : f.maxV) * least;
-    bandRows_ = std::min(3 * mcuRows, image_.height);
+    bandRows_ = std::min(mcuRows + 2, image_.height);
     band_.assign(static_cast<std::size_t>(image_.width) * static_cast<std::size_t>(bandRows_), 0);
     out = band_.data();
   } else {
