@@ -46,7 +46,8 @@ PixelImage decodeShrunk(std::span<const std::uint8_t> file, const jpeg::JpegInfo
   if (size == decoded || !covers(decoded, size)) {
     PixelImage image;
     if (jpeg::decodeJpeg(file, scale, image) != jpeg::JpegStatus::ok) return {};
-    return size == decoded ? image : shrinkPicture(image, size.width, size.height);
+    if (size == decoded) return image;
+    return shrinkPicture(image, size.width, size.height);
   }
   ShrinkingRows rows(decoded, size);
   if (jpeg::decodeJpegRows(file, scale, rows) != jpeg::JpegStatus::ok) return {};
@@ -134,12 +135,12 @@ std::unique_ptr<Picture> decodeJpegPicture(std::span<const std::uint8_t> file, c
   const PixelSize drawn = storedSize(targets.largestDrawn(shownSize(info, orientation), screen), orientation);
   const int scale = jpeg::jpegScaleFor(info, drawn.width, drawn.height);
   const PixelSize decoded = decodedSize(info, scale);
-  // At a fraction of its size the decode is at most a quarter of the
-  // picture, kept so that the preview's size and the wallpaper's are both
-  // shrunk from one decode. At full size it would be the whole picture:
-  // then only the size drawn is kept, shrunk as the rows are decoded.
-  const bool shrinkNow = scale == 1 && drawn.width > 0 && drawn.height > 0 && covers(decoded, drawn) &&
-                         drawn != decoded;
+  // Only the size drawn is kept, shrunk as the rows are decoded. When a
+  // preview's size is wanted as well, a decode at a fraction of the size
+  // (at most a quarter of the picture) is kept instead, so that both are
+  // shrunk from one decode; at full size it would be the whole picture.
+  const bool shrinkNow = drawn.width > 0 && drawn.height > 0 && covers(decoded, drawn) && drawn != decoded &&
+                         (scale == 1 || !targets.severalSizes());
   KeptPixels kept{decodeShrunk(file, info, scale, shrinkNow ? drawn : decoded), !shrinkNow};
   if (kept.image.pixels.empty()) return nullptr;
   return std::make_unique<JpegPicture>(file, info, orientation, scale, std::move(kept), screen);

@@ -104,13 +104,32 @@ TEST_F(LargeJpeg, AProgressivePictureShrunkFromItsFullSizeHoldsItsCoefficientsNo
   expectWholeDecodeShrunk(*progressive_, fitted.image);
 }
 
-// A screen that wants less than half of each side has it decoded at 1/2,
-// which is held whole: a quarter of the picture's pixels.
-TEST_F(LargeJpeg, AtHalfItsSizeItHoldsAQuarterOfItsPixels) {
+// A screen that wants less than half of each side has it decoded at 1/2:
+// those rows too are shrunk as they come rather than held, 24 MB of them.
+TEST_F(LargeJpeg, DecodedAtHalfItsSizeForTheWallpaperAloneItHoldsOnlyTheShrunkRows) {
   ASSERT_FALSE(baseline_->empty()) << "cjpeg could not be run";
   const Fitted fitted = loadFitted(*baseline_, screenOf(1920, 1080));
   ASSERT_LE(fitted.image.width, 1920);
-  EXPECT_LT(fitted.peak, baseline_->size() + 3000 * 2000 * 4 + 2 * bytesOf(fitted.image) + 8 * kMiB);
+  EXPECT_LT(fitted.peak, baseline_->size() + 2 * bytesOf(fitted.image) + 4 * kMiB);
+  PixelImage half;
+  ASSERT_EQ(jpeg::decodeJpeg(*baseline_, 2, half), jpeg::JpegStatus::ok);
+  EXPECT_TRUE(shrinkPicture(half, fitted.image.width, fitted.image.height).pixels == fitted.image.pixels);
+}
+
+// With a preview's size wanted too, the decode at 1/2 is what both are
+// made from.
+TEST_F(LargeJpeg, WithAPreviewTooBothSizesAreShrunkFromTheDecodeAtHalfItsSize) {
+  ASSERT_FALSE(baseline_->empty()) << "cjpeg could not be run";
+  const ScreenMetrics screen = screenOf(1920, 1080);
+  DrawTargets targets = wallpaperTargets(screen, true, 0);
+  targets.fittedInto({3000, 2250});
+  PixelImage half;
+  ASSERT_EQ(jpeg::decodeJpeg(*baseline_, 2, half), jpeg::JpegStatus::ok);
+  const auto picture = decodeJpegPicture(*baseline_, targets, screen);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_TRUE(picture->stretched(200, 133).pixels == shrinkPicture(half, 200, 133).pixels);
+  const PixelImage wall = wallpaperImage(*picture, screen, true, 0);
+  EXPECT_TRUE(shrinkPicture(half, wall.width, wall.height).pixels == wall.pixels);
 }
 
 }  // namespace
