@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "engine/jpeg/jpeg_decoder.h"
 #include "engine/jpeg_picture.h"
@@ -49,12 +51,21 @@ class LargeJpeg : public ::testing::Test {
         testing::cjpegToJpeg(photo, "-quality 90", *folder_).value_or(std::vector<std::uint8_t>{}));
     progressive_ = new std::vector<std::uint8_t>(
         testing::cjpegToJpeg(photo, "-quality 90 -progressive", *folder_).value_or(std::vector<std::uint8_t>{}));
+#ifndef _WIN32
+    // Sequential, one component a scan: kept whole until the last scan too.
+    // (Under Wine the host's cjpeg would not find a script named from here.)
+    const std::string script = *folder_ + "/separate.scans";
+    std::ofstream(script) << "0: 0 63 0 0;\n1: 0 63 0 0;\n2: 0 63 0 0;\n";
+    separateScans_ = new std::vector<std::uint8_t>(
+        testing::cjpegToJpeg(photo, "-quality 90 -scans " + script, *folder_).value_or(std::vector<std::uint8_t>{}));
+#endif
   }
   static void TearDownTestSuite() {
     std::filesystem::remove_all(*folder_);
     delete folder_;
     delete baseline_;
     delete progressive_;
+    delete separateScans_;
   }
 
   // The very pixels a shrink of the whole decode gives.
@@ -67,10 +78,12 @@ class LargeJpeg : public ::testing::Test {
   static std::string* folder_;
   static std::vector<std::uint8_t>* baseline_;
   static std::vector<std::uint8_t>* progressive_;
+  static std::vector<std::uint8_t>* separateScans_;
 };
 std::string* LargeJpeg::folder_ = nullptr;
 std::vector<std::uint8_t>* LargeJpeg::baseline_ = nullptr;
 std::vector<std::uint8_t>* LargeJpeg::progressive_ = nullptr;
+std::vector<std::uint8_t>* LargeJpeg::separateScans_ = nullptr;
 
 // 6000 × 4000 into 3100 × 2100: 3100 × 2067, more than half of each side,
 // so the decode is at full size.
@@ -102,6 +115,30 @@ TEST_F(LargeJpeg, AProgressivePictureShrunkFromItsFullSizeHoldsItsCoefficientsNo
               progressive_->size() / 1024);
   EXPECT_LT(fitted.peak, progressive_->size() + blocks * (128 + 8) + 2 * bytesOf(fitted.image) + 8 * kMiB);
   expectWholeDecodeShrunk(*progressive_, fitted.image);
+}
+
+// Decoded at a fraction of its size, a picture whose blocks wait for later
+// scans keeps of each block only the coefficients that fraction's inverse
+// DCT reads: at 1/8 the DC one of luma and 25 of chroma (decoded at 2 × 2,
+// which spares upsampling it), at 1/4 25 and 49, against the 64 of every
+// block that all of them would take.
+TEST_F(LargeJpeg, AtAFractionOfItsSizeAPictureOfManyScansKeepsOnlyTheCoefficientsItReads) {
+  const std::size_t blocks = 750 * 500 + 2 * 375 * 250;  // 4:2:0
+  const std::size_t everyCoefficient = blocks * (64 * 2 + 8);
+  std::vector<const std::vector<std::uint8_t>*> files = {progressive_};
+  if (separateScans_) files.push_back(separateScans_);
+  for (const auto* file : files) {
+    ASSERT_FALSE(file->empty()) << "cjpeg could not be run";
+    for (const int scale : {8, 4}) {
+      SCOPED_TRACE((file == progressive_ ? "progressive at 1/" : "separate scans at 1/") + std::to_string(scale));
+      testing::resetPeakHeldBytes();
+      const std::size_t before = testing::peakHeldBytes();
+      PixelImage image;
+      ASSERT_EQ(jpeg::decodeJpeg(*file, scale, image), jpeg::JpegStatus::ok);
+      const std::size_t peak = testing::peakHeldBytes() - before;
+      EXPECT_LT(peak, (scale == 8 ? everyCoefficient / 4 : everyCoefficient * 2 / 3) + bytesOf(image));
+    }
+  }
 }
 
 // A screen that wants less than half of each side has it decoded at 1/2:
