@@ -61,6 +61,9 @@ class DrawTargets {
   // The largest size, side by side, that any of them draws a picture of
   // `natural` pixels at.
   PixelSize largestDrawn(PixelSize natural, const ScreenMetrics& screen) const;
+  // More than one size may be asked for (a preview and the wallpaper): a
+  // loader then keeps what each of them can be made from.
+  bool severalSizes() const { return (asLoaded_ ? 1 : 0) + boxes_.size() + fillBoxes_.size() > 1; }
 
  private:
   bool asLoaded_ = false;

@@ -58,5 +58,10 @@ if [ -n "${RIVANO_BASELINE_EXE:-}" ]; then
   baseline_args=("$(wine_path "$RIVANO_BASELINE_EXE")" "$baseline_peak")
 fi
 
+# The same peak on large photographs of every kind (baseline, progressive,
+# 4:4:4, grey, 4096 × 4096) and screens that have them decoded at 1/4, 1/2
+# and full size, beside the same goal and djpeg's own peak.
+RIVANO_BENCH_SET_UP=1 bash scripts/bench-memory.sh
+
 wine build/windows/bin/main_bench.exe "$(wine_path "$big")" "$(wine_path "$small")" "$feh_best" "$peak" \
   "${baseline_args[@]}"

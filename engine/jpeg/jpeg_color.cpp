@@ -178,8 +178,8 @@ void convertRow(ColorTransform transform, const std::uint8_t* const* rows, std::
 }  // namespace
 
 PixelWriter::PixelWriter(const std::vector<Plane>& planes, ColorTransform transform, bool smooth, std::int32_t width,
-                         std::int32_t height, std::uint32_t* out)
-    : transform_(transform), width_(width), height_(height), out_(out) {
+                         std::int32_t height, std::uint32_t* out, std::int32_t outRows)
+    : transform_(transform), width_(width), height_(height), out_(out), outRows_(outRows > 0 ? outRows : height) {
   sources_.reserve(planes.size());
   for (const Plane& p : planes) sources_.emplace_back(p, smooth, width);
 }
@@ -193,7 +193,8 @@ void PixelWriter::writeReady(const std::int32_t* available) {
       if (sources_[c].lastRowFor(next_) >= available[c]) return;
     }
     for (std::size_t c = 0; c < sources_.size() && c < 4; ++c) rows[c] = sources_[c].row(next_);
-    convertRow(transform_, rows, width_, out_ + static_cast<std::size_t>(next_) * static_cast<std::size_t>(width_));
+    convertRow(transform_, rows, width_,
+               out_ + static_cast<std::size_t>(next_ % outRows_) * static_cast<std::size_t>(width_));
   }
 }
 

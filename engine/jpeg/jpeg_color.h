@@ -36,11 +36,12 @@ enum class ColorTransform { grey, rgb, ycbcr, cmyk, ycck };
 class RowSource;
 
 // Writes output rows from planes (1, 3 or 4 of them) as their samples come
-// in. smooth: interpolate 2:1 chroma instead of repeating it.
+// in. smooth: interpolate 2:1 chroma instead of repeating it. `out` holds
+// outRows rows, row y at y % outRows (0: every row of the picture).
 class PixelWriter {
  public:
   PixelWriter(const std::vector<Plane>& planes, ColorTransform transform, bool smooth, std::int32_t width,
-              std::int32_t height, std::uint32_t* out);
+              std::int32_t height, std::uint32_t* out, std::int32_t outRows = 0);
   ~PixelWriter();
   PixelWriter(const PixelWriter&) = delete;
   PixelWriter& operator=(const PixelWriter&) = delete;
@@ -55,6 +56,7 @@ class PixelWriter {
   std::int32_t width_;
   std::int32_t height_;
   std::uint32_t* out_;
+  std::int32_t outRows_;
   std::vector<RowSource> sources_;
   std::int32_t next_ = 0;
 };

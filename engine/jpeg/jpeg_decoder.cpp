@@ -38,7 +38,10 @@ ColorTransform transformOf(const Stream& s) {
 
 class Decoder final : public detail::BlockSink {
  public:
-  Decoder(std::span<const std::uint8_t> file, int scale) : scale_(scale) { s_.file = file; }
+  // Without `rows` the whole image is made; with them, rows go there.
+  Decoder(std::span<const std::uint8_t> file, int scale, RowSink* rows) : scale_(scale), rows_(rows) {
+    s_.file = file;
+  }
 
   JpegStatus run(PixelImage& image);
 
@@ -62,6 +65,7 @@ class Decoder final : public detail::BlockSink {
       available[c] = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{row + 1} * stepRows_[c], planes_[c].height));
     }
     writer_->writeReady(available);
+    if (rows_) handOnRows();
   }
 
  private:
@@ -79,9 +83,17 @@ class Decoder final : public detail::BlockSink {
     }
   }
   void transformBuffered();
+  void handOnRows();
 
   Stream s_;
   int scale_;
+  RowSink* rows_;
+  // Rows for rows_: a ring of bandRows_ rows, of which the writer has
+  // filled those up to its rowsWritten() and handedOn_ have gone.
+  std::vector<std::uint32_t> band_;
+  std::int32_t bandRows_ = 0;
+  std::int32_t handedOn_ = 0;
+  bool bandOverrun_ = false;
   bool prepared_ = false;
   bool direct_ = false;
   std::array<int, 4> blockSize_{};
@@ -132,9 +144,21 @@ JpegStatus Decoder::prepare(const ScanHeader& scan) {
   }
   image_.width = ceilDiv(f.width, scale_);
   image_.height = ceilDiv(f.height, scale_);
-  image_.pixels.assign(static_cast<std::size_t>(image_.width) * static_cast<std::size_t>(image_.height), 0);
+  std::uint32_t* out = nullptr;
+  if (rows_) {
+    // One row of MCUs completes at most its own rows and the two before
+    // it that waited for the smoothing of chroma below them; handOnRows
+    // checks that no more came.
+    const std::int32_t mcuRows = (f.components.size() == 1 ? 1 : f.maxV) * least;
+    bandRows_ = std::min(mcuRows + 2, image_.height);
+    band_.assign(static_cast<std::size_t>(image_.width) * static_cast<std::size_t>(bandRows_), 0);
+    out = band_.data();
+  } else {
+    image_.pixels.assign(static_cast<std::size_t>(image_.width) * static_cast<std::size_t>(image_.height), 0);
+    out = image_.pixels.data();
+  }
   writer_ = std::make_unique<detail::PixelWriter>(planes_, transformOf(s_), scale_ != 8, image_.width, image_.height,
-                                                  image_.pixels.data());
+                                                  out, bandRows_);
   prepared_ = true;
   return JpegStatus::ok;
 }
@@ -178,6 +202,16 @@ void Decoder::transformBuffered() {
   for (detail::CoefficientStore& store : coefficients_) store.release();
 }
 
+void Decoder::handOnRows() {
+  const std::int32_t written = writer_->rowsWritten();
+  // Rows the ring has already lost would go on as other rows' pixels.
+  if (written - handedOn_ > bandRows_) bandOverrun_ = true;
+  if (bandOverrun_) return;
+  const auto width = static_cast<std::size_t>(image_.width);
+  for (; handedOn_ < written; ++handedOn_)
+    rows_->row({band_.data() + static_cast<std::size_t>(handedOn_ % bandRows_) * width, width});
+}
+
 JpegStatus Decoder::run(PixelImage& image) {
   JpegStatus status = detail::startStream(s_);
   if (status != JpegStatus::ok) return status;
@@ -207,8 +241,8 @@ JpegStatus Decoder::run(PixelImage& image) {
     if (!c.seenInScan) return JpegStatus::corrupt;
   }
   if (!direct_) transformBuffered();
-  if (writer_->rowsWritten() != image_.height) return JpegStatus::corrupt;
-  image = std::move(image_);
+  if (writer_->rowsWritten() != image_.height || bandOverrun_) return JpegStatus::corrupt;
+  if (!rows_) image = std::move(image_);
   return JpegStatus::ok;
 }
 
@@ -242,10 +276,22 @@ int jpegScaleFor(const JpegInfo& info, std::int32_t width, std::int32_t height) 
   return 1;
 }
 
+namespace {
+
+int supportedScale(int scale) { return scale == 2 || scale == 4 || scale == 8 ? scale : 1; }
+
+}  // namespace
+
 JpegStatus decodeJpeg(std::span<const std::uint8_t> file, int scale, PixelImage& image) {
-  if (scale != 2 && scale != 4 && scale != 8) scale = 1;
-  const auto decoder = std::make_unique<Decoder>(file, scale);  // its stream is large; see readJpegInfo
+  // On the heap: its stream is large; see readJpegInfo.
+  const auto decoder = std::make_unique<Decoder>(file, supportedScale(scale), nullptr);
   return decoder->run(image);
+}
+
+JpegStatus decodeJpegRows(std::span<const std::uint8_t> file, int scale, RowSink& rows) {
+  const auto decoder = std::make_unique<Decoder>(file, supportedScale(scale), &rows);
+  PixelImage none;
+  return decoder->run(none);
 }
 
 }  // namespace rivano::jpeg

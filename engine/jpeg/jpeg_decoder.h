@@ -49,4 +49,19 @@ int jpegScaleFor(const JpegInfo& info, std::int32_t width, std::int32_t height);
 // ceil(h/scale) pixels, 0x00RRGGBB, top row first.
 JpegStatus decodeJpeg(std::span<const std::uint8_t> file, int scale, PixelImage& image);
 
+// Takes a picture's rows as they are decoded, top row first.
+class RowSink {
+ public:
+  virtual void row(std::span<const std::uint32_t> pixels) = 0;
+
+ protected:
+  ~RowSink() = default;
+};
+
+// The rows decodeJpeg would give, handed on as each row of MCUs completes
+// them, so that only a few rows of MCUs of pixels are ever held: a caller
+// that shrinks them as they come never holds the picture at this size.
+// Rows handed on before a failure belong to no picture.
+JpegStatus decodeJpegRows(std::span<const std::uint8_t> file, int scale, RowSink& rows);
+
 }  // namespace rivano::jpeg

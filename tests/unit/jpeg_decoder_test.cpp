@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -268,6 +269,74 @@ TEST_F(JpegAgainstDjpeg, LargePicturesAgreeAsTheSmallOnesDo) {
   }
 }
 
+class RowCollector final : public RowSink {
+ public:
+  void row(std::span<const std::uint32_t> pixels) override {
+    if (width_ == 0) width_ = static_cast<std::int32_t>(pixels.size());
+    if (pixels.size() != static_cast<std::size_t>(width_)) ++oddRows_;
+    image_.pixels.insert(image_.pixels.end(), pixels.begin(), pixels.end());
+    ++image_.height;
+  }
+  // The rows as an image; empty when a row came with another width.
+  PixelImage image() const {
+    if (oddRows_ != 0) return {};
+    PixelImage whole = image_;
+    whole.width = width_;
+    return whole;
+  }
+
+ private:
+  PixelImage image_;
+  std::int32_t width_ = 0;
+  int oddRows_ = 0;
+};
+
+// The rows handed on as they are decoded are the whole decode's, in order,
+// for every way of coding and subsampling the rows of MCUs and every scale;
+// sizes of many rows of MCUs, so that the rows go round the decoder's ring.
+TEST_F(JpegAgainstDjpeg, RowsHandedOnAreTheWholeDecodesRows) {
+  {
+    std::ofstream script(scratch_ / "separate.scans");
+    script << "0: 0 63 0 0;\n2: 0 63 0 0;\n1: 0 63 0 0;\n";  // one component a scan, sequential
+  }
+  const std::string separate = "-scans " + (scratch_ / "separate.scans").string();
+  // 256 rows end with a whole row of MCUs, whose rows all come out at the
+  // end with those that waited for the smoothing below them.
+  const std::vector<Case> cases = {{333, 257, "-quality 90", 0},
+                                   {333, 256, "-quality 90", 0},
+                                   {333, 256, "-quality 90 -sample 1x2,1x1,1x1", 0},
+                                   {333, 256, "-progressive -quality 90", 0},
+                                   {333, 257, "-quality 90 -sample 1x1 -restart 2", 0},
+                                   {333, 257, "-quality 90 -sample 2x1", 0},
+                                   {333, 257, "-quality 90 -sample 1x2,1x1,1x1", 0},
+                                   {333, 257, "-quality 90 -sample 4x1,2x1,1x1", 0},
+                                   {333, 257, "-grayscale -quality 90", 0},
+                                   {333, 257, "-progressive -quality 90", 0},
+                                   {333, 257, "-progressive -grayscale", 0},
+                                   {333, 257, "-quality 90 " + separate, 0},
+                                   {333, 257, "-quality 90 -sample 1x1 " + separate, 0},
+                                   {333, 257, "cmyk", 0}};
+  const bool haveConvert = haveTool("convert");
+  int index = 0;
+  for (const Case& c : cases) {
+    if (c.options == "cmyk" && !haveConvert) continue;
+    const fs::path jpeg = encode(c, "rows" + std::to_string(index++));
+    ASSERT_FALSE(jpeg.empty()) << caseName(c);
+    const Bytes file = readFile(jpeg);
+    for (int scale : {1, 2, 4, 8}) {
+      SCOPED_TRACE(caseName(c) + " at 1/" + std::to_string(scale));
+      PixelImage whole;
+      ASSERT_EQ(decodeJpeg(file, scale, whole), JpegStatus::ok);
+      RowCollector rows;
+      ASSERT_EQ(decodeJpegRows(file, scale, rows), JpegStatus::ok);
+      const PixelImage banded = rows.image();
+      EXPECT_EQ(banded.width, whole.width);
+      EXPECT_EQ(banded.height, whole.height);
+      EXPECT_TRUE(banded.pixels == whole.pixels);
+    }
+  }
+}
+
 // An APP1 segment with EXIF orientation 6 ("rotate 90° clockwise to view").
 Bytes withOrientationSix(const Bytes& jpeg) {
   const Bytes app1 = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,              // marker, length, id
@@ -375,6 +444,8 @@ TEST(JpegDamage, DamagedPicturesAreCorruptNeverACrash) {
     for (std::size_t length = firstScan + 20; length + 2 < whole.size(); length += 3) {
       const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
       EXPECT_EQ(decodeJpeg(cut, 1, image), JpegStatus::corrupt) << "cut at " << length;
+      RowCollector rows;
+      EXPECT_EQ(decodeJpegRows(cut, 1, rows), JpegStatus::corrupt) << "row by row, cut at " << length;
     }
     // Random damage: any outcome but a crash; "ok" keeps its promised size.
     std::mt19937 random(7);
@@ -417,6 +488,9 @@ TEST(JpegReference, EveryBuildDecodesKeptPicturesAsDjpegDoes) {
     EXPECT_EQ(image.width, r.width);
     EXPECT_EQ(image.height, r.height);
     EXPECT_EQ(rgbHash(image), r.rgbHash);
+    RowCollector rows;
+    ASSERT_EQ(decodeJpegRows(r.file, r.scale, rows), JpegStatus::ok);
+    EXPECT_EQ(rgbHash(rows.image()), r.rgbHash) << "row by row";
   }
   JpegInfo info;
   ASSERT_EQ(readJpegInfo(testdata::kProgressive, info), JpegStatus::ok);

@@ -6,6 +6,7 @@
 
 #include "engine/jpeg/jpeg_decoder.h"
 #include "engine/jpeg_size_guard.h"
+#include "engine/resample.h"
 #include "settings/run_error.h"
 #include "tests/unit/crafted_jpeg.h"
 #include "tests/unit/picture_quality.h"
@@ -92,6 +93,30 @@ TEST_F(JpegPictureTest, AskedForMoreThanItHoldsItDecodesAgainFinerAndAsLoadedIsW
   EXPECT_EQ(whole.width, 4000);
   EXPECT_EQ(whole.height, 3000);
   expectQuarters(whole);
+}
+
+// 1600 × 1200 onto 1024 × 768 needs its full size, which it shrinks as the
+// rows are decoded and does not keep: every size asked of it afterwards is
+// still the shrink of the whole decode, as when the whole was kept.
+TEST_F(JpegPictureTest, ShrunkFromItsFullSizeEverySizeIsTheShrinkOfTheWholeDecode) {
+  const auto file = testing::cjpegToJpeg(testing::smoothPicture(1600, 1200), "-quality 90", *folder_);
+  ASSERT_TRUE(file.has_value()) << "cjpeg could not be run";
+  PixelImage whole;
+  ASSERT_EQ(jpeg::decodeJpeg(*file, 1, whole), jpeg::JpegStatus::ok);
+  DrawTargets targets = wallpaperTargets(kScreen, true, 0);
+  targets.fittedInto({3000, 2250});  // and a preview of 200 × 150
+  const auto picture = decodeJpegPicture(*file, targets, kScreen);
+  ASSERT_NE(picture, nullptr);
+  for (const PixelSize size : {PixelSize{1024, 768}, PixelSize{200, 150}, PixelSize{1200, 700}, PixelSize{1023, 768}}) {
+    SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
+    const PixelImage drawn = picture->stretched(size.width, size.height);
+    ASSERT_EQ(drawn.width, size.width);
+    ASSERT_EQ(drawn.height, size.height);
+    EXPECT_TRUE(drawn.pixels == shrinkPicture(whole, size.width, size.height).pixels);
+  }
+  // Larger than the picture: stretched from the whole decode too.
+  EXPECT_TRUE(picture->stretched(1700, 1300).pixels == shrinkPicture(whole, 1700, 1300).pixels);
+  EXPECT_TRUE(picture->asLoaded().pixels == whole.pixels);
 }
 
 TEST_F(JpegPictureTest, WhatOurDecoderRefusesIsLeftToThePlatform) {
