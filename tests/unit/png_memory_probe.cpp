@@ -1,6 +1,6 @@
-// Counts the bytes the PNG picture test program holds at its peak, so a test
-// can tell that a large picture shrunk as it is decoded never held its
-// full-size pixels. zlib's own few kilobytes come from malloc and are not
+// Counts the bytes a test program holds at its peak, so a test can tell
+// that a large picture shrunk as it is decoded never held its full-size
+// pixels, or that a refused one was never allocated. zlib's own few kilobytes come from malloc and are not
 // counted.
 #include <atomic>
 #include <cstdlib>

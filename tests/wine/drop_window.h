@@ -47,14 +47,20 @@ class DropWindow final : public IDropTarget {
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
     *effect = DROPEFFECT_COPY;
+    over = true;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
     *effect = DROPEFFECT_COPY;
+    over = true;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    over = false;
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    over = false;
     allowedEffects = *effect;
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
@@ -76,23 +82,35 @@ class DropWindow final : public IDropTarget {
   HWND hwnd = nullptr;
   bool registered = false;
   bool moves = false;
+  bool over = false;  // a drag is over the window, not yet dropped
   std::wstring dropped;
   std::vector<std::uint8_t> bytes;
   UINT files = 0;
   DWORD allowedEffects = 0;
 };
 
-// Lets this thread answer the calls a drag makes into it while waiting.
-inline void pumpFor(DWORD milliseconds) {
-  const DWORD until = GetTickCount() + milliseconds;
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  } while (static_cast<LONG>(until - GetTickCount()) > 0);
+// A hand's pace along a drag: the drag samples the pointer on a timer of
+// its own, which a test cannot see, so the steps take their time while
+// this thread answers the calls the drag makes into it.
+inline void handPause() {
+  const DWORD until = GetTickCount() + 80;
+  waitUntil([&] { return static_cast<LONG>(until - GetTickCount()) <= 0; }, 80);
+}
+
+// Puts the pointer on a point of the screen, once it is there.
+inline bool pointerTo(POINT at) {
+  SetCursorPos(at.x, at.y);
+  return waitUntil([&] {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+  }, 5000);
+}
+
+// Whether the window's thread holds the mouse for that window, as a list
+// does from the press of a button until it is let go or a drag takes over.
+inline bool holdsMouse(HWND window) {
+  GUITHREADINFO info{sizeof info};
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndCapture == window;
 }
 
 inline void mouse(DWORD flags) {

@@ -20,7 +20,6 @@ namespace ids = options_ids;
 using testing::pressKeys;
 using testing::DropWindow;
 using testing::mouse;
-using testing::pumpFor;
 
 const std::wstring kOption = kProgramKey + L"\\Option";
 
@@ -1179,22 +1178,24 @@ TEST_F(HistoryTab, DraggingAnEntryOutCarriesItsFileAndAnArchivedOneItsTakenOutCo
   auto dragRow = [&](int row) {
     target.dropped.clear();
     SetForegroundWindow(dialog);
-    pumpFor(200);
+    waitUntil([&] { return GetForegroundWindow() == dialog; }, kPatience);
     POINT from{8, h * row + h / 2};
     ClientToScreen(list, &from);
-    SetCursorPos(from.x, from.y);
-    pumpFor(100);
+    ASSERT_TRUE(testing::pointerTo(from));
     mouse(MOUSEEVENTF_LEFTDOWN);
-    pumpFor(300);
+    ASSERT_TRUE(waitUntil([&] { return testing::holdsMouse(list); }, kPatience)) << "the list took no press";
     // Along the way to the drop window, in steps as a hand moves.
     for (int step = 1; step <= 10; ++step) {
-      SetCursorPos(from.x + (80 - from.x) * step / 10, from.y + (80 - from.y) * step / 10);
+      ASSERT_TRUE(testing::pointerTo({from.x + (80 - from.x) * step / 10, from.y + (80 - from.y) * step / 10}));
       mouse(MOUSEEVENTF_MOVE);
-      pumpFor(80);
+      testing::handPause();
     }
+    ASSERT_TRUE(waitUntil([&] { return target.over; }, kPatience)) << "the drag did not reach the window";
     mouse(MOUSEEVENTF_LEFTUP);
-    const DWORD until = GetTickCount() + 10000;
-    while (target.dropped.empty() && static_cast<LONG>(until - GetTickCount()) > 0) pumpFor(50);
+    ASSERT_TRUE(waitUntil([&] { return !target.dropped.empty(); }, kPatience)) << "nothing was dropped";
+    // The drop is taken before the drag ends in the dialog: a click meant
+    // for the dialog before then goes to the drag.
+    ASSERT_TRUE(testing::waitForIdle(dialog, kPatience)) << "the drag did not end";
   };
   dragRow(0);
   EXPECT_EQ(target.dropped, pictures + L"\\b.bmp");

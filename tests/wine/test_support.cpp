@@ -374,9 +374,39 @@ bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
   const DWORD until = GetTickCount() + milliseconds;
   for (;;) {
     if (condition()) return true;
-    if (static_cast<LONG>(until - GetTickCount()) <= 0) return false;
-    Sleep(50);
+    const auto left = static_cast<LONG>(until - GetTickCount());
+    if (left <= 0) return false;
+    // Calls another process makes into this thread (a drag over a window
+    // of the test) arrive as messages: answered at once, they wake the wait.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<LONG>(left, 50)), QS_ALLINPUT);
   }
+}
+
+bool waitForIdle(HWND window, DWORD milliseconds) {
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  return waitUntil([&] {
+    GUITHREADINFO info{sizeof info};
+    if (!GetGUIThreadInfo(thread, &info)) return false;
+    if (info.hwndCapture || (info.flags & (GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE))) return false;
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 1000, &answer) != 0;
+  }, milliseconds);
+}
+
+bool waitForPostedMessages(HWND listView, DWORD milliseconds) {
+  // The hover time is set by a message posted behind the others and read
+  // back by one sent, which the thread answers at once.
+  const LRESULT before = SendMessageW(listView, LVM_GETHOVERTIME, 0, 0);
+  const LPARAM marker = before == 4321 ? 4322 : 4321;
+  PostMessageW(listView, LVM_SETHOVERTIME, 0, marker);
+  const bool taken = waitUntil([&] { return SendMessageW(listView, LVM_GETHOVERTIME, 0, 0) == marker; }, milliseconds);
+  SendMessageW(listView, LVM_SETHOVERTIME, 0, before);
+  return taken;
 }
 
 }  // namespace rivano::testing

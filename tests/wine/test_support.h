@@ -130,8 +130,15 @@ class RemoteListView {
 // UTF-8 for test messages.
 std::string narrow(const std::wstring& text);
 
-// Waits until the condition holds, up to the given time.
+// Waits until the condition holds, up to the given time, answering this
+// thread's messages meanwhile.
 bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds);
+// Waits until the window's thread holds the mouse no more and answers a
+// message: a drag, a menu or a move it ran has ended.
+bool waitForIdle(HWND window, DWORD milliseconds);
+// Waits until the thread of a list view of another process has taken every
+// message posted to it before the call: work a window put off is done.
+bool waitForPostedMessages(HWND listView, DWORD milliseconds);
 
 // Sends a button click as a user's click does, and waits for it.
 void clickButton(HWND button);
