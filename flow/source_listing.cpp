@@ -1,0 +1,50 @@
+#include "flow/source_listing.h"
+
+#include <new>
+
+#include "engine/data_type.h"
+#include "platform/collation.h"
+#include "platform/file_system.h"
+#include "settings/run_error.h"
+#include "shell/path_parts.h"
+
+namespace rivano {
+
+bool isArchiveKind(const std::wstring& kind) {
+  return !kind.empty() && kind != L"DIR" && myArchiveType(kind) == kind;
+}
+
+std::optional<PictureRows> listSourcePictures(ArchiveAccess& archives, HWND owner, Registry& registry,
+                                              const std::wstring& source, const std::wstring& kind,
+                                              const ListSort& sort, RowColumns columns) {
+  std::optional<PictureRows> rows;
+  try {
+    if (kind == L"DIR") {
+      PictureRows listed;
+      if (!listFolderPictures(withBackslash(source), registry, listed, columns)) return std::nullopt;
+      rows = std::move(listed);
+    } else {
+      if (!isArchiveKind(kind) || !win::fileExists(source)) return std::nullopt;
+      rows = myArchiveRows(archives, owner, source);
+    }
+  } catch (const RunError&) {
+    return std::nullopt;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+  if (sort.on) rows->sort(sort.key, sort.descending, win::collationKey, -1);
+  return rows;
+}
+
+std::vector<std::wstring> listedPictureNames(ArchiveAccess& archives, HWND owner, Registry& registry,
+                                             const std::wstring& source, const std::wstring& kind,
+                                             const ListSort& sort, RowColumns columns) {
+  std::vector<std::wstring> names;
+  if (std::optional<PictureRows> rows = listSourcePictures(archives, owner, registry, source, kind, sort, columns)) {
+    names.reserve(rows->size());
+    for (std::size_t i = 0; i < rows->size(); ++i) names.push_back((*rows)[i].name);
+  }
+  return names;
+}
+
+}  // namespace rivano
