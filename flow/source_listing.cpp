@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/data_type.h"
+#include "engine/path_kind.h"
 #include "platform/collation.h"
 #include "platform/file_system.h"
 #include "settings/run_error.h"

@@ -11,7 +11,7 @@
 namespace rivano {
 
 void openHelpFile(const ProgramState& state, HWND owner) {
-  const std::wstring help = state.gAppPath + L"Rivano.HLP";
+  const std::wstring help = state.appFolder + L"Rivano.HLP";
   if (win::fileExists(help)) {
     myShellExecute(help);
     return;

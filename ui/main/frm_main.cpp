@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include "engine/dpi_scale.h"
+#include "flow/run_end.h"
+#include "flow/window_place.h"
 #include "platform/cursor.h"
 #include "platform/dpi.h"
 #include "platform/file_system.h"
@@ -45,9 +47,9 @@ void FrmMain::load() {
       ArchiveAccess{services_.archivers, services_.registry, L"", hwnd(), false});
 
   // The temporary extraction folder.
-  archives_->unpackFolder = state_.gUnPakTmp;
-  if (!win::directoryExists(state_.gUnPakTmp)) {
-    CreateDirectoryW(state_.gUnPakTmp.c_str(), nullptr);
+  archives_->unpackFolder = state_.unpackFolder;
+  if (!win::directoryExists(state_.unpackFolder)) {
+    CreateDirectoryW(state_.unpackFolder.c_str(), nullptr);
     win::processPendingMessages();
   }
 
@@ -55,26 +57,26 @@ void FrmMain::load() {
   // A stored position that is missing or no number keeps the place the
   // window has at load: centred, as on a first run.
   MainLoadDefaults defaults;
-  const POINT centred = centredPosition();
-  defaults.left = centred.x * state_.screen.twipsPerPixelX;
-  defaults.top = centred.y * state_.screen.twipsPerPixelY;
+  const WindowPlace centred = centredPlace();
+  defaults.left = centred.left * state_.screen.twipsPerPixelX;
+  defaults.top = centred.top * state_.screen.twipsPerPixelY;
   const MainLoadValues v = readMainLoadValues(store, defaults);
   extras_ = readWallpaperExtras(store);
   // The picture list with the saved view and sort state.
-  state_.gSortKey = v.sortKey.value_or(-1);
-  state_.gSortOrder = static_cast<std::int16_t>(v.sortOrder.value_or(0) != 0 ? 1 : 0);
-  state_.gListView = v.listView.value_or(0);
+  sortKey_ = v.sortKey.value_or(-1);
+  sortOrder_ = static_cast<std::int16_t>(v.sortOrder.value_or(0) != 0 ? 1 : 0);
+  listView_ = v.listView.value_or(0);
   setupPictureList();
-  if (state_.gSortKey > 0) {
-    listSortKey_ = state_.gSortKey;
-    listSortOrder_ = state_.gSortOrder;
+  if (sortKey_ > 0) {
+    listSortKey_ = sortKey_;
+    listSortOrder_ = sortOrder_;
     sortOn_ = true;
   }
   // Check marks of the view and sort menus.
   createMenus();
-  if (state_.gSortKey + 1 >= 0 && state_.gSortKey + 1 <= 5) checkMenu(mnuSort0 + state_.gSortKey + 1, true);
-  checkMenu(state_.gSortOrder == 1 ? mnuSortOrder1 : mnuSortOrder0, true);
-  checkMenu(state_.gListView != 0 ? mnuLstType1 : mnuLstType0, true);
+  if (sortKey_ + 1 >= 0 && sortKey_ + 1 <= 5) checkMenu(mnuSort0 + sortKey_ + 1, true);
+  checkMenu(sortOrder_ == 1 ? mnuSortOrder1 : mnuSortOrder0, true);
+  checkMenu(listView_ != 0 ? mnuLstType1 : mnuLstType0, true);
   // Captions, tool tips; the progress bar hidden.
   setTexts();
   ShowWindow(item(pbrMain), SW_HIDE);
@@ -88,42 +90,36 @@ void FrmMain::load() {
   // The auto-exit countdown. A count that is no number fails the step:
   // no countdown at all rather than one of some other length.
   if (v.freeEnd == 1 && v.tmrCount) {
-    state_.gTmrCount = *v.tmrCount;
+    autoExitSeconds_ = *v.tmrCount;
     SetTimer(hwnd(), kAutoExitTimer, 1000, nullptr);
-    state_.gActStop = v.actStop.value_or(0);
+    pauseExitWhenRestored_ = v.actStop.value_or(0);
   }
   // Viewer, automatic change, fitting.
   const std::int16_t viewer = v.viwer.value_or(1);
   win::setChecked(item(chkViwerON), viewer == 1);
   checkMenu(mnuPicViw, viewer == 1);
   checkMenu(mnuNoWall, v.noWallpaper.value_or(false));
-  state_.gPicReSize = v.picReSize.value_or(false);
-  state_.gPicReMag = v.picReMag.value_or(0);
+  state_.shrinkLarge = v.picReSize.value_or(false);
+  state_.marginPercent = v.picReMag.value_or(0);
   // The folder list and the start-up random selection.
-  state_.gCurEntry = -1;
+  currentEntry_ = -1;
   myLoadWallList();
   // The history.
-  state_.gRireki = readHistory(store);
+  state_.history = readHistory(store);
   registerDropTargets();
 }
 
-POINT FrmMain::centredPosition() const {
+WindowPlace FrmMain::centredPlace() const {
   RECT r{};
   GetWindowRect(hwnd(), &r);
-  return {(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
-          (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2};
+  return rivano::centredPlace({r.right - r.left, r.bottom - r.top},
+                              {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 void FrmMain::placeWindow(const MainLoadValues& v) {
-  const int width = factory_->pixelsX(kWindowWidth);
-  const int height = factory_->pixelsY(kWindowHeight);
-  POINT at = centredPosition();
-  if (v.winPosExists) {
-    // Stored in twips; a value that does not convert keeps the centred place.
-    if (v.left) at.x = *v.left / state_.screen.twipsPerPixelX;
-    if (v.top) at.y = *v.top / state_.screen.twipsPerPixelY;
-  }
-  MoveWindow(hwnd(), at.x, at.y, width, height, FALSE);
+  const WindowPlace at =
+      placeAtStart(v, centredPlace(), state_.screen.twipsPerPixelX, state_.screen.twipsPerPixelY);
+  MoveWindow(hwnd(), at.left, at.top, factory_->pixelsX(kWindowWidth), factory_->pixelsY(kWindowHeight), FALSE);
 }
 
 bool FrmMain::routeMessage(MSG& msg) {
@@ -146,29 +142,19 @@ void FrmMain::unload() {
   KillTimer(hwnd(), kAutoExitTimer);
   // The automatic change; whatever it meets, the settings are saved.
   myAutoChange();
-  // The temporary folder.
-  clearTemporaryFolder();
-  // The settings.
-  saveSettings();
+  // The temporary folder, then the settings.
+  endRun(services_.registry, state_.unpackFolder, exitValues(), state_.wallList, state_.history);
   revokeDropTargets();
   // Other windows go with the main one; the run ends.
   destroy();
   PostQuitMessage(0);
 }
 
-void FrmMain::clearTemporaryFolder() {
-  if (!win::directoryExists(state_.gUnPakTmp + L"\\")) return;
-  // Members may sit in sub-folders of their own; everything goes, errors
-  // are of no interest here.
-  win::removeFolderTree(state_.gUnPakTmp);
-}
-
-void FrmMain::saveSettings() {
-  SettingsStore store(services_.registry);
+MainExitValues FrmMain::exitValues() const {
   MainExitValues v;
   v.sortKey = listSortKey_;
   v.sortOrder = listSortOrder_;
-  v.listView = state_.gListView;
+  v.listView = listView_;
   v.listWidth = menuChecked(mnuPicLstWidth);
   v.windowNormal = !IsIconic(hwnd()) && !IsZoomed(hwnd());
   RECT r{};
@@ -176,11 +162,11 @@ void FrmMain::saveSettings() {
   v.left = r.left * state_.screen.twipsPerPixelX;
   v.top = r.top * state_.screen.twipsPerPixelY;
   v.viwer = win::isChecked(item(chkViwerON)) ? 1 : 0;
-  writeMainExitValues(store, v, state_.wall, state_.gRireki);
+  return v;
 }
 
 void FrmMain::tmrMain_Timer() {
-  if (autoExitCounter_ == state_.gTmrCount) {
+  if (autoExitCounter_ == autoExitSeconds_) {
     unload();
     return;
   }
@@ -188,7 +174,7 @@ void FrmMain::tmrMain_Timer() {
 }
 
 void FrmMain::onResize() {
-  if (state_.gActStop != 1 || exiting_) return;
+  if (pauseExitWhenRestored_ != 1 || exiting_) return;
   const bool normal = !IsIconic(hwnd()) && !IsZoomed(hwnd());
   if (normal) KillTimer(hwnd(), kAutoExitTimer);
   else SetTimer(hwnd(), kAutoExitTimer, 1000, nullptr);

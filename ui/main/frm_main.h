@@ -12,6 +12,7 @@
 #include "app/program_state.h"
 #include "archive/archive_access.h"
 #include "engine/error_text.h"
+#include "engine/fair_draw.h"
 #include "engine/picture_rows.h"
 #include "engine/random_pick.h"
 #include "platform/controls.h"
@@ -63,9 +64,8 @@ class FrmMain final : public win::Window {
 
   // Load and exit (frm_main.cpp).
   void placeWindow(const struct MainLoadValues& values);
-  POINT centredPosition() const;
-  void clearTemporaryFolder();
-  void saveSettings();
+  WindowPlace centredPlace() const;
+  MainExitValues exitValues() const;
   void tmrMain_Timer();
   void onResize();
   void onCommand(int id, int code);
@@ -85,8 +85,7 @@ class FrmMain final : public win::Window {
   void addChosenSource(const std::wstring& path);
   void moveEntry(int from, int to);
   void selectEntry(int item);
-  void preselectFromPool(const std::vector<std::size_t>& candidates);
-  std::vector<std::wstring> listedNames(const std::wstring& source, const std::wstring& kind);
+  std::optional<SourcePick> poolPick(const std::vector<std::size_t>& candidates);
   std::wstring myBrowseFolder();
   std::wstring myOpenArchiveDialog();
   void setKindIcon(int item, const std::wstring& kind);
@@ -105,7 +104,6 @@ class FrmMain final : public win::Window {
   void mnuSortOrder_Click(int k);
   void mnuLstType_Click(int k);
   void applySort();
-  bool isArchiveKind(const std::wstring& kind) const;
   void clearPictureList();
   std::wstring selectedSource() const;
   std::wstring selectedPicture() const;
@@ -184,11 +182,25 @@ class FrmMain final : public win::Window {
   std::wstring imgFilePicture_;
   std::wstring lastPreviewed_;
   std::wstring pendingPreviewMessage_;
-  std::wstring gLastExtracted;
+  std::wstring lastExtracted_;  // the copy taken out last
   // Which archive each extracted copy came from: a copy is reused only for
   // the archive it was taken out of, never for another holding that name.
   std::map<std::wstring, std::wstring> extractedFrom_;
+  // The entry whose pictures the picture list shows; -1 for none.
+  std::int32_t currentEntry_ = -1;
+  // The sort the menus show (-1 for none, 0 the name) and its direction;
+  // the list sorts by a column above the name's only (listSortKey_).
+  std::int16_t sortKey_ = -1;
+  std::int16_t sortOrder_ = 0;
+  std::int16_t listView_ = 0;  // 0 details, 1 small icons
+  // The auto-exit: seconds to count, and whether a restored window stops
+  // the count (1) until it is minimised again.
+  std::int16_t autoExitSeconds_ = 0;
+  std::int16_t pauseExitWhenRestored_ = 0;
   std::int16_t autoExitCounter_ = 0;
+  bool shiftDown_ = false;        // Shift held: the close makes no change, deletions go further
+  bool previewResolved_ = false;  // the preview's picture was found once since the entry was chosen
+  bool listWide_ = false;         // the picture list widened over the preview
   bool selecting_ = false;  // the program itself is moving a selection
   bool exiting_ = false;
   bool startMinimised_ = false;

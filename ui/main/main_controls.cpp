@@ -125,7 +125,7 @@ void FrmMain::setupPictureList() {
   lvwFile_.addColumn(loadString(IDS_COLUMN_TYPE), factory_->pixelsX(1440), LVCFMT_CENTER);
   lvwFile_.addColumn(loadString(IDS_COLUMN_DATE), factory_->pixelsX(1440), LVCFMT_CENTER);
   lvwFile_.addColumn(loadString(IDS_COLUMN_ATTRIBUTES), factory_->pixelsX(1440), LVCFMT_CENTER);
-  lvwFile_.setView(state_.gListView != 0 ? LV_VIEW_LIST : LV_VIEW_DETAILS);
+  lvwFile_.setView(listView_ != 0 ? LV_VIEW_LIST : LV_VIEW_DETAILS);
 }
 
 void FrmMain::setupFolderList() {

@@ -3,6 +3,7 @@
 // frame's corner, and `inPictureFrame` turns them into window places.
 #pragma once
 
+#include "flow/window_place.h"
 #include "platform/controls.h"
 
 namespace rivano::main_layout {
@@ -10,7 +11,7 @@ namespace rivano::main_layout {
 using win::TwipsRect;
 
 // The window's outer size.
-inline constexpr int kWindowWidth = 7200, kWindowHeight = 6075;
+inline constexpr int kWindowWidth = kMainWindowWidthTwips, kWindowHeight = kMainWindowHeightTwips;
 
 // The folder list and its button column.
 inline constexpr TwipsRect kFolderList{120, 120, 5400, 1320};

@@ -31,11 +31,11 @@ void FrmMain::showTileOption(int option) {
 }
 
 void FrmMain::showTileSettings(std::size_t entry) {
-  const int option = state_.wall.gTileOpt[entry];
+  const int option = state_.wallList[entry].tileOpt;
   updateTileControls(option);
   showTileOption(option);
-  win::setWindowText(item(txtTate), std::to_wstring(state_.wall.gTileY[entry]));
-  win::setWindowText(item(txtYoko), std::to_wstring(state_.wall.gTileX[entry]));
+  win::setWindowText(item(txtTate), std::to_wstring(state_.wallList[entry].tileY));
+  win::setWindowText(item(txtYoko), std::to_wstring(state_.wallList[entry].tileX));
 }
 
 void FrmMain::showTileDefaults() {
@@ -46,15 +46,15 @@ void FrmMain::showTileDefaults() {
 }
 
 void FrmMain::storeTileCounts(std::size_t entry) {
-  if (entry >= state_.wall.size()) return;
+  if (entry >= state_.wallList.size()) return;
   // An emptied box, or one above 32767, keeps the entry's previous value:
   // nothing sensible can be stored from it and the list must not be lost.
   try {
-    state_.wall.gTileY[entry] = textToInt16(win::windowText(item(txtTate)));
+    state_.wallList[entry].tileY = textToInt16(win::windowText(item(txtTate)));
   } catch (const RunError&) {
   }
   try {
-    state_.wall.gTileX[entry] = textToInt16(win::windowText(item(txtYoko)));
+    state_.wallList[entry].tileX = textToInt16(win::windowText(item(txtYoko)));
   } catch (const RunError&) {
   }
 }
@@ -73,8 +73,8 @@ void FrmMain::optTairu_Click(int index) {
   updateTileControls(index);
   showTileOption(index);
   const int selected = lvwMain_.selected();
-  if (selected >= 0 && static_cast<std::size_t>(selected) < state_.wall.size())
-    state_.wall.gTileOpt[static_cast<std::size_t>(selected)] = static_cast<std::int16_t>(index);
+  if (selected >= 0 && static_cast<std::size_t>(selected) < state_.wallList.size())
+    state_.wallList[static_cast<std::size_t>(selected)].tileOpt = static_cast<std::int16_t>(index);
 }
 
 }  // namespace rivano

@@ -26,14 +26,14 @@ void FrmMain::showWidenButton(int bitmapId, int tipId) {
 // nor Tab reaches a control the user cannot see.
 void FrmMain::cmdButton_Click() {
   using namespace main_layout;
-  const bool widen = !state_.gListWide;
+  const bool widen = !listWide_;
   win::TwipsRect list = inPictureFrame(kPictureList);
   list.width = widen ? kPictureListWideWidth : kPictureListWidth;
   if (widen) {
     showWidenButton(IDB_NARROW, 668);
     for (int id : {picMain, chkViwerON, pbrMain}) ShowWindow(item(id), SW_HIDE);
     factory_->move(lvwFile_.hwnd(), list);
-    state_.gListWide = true;
+    listWide_ = true;
     checkMenu(mnuPicLstWidth, true);
     EnableMenuItem(menu_, mnuPicViw, MF_BYCOMMAND | MF_GRAYED);
     return;
@@ -41,7 +41,7 @@ void FrmMain::cmdButton_Click() {
   showWidenButton(IDB_WIDEN, 667);
   factory_->move(lvwFile_.hwnd(), list);
   for (int id : {picMain, chkViwerON}) ShowWindow(item(id), SW_SHOW);
-  state_.gListWide = false;
+  listWide_ = false;
   checkMenu(mnuPicLstWidth, false);
   EnableMenuItem(menu_, mnuPicViw, MF_BYCOMMAND | MF_ENABLED);
   if (win::isChecked(item(chkViwerON))) chkViwerON_Click();
@@ -51,7 +51,7 @@ void FrmMain::cmdButton_Click() {
 // the viewer switch as a click on it does.
 void FrmMain::mnuPicViw_Click() {
   // Off while the list is wide, whichever way the item was reached.
-  if (state_.gListWide) return;
+  if (listWide_) return;
   const bool on = !menuChecked(mnuPicViw);
   checkMenu(mnuPicViw, on);
   win::setChecked(item(chkViwerON), on);
