@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   }
   if (std::strncmp(argv[1], "tile", 4) == 0 && argv[1][4] >= '0' && argv[1][4] <= '2') {
     if (!mainWindow) return 1;
-    PostMessageW(GetDlgItem(mainWindow, rivano::main_ids::optTairu0 + (argv[1][4] - '0')), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(mainWindow, rivano::main_ids::optTile0 + (argv[1][4] - '0')), BM_CLICK, 0, 0);
     return 0;
   }
   if (std::strcmp(argv[1], "options") == 0) {

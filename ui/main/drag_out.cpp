@@ -17,7 +17,7 @@ void FrmMain::lvwFile_OLEStartDrag() {
   if (source.empty() || name.empty()) return;
   std::wstring file;
   try {
-    file = myPictureFile(source, name);
+    file = pictureFile(source, name);
   } catch (const RunError&) {
     return;  // a name the archiver cannot be given: nothing to carry
   }

@@ -95,7 +95,7 @@ void FrmMain::lvwMain_OLEDragDrop(const std::vector<std::wstring>& files) {
     for (const std::wstring& path : files) {
       const std::wstring kind = dataType(path);
       if (kind != L"DIR" && !isArchiveKind(kind)) continue;  // pictures and other files
-      myAddWallEntry(path);
+      addWallEntry(path);
       ++registered;
     }
   }

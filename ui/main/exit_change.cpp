@@ -12,7 +12,7 @@ namespace rivano {
 
 using namespace main_ids;
 
-void FrmMain::myAutoChange() {
+void FrmMain::changeAtClose() {
   if (pictureRows_.empty() || menuChecked(mnuNoWall) || shiftDown_) return;
   const std::wstring name = selectedPicture();
   const std::wstring source = selectedSource();

@@ -53,7 +53,7 @@ void FrmMain::setKindIcon(int listItem, const std::wstring& kind) {
   lvwMain_.setText(listItem, 1, kind);
 }
 
-void FrmMain::myLoadWallList() {
+void FrmMain::loadWallList() {
   SettingsStore store(services_.registry);
   state_.wallList = wallListAtStart(readWallList(store), win::windowsFolder());
   currentEntry_ = -1;
@@ -116,7 +116,7 @@ void FrmMain::lvwMain_ItemClick(int listItem) {
   if (lvwMain_.count() == 0) return;
   if (currentEntry_ >= 0) storeTileCounts(static_cast<std::size_t>(currentEntry_));
   if (currentEntry_ == listItem) return;
-  if (!myAccessFile(lvwMain_.text(listItem))) {
+  if (!showSourcePictures(lvwMain_.text(listItem))) {
     clearPreview();
     clearPictureList();
     currentEntry_ = -1;
@@ -143,7 +143,7 @@ void FrmMain::lvwMain_ItemCheck(int listItem) {
 
 // The dialogs' wide forms: a folder or archive whose name the ANSI code
 // page cannot hold is registered as it is, not as question marks.
-std::wstring FrmMain::myBrowseFolder() {
+std::wstring FrmMain::browseForFolder() {
   const std::wstring title = win::loadString(116);
   BROWSEINFOW info{};
   info.hwndOwner = hwnd();
@@ -156,7 +156,7 @@ std::wstring FrmMain::myBrowseFolder() {
   return path.data();
 }
 
-std::wstring FrmMain::myOpenArchiveDialog() {
+std::wstring FrmMain::chooseArchiveFile() {
   const std::wstring title = win::loadString(122);
   // Display name and pattern, each closed by a NUL, and the list by another.
   std::wstring filter = win::loadString(IDS_ARCHIVE_FILTER_NAME);
@@ -182,7 +182,7 @@ std::wstring FrmMain::myOpenArchiveDialog() {
   return file.data();
 }
 
-void FrmMain::myAddWallEntry(const std::wstring& path) {
+void FrmMain::addWallEntry(const std::wstring& path) {
   // The table first: the check box below raises its event for this entry.
   state_.wallList.append({path, true, 2, 2, 2});
   selecting_ = true;
@@ -193,16 +193,16 @@ void FrmMain::myAddWallEntry(const std::wstring& path) {
   showTileDefaults();
 }
 
-void FrmMain::cmdFolder_Click() { addChosenSource(myBrowseFolder()); }
+void FrmMain::cmdFolder_Click() { addChosenSource(browseForFolder()); }
 
-void FrmMain::cmdArchiver_Click() { addChosenSource(myOpenArchiveDialog()); }
+void FrmMain::cmdArchiver_Click() { addChosenSource(chooseArchiveFile()); }
 
 void FrmMain::addChosenSource(const std::wstring& path) {
   if (path.empty()) return;  // the dialog was cancelled
   // The counts typed for the current entry are kept before the panel
   // shows the new entry's defaults over them.
   if (currentEntry_ >= 0) storeTileCounts(static_cast<std::size_t>(currentEntry_));
-  myAddWallEntry(path);
+  addWallEntry(path);
   // The panel shows the new entry's defaults: nothing is stored into the
   // previous entry when the new one is selected.
   currentEntry_ = -1;

@@ -96,14 +96,14 @@ void FrmMain::load() {
   }
   // Viewer, automatic change, fitting.
   const std::int16_t viewer = v.viwer.value_or(1);
-  win::setChecked(item(chkViwerON), viewer == 1);
+  win::setChecked(item(chkViewer), viewer == 1);
   checkMenu(mnuPicViw, viewer == 1);
   checkMenu(mnuNoWall, v.noWallpaper.value_or(false));
   state_.shrinkLarge = v.picReSize.value_or(false);
   state_.marginPercent = v.picReMag.value_or(0);
   // The folder list and the start-up random selection.
   currentEntry_ = -1;
-  myLoadWallList();
+  loadWallList();
   // The history.
   state_.history = readHistory(store);
   registerDropTargets();
@@ -141,7 +141,7 @@ void FrmMain::unload() {
   exiting_ = true;
   KillTimer(hwnd(), kAutoExitTimer);
   // The automatic change; whatever it meets, the settings are saved.
-  myAutoChange();
+  changeAtClose();
   // The temporary folder, then the settings.
   endRun(services_.registry, state_.unpackFolder, exitValues(), state_.wallList, state_.history);
   revokeDropTargets();
@@ -161,7 +161,7 @@ MainExitValues FrmMain::exitValues() const {
   GetWindowRect(hwnd(), &r);
   v.left = r.left * state_.screen.twipsPerPixelX;
   v.top = r.top * state_.screen.twipsPerPixelY;
-  v.viwer = win::isChecked(item(chkViwerON)) ? 1 : 0;
+  v.viwer = win::isChecked(item(chkViewer)) ? 1 : 0;
   return v;
 }
 
@@ -244,7 +244,7 @@ void FrmMain::onCommand(int id, int code) {
       unload();
       return;
     case cmdFolder:
-    case munLstFolder: cmdFolder_Click(); return;
+    case mnuLstFolder: cmdFolder_Click(); return;
     case cmdArchiver:
     case mnuLstArchive: cmdArchiver_Click(); return;
     case cmdUp:
@@ -255,21 +255,21 @@ void FrmMain::onCommand(int id, int code) {
     case mnuLstDel: cmdDel_Click(); return;
     case cmdChange:
     case mnuPicChange: cmdChange_Click(); return;
-    case chkViwerON:
-      if (code == BN_CLICKED) chkViwerON_Click();
+    case chkViewer:
+      if (code == BN_CLICKED) viewerCheck_Click();
       return;
     case mnuPicViw: mnuPicViw_Click(); return;
     case cmdFilDel:
     case mnuPicDel: cmdFilDel_Click(); return;
     case cmdButton:
     case mnuPicLstWidth: cmdButton_Click(); return;
-    case optTairu0:
-    case optTairu1:
-    case optTairu2:
-      if (code == BN_CLICKED) optTairu_Click(id - optTairu0);
+    case optTile0:
+    case optTile1:
+    case optTile2:
+      if (code == BN_CLICKED) tileRule_Click(id - optTile0);
       return;
     case picMain:
-      if (code == STN_DBLCLK) myOpenPicture();
+      if (code == STN_DBLCLK) openSelectedPicture();
       return;
     case mnuOpOption: {
       // What the options dialog may touch of this window, and nothing more.
@@ -278,7 +278,7 @@ void FrmMain::onCommand(int id, int code) {
       host.setNoWall = [this](bool on) { checkMenu(mnuNoWall, on); };
       host.forgetPreview = [this] { lastPreviewed_.clear(); };
       host.pictureFile = [this](const std::wstring& source, const std::wstring& name) {
-        return myPictureFile(source, name);
+        return pictureFile(source, name);
       };
       host.extrasChanged = [this](const WallpaperExtras& extras) {
         extras_ = extras;

@@ -73,7 +73,7 @@ class FrmMain final : public win::Window {
   LRESULT onPictureListNotify(NMHDR& header);
 
   // Folder list (folder_list.cpp).
-  void myLoadWallList();
+  void loadWallList();
   void lvwMain_ItemClick(int item);
   void lvwMain_ItemCheck(int item);
   void cmdFolder_Click();
@@ -81,24 +81,24 @@ class FrmMain final : public win::Window {
   void cmdUp_Click();
   void cmdDown_Click();
   void cmdDel_Click();
-  void myAddWallEntry(const std::wstring& path);
+  void addWallEntry(const std::wstring& path);
   void addChosenSource(const std::wstring& path);
   void moveEntry(int from, int to);
   void selectEntry(int item);
   std::optional<SourcePick> poolPick(const std::vector<std::size_t>& candidates);
-  std::wstring myBrowseFolder();
-  std::wstring myOpenArchiveDialog();
+  std::wstring browseForFolder();
+  std::wstring chooseArchiveFile();
   void setKindIcon(int item, const std::wstring& kind);
   std::wstring dataType(const std::wstring& path);
 
   // Picture list (picture_list.cpp).
-  bool myAccessFile(const std::wstring& path);
+  bool showSourcePictures(const std::wstring& path);
   bool listFolder(const std::wstring& folder);
   bool listArchive(const std::wstring& archive);
   void showPictureRows(PictureRows rows);
   int pictureCount() const { return static_cast<int>(pictureRows_.size()); }
-  std::wstring myPictureFile(const std::wstring& source, const std::wstring& name);
-  void myOpenPicture();
+  std::wstring pictureFile(const std::wstring& source, const std::wstring& name);
+  void openSelectedPicture();
   void lvwFile_ColumnClick(int column);
   void mnuSort_Click(int k);
   void mnuSortOrder_Click(int k);
@@ -116,7 +116,7 @@ class FrmMain final : public win::Window {
   // that very file; raises 53 when the file cannot be found.
   const Picture& selectedPictureLoaded(const std::wstring& source, const std::wstring& name);
   void clearPreview();
-  void chkViwerON_Click();
+  void viewerCheck_Click();
   void formKeyDown(int keyCode, int shift);
   void formKeyUp();
   // What the program does itself once a deletion or a drag is over: the
@@ -135,13 +135,13 @@ class FrmMain final : public win::Window {
   void showTileSettings(std::size_t entry);
   void showTileDefaults();
   void storeTileCounts(std::size_t entry);
-  void optTairu_Click(int index);
+  void tileRule_Click(int index);
   void updateTileControls(int option);
   bool swallowThresholdKey(const MSG& msg) const;
   void showTileOption(int option);
 
   // The change at exit (exit_change.cpp).
-  void myAutoChange();
+  void changeAtClose();
 
   // Drag and drop (drop_on_lists.cpp, drag_out.cpp).
   void registerDropTargets();

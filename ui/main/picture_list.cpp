@@ -51,7 +51,7 @@ void FrmMain::showPictureRows(PictureRows rows) {
   selecting_ = false;
 }
 
-bool FrmMain::myAccessFile(const std::wstring& source) {
+bool FrmMain::showSourcePictures(const std::wstring& source) {
   win::ScopedHourglass hourglass;
   try {
     const std::wstring kind = dataType(source);
@@ -89,7 +89,7 @@ bool FrmMain::listArchive(const std::wstring& archive) {
   return true;
 }
 
-std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstring& name) {
+std::wstring FrmMain::pictureFile(const std::wstring& source, const std::wstring& name) {
   const std::wstring kind = dataType(source);
   if (kind == L"DIR") return folderPictureFile(source, name);
   if (!isArchiveKind(kind)) return {};
@@ -118,7 +118,7 @@ std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstri
   return target;
 }
 
-void FrmMain::myOpenPicture() {
+void FrmMain::openSelectedPicture() {
   if (pictureRows_.empty()) return;
   const std::wstring source = selectedSource();
   const std::wstring name = selectedPicture();
@@ -130,7 +130,7 @@ void FrmMain::myOpenPicture() {
   try {
     // Through the same resolution as the preview: the copy of this very
     // archive, never one of another archive holding that name.
-    const std::wstring extracted = myPictureFile(source, name);
+    const std::wstring extracted = pictureFile(source, name);
     if (!extracted.empty()) myShellExecute(extracted);
   } catch (const RunError& e) {
     showError(IDS_TITLE_SHELL_EXECUTE, e.number(), PictureAdvice::generic);
@@ -175,7 +175,7 @@ LRESULT FrmMain::onPictureListNotify(NMHDR& header) {
     }
     case NM_CLICK: lvwFile_Click(); return 0;
     case NM_DBLCLK:
-      if (!(!listWide_ && win::isChecked(item(chkViwerON)))) myOpenPicture();
+      if (!(!listWide_ && win::isChecked(item(chkViewer)))) openSelectedPicture();
       return 0;
     case LVN_COLUMNCLICK:
       lvwFile_ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem + 1);

@@ -35,13 +35,13 @@ void FrmMain::clearPreview() { picMain_.clear(); }
 
 void FrmMain::lvwFile_ItemClick(int row) {
   for (;;) {
-    if (pictureRows_.empty() || !pictureRows_.holds(row) || !win::isChecked(item(chkViwerON)) ||
+    if (pictureRows_.empty() || !pictureRows_.holds(row) || !win::isChecked(item(chkViewer)) ||
         listWide_)
       return;
     const std::wstring source = selectedSource();
     std::wstring path;
     try {
-      path = myPictureFile(source, pictureRows_[static_cast<std::size_t>(row)].name);
+      path = pictureFile(source, pictureRows_[static_cast<std::size_t>(row)].name);
     } catch (const RunError& e) {
       // A name the archiver cannot be given: told after the click, as a
       // picture that fails to load is.
@@ -103,9 +103,9 @@ void FrmMain::lvwFile_Click() {
 
 // With no pictures the box changes its value and nothing else: the menu's
 // check mark does not follow.
-void FrmMain::chkViwerON_Click() {
+void FrmMain::viewerCheck_Click() {
   if (pictureRows_.empty()) return;
-  const bool on = win::isChecked(item(chkViwerON));
+  const bool on = win::isChecked(item(chkViewer));
   checkMenu(mnuPicViw, on);
   if (!on) {
     clearPreview();
@@ -119,7 +119,7 @@ void FrmMain::chkViwerON_Click() {
 const Picture& FrmMain::selectedPictureLoaded(const std::wstring& source, const std::wstring& name) {
   // Whatever the preview did (viewer off, a failed load, another row), the
   // picture applied is always the selected one, never one loaded before.
-  const std::wstring file = myPictureFile(source, name);
+  const std::wstring file = pictureFile(source, name);
   if (file.empty() || !win::fileExists(file)) throw RunError(err::fileNotFound);
   const std::wstring picture = source + L"\\" + name;
   if (!imgFile_ || imgFilePicture_ != picture) {
@@ -146,8 +146,8 @@ void FrmMain::cmdChange_Click() {
     const Picture& picture = selectedPictureLoaded(source, name);
     const std::int16_t option =
         index >= 0 && static_cast<std::size_t>(index) < state_.wallList.size() ? state_.wallList[index].tileOpt : 2;
-    const std::int16_t across = textToInt16(win::windowText(item(txtYoko)));
-    const std::int16_t down = textToInt16(win::windowText(item(txtTate)));
+    const std::int16_t across = textToInt16(win::windowText(item(txtAcross)));
+    const std::int16_t down = textToInt16(win::windowText(item(txtDown)));
     const WallpaperLook look = wallpaperLook(
         picture, {state_.screen, state_.shrinkLarge, state_.marginPercent, option, across, down, extras_.fillScreen});
     changeWallpaperNow(look.image, look.tile,

@@ -31,7 +31,7 @@ void FrmMain::cmdButton_Click() {
   list.width = widen ? kPictureListWideWidth : kPictureListWidth;
   if (widen) {
     showWidenButton(IDB_NARROW, 668);
-    for (int id : {picMain, chkViwerON, pbrMain}) ShowWindow(item(id), SW_HIDE);
+    for (int id : {picMain, chkViewer, pbrMain}) ShowWindow(item(id), SW_HIDE);
     factory_->move(lvwFile_.hwnd(), list);
     listWide_ = true;
     checkMenu(mnuPicLstWidth, true);
@@ -40,11 +40,11 @@ void FrmMain::cmdButton_Click() {
   }
   showWidenButton(IDB_WIDEN, 667);
   factory_->move(lvwFile_.hwnd(), list);
-  for (int id : {picMain, chkViwerON}) ShowWindow(item(id), SW_SHOW);
+  for (int id : {picMain, chkViewer}) ShowWindow(item(id), SW_SHOW);
   listWide_ = false;
   checkMenu(mnuPicLstWidth, false);
   EnableMenuItem(menu_, mnuPicViw, MF_BYCOMMAND | MF_ENABLED);
-  if (win::isChecked(item(chkViwerON))) chkViwerON_Click();
+  if (win::isChecked(item(chkViewer))) viewerCheck_Click();
 }
 
 // The menu item leads; the check box follows, and its change of value runs
@@ -54,8 +54,8 @@ void FrmMain::mnuPicViw_Click() {
   if (listWide_) return;
   const bool on = !menuChecked(mnuPicViw);
   checkMenu(mnuPicViw, on);
-  win::setChecked(item(chkViwerON), on);
-  chkViwerON_Click();
+  win::setChecked(item(chkViewer), on);
+  viewerCheck_Click();
 }
 
 }  // namespace rivano
