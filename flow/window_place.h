@@ -6,16 +6,11 @@
 
 #include <cstdint>
 
-#include "engine/fit_rules.h"
+#include "engine/fit_rules.h"  // PixelSize
+#include "flow/main_window_size.h"
 #include "settings/settings_layout.h"
 
 namespace rivano {
-
-
-// The main window's outer size in twips: the window is made at it, and the
-// logon run reckons from it the place the window would have.
-inline constexpr std::int32_t kMainWindowWidthTwips = 7200;
-inline constexpr std::int32_t kMainWindowHeightTwips = 6075;
 
 // The window's top-left corner with the window centred on the screen; a
 // window larger than the screen sticks out on both sides alike.

@@ -3,7 +3,7 @@
 // frame's corner, and `inPictureFrame` turns them into window places.
 #pragma once
 
-#include "flow/window_place.h"
+#include "flow/main_window_size.h"
 #include "platform/controls.h"
 
 namespace rivano::main_layout {
