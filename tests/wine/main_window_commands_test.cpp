@@ -484,7 +484,7 @@ TEST_F(MainWindowCommands, WideningCoversThePreviewSwapsPictureAndTipAndIsRestor
     openOn(program, 3);
     choose(L"a.bmp");
     HWND list = control(main_ids::lvwFile);
-    HWND button = control(main_ids::cmdButton);
+    HWND button = control(main_ids::cmdWiden);
     HWND check = control(main_ids::chkViewer);
     EXPECT_EQ(widthInTwips(list), 2535);
     EXPECT_GT(buttonBalance(button) * widenArrow, 0) << "the button does not show bitmap 102";

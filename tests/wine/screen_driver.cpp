@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(argv[1], "widen") == 0 || std::strcmp(argv[1], "plainlist") == 0) {
     if (!mainWindow) return 1;
-    const int command = std::strcmp(argv[1], "widen") == 0 ? int{rivano::main_ids::cmdButton} : int{rivano::main_ids::mnuLstType1};
+    const int command = std::strcmp(argv[1], "widen") == 0 ? int{rivano::main_ids::cmdWiden} : int{rivano::main_ids::mnuLstType1};
     PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
     return 0;
   }

@@ -82,7 +82,7 @@ void FrmMain::load() {
   ShowWindow(item(pbrMain), SW_HIDE);
   // The widened picture list is restored with its own command, once the
   // button has its picture and tip to swap.
-  if (v.listWidth.value_or(false)) cmdButton_Click();
+  if (v.listWidth.value_or(false)) cmdWiden_Click();
   // Placement.
   placeWindow(v);
   // Start minimised.
@@ -97,7 +97,7 @@ void FrmMain::load() {
   // Viewer, automatic change, fitting.
   const std::int16_t viewer = v.viwer.value_or(1);
   win::setChecked(item(chkViewer), viewer == 1);
-  checkMenu(mnuPicViw, viewer == 1);
+  checkMenu(mnuPicViewer, viewer == 1);
   checkMenu(mnuNoWall, v.noWallpaper.value_or(false));
   state_.shrinkLarge = v.picReSize.value_or(false);
   state_.marginPercent = v.picReMag.value_or(0);
@@ -258,11 +258,11 @@ void FrmMain::onCommand(int id, int code) {
     case chkViewer:
       if (code == BN_CLICKED) viewerCheck_Click();
       return;
-    case mnuPicViw: mnuPicViw_Click(); return;
+    case mnuPicViewer: mnuPicViewer_Click(); return;
     case cmdFilDel:
     case mnuPicDel: cmdFilDel_Click(); return;
-    case cmdButton:
-    case mnuPicLstWidth: cmdButton_Click(); return;
+    case cmdWiden:
+    case mnuPicLstWidth: cmdWiden_Click(); return;
     case optTile0:
     case optTile1:
     case optTile2:

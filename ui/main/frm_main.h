@@ -127,8 +127,8 @@ class FrmMain final : public win::Window {
   void cmdFilDel_Click();
   void enableFileDeletion(bool on);
   void removePictureRow(int row);
-  void cmdButton_Click();
-  void mnuPicViw_Click();
+  void cmdWiden_Click();
+  void mnuPicViewer_Click();
   void showWidenButton(int bitmapId, int tipId);
 
   // Tiling panel (tile_panel.cpp).

@@ -34,7 +34,7 @@ void FrmMain::createControls() {
   // Owner data: the rows stay with the window, the control asks for what
   // it draws, and a folder of ten thousand pictures is one message.
   lvwFile_.attach(f.create(WC_LISTVIEWW, listStyle | LVS_OWNERDATA, inPictureFrame(kPictureList), lvwFile));
-  f.create(L"BUTTON", WS_TABSTOP | BS_BITMAP | BS_PUSHBUTTON, inPictureFrame(kWidenButton), cmdButton);
+  f.create(L"BUTTON", WS_TABSTOP | BS_BITMAP | BS_PUSHBUTTON, inPictureFrame(kWidenButton), cmdWiden);
   picMain_.create(hwnd(), f, inPictureFrame(kPreview), picMain);
   f.create(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, inPictureFrame(kViewerCheck), chkViewer);
   f.create(PROGRESS_CLASSW, 0, inPictureFrame(kProgress), pbrMain);
@@ -83,7 +83,7 @@ void FrmMain::createMenus() {
   HMENU sort = popup({{mnuSort0, 556}, {mnuSort0 + 1, 557}, {mnuSort0 + 2, 558}, {mnuSort0 + 3, 559},
                       {mnuSort0 + 4, 560}, {mnuSort0 + 5, 561}, {0, 0}, {mnuSortOrder0, 562},
                       {mnuSortOrder1, 563}});
-  HMENU pictures = popup({{mnuPicChange, 522}, {mnuPicDel, 523}, {0, 0}, {mnuPicViw, 524},
+  HMENU pictures = popup({{mnuPicChange, 522}, {mnuPicDel, 523}, {0, 0}, {mnuPicViewer, 524},
                           {mnuPicLstWidth, 551}, {0, 0}});
   AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(types), loadString(552).c_str());
   AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(sort), loadString(555).c_str());
@@ -108,7 +108,7 @@ void FrmMain::setTexts() {
   win::setWindowText(item(lblSentence), loadString(628) + L"\r\n" + loadString(629));
 
   const std::pair<int, int> tips[] = {
-      {cmdButton, 667}, {lvwMain, 651},   {cmdFolder, 652},  {cmdUp, 653},      {cmdDown, 654},
+      {cmdWiden, 667}, {lvwMain, 651},   {cmdFolder, 652},  {cmdUp, 653},      {cmdDown, 654},
       {cmdDel, 655},    {cmdArchiver, 666}, {lvwFile, 656},  {cmdChange, 657},  {cmdEnd, 658},
       {cmdFilDel, 659}, {optTile0, 660}, {optTile1, 661},  {optTile2, 662},  {txtDown, 663},
       {txtAcross, 664},   {picMain, 665}};

@@ -106,7 +106,7 @@ void FrmMain::lvwFile_Click() {
 void FrmMain::viewerCheck_Click() {
   if (pictureRows_.empty()) return;
   const bool on = win::isChecked(item(chkViewer));
-  checkMenu(mnuPicViw, on);
+  checkMenu(mnuPicViewer, on);
   if (!on) {
     clearPreview();
     lastPreviewed_.clear();
