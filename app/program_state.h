@@ -1,5 +1,6 @@
 // The values fixed at start-up and shared by every window for the whole
-// run, and the platform services the windows work through.
+// run, and the platform services the windows work through. What one window
+// alone uses is that window's own.
 #pragma once
 
 #include <cstdint>
@@ -13,29 +14,17 @@
 namespace rivano {
 
 struct ProgramState {
-  std::wstring gAppPath;      // the program's folder, ending in "\"
-  std::wstring gWallBmp;      // "Rivano.bmp" in gAppPath, or in the user's data when gAppPath is read-only
-  std::int32_t gScreenW = 0;  // twips
-  std::int32_t gScreenH = 0;
-  bool gNoRandom = false;  // "/N": skip the start-up random selection once
-  ScreenMetrics screen;    // the same size with its twips per pixel
+  std::wstring appFolder;        // the program's folder, ending in "\"
+  std::wstring wallpaperBitmap;  // "Rivano.bmp" in appFolder, or in the user's data when appFolder is read-only
+  std::wstring unpackFolder;     // "UnPakTmp" beside the bitmap, no trailing "\"
+  bool skipStartDraw = false;    // "/N": skip the start-up random selection once
+  ScreenMetrics screen;          // its size in twips and pixels
 
-  std::wstring gUnPakTmp;       // "UnPakTmp" beside gWallBmp, no trailing "\"
-  std::int32_t gCurEntry = -1;  // the entry whose pictures the picture list shows
-  std::int16_t gEntryCount = 0;
-  WallList wall;  // gList, gLSelect, gTileOpt, gTileX, gTileY
-  std::vector<std::wstring> gRireki;  // wallpaper history, oldest first; gRirekiCount is its size
-  std::int16_t gSortKey = -1;
-  std::int16_t gSortOrder = 0;
-  std::int16_t gListView = 0;
-  std::int16_t gActStop = 0;
-  std::int16_t gTmrCount = 0;
-  bool gPicReSize = false;
-  std::int16_t gPicReMag = 0;
-  bool gShiftDown = false;
-  bool gOptShiftDown = false;
-  bool gPreviewResolved = false;
-  bool gListWide = false;
+  WallList wallList;                  // the registered sources
+  std::vector<std::wstring> history;  // wallpapers, oldest first
+  // The fitting options: large pictures shrunk to the screen, with a margin.
+  bool shrinkLarge = false;
+  std::int16_t marginPercent = 0;
 };
 
 namespace win {

@@ -7,18 +7,18 @@
 #include <vector>
 
 #include "app/recorded_pool.h"
-#include "archive/member_text.h"
 #include "engine/data_type.h"
 #include "engine/fair_draw.h"
 #include "engine/path_kind.h"
-#include "platform/collation.h"
+#include "flow/picture_file.h"
+#include "flow/run_end.h"
+#include "flow/start_draw.h"
+#include "flow/window_place.h"
 #include "platform/file_system.h"
 #include "platform/folder_names.h"
 #include "settings/run_error.h"
 #include "settings/settings_layout.h"
-#include "shell/folder_pictures.h"
 #include "shell/path_parts.h"
-#include "ui/main/main_layout.h"
 
 namespace rivano {
 namespace {
@@ -28,11 +28,11 @@ SourceKind kindOf(const std::wstring& path) {
   return sourceKindOf(path, win::pathAttributes, [](int) {});
 }
 
-// Where the main window would stand, centred on the screen.
+// Where the main window would stand, centred on the screen, at the size it
+// is made at on this screen.
 WindowPlace centredWindow(const ScreenMetrics& screen) {
-  const int width = main_layout::kWindowWidth / screen.twipsPerPixelX;
-  const int height = main_layout::kWindowHeight / screen.twipsPerPixelY;
-  return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+  return centredPlace({kMainWindowWidthTwips / screen.twipsPerPixelX, kMainWindowHeightTwips / screen.twipsPerPixelY},
+                      {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 }  // namespace
@@ -42,58 +42,47 @@ SilentRun::SilentRun(ProgramState& state, Registry& registry, win::ArchiverLibra
     : state_(state),
       registry_(registry),
       random_(random),
-      archives_{archivers, registry, state.gUnPakTmp, nullptr, true} {}
+      archives_{archivers, registry, state.unpackFolder, nullptr, true} {}
+
+ListSort SilentRun::listSort() const { return {sortKey_ > 0, sortKey_, sortOrder_ == 1}; }
 
 void SilentRun::draw() {
-  if (!win::directoryExists(state_.gUnPakTmp)) CreateDirectoryW(state_.gUnPakTmp.c_str(), nullptr);
+  if (!win::directoryExists(state_.unpackFolder)) CreateDirectoryW(state_.unpackFolder.c_str(), nullptr);
   SettingsStore store(registry_);
-  state_.wall = wallListAtStart(readWallList(store), win::windowsFolder());
-  state_.gEntryCount = static_cast<std::int16_t>(state_.wall.size());
-  state_.gRireki = readHistory(store);
-  // The list's sort is the one setting of the window the draw depends on;
-  // the window's place, which needs the screen, is read again at the end.
+  state_.wallList = wallListAtStart(readWallList(store), win::windowsFolder());
+  state_.history = readHistory(store);
+  // The window's place, which needs the screen, is read again at the end.
   const MainLoadValues loaded = readMainLoadValues(store, MainLoadDefaults{});
-  state_.gSortKey = loaded.sortKey.value_or(-1);
-  state_.gSortOrder = static_cast<std::int16_t>(loaded.sortOrder.value_or(0) != 0 ? 1 : 0);
+  sortKey_ = loaded.sortKey.value_or(-1);
+  sortOrder_ = static_cast<std::int16_t>(loaded.sortOrder.value_or(0) != 0 ? 1 : 0);
   extras_ = readWallpaperExtras(store);
 
   // Each checked entry that exists, with its kind.
-  Candidates candidates;
-  for (std::size_t i = 0; i < state_.wall.size(); ++i) {
-    if (!state_.wall.gLSelect[i]) continue;
-    const SourceKind kind = kindOf(state_.wall.gList[i]);
-    if (kind != SourceKind::none) candidates.emplace_back(i, kind);
+  for (std::size_t i = 0; i < state_.wallList.size(); ++i) {
+    if (!state_.wallList[i].checked) continue;
+    const SourceKind kind = kindOf(state_.wallList[i].path);
+    if (kind != SourceKind::none) candidates_.emplace_back(i, kind);
   }
-  if (candidates.empty()) return;
-  candidates_ = candidates;
-  if (extras_.drawEvenly || extras_.noRepeat) {
-    drawFromPool();
-    return;
-  }
-  const auto& [entry, kind] = candidates[random_.pick(candidates.size())];
-  const std::wstring& source = state_.wall.gList[entry];
-  std::optional<std::wstring> name = kind == SourceKind::folder ? drawnByName(source) : std::nullopt;
+  std::optional<StartChoice> choice =
+      drawAtStart(candidates_.size(), extras_, [this] { return poolPick(state_.history); }, random_);
+  if (!choice) return;
+  const auto& [entry, kind] = candidates_[choice->candidate];
+  const std::wstring& source = state_.wallList[entry].path;
+  std::optional<std::wstring> name = std::move(choice->picture);
+  if (!name && kind == SourceKind::folder) name = drawnByName(source);
   if (!name) {
-    std::optional<PictureRows> rows = pictures(source, kind);
+    std::optional<PictureRows> rows = listSourcePictures(archives_, nullptr, registry_, source, kind, listSort(),
+                                                         sortKey_ > 0 ? RowColumns::all : RowColumns::nameOnly);
     if (!rows || rows->empty()) return;
-    if (state_.gSortKey > 0) rows->sort(state_.gSortKey, state_.gSortOrder == 1, win::collationKey, -1);
     name = (*rows)[random_.pick(rows->size())].name;
   }
-  state_.gCurEntry = static_cast<std::int32_t>(entry);
   drawn_ = Drawn{entry, source, kind, *name};
 }
 
 // The draw over a pool of pictures: every checked source's for an even
-// draw, or the one source drawn first; the history's pictures avoided when
-// asked.
-void SilentRun::drawFromPool() {
-  if (std::optional<Drawn> drawn = drawAnother(state_.gRireki)) {
-    state_.gCurEntry = static_cast<std::int32_t>(drawn->entry);
-    drawn_ = std::move(drawn);
-  }
-}
-
-std::optional<SilentRun::Drawn> SilentRun::drawAnother(const std::vector<std::wstring>& avoided) {
+// draw, or the one source drawn first; the `avoided` pictures left out
+// when repeats are avoided.
+std::optional<SourcePick> SilentRun::poolPick(const std::vector<std::wstring>& avoided) {
   const std::vector<SourceCandidate> sources = sourceCandidates();
   if (extras_.drawEvenly) {
     // Listing every source would cost more than all the rest of the run:
@@ -104,35 +93,33 @@ std::optional<SilentRun::Drawn> SilentRun::drawAnother(const std::vector<std::ws
     const std::optional<PoolPick> pick = drawEvenlyByCounts(pool, avoided, extras_.noRepeat, random_);
     pool.save();
     if (!pick) return std::nullopt;
-    const SourceCandidate& source = pool.candidate(pick->source);
-    return Drawn{source.entry, source.path, source.kind, pool.names(pick->source)[pick->picture]};
+    return SourcePick{pick->source, pool.names(pick->source)[pick->picture]};
   }
-  std::optional<SourcePick> pick = drawPictureFromSources(
+  return drawPictureFromSources(
       sources, extras_.drawEvenly, extras_.noRepeat, avoided,
       [this](const SourceCandidate& source) { return listedNames(source); }, random_);
+}
+
+std::optional<SilentRun::Drawn> SilentRun::drawAnother(const std::vector<std::wstring>& avoided) {
+  std::optional<SourcePick> pick = poolPick(avoided);
   if (!pick) return std::nullopt;
-  const SourceCandidate& source = sources[pick->candidate];
-  return Drawn{source.entry, source.path, source.kind, std::move(pick->name)};
+  const auto& [entry, kind] = candidates_[pick->candidate];
+  return Drawn{entry, state_.wallList[entry].path, kind, std::move(pick->name)};
 }
 
 std::vector<SourceCandidate> SilentRun::sourceCandidates() const {
   std::vector<SourceCandidate> sources;
   sources.reserve(candidates_.size());
-  for (const auto& [entry, kind] : candidates_) sources.push_back({entry, state_.wall.gList[entry], kind});
+  for (const auto& [entry, kind] : candidates_) sources.push_back({entry, state_.wallList[entry].path, kind});
   return sources;
 }
 
-// A source's pictures as its list shows them, in its order.
+// A source's pictures as its list shows them, in its order; the columns
+// matter to a sort alone.
 std::vector<std::wstring> SilentRun::listedNames(const SourceCandidate& source) {
-  std::vector<std::wstring> names;
-  if (std::optional<PictureRows> rows = pictures(source.path, source.kind)) {
-    if (state_.gSortKey > 0) rows->sort(state_.gSortKey, state_.gSortOrder == 1, win::collationKey, -1);
-    names.reserve(rows->size());
-    for (std::size_t i = 0; i < rows->size(); ++i) names.push_back((*rows)[i].name);
-  }
-  return names;
+  return listedPictureNames(archives_, nullptr, registry_, source.path, source.kind, listSort(),
+                            sortKey_ > 0 ? RowColumns::all : RowColumns::nameOnly);
 }
-
 // The quick draw from an unsorted folder: from the names alone, which the
 // file system gives without reading each file. The window's list leaves
 // out sub-folders, and lists nothing when the folder holds no plain file;
@@ -141,7 +128,7 @@ std::vector<std::wstring> SilentRun::listedNames(const SourceCandidate& source) 
 // makes it. Every picture the window would list stays as likely as any
 // other. None when the quick draw does not apply or did not settle.
 std::optional<std::wstring> SilentRun::drawnByName(const std::wstring& source) {
-  if (state_.gSortKey > 0) return std::nullopt;
+  if (sortKey_ > 0) return std::nullopt;
   const std::wstring folder = withBackslash(source);
   std::vector<std::wstring> names;
   if (!win::folderEntryNames(folder, names)) return std::nullopt;
@@ -155,17 +142,15 @@ std::optional<std::wstring> SilentRun::drawnByName(const std::wstring& source) {
 }
 
 void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, Desktop& desktop) {
-  SettingsStore store(registry_);
   const WindowPlace centred = centredWindow(state_.screen);
   MainLoadDefaults defaults;
   defaults.left = centred.left * state_.screen.twipsPerPixelX;
   defaults.top = centred.top * state_.screen.twipsPerPixelY;
-  const MainLoadValues loaded = readMainLoadValues(store, defaults);
-  state_.gPicReSize = loaded.picReSize.value_or(false);
-  state_.gPicReMag = loaded.picReMag.value_or(0);
+  const MainLoadValues loaded = readMainLoadValues(SettingsStore(registry_), defaults);
+  fitting_ = {loaded.picReSize.value_or(false), loaded.picReMag.value_or(0), extras_.fillScreen};
 
   if (drawn_ && !loaded.noWallpaper.value_or(false)) {
-    const WallpaperTarget target{bitmapFile, registry_, desktop, state_.gWallBmp};
+    const WallpaperTarget target{bitmapFile, registry_, desktop, state_.wallpaperBitmap};
     const win::SystemMonitors system;
     const MonitorLayout& layout = monitors_ ? *monitors_ : system;
     // One monitor, or the option off: the one picture, exactly as ever.
@@ -173,12 +158,9 @@ void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, De
     if (monitors.size() > 1) changePerMonitor(monitors, layout, pictures, target);
     else change(*drawn_, pictures, target);
   }
-
-  // Members taken out go with the folder; errors are of no interest here.
-  if (win::directoryExists(state_.gUnPakTmp + L"\\")) win::removeFolderTree(state_.gUnPakTmp);
-  writeMainExitValues(
-      store, exitValuesAsLoaded(loaded, centred, state_.screen.twipsPerPixelX, state_.screen.twipsPerPixelY),
-      state_.wall, state_.gRireki);
+  endRun(registry_, state_.unpackFolder,
+         exitValuesAsLoaded(loaded, centred, state_.screen.twipsPerPixelX, state_.screen.twipsPerPixelY),
+         state_.wallList, state_.history);
 }
 
 void SilentRun::change(const Drawn& drawn, PictureLoader& pictures, const WallpaperTarget& target) {
@@ -186,14 +168,9 @@ void SilentRun::change(const Drawn& drawn, PictureLoader& pictures, const Wallpa
     const std::wstring file = pictureFile(drawn);
     if (file.empty() || !win::fileExists(file)) return;
     const std::unique_ptr<Picture> picture = pictures.load(
-        file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag, extras_.fillScreen));
-    changeAtExit(*picture,
-                 {state_.screen, state_.gPicReSize, state_.gPicReMag, state_.wall.gTileOpt[drawn.entry],
-                  state_.wall.gTileX[drawn.entry], state_.wall.gTileY[drawn.entry], extras_.fillScreen},
-                 target);
-    // The picture's own path: for an archive the archive and the member.
-    const std::wstring path = drawn.source + L"\\" + drawn.name;
-    if (state_.gRireki.empty() || state_.gRireki.back() != path) state_.gRireki.push_back(path);
+        file, wallpaperTargets(state_.screen, fitting_.shrink, fitting_.marginPercent, fitting_.fill));
+    changeAndRecord(*picture, entryRules(state_.screen, fitting_, state_.wallList[drawn.entry]), target,
+                    state_.history, historyPath(drawn.source, drawn.name));
   } catch (const RunError&) {
     // A picture that cannot be found, read or written ends the change;
     // the settings are saved all the same.
@@ -208,7 +185,7 @@ void SilentRun::change(const Drawn& drawn, PictureLoader& pictures, const Wallpa
 void SilentRun::changePerMonitor(const std::vector<Monitor>& monitors, const MonitorLayout& layout,
                                  PictureLoader& pictures, const WallpaperTarget& target) {
   std::vector<std::optional<Drawn>> drawn(monitors.size());
-  std::vector<std::wstring> avoided = state_.gRireki;
+  std::vector<std::wstring> avoided = state_.history;
   avoided.push_back(historyPath(drawn_->source, drawn_->name));
   for (std::size_t i = 0; i < monitors.size(); ++i) {
     if (monitors[i].primary) {
@@ -247,8 +224,7 @@ void SilentRun::changePerMonitor(const std::vector<Monitor>& monitors, const Mon
   target.registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"WallpaperStyle",
                                  spans ? L"22" : L"0");
   writeTileWallpaper(target.registry, !spans);
-  for (const std::wstring& path : applied)
-    if (state_.gRireki.empty() || state_.gRireki.back() != path) state_.gRireki.push_back(path);
+  for (const std::wstring& path : applied) recordInHistory(state_.history, path);
 }
 
 // One monitor's picture, fitted (or filled) to that monitor by the rules
@@ -259,31 +235,10 @@ std::optional<MonitorPicture> SilentRun::monitorPicture(const Drawn& drawn, cons
     const std::wstring file = pictureFile(drawn);
     if (file.empty() || !win::fileExists(file)) return std::nullopt;
     const ScreenMetrics screen = monitorMetrics(monitor, state_.screen);
-    const std::unique_ptr<Picture> picture = pictures.load(
-        file, wallpaperTargets(screen, state_.gPicReSize, state_.gPicReMag, extras_.fillScreen));
-    WallpaperLook look =
-        wallpaperLook(*picture, {screen, state_.gPicReSize, state_.gPicReMag, state_.wall.gTileOpt[drawn.entry],
-                                 state_.wall.gTileX[drawn.entry], state_.wall.gTileY[drawn.entry], extras_.fillScreen});
+    const std::unique_ptr<Picture> picture =
+        pictures.load(file, wallpaperTargets(screen, fitting_.shrink, fitting_.marginPercent, fitting_.fill));
+    WallpaperLook look = wallpaperLook(*picture, entryRules(screen, fitting_, state_.wallList[drawn.entry]));
     return MonitorPicture{std::move(look.image), look.tile};
-  } catch (const RunError&) {
-    return std::nullopt;
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
-}
-
-// The source's pictures; none when it cannot be listed.
-std::optional<PictureRows> SilentRun::pictures(const std::wstring& source, SourceKind kind) {
-  try {
-    PictureRows rows;
-    if (kind == SourceKind::folder) {
-      // The columns matter to a sort alone.
-      const RowColumns columns = state_.gSortKey > 0 ? RowColumns::all : RowColumns::nameOnly;
-      if (!listFolderPictures(withBackslash(source), registry_, rows, columns)) return std::nullopt;
-      return rows;
-    }
-    if (!isArchive(kind) || !win::fileExists(source)) return std::nullopt;
-    return listArchivePictures(archives_, nullptr, source);
   } catch (const RunError&) {
     return std::nullopt;
   } catch (const std::bad_alloc&) {
@@ -293,19 +248,9 @@ std::optional<PictureRows> SilentRun::pictures(const std::wstring& source, Sourc
 
 // The file to load: the folder's own, or the member taken out anew.
 std::wstring SilentRun::pictureFile(const Drawn& drawn) {
-  const std::wstring& source = drawn.source;
-  const std::wstring& name = drawn.name;
-  if (drawn.kind == SourceKind::folder) {
-    const std::wstring folder = withBackslash(source);
-    return win::isNormalFile(folder + name) || win::folderHasNormalFile(folder) ? folder + name : L"";
-  }
-  // The member's name comes from the archive: checked before it is used as
-  // a path at all.
-  if (!memberNameStaysInside(name) || archiverCodeFor(archives_, source) == 0) return {};
-  const std::wstring target = state_.gUnPakTmp + L"\\" + name;
-  // A file of that name left by an earlier run is not this picture.
-  DeleteFileW(target.c_str());
-  return extractMember(archives_, source, name).empty() ? std::wstring() : target;
+  if (drawn.kind == SourceKind::folder) return folderPictureFile(drawn.source, drawn.name);
+  const std::wstring copy = memberCopyPath(state_.unpackFolder, drawn.name);
+  return takeOutMember(archives_, drawn.source, drawn.name, copy) ? copy : std::wstring();
 }
 
 void runSilently(ProgramState& state, Services& services, RandomPick& random) {

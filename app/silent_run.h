@@ -10,7 +10,9 @@
 #include "app/program_state.h"
 #include "archive/archive_access.h"
 #include "engine/fair_draw.h"
+#include "flow/exit_change.h"
 #include "engine/random_pick.h"
+#include "flow/source_listing.h"
 #include "platform/monitor_layout.h"
 #include "settings/settings_layout.h"
 
@@ -27,6 +29,7 @@ namespace rivano {
 class SilentRun {
  public:
   // `state` holds the program's paths; its screen is needed by finish only.
+  // Nothing of `state` but its wall list and history is changed.
   SilentRun(ProgramState& state, Registry& registry, win::ArchiverLibraries& archivers, RandomPick& random);
 
   // The source and the picture, drawn from the settings alone. Nothing of
@@ -47,7 +50,7 @@ class SilentRun {
     std::wstring name;
   };
   using Candidates = std::vector<std::pair<std::size_t, SourceKind>>;  // entry, kind
-  void drawFromPool();
+  std::optional<SourcePick> poolPick(const std::vector<std::wstring>& avoided);
   std::optional<Drawn> drawAnother(const std::vector<std::wstring>& avoided);
   std::vector<SourceCandidate> sourceCandidates() const;
   std::vector<std::wstring> listedNames(const SourceCandidate& source);
@@ -55,7 +58,7 @@ class SilentRun {
                         const WallpaperTarget& target);
   std::optional<MonitorPicture> monitorPicture(const Drawn& drawn, const Monitor& monitor, PictureLoader& pictures);
   std::optional<std::wstring> drawnByName(const std::wstring& source);
-  std::optional<PictureRows> pictures(const std::wstring& source, SourceKind kind);
+  ListSort listSort() const;
   std::wstring pictureFile(const Drawn& drawn);
   void change(const Drawn& drawn, PictureLoader& pictures, const WallpaperTarget& target);
 
@@ -64,6 +67,10 @@ class SilentRun {
   RandomPick& random_;
   ArchiveAccess archives_;
   std::optional<Drawn> drawn_;
+  // The list's sort, the one setting of the window the draw depends on.
+  std::int16_t sortKey_ = -1;
+  std::int16_t sortOrder_ = 0;
+  Fitting fitting_;
   WallpaperExtras extras_;
   Candidates candidates_;
   const MonitorLayout* monitors_ = nullptr;

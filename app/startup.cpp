@@ -54,11 +54,7 @@ int messageLoop(FrmMain& main) {
   return 0;
 }
 
-void takeScreen(ProgramState& state, const ScreenMetrics& screen) {
-  state.screen = screen;
-  state.gScreenW = screen.twips.width;
-  state.gScreenH = screen.twips.height;
-}
+void takeScreen(ProgramState& state, const ScreenMetrics& screen) { state.screen = screen; }
 
 // The logon run measures the screen on a thread of its own while it draws
 // the picture from the settings: under Wine the first call that needs the
@@ -93,24 +89,24 @@ int runProgram() {
     return 0;
   }
   ProgramState state;
-  state.gAppPath = appPathFromModule(win::modulePath());
+  state.appFolder = appPathFromModule(win::modulePath());
   if (kind == RunKind::nothing) {
     // A run with nothing to do writes nothing, not even the probe that
     // finds the bitmap's folder; a half-written bitmap goes from either.
-    win::removeLeftoverCompanion(state.gAppPath + L"Rivano.bmp");
+    win::removeLeftoverCompanion(state.appFolder + L"Rivano.bmp");
     const std::wstring local = win::localAppDataFolder();
     if (!local.empty()) win::removeLeftoverCompanion(local + L"\\Rivano\\Rivano.bmp");
     return 0;
   }
   // Every later use of the bitmap (the desktop's value, the history) names
   // the file as written here.
-  const std::wstring data = win::dataFolder(state.gAppPath);
-  state.gWallBmp = data + L"Rivano.bmp";
-  state.gUnPakTmp = data + L"UnPakTmp";
+  const std::wstring data = win::dataFolder(state.appFolder);
+  state.wallpaperBitmap = data + L"Rivano.bmp";
+  state.unpackFolder = data + L"UnPakTmp";
   // A run killed while it wrote the bitmap leaves its half beside the
   // bitmap, as large as the screen's bitmap; only this instance may write
   // there now, so whatever lies there is that run's.
-  win::removeLeftoverCompanion(state.gWallBmp);
+  win::removeLeftoverCompanion(state.wallpaperBitmap);
   if (kind == RunKind::silent) return runAtLogon(state);
 
   // The windows' controls; the logon run has none, and under Wine this
@@ -132,7 +128,7 @@ int runProgram() {
     case RunKind::silent:  // handled above
       return 0;
     case RunKind::noRandom:
-      state.gNoRandom = true;
+      state.skipStartDraw = true;
       [[fallthrough]];
     case RunKind::interactive:
       main.load();

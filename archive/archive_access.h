@@ -21,10 +21,10 @@ namespace rivano {
 struct ArchiveAccess {
   win::ArchiverLibraries& libraries;  // one per process
   Registry& registry;                 // file-type names of the members
-  std::wstring unpackFolder;          // gUnPakTmp, without a trailing "\"
-  HWND mainWindow = nullptr;          // owner of the extraction command
-  // The logon run tells nobody anything: a missing library is then the same
-  // as no library, and a member the list cannot show is left out.
+  std::wstring unpackFolder;          // unpackFolder, without a trailing "\"
+  HWND mainWindow = nullptr;          // owner of the extraction command and of the notice
+  // A silent run ("/S" at logon) shows no box: a missing library is not
+  // announced, and a member the list cannot show is left out.
   bool quiet = false;
 };
 

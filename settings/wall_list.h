@@ -1,5 +1,5 @@
-// The registered wallpaper sources: five arrays indexed by entry, kept in
-// step by every operation here. Entry i is item i+1 of the folder list.
+// The registered wallpaper sources, one entry each. Entry i is item i+1 of
+// the folder list and is stored as List<i+1>, LSelect<i+1> and so on.
 #pragma once
 
 #include <cstddef>
@@ -20,21 +20,25 @@ struct WallEntry {
 
 class WallList {
  public:
-  std::size_t size() const { return gList.size(); }
-  bool empty() const { return gList.empty(); }
-  WallEntry entry(std::size_t index) const;
-  void append(const WallEntry& entry);
-  // Exchanges all five fields of two entries (0-based).
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  // Unchecked, as the callers index with numbers they have checked.
+  WallEntry& operator[](std::size_t index) { return entries_[index]; }
+  const WallEntry& operator[](std::size_t index) const { return entries_[index]; }
+  // Checked: throws std::out_of_range.
+  const WallEntry& entry(std::size_t index) const { return entries_.at(index); }
+  void append(const WallEntry& entry) { entries_.push_back(entry); }
+  // Exchanges two entries (0-based).
   void swapEntries(std::size_t a, std::size_t b);
   // Removes one entry (0-based); the later ones move up in order.
   void remove(std::size_t index);
-  void clear();
+  void clear() { entries_.clear(); }
 
-  std::vector<std::wstring> gList;
-  std::vector<bool> gLSelect;
-  std::vector<std::int16_t> gTileOpt;
-  std::vector<std::int16_t> gTileX;
-  std::vector<std::int16_t> gTileY;
+  auto begin() const { return entries_.begin(); }
+  auto end() const { return entries_.end(); }
+
+ private:
+  std::vector<WallEntry> entries_;
 };
 
 }  // namespace rivano

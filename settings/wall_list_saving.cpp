@@ -32,13 +32,14 @@ bool writeList(SettingsStore& s, Section to, const WallList& wallList,
   for (const auto& [k, path] : history)
     if (!s.writeNumbered(to, L"Rireki", k, *path)) return false;
   if (wallList.empty()) return true;
-  for (std::size_t i = 0; i < wallList.size(); ++i) {
-    const std::size_t n = i + 1;
-    if (!s.writeNumbered(to, L"List", n, wallList.gList[i]) ||
-        !s.writeNumbered(to, L"LSelect", n, wordText(wallList.gLSelect[i])) ||
-        !s.writeNumbered(to, L"TileOpt", n, numberText(wallList.gTileOpt[i])) ||
-        !s.writeNumbered(to, L"TileX", n, numberText(wallList.gTileX[i])) ||
-        !s.writeNumbered(to, L"TileY", n, numberText(wallList.gTileY[i])))
+  std::size_t n = 0;
+  for (const WallEntry& entry : wallList) {
+    ++n;
+    if (!s.writeNumbered(to, L"List", n, entry.path) ||
+        !s.writeNumbered(to, L"LSelect", n, wordText(entry.checked)) ||
+        !s.writeNumbered(to, L"TileOpt", n, numberText(entry.tileOpt)) ||
+        !s.writeNumbered(to, L"TileX", n, numberText(entry.tileX)) ||
+        !s.writeNumbered(to, L"TileY", n, numberText(entry.tileY)))
       return false;
   }
   return s.writeValue(to, value::count.name, numberText(static_cast<std::int64_t>(wallList.size())));

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "settings/run_error.h"
+#include "settings/wall_list_saving.h"
 #include "tests/unit/memory_registry.h"
 
 namespace rivano {
@@ -430,7 +431,50 @@ TEST(WallListSave, AFinishedSaveLeavesExactlyTheWallListValuesAndNoCopy) {
                                            L"rireki0", L"rireki1"}));
 }
 
-TEST(WallListArrays, OperationsKeepTheFiveArraysInStep) {
+// A list as an exit of the five-array days stored it, with the texts it
+// wrote ("True"/"False", tiling numbers), loaded and saved again unchanged:
+// every value comes back to the byte, and an edit changes only its own.
+TEST(WallListSave, ALoadedListSavesBackToTheByteAndEditsMoveOnlyTheirEntries) {
+  testing::MemoryRegistry registry;
+  const std::wstring list = kCutKey + L"\\WallList";
+  const auto put = [&](const std::wstring& name, const std::wstring& data) {
+    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, list, name, data));
+  };
+  put(L"Rireki0", L"C:\\p\\0.jpg");
+  put(L"Rireki1", L"D:\\写真.lzh\\s\\1.bmp");
+  const std::vector<std::vector<std::wstring>> rows = {{L"C:\\壁紙\\A", L"True", L"2", L"2", L"2"},
+                                                       {L"D:\\写真.lzh", L"False", L"0", L"3", L"4"},
+                                                       {L"E:\\pics", L"True", L"1", L"-1", L"32767"}};
+  const wchar_t* const stems[] = {L"List", L"LSelect", L"TileOpt", L"TileX", L"TileY"};
+  for (std::size_t n = 0; n < rows.size(); ++n)
+    for (std::size_t f = 0; f < 5; ++f) put(stems[f] + std::to_wstring(n + 1), rows[n][f]);
+  put(L"Count", L"3");
+  const testing::MemoryRegistry::Contents stored = registry.contents();
+
+  SettingsStore store(registry, kCutKey);
+  WallList entries = readWallList(store).entries;
+  const std::vector<std::wstring> history = readHistory(store);
+  saveWallList(store, entries, history);
+  EXPECT_EQ(registry.contents(), stored);
+
+  entries.swapEntries(0, 2);
+  entries.remove(1);
+  saveWallList(store, entries, history);
+  const auto get = [&](const std::wstring& name) {
+    return registry.myRegGetString(RegRoot::currentUser, list, name, L"<missing>");
+  };
+  const std::vector<std::wstring> first = {L"E:\\pics", L"True", L"1", L"-1", L"32767"};
+  const std::vector<std::wstring> second = {L"C:\\壁紙\\A", L"True", L"2", L"2", L"2"};
+  for (std::size_t f = 0; f < 5; ++f) {
+    EXPECT_EQ(get(stems[f] + std::wstring(L"1")), first[f]) << f;
+    EXPECT_EQ(get(stems[f] + std::wstring(L"2")), second[f]) << f;
+    EXPECT_EQ(get(stems[f] + std::wstring(L"3")), L"<missing>") << f;
+  }
+  EXPECT_EQ(get(L"Count"), L"2");
+  EXPECT_EQ(get(L"Rireki1"), L"D:\\写真.lzh\\s\\1.bmp");
+}
+
+TEST(WallListEntries, SwapAndRemoveMoveWholeEntries) {
   WallList list;
   list.append({L"a", true, 0, 1, 1});
   list.append({L"b", false, 1, 2, 2});
@@ -441,8 +485,8 @@ TEST(WallListArrays, OperationsKeepTheFiveArraysInStep) {
   list.remove(1);
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list.entry(1), (WallEntry{L"a", true, 0, 1, 1}));
-  EXPECT_EQ(list.gLSelect.size(), 2u);
-  EXPECT_EQ(list.gTileY.size(), 2u);
+  EXPECT_EQ(list.entry(0), (WallEntry{L"c", true, 2, 3, 3}));
+  EXPECT_THROW(list.swapEntries(0, 2), std::out_of_range);
   EXPECT_THROW(list.remove(5), std::out_of_range);
 }
 

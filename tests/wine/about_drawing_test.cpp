@@ -35,8 +35,8 @@ class DialogOnThread {
     // Centred on a small screen, the dialog opens in the real screen's
     // top left corner, away from the pointer, which a test cannot move
     // while no window of its own is in front.
-    state_.gScreenW = 6000;
-    state_.gScreenH = 4000;
+    state_.screen.twips.width = 6000;
+    state_.screen.twips.height = 4000;
     thread_ = std::thread([this] { FrmAbout(state_).showModal(nullptr); });
     testing::waitUntil([&] { return (dialog_ = FindWindowW(L"RivanoAbout", nullptr)) != nullptr; }, kPatience);
   }

@@ -206,7 +206,7 @@ TEST_F(DragDrop, FoldersAndArchivesDroppedOnTheFolderListAreRegisteredAndTheLast
   // Selected as a click selects: the archive's picture is listed.
   ASSERT_TRUE(waitUntil([&] { return files.count() == 1; }, kPatience));
   EXPECT_EQ(files.text(0), L"photos\\m.bmp");
-  EXPECT_EQ(controlText(control(window, ids::txtTate)), L"2");
+  EXPECT_EQ(controlText(control(window, ids::txtDown)), L"2");
 
   ASSERT_TRUE(dropOn(window, control(window, ids::lvwMain), {hangul}));
   ASSERT_TRUE(waitUntil([&] { return folders.count() == 4 && folders.selected() == 3; }, kPatience));
@@ -517,11 +517,11 @@ TEST_F(DragDrop, DroppingASourceKeepsTheCountsTypedForTheCurrentOne) {
   ASSERT_NE(window, nullptr);
   RemoteListView folders(control(window, ids::lvwMain));
   ASSERT_TRUE(waitUntil([&] { return folders.selected() == 0; }, kPatience));
-  SendMessageW(control(window, ids::txtTate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5"));
-  SendMessageW(control(window, ids::txtYoko), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"7"));
+  SendMessageW(control(window, ids::txtDown), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5"));
+  SendMessageW(control(window, ids::txtAcross), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"7"));
   ASSERT_TRUE(dropOn(window, control(window, ids::lvwMain), {elsewhere}));
   ASSERT_TRUE(waitUntil([&] { return folders.count() == 2 && folders.selected() == 1; }, kPatience));
-  EXPECT_EQ(controlText(control(window, ids::txtTate)), L"2");
+  EXPECT_EQ(controlText(control(window, ids::txtDown)), L"2");
   close(program, window);
   EXPECT_EQ(get(kWallList, L"TileY1"), L"5");
   EXPECT_EQ(get(kWallList, L"TileX1"), L"7");

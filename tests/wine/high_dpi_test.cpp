@@ -170,7 +170,7 @@ class HighDpi : public MainWindow {
     EXPECT_EQ(change.top, px(changeTwips.top)) << dpi;
     EXPECT_EQ(width(change), px(changeTwips.width)) << dpi;
     EXPECT_EQ(height(change), px(changeTwips.height)) << dpi;
-    const RECT widen = placeIn(GetDlgItem(window, main_ids::cmdButton));
+    const RECT widen = placeIn(GetDlgItem(window, main_ids::cmdWiden));
     EXPECT_EQ(width(widen), px(layout::kWidenButton.width)) << dpi;
   }
   // The picture list's header stands as high as a line of its font and
@@ -305,7 +305,7 @@ TEST_F(HighDpi, TheMainWindowTakesTheSuggestedRectangleAndKeepsItsWidenedListAnd
   ASSERT_NE(window, nullptr);
   const int header96 = headerHeight(window);
   // Widened by the program at run time, before the change.
-  testing::clickButton(GetDlgItem(window, main_ids::cmdButton));
+  testing::clickButton(GetDlgItem(window, main_ids::cmdWiden));
   ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(GetDlgItem(window, main_ids::picMain)); }, kPatience));
 
   // As Windows suggests it on a screen too low for the whole window: the
@@ -346,7 +346,7 @@ TEST_F(HighDpi, TheMainWindowTakesTheSuggestedRectangleAndKeepsItsWidenedListAnd
   // The font was made again at twice the DPI.
   EXPECT_GE(headerHeight(window), header96 + emPixels(192) - emPixels(96));
   // Narrowed again after the change: its width at the new DPI.
-  testing::clickButton(GetDlgItem(window, main_ids::cmdButton));
+  testing::clickButton(GetDlgItem(window, main_ids::cmdWiden));
   ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(GetDlgItem(window, main_ids::picMain)); }, kPatience));
   EXPECT_EQ(width(placeIn(GetDlgItem(window, main_ids::lvwFile))), px(layout::kPictureListWidth));
   EXPECT_EQ(width(placeIn(GetDlgItem(window, main_ids::picMain))), px(layout::kPreview.width));

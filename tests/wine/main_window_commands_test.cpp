@@ -227,11 +227,11 @@ TEST_F(MainWindowCommands, ThresholdsTakeDigitsAndBackspaceOnlyButAPasteFromThei
   openOn(program, 3);
   // Alt+T selects the down count's text: typing replaces it.
   pressKeys(window, {VK_MENU}, 'T');
-  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtTate); }, kPatience));
+  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtDown); }, kPatience));
   typeKeys({'A', VK_OEM_MINUS, '1', VK_SPACE, '2'});
-  EXPECT_EQ(text(main_ids::txtTate), L"12");
+  EXPECT_EQ(text(main_ids::txtDown), L"12");
   typeKey(VK_BACK);
-  EXPECT_TRUE(waitUntil([&] { return text(main_ids::txtTate) == L"1"; }, kPatience)) << "backspace did not pass";
+  EXPECT_TRUE(waitUntil([&] { return text(main_ids::txtDown) == L"1"; }, kPatience)) << "backspace did not pass";
   // The paste shortcut is a control character: swallowed.
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
@@ -242,10 +242,10 @@ TEST_F(MainWindowCommands, ThresholdsTakeDigitsAndBackspaceOnlyButAPasteFromThei
   CloseClipboard();
   pressKeys(window, {VK_CONTROL}, 'V');
   Sleep(500);
-  EXPECT_EQ(text(main_ids::txtTate), L"1") << "Ctrl+V got past the filter";
+  EXPECT_EQ(text(main_ids::txtDown), L"1") << "Ctrl+V got past the filter";
   // The box's own menu pastes: that is no key and is not filtered.
   RECT r{};
-  GetWindowRect(control(main_ids::txtTate), &r);
+  GetWindowRect(control(main_ids::txtDown), &r);
   SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   INPUT click[2] = {};
   click[0].type = click[1].type = INPUT_MOUSE;
@@ -254,8 +254,8 @@ TEST_F(MainWindowCommands, ThresholdsTakeDigitsAndBackspaceOnlyButAPasteFromThei
   SendInput(2, click, sizeof(INPUT));
   ASSERT_TRUE(waitUntil(menuOpen, 5000)) << "the box's menu did not open";
   typeKey('P');
-  EXPECT_TRUE(waitUntil([&] { return text(main_ids::txtTate).find(L"77") != std::wstring::npos; }, kPatience))
-      << "the menu's paste was filtered: " << testing::narrow(text(main_ids::txtTate));
+  EXPECT_TRUE(waitUntil([&] { return text(main_ids::txtDown).find(L"77") != std::wstring::npos; }, kPatience))
+      << "the menu's paste was filtered: " << testing::narrow(text(main_ids::txtDown));
   close(program, window);
 }
 
@@ -269,45 +269,45 @@ TEST_F(MainWindowCommands, ModesEnableTheThresholdsAndValuesAreStoredWhenTheEntr
   put(kWallList, L"TileY1", L"4");
   RunningProgram program(exe, L"/N");
   openOn(program, 3);
-  const int thresholds[] = {main_ids::txtTate, main_ids::txtYoko, main_ids::lblTate0, main_ids::lblTate1,
-                            main_ids::lblYoko0, main_ids::lblYoko1, main_ids::lblBun};
+  const int thresholds[] = {main_ids::txtDown, main_ids::txtAcross, main_ids::lblDown0, main_ids::lblDown1,
+                            main_ids::lblAcross0, main_ids::lblAcross1, main_ids::lblSentence};
   auto enabled = [&](bool on) {
     for (int id : thresholds)
       if ((IsWindowEnabled(control(id)) != FALSE) != on) return false;
     return true;
   };
   // The stored rule is shown: mode 1, thresholds off, the counts as stored.
-  EXPECT_TRUE(isButtonChecked(control(main_ids::optTairu1)));
+  EXPECT_TRUE(isButtonChecked(control(main_ids::optTile1)));
   EXPECT_TRUE(enabled(false));
-  EXPECT_EQ(text(main_ids::txtTate), L"4");
-  EXPECT_EQ(text(main_ids::txtYoko), L"3");
-  testing::clickButton(control(main_ids::optTairu2));
+  EXPECT_EQ(text(main_ids::txtDown), L"4");
+  EXPECT_EQ(text(main_ids::txtAcross), L"3");
+  testing::clickButton(control(main_ids::optTile2));
   EXPECT_TRUE(waitUntil([&] { return enabled(true); }, kPatience)) << "automatic mode left the thresholds off";
-  testing::clickButton(control(main_ids::optTairu0));
+  testing::clickButton(control(main_ids::optTile0));
   EXPECT_TRUE(waitUntil([&] { return enabled(false); }, kPatience)) << "never-tile left the thresholds on";
-  testing::clickButton(control(main_ids::optTairu2));
+  testing::clickButton(control(main_ids::optTile2));
   ASSERT_TRUE(waitUntil([&] { return enabled(true); }, kPatience));
   // Across 5, down emptied: the other entry is chosen and this one again.
   pressKeys(window, {VK_MENU}, 'Y');
-  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtYoko); }, kPatience));
+  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtAcross); }, kPatience));
   typeKeys({'5'});
   pressKeys(window, {VK_MENU}, 'T');
-  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtTate); }, kPatience));
+  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtDown); }, kPatience));
   typeKeys({VK_BACK});
-  ASSERT_EQ(text(main_ids::txtTate), L"");
+  ASSERT_EQ(text(main_ids::txtDown), L"");
   RemoteListView folders(control(main_ids::lvwMain));
   RemoteListView files(control(main_ids::lvwFile));
   folders.click(1);
   ASSERT_TRUE(waitUntil([&] { return files.count() == 1; }, kPatience));
-  EXPECT_EQ(text(main_ids::txtYoko), L"2") << "the other entry shows its own defaults";
+  EXPECT_EQ(text(main_ids::txtAcross), L"2") << "the other entry shows its own defaults";
   folders.click(0);
   ASSERT_TRUE(waitUntil([&] { return files.count() == 3; }, kPatience));
-  EXPECT_EQ(text(main_ids::txtYoko), L"5") << "the edited count was not kept";
-  EXPECT_EQ(text(main_ids::txtTate), L"4") << "an emptied box lost the stored count";
-  EXPECT_TRUE(isButtonChecked(control(main_ids::optTairu2)));
+  EXPECT_EQ(text(main_ids::txtAcross), L"5") << "the edited count was not kept";
+  EXPECT_EQ(text(main_ids::txtDown), L"4") << "an emptied box lost the stored count";
+  EXPECT_TRUE(isButtonChecked(control(main_ids::optTile2)));
   // Edited again and closed: stored with the list.
   pressKeys(window, {VK_MENU}, 'Y');
-  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtYoko); }, kPatience));
+  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtAcross); }, kPatience));
   typeKeys({'7'});
   close(program, window);
   EXPECT_EQ(get(kWallList, L"TileX1"), L"7");
@@ -323,14 +323,14 @@ TEST_F(MainWindowCommands, ANewEntryShowsAutomaticModeWithTwoAndTwo) {
   const std::wstring archive = testing::pictureDir() + L"same_a.zip";
   RunningProgram program(exe, L"/N");
   openOn(program, 3);
-  ASSERT_EQ(text(main_ids::txtYoko), L"9");
+  ASSERT_EQ(text(main_ids::txtAcross), L"9");
   // A count typed for the current entry survives the new entry's defaults
   // (typed in automatic mode, the entry then set back to never tile).
-  testing::clickButton(control(main_ids::optTairu2));
+  testing::clickButton(control(main_ids::optTile2));
   pressKeys(window, {VK_MENU}, 'Y');
-  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtYoko); }, kPatience));
+  ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtAcross); }, kPatience));
   typeKeys({'6'});
-  testing::clickButton(control(main_ids::optTairu0));
+  testing::clickButton(control(main_ids::optTile0));
   // The archive dialog, answered as a user does: the name typed, then OK.
   PostMessageW(control(main_ids::cmdArchiver), BM_CLICK, 0, 0);
   HWND dialog = program.waitForWindow(L"#32770", kPatience);
@@ -346,10 +346,10 @@ TEST_F(MainWindowCommands, ANewEntryShowsAutomaticModeWithTwoAndTwo) {
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   RemoteListView folders(control(main_ids::lvwMain));
   ASSERT_TRUE(waitUntil([&] { return folders.count() == 2; }, kPatience)) << "the archive was not registered";
-  EXPECT_TRUE(isButtonChecked(control(main_ids::optTairu2)));
-  EXPECT_EQ(text(main_ids::txtTate), L"2");
-  EXPECT_EQ(text(main_ids::txtYoko), L"2");
-  EXPECT_TRUE(IsWindowEnabled(control(main_ids::txtTate)));
+  EXPECT_TRUE(isButtonChecked(control(main_ids::optTile2)));
+  EXPECT_EQ(text(main_ids::txtDown), L"2");
+  EXPECT_EQ(text(main_ids::txtAcross), L"2");
+  EXPECT_TRUE(IsWindowEnabled(control(main_ids::txtDown)));
   close(program, window);
   EXPECT_EQ(get(kWallList, L"TileX1"), L"6") << "the typed count was lost to the new entry's defaults";
   EXPECT_EQ(get(kWallList, L"TileOpt1"), L"0");
@@ -484,8 +484,8 @@ TEST_F(MainWindowCommands, WideningCoversThePreviewSwapsPictureAndTipAndIsRestor
     openOn(program, 3);
     choose(L"a.bmp");
     HWND list = control(main_ids::lvwFile);
-    HWND button = control(main_ids::cmdButton);
-    HWND check = control(main_ids::chkViwerON);
+    HWND button = control(main_ids::cmdWiden);
+    HWND check = control(main_ids::chkViewer);
     EXPECT_EQ(widthInTwips(list), 2535);
     EXPECT_GT(buttonBalance(button) * widenArrow, 0) << "the button does not show bitmap 102";
     EXPECT_EQ(shownToolTip(program, button), res(667));
@@ -540,7 +540,7 @@ TEST_F(MainWindowCommands, TheViewerSwitchAndItsMenuTwinFollowEachOtherExceptOnA
   RunningProgram program(exe, L"/N");
   window = openWindow(program);
   ASSERT_NE(window, nullptr);
-  HWND check = control(main_ids::chkViwerON);
+  HWND check = control(main_ids::chkViewer);
   // Nothing listed: the box changes its value and nothing else, so the
   // menu item, still checked, unchecks itself when chosen and the box
   // stays off; chosen again, both are on.

@@ -350,8 +350,8 @@ TEST_F(MainWindow, TypedTileCountsAreKeptAndAnEmptyBoxKeepsTheOldValue) {
   ASSERT_NE(window, nullptr);
   RemoteListView folders(GetDlgItem(window, main_ids::lvwMain));
   folders.click(0);
-  HWND across = GetDlgItem(window, main_ids::txtYoko);
-  HWND down = GetDlgItem(window, main_ids::txtTate);
+  HWND across = GetDlgItem(window, main_ids::txtAcross);
+  HWND down = GetDlgItem(window, main_ids::txtDown);
   ASSERT_TRUE(waitUntil([&] { return testing::controlText(across) == L"3"; }, kPatience));
   EXPECT_EQ(testing::controlText(down), L"4");
   SendMessageW(across, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5"));

@@ -52,8 +52,8 @@ TEST_F(MainWindowUse, AfterTheViewerIsSwitchedOffTheSelectedPictureIsTheOneAppli
   HWND window = openOnPictures(program);
   ASSERT_NE(window, nullptr);
   choosePicture(window, L"a.bmp");  // previewed: the loaded picture is a.bmp
-  testing::clickButton(GetDlgItem(window, main_ids::chkViwerON));
-  ASSERT_TRUE(waitUntil([&] { return !testing::isButtonChecked(GetDlgItem(window, main_ids::chkViwerON)); },
+  testing::clickButton(GetDlgItem(window, main_ids::chkViewer));
+  ASSERT_TRUE(waitUntil([&] { return !testing::isButtonChecked(GetDlgItem(window, main_ids::chkViewer)); },
                         kPatience));
   choosePicture(window, L"c.bmp");  // not previewed
   close(program, window);
@@ -73,7 +73,7 @@ TEST_F(MainWindowUse, ChangeButtonWithTheViewerOffTakesAnArchivedPictureOutFirst
   RemoteListView files(GetDlgItem(window, main_ids::lvwFile));
   folders.click(0);
   ASSERT_TRUE(waitUntil([&] { return files.count() == 1 && files.selected() == 0; }, kPatience));
-  testing::clickButton(GetDlgItem(window, main_ids::chkViwerON));
+  testing::clickButton(GetDlgItem(window, main_ids::chkViewer));
   PostMessageW(GetDlgItem(window, main_ids::cmdChange), BM_CLICK, 0, 0);
   ASSERT_TRUE(waitUntil([&] { return appliedWidth() == 30 || program.waitForMessageBox(0).has_value(); },
                         kPatience));
@@ -135,13 +135,13 @@ TEST_F(MainWindowUse, TabShiftTabAccessKeysAndEnterWorkAsInADialog) {
   EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == folderButton; }, kPatience));
   // Alt+T: the label "タテ(&T)" hands the focus to its box.
   pressKeys(window, {VK_MENU}, 'T');
-  EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == GetDlgItem(window, main_ids::txtTate); }, kPatience));
+  EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == GetDlgItem(window, main_ids::txtDown); }, kPatience));
   // Alt+N picks the option "タイル貼りしない(&N)", which greys the counts.
   pressKeys(window, {VK_MENU}, 'N');
-  EXPECT_TRUE(waitUntil([&] { return testing::isButtonChecked(GetDlgItem(window, main_ids::optTairu0)); }, kPatience));
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, main_ids::txtTate)));
+  EXPECT_TRUE(waitUntil([&] { return testing::isButtonChecked(GetDlgItem(window, main_ids::optTile0)); }, kPatience));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, main_ids::txtDown)));
   // Alt+V switches the viewer off and on again.
-  HWND viewer = GetDlgItem(window, main_ids::chkViwerON);
+  HWND viewer = GetDlgItem(window, main_ids::chkViewer);
   pressKeys(window, {VK_MENU}, 'V');
   EXPECT_TRUE(waitUntil([&] { return !testing::isButtonChecked(viewer); }, kPatience));
   pressKeys(window, {VK_MENU}, 'V');

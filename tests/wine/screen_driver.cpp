@@ -49,13 +49,13 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(argv[1], "widen") == 0 || std::strcmp(argv[1], "plainlist") == 0) {
     if (!mainWindow) return 1;
-    const int command = std::strcmp(argv[1], "widen") == 0 ? int{rivano::main_ids::cmdButton} : int{rivano::main_ids::mnuLstType1};
+    const int command = std::strcmp(argv[1], "widen") == 0 ? int{rivano::main_ids::cmdWiden} : int{rivano::main_ids::mnuLstType1};
     PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
     return 0;
   }
   if (std::strncmp(argv[1], "tile", 4) == 0 && argv[1][4] >= '0' && argv[1][4] <= '2') {
     if (!mainWindow) return 1;
-    PostMessageW(GetDlgItem(mainWindow, rivano::main_ids::optTairu0 + (argv[1][4] - '0')), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(mainWindow, rivano::main_ids::optTile0 + (argv[1][4] - '0')), BM_CLICK, 0, 0);
     return 0;
   }
   if (std::strcmp(argv[1], "options") == 0) {

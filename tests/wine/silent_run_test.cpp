@@ -40,9 +40,9 @@ class SilentRunTest : public ::testing::Test, protected testing::ProgramSettings
  protected:
   void SetUp() override {
     registry.myRegDeleteKey(kProgramKey);
-    state.gAppPath = folder.path();
-    state.gWallBmp = folder.path() + L"Rivano.bmp";
-    state.gUnPakTmp = folder.path() + L"UnPakTmp";
+    state.appFolder = folder.path();
+    state.wallpaperBitmap = folder.path() + L"Rivano.bmp";
+    state.unpackFolder = folder.path() + L"UnPakTmp";
     state.screen = win::measureScreen();
     big = folder.path() + L"big";
     small = folder.path() + L"small";
@@ -82,7 +82,7 @@ class SilentRunTest : public ::testing::Test, protected testing::ProgramSettings
 
   // The colour of the bitmap written, or 1 when there is none.
   std::uint32_t appliedColour() {
-    const auto written = decodeBmp(testing::readFileBytes(state.gWallBmp));
+    const auto written = decodeBmp(testing::readFileBytes(state.wallpaperBitmap));
     return written && !written->pixels.empty() ? written->pixels[0] : 1u;
   }
 
@@ -110,7 +110,7 @@ TEST_F(SilentRunTest, DrawsAmongCheckedSourcesThatExistAndPicksByTheListsSortOrd
   run({0.99f, 0.0f});  // the last of the two checked sources
   EXPECT_EQ(appliedColour(), 0x123456u);
   EXPECT_EQ(get(kWallList, L"Rireki2"), small + L"\\d.bmp");
-  EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), state.gWallBmp);
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), state.wallpaperBitmap);
   EXPECT_EQ(desktop.calls, 0);
 }
 
@@ -157,7 +157,7 @@ class PerMonitorTest : public SilentRunTest {
     run.useMonitors(layout);
     run.draw();
     run.finish(loader, bitmapFile, desktop);
-    return decodeBmp(testing::readFileBytes(state.gWallBmp)).value_or(PixelImage{});
+    return decodeBmp(testing::readFileBytes(state.wallpaperBitmap)).value_or(PixelImage{});
   }
   std::vector<std::wstring> sources;
 };
@@ -174,7 +174,7 @@ TEST_F(PerMonitorTest, TwoMonitorsSpannedEachShowItsOwnPicture) {
   EXPECT_EQ(bitmap.at(60, 10), FakeMonitors::kBackground);              // above it: no monitor
   EXPECT_EQ(get(L"Control Panel\\desktop", L"WallpaperStyle"), L"22");
   EXPECT_EQ(get(L"Control Panel\\desktop", L"TileWallpaper"), L"0");
-  EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), state.gWallBmp);
+  EXPECT_EQ(get(L"Control Panel\\desktop", L"Wallpaper"), state.wallpaperBitmap);
   // Each monitor's picture in the history, the primary's last.
   EXPECT_EQ(get(kWallList, L"Rireki0"), sources[1] + L"\\green.bmp");
   EXPECT_EQ(get(kWallList, L"Rireki1"), sources[0] + L"\\red.bmp");
@@ -214,7 +214,7 @@ TEST_F(SilentRunTest, NoWallpaperOptionAndEmptySourcesChangeNothingButStillSave)
   registerSources({{big, true}});
   put(kProgramKey + L"\\Option", L"NoWallpaper", L"1");
   run({0.0f, 0.0f});
-  EXPECT_FALSE(win::fileExists(state.gWallBmp));
+  EXPECT_FALSE(win::fileExists(state.wallpaperBitmap));
   EXPECT_EQ(get(kWallList, L"Rireki0"), L"<missing>");
   EXPECT_EQ(get(kWallList, L"List1"), big);
 
@@ -227,7 +227,7 @@ TEST_F(SilentRunTest, NoWallpaperOptionAndEmptySourcesChangeNothingButStillSave)
   for (const std::wstring& source : {empty, broken}) {
     registerSources({{source, true}});
     run({0.0f, 0.0f});
-    EXPECT_FALSE(win::fileExists(state.gWallBmp)) << testing::narrow(source);
+    EXPECT_FALSE(win::fileExists(state.wallpaperBitmap)) << testing::narrow(source);
     EXPECT_EQ(get(kWallList, L"Rireki0"), L"<missing>");
     EXPECT_EQ(get(kWallList, L"List1"), source);
   }
@@ -244,7 +244,7 @@ TEST_F(SilentRunTest, OnlyWhatTheWindowWouldListIsEverApplied) {
   write(mixed + L"\\real.bmp", 3, 3, 0x445566);
   registerSources({{mixed, true}});
   for (float second : {0.0f, 0.99f}) {
-    DeleteFileW(state.gWallBmp.c_str());
+    DeleteFileW(state.wallpaperBitmap.c_str());
     run({0.0f, second, 0.0f});
     EXPECT_EQ(appliedColour(), 0x445566u) << second;
   }
@@ -254,9 +254,9 @@ TEST_F(SilentRunTest, OnlyWhatTheWindowWouldListIsEverApplied) {
   write(hidden + L"\\secret.bmp", 3, 3, 0x778899);
   SetFileAttributesW((hidden + L"\\secret.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
   registerSources({{hidden, true}});
-  DeleteFileW(state.gWallBmp.c_str());
+  DeleteFileW(state.wallpaperBitmap.c_str());
   run({0.0f, 0.0f, 0.0f});
-  EXPECT_FALSE(win::fileExists(state.gWallBmp));
+  EXPECT_FALSE(win::fileExists(state.wallpaperBitmap));
 
   // With a plain file beside it, though no picture, the window lists the
   // hidden picture, and so it is applied.
@@ -268,14 +268,14 @@ TEST_F(SilentRunTest, OnlyWhatTheWindowWouldListIsEverApplied) {
 TEST_F(SilentRunTest, ArchiveMemberIsTakenOutAnewAndTheTemporaryFolderGoes) {
   // A file of the member's name left in the temporary folder by an earlier
   // run is another picture: the archive's own is taken out over it.
-  CreateDirectoryW(state.gUnPakTmp.c_str(), nullptr);
-  write(state.gUnPakTmp + L"\\a.bmp", 5, 5, 0x00FF00);
+  CreateDirectoryW(state.unpackFolder.c_str(), nullptr);
+  write(state.unpackFolder + L"\\a.bmp", 5, 5, 0x00FF00);
   const std::wstring archive = testing::pictureDir() + L"same_a.zip";  // a.bmp, 10 x 10 cyan
   registerSources({{archive, true}});
   run({0.0f, 0.0f});
   EXPECT_EQ(appliedColour(), 0x00FFFFu);
   EXPECT_EQ(get(kWallList, L"Rireki0"), archive + L"\\a.bmp");
-  EXPECT_FALSE(win::directoryExists(state.gUnPakTmp));
+  EXPECT_FALSE(win::directoryExists(state.unpackFolder));
 }
 
 // A 16:9 photograph shrunk for a 16:9 screen fills it: the fitting lands a
@@ -289,7 +289,7 @@ TEST_F(SilentRunTest, AShrunkPictureFillsTheScreenToTheLastPixel) {
   put(kProgramKey + L"\\Option", L"PicReSize", L"1");
   put(kProgramKey + L"\\Option", L"PicReMag", L"0");
   run({0.0f, 0.0f});
-  const auto written = decodeBmp(testing::readFileBytes(state.gWallBmp));
+  const auto written = decodeBmp(testing::readFileBytes(state.wallpaperBitmap));
   ASSERT_TRUE(written.has_value());
   EXPECT_EQ(written->width, 1920);
   EXPECT_EQ(written->height, 1080);

@@ -185,8 +185,8 @@ void FrmAbout::placeCentred() {
   GetWindowRect(hwnd(), &outer);
   const std::int32_t heightTwips = (outer.bottom - outer.top) * state_.screen.twipsPerPixelY;
   const std::int32_t widthTwips = (outer.right - outer.left) * state_.screen.twipsPerPixelX;
-  const std::int32_t top = (state_.gScreenH - heightTwips) / 2;
-  const std::int32_t left = (state_.gScreenW - widthTwips) / 2;
+  const std::int32_t top = (state_.screen.twips.height - heightTwips) / 2;
+  const std::int32_t left = (state_.screen.twips.width - widthTwips) / 2;
   SetWindowPos(hwnd(), nullptr, left / state_.screen.twipsPerPixelX, top / state_.screen.twipsPerPixelY, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -11,7 +11,7 @@
 namespace rivano {
 
 void openHelpFile(const ProgramState& state, HWND owner) {
-  const std::wstring help = state.gAppPath + L"Rivano.HLP";
+  const std::wstring help = state.appFolder + L"Rivano.HLP";
   if (win::fileExists(help)) {
     if (const int error = openDocument(help))
       win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);

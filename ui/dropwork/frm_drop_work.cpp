@@ -39,9 +39,9 @@ void FrmDropWork::myCommandWall() {
     win::ScopedHourglass hourglass;
     // Never shrunk here: a dropped picture is the user's explicit choice.
     placeWallpaper(picture->asLoaded(), tile,
-                   {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
+                   {services_.bitmapFile, services_.registry, services_.desktop, state_.wallpaperBitmap});
     win::processPendingMessages();
-    services_.desktop.setWallpaper(state_.gWallBmp);
+    services_.desktop.setWallpaper(state_.wallpaperBitmap);
   } catch (const RunError& e) {
     win::showErrorDialog(hwnd(), IDS_TITLE_COMMAND_WALL, e.number(), PictureAdvice::handled);
   } catch (const std::bad_alloc&) {

@@ -19,7 +19,7 @@ void FrmMain::onDpiChanged(WPARAM wParam, LPARAM lParam) {
     lvwFile_.scaleColumns(change.dpi, old);
     makeKindIcons();
     if (tips_) tips_->fitToDpi(change.dpi);
-    if (state_.gListWide) showWidenButton(IDB_NARROW, 668);
+    if (listWide_) showWidenButton(IDB_NARROW, 668);
     else showWidenButton(IDB_WIDEN, 667);
   }
   win::moveToSuggested(hwnd(), change.suggested);

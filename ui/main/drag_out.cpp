@@ -6,6 +6,7 @@
 #include "platform/file_drag.h"
 #include "platform/file_system.h"
 #include "settings/run_error.h"
+#include "flow/source_listing.h"
 #include "ui/main/frm_main.h"
 
 namespace rivano {
@@ -16,7 +17,7 @@ void FrmMain::lvwFile_OLEStartDrag() {
   if (source.empty() || name.empty()) return;
   std::wstring file;
   try {
-    file = myPictureFile(source, name);
+    file = pictureFile(source, name);
   } catch (const RunError&) {
     return;  // a name the archiver cannot be given: nothing to carry
   }
@@ -32,7 +33,7 @@ void FrmMain::lvwFile_OLEStartDrag() {
 
 void FrmMain::lvwFile_OLECompleteDrag() {
   // The drag swallowed the key release the Shift mode waits for.
-  state_.gShiftDown = true;
+  shiftDown_ = true;
   formKeyUp();
 }
 
@@ -41,7 +42,7 @@ void FrmMain::lvwFile_OLECompleteDrag() {
 void FrmMain::forgetGoneFile(const std::wstring& source, const std::wstring& file) {
   if (win::fileExists(file) || !isArchive(dataType(source))) return;
   extractedFrom_.erase(file);
-  if (gLastExtracted == file) gLastExtracted.clear();
+  if (lastExtracted_ == file) lastExtracted_.clear();
 }
 
 }  // namespace rivano

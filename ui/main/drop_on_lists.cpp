@@ -15,6 +15,7 @@
 #include "platform/string_table.h"
 #include "shell/file_type_name.h"
 #include "shell/path_parts.h"
+#include "flow/source_listing.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 
@@ -90,17 +91,17 @@ void FrmMain::lvwMain_OLEDragDrop(const std::vector<std::wstring>& files) {
     win::ScopedHourglass hourglass;
     // Registering shows the defaults in the tile panel: what the user typed
     // there for the current entry is kept first, as a click elsewhere would.
-    if (state_.gCurEntry >= 0) storeTileCounts(static_cast<std::size_t>(state_.gCurEntry));
+    if (currentEntry_ >= 0) storeTileCounts(static_cast<std::size_t>(currentEntry_));
     for (const std::wstring& path : files) {
       const SourceKind kind = dataType(path);
       if (kind != SourceKind::folder && !isArchive(kind)) continue;  // pictures and other files
-      myAddWallEntry(path);
+      addWallEntry(path);
       ++registered;
     }
   }
   InvalidateRect(lvwMain_.hwnd(), nullptr, TRUE);
   if (registered == 0) return;
-  state_.gCurEntry = -1;
+  currentEntry_ = -1;
   selectEntry(lvwMain_.count() - 1);
 }
 

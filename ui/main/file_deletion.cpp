@@ -42,7 +42,7 @@ void FrmMain::cmdFilDel_Click() {
     return;
   }
   const std::wstring file = withBackslash(selectedSource()) + pictureRows_[static_cast<std::size_t>(row)].name;
-  if (deleteFileByShell(file, hwnd(), state_.gShiftDown)) {
+  if (deleteFileByShell(file, hwnd(), shiftDown_)) {
     const int count = pictureCount();
     removePictureRow(row);
     const int next = row == count - 1 ? row - 1 : row;

@@ -13,10 +13,8 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_layout.h"
 #include "engine/fair_draw.h"
-#include "shell/folder_pictures.h"
-#include "platform/collation.h"
-#include "shell/path_parts.h"
-#include "settings/run_error.h"
+#include "flow/source_listing.h"
+#include "flow/start_draw.h"
 #include "ui/main/archiver_notice.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
@@ -47,77 +45,57 @@ void FrmMain::setKindIcon(int listItem, SourceKind kind) {
   lvwMain_.setText(listItem, 1, std::wstring(kindText(kind)));
 }
 
-void FrmMain::myLoadWallList() {
+void FrmMain::loadWallList() {
   SettingsStore store(services_.registry);
-  state_.wall = wallListAtStart(readWallList(store), win::windowsFolder());
-  state_.gEntryCount = static_cast<std::int16_t>(state_.wall.size());
-  state_.gCurEntry = -1;
+  state_.wallList = wallListAtStart(readWallList(store), win::windowsFolder());
+  currentEntry_ = -1;
   setupFolderList();
 
   std::vector<std::size_t> candidates;
   selecting_ = true;
   lvwMain_.clear();
-  for (std::size_t i = 0; i < state_.wall.size(); ++i) {
-    const int listItem = lvwMain_.addItem(state_.wall.gList[i]);
-    const SourceKind kind = dataType(state_.wall.gList[i]);
+  for (std::size_t i = 0; i < state_.wallList.size(); ++i) {
+    const int listItem = lvwMain_.addItem(state_.wallList[i].path);
+    const SourceKind kind = dataType(state_.wallList[i].path);
     if (kind == SourceKind::none) continue;  // stays unticked whatever its stored check
     setKindIcon(listItem, kind);
-    if (state_.wall.gLSelect[i]) {
+    if (state_.wallList[i].checked) {
       lvwMain_.setChecked(listItem, true);
       candidates.push_back(i);
     }
   }
   selecting_ = false;
 
-  if (state_.gNoRandom) {
-    state_.gNoRandom = false;
+  if (state_.skipStartDraw) {
+    state_.skipStartDraw = false;
     return;
   }
-  if (candidates.empty()) return;
-  if (extras_.drawEvenly || extras_.noRepeat) {
-    preselectFromPool(candidates);
-    return;
-  }
-  selectEntry(static_cast<int>(candidates[random_.pick(candidates.size())]));
-}
-
-// The start's draw over every checked source's pictures, or over the one
-// source drawn first, away from the recent ones when asked: the same draw
-// the logon run makes, over the pictures each list would show.
-void FrmMain::preselectFromPool(const std::vector<std::size_t>& candidates) {
-  std::vector<SourceCandidate> sources;
-  sources.reserve(candidates.size());
-  for (std::size_t i : candidates) sources.push_back({i, state_.wall.gList[i], dataType(state_.wall.gList[i])});
-  const auto listed = [this](const SourceCandidate& s) { return listedNames(s.path, s.kind); };
-  // The load reads the history only after this draw; the draw needs it now.
-  const std::vector<std::wstring> history =
-      extras_.noRepeat ? readHistory(SettingsStore(services_.registry)) : std::vector<std::wstring>{};
-  std::optional<SourcePick> pick =
-      drawPictureFromSources(sources, extras_.drawEvenly, extras_.noRepeat, history, listed, random_);
-  if (!pick) return;
-  preselectedPicture_ = std::move(pick->name);
-  selectEntry(static_cast<int>(sources[pick->candidate].entry));
+  std::optional<StartChoice> choice =
+      drawAtStart(candidates.size(), extras_, [&] { return poolPick(candidates); }, random_);
+  if (!choice) return;
+  preselectedPicture_ = std::move(choice->picture);
+  selectEntry(static_cast<int>(candidates[choice->candidate]));
   preselectedPicture_.reset();
 }
 
-std::vector<std::wstring> FrmMain::listedNames(const std::wstring& source, SourceKind kind) {
-  PictureRows rows;
-  try {
-    if (kind == SourceKind::folder) {
-      if (!listFolderPictures(withBackslash(source), services_.registry, rows)) return {};
-    } else if (isArchive(kind) && win::fileExists(source)) {
-      rows = withArchiverNotice(hwnd(), [&] { return listArchivePictures(*archives_, hwnd(), source); }, PictureRows{});
-    }
-  } catch (const RunError&) {
-    return {};  // the source's own click reports it, if the draw lands there
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
-  if (sortOn_) rows.sort(listSortKey_, listSortOrder_ == 1, win::collationKey, -1);
-  std::vector<std::wstring> names;
-  names.reserve(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) names.push_back(rows[i].name);
-  return names;
+// The start's draw over every checked source's pictures, or over the one
+// source drawn first, away from the recent ones when asked, over the
+// pictures each list would show.
+std::optional<SourcePick> FrmMain::poolPick(const std::vector<std::size_t>& candidates) {
+  std::vector<SourceCandidate> sources;
+  sources.reserve(candidates.size());
+  for (std::size_t i : candidates) sources.push_back({i, state_.wallList[i].path, dataType(state_.wallList[i].path)});
+  // The source's own click reports a listing that fails, if the draw lands there.
+  const auto listed = [this](const SourceCandidate& s) {
+    return withArchiverNotice(hwnd(), [&] {
+      return listedPictureNames(*archives_, hwnd(), services_.registry, s.path, s.kind,
+                                {sortOn_, listSortKey_, listSortOrder_ == 1});
+    }, std::vector<std::wstring>{});
+  };
+  // The load reads the history only after this draw; the draw needs it now.
+  const std::vector<std::wstring> history =
+      extras_.noRepeat ? readHistory(SettingsStore(services_.registry)) : std::vector<std::wstring>{};
+  return drawPictureFromSources(sources, extras_.drawEvenly, extras_.noRepeat, history, listed, random_);
 }
 
 void FrmMain::selectEntry(int listItem) {
@@ -130,12 +108,12 @@ void FrmMain::selectEntry(int listItem) {
 
 void FrmMain::lvwMain_ItemClick(int listItem) {
   if (lvwMain_.count() == 0) return;
-  if (state_.gCurEntry >= 0) storeTileCounts(static_cast<std::size_t>(state_.gCurEntry));
-  if (state_.gCurEntry == listItem) return;
-  if (!myAccessFile(lvwMain_.text(listItem))) {
+  if (currentEntry_ >= 0) storeTileCounts(static_cast<std::size_t>(currentEntry_));
+  if (currentEntry_ == listItem) return;
+  if (!showSourcePictures(lvwMain_.text(listItem))) {
     clearPreview();
     clearPictureList();
-    state_.gCurEntry = -1;
+    currentEntry_ = -1;
     return;
   }
   const int n = pictureCount();
@@ -143,23 +121,23 @@ void FrmMain::lvwMain_ItemClick(int listItem) {
     clearPreview();
     return;
   }
-  state_.gCurEntry = listItem;
+  currentEntry_ = listItem;
   showTileSettings(static_cast<std::size_t>(listItem));
   int picture = preselectedPicture_ ? pictureRows_.find(*preselectedPicture_) : -1;
   if (picture < 0) picture = static_cast<int>(random_.pick(static_cast<std::size_t>(n)));
   selectPictureSilently(picture);
-  state_.gPreviewResolved = false;
+  previewResolved_ = false;
   lvwFile_ItemClick(picture);
 }
 
 void FrmMain::lvwMain_ItemCheck(int listItem) {
-  if (listItem < 0 || static_cast<std::size_t>(listItem) >= state_.wall.size()) return;
-  state_.wall.gLSelect[static_cast<std::size_t>(listItem)] = lvwMain_.checked(listItem);
+  if (listItem < 0 || static_cast<std::size_t>(listItem) >= state_.wallList.size()) return;
+  state_.wallList[static_cast<std::size_t>(listItem)].checked = lvwMain_.checked(listItem);
 }
 
 // The dialogs' wide forms: a folder or archive whose name the ANSI code
 // page cannot hold is registered as it is, not as question marks.
-std::wstring FrmMain::myBrowseFolder() {
+std::wstring FrmMain::browseForFolder() {
   const std::wstring title = win::loadString(116);
   BROWSEINFOW info{};
   info.hwndOwner = hwnd();
@@ -172,7 +150,7 @@ std::wstring FrmMain::myBrowseFolder() {
   return path.data();
 }
 
-std::wstring FrmMain::myOpenArchiveDialog() {
+std::wstring FrmMain::chooseArchiveFile() {
   const std::wstring title = win::loadString(122);
   // Display name and pattern, each closed by a NUL, and the list by another.
   std::wstring filter = win::loadString(IDS_ARCHIVE_FILTER_NAME);
@@ -198,9 +176,9 @@ std::wstring FrmMain::myOpenArchiveDialog() {
   return file.data();
 }
 
-void FrmMain::myAddWallEntry(const std::wstring& path) {
+void FrmMain::addWallEntry(const std::wstring& path) {
   // The table first: the check box below raises its event for this entry.
-  state_.wall.append({path, true, 2, 2, 2});
+  state_.wallList.append({path, true, 2, 2, 2});
   selecting_ = true;
   const int listItem = lvwMain_.addItem(path);
   selecting_ = false;
@@ -209,19 +187,19 @@ void FrmMain::myAddWallEntry(const std::wstring& path) {
   showTileDefaults();
 }
 
-void FrmMain::cmdFolder_Click() { addChosenSource(myBrowseFolder()); }
+void FrmMain::cmdFolder_Click() { addChosenSource(browseForFolder()); }
 
-void FrmMain::cmdArchiver_Click() { addChosenSource(myOpenArchiveDialog()); }
+void FrmMain::cmdArchiver_Click() { addChosenSource(chooseArchiveFile()); }
 
 void FrmMain::addChosenSource(const std::wstring& path) {
   if (path.empty()) return;  // the dialog was cancelled
   // The counts typed for the current entry are kept before the panel
   // shows the new entry's defaults over them.
-  if (state_.gCurEntry >= 0) storeTileCounts(static_cast<std::size_t>(state_.gCurEntry));
-  myAddWallEntry(path);
+  if (currentEntry_ >= 0) storeTileCounts(static_cast<std::size_t>(currentEntry_));
+  addWallEntry(path);
   // The panel shows the new entry's defaults: nothing is stored into the
   // previous entry when the new one is selected.
-  state_.gCurEntry = -1;
+  currentEntry_ = -1;
   selectEntry(lvwMain_.count() - 1);
 }
 
@@ -235,11 +213,11 @@ void FrmMain::moveEntry(int from, int to) {
   lvwMain_.setText(moved, 1, kind);
   lvwMain_.select(moved);
   lvwMain_.ensureVisible(moved);
-  state_.wall.swapEntries(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+  state_.wallList.swapEntries(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
   // The current entry moves with its item; the one it changed places with
   // moves the other way.
-  if (state_.gCurEntry == from) state_.gCurEntry = to;
-  else if (state_.gCurEntry == to) state_.gCurEntry = from;
+  if (currentEntry_ == from) currentEntry_ = to;
+  else if (currentEntry_ == to) currentEntry_ = from;
   lvwMain_.setChecked(moved, checked);
   selecting_ = false;
 }
@@ -262,8 +240,8 @@ void FrmMain::cmdDel_Click() {
   selecting_ = true;
   lvwMain_.deleteItem(removed);
   selecting_ = false;
-  state_.wall.remove(static_cast<std::size_t>(removed));
-  state_.gCurEntry = -1;
+  state_.wallList.remove(static_cast<std::size_t>(removed));
+  currentEntry_ = -1;
   if (lvwMain_.count() == 0) {
     clearPictureList();
     clearPreview();

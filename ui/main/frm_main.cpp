@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include "engine/dpi_scale.h"
+#include "flow/run_end.h"
+#include "flow/window_place.h"
 #include "platform/cursor.h"
 #include "platform/dpi.h"
 #include "platform/file_system.h"
@@ -45,9 +47,9 @@ void FrmMain::load() {
       ArchiveAccess{services_.archivers, services_.registry, L"", hwnd(), false});
 
   // The temporary extraction folder.
-  archives_->unpackFolder = state_.gUnPakTmp;
-  if (!win::directoryExists(state_.gUnPakTmp)) {
-    CreateDirectoryW(state_.gUnPakTmp.c_str(), nullptr);
+  archives_->unpackFolder = state_.unpackFolder;
+  if (!win::directoryExists(state_.unpackFolder)) {
+    CreateDirectoryW(state_.unpackFolder.c_str(), nullptr);
     win::processPendingMessages();
   }
 
@@ -55,32 +57,32 @@ void FrmMain::load() {
   // A stored position that is missing or no number keeps the place the
   // window has at load: centred, as on a first run.
   MainLoadDefaults defaults;
-  const POINT centred = centredPosition();
-  defaults.left = centred.x * state_.screen.twipsPerPixelX;
-  defaults.top = centred.y * state_.screen.twipsPerPixelY;
+  const WindowPlace centred = centredPlace();
+  defaults.left = centred.left * state_.screen.twipsPerPixelX;
+  defaults.top = centred.top * state_.screen.twipsPerPixelY;
   const MainLoadValues v = readMainLoadValues(store, defaults);
   extras_ = readWallpaperExtras(store);
   // The picture list with the saved view and sort state.
-  state_.gSortKey = v.sortKey.value_or(-1);
-  state_.gSortOrder = static_cast<std::int16_t>(v.sortOrder.value_or(0) != 0 ? 1 : 0);
-  state_.gListView = v.listView.value_or(0);
+  sortKey_ = v.sortKey.value_or(-1);
+  sortOrder_ = static_cast<std::int16_t>(v.sortOrder.value_or(0) != 0 ? 1 : 0);
+  listView_ = v.listView.value_or(0);
   setupPictureList();
-  if (state_.gSortKey > 0) {
-    listSortKey_ = state_.gSortKey;
-    listSortOrder_ = state_.gSortOrder;
+  if (sortKey_ > 0) {
+    listSortKey_ = sortKey_;
+    listSortOrder_ = sortOrder_;
     sortOn_ = true;
   }
   // Check marks of the view and sort menus.
   createMenus();
-  if (state_.gSortKey + 1 >= 0 && state_.gSortKey + 1 <= 5) checkMenu(mnuSort0 + state_.gSortKey + 1, true);
-  checkMenu(state_.gSortOrder == 1 ? mnuSortOrder1 : mnuSortOrder0, true);
-  checkMenu(state_.gListView != 0 ? mnuLstType1 : mnuLstType0, true);
+  if (sortKey_ + 1 >= 0 && sortKey_ + 1 <= 5) checkMenu(mnuSort0 + sortKey_ + 1, true);
+  checkMenu(sortOrder_ == 1 ? mnuSortOrder1 : mnuSortOrder0, true);
+  checkMenu(listView_ != 0 ? mnuLstType1 : mnuLstType0, true);
   // Captions, tool tips; the progress bar hidden.
   setTexts();
   ShowWindow(item(pbrMain), SW_HIDE);
   // The widened picture list is restored with its own command, once the
   // button has its picture and tip to swap.
-  if (v.listWidth.value_or(false)) cmdButton_Click();
+  if (v.listWidth.value_or(false)) cmdWiden_Click();
   // Placement.
   placeWindow(v);
   // Start minimised.
@@ -88,42 +90,36 @@ void FrmMain::load() {
   // The auto-exit countdown. A count that is no number fails the step:
   // no countdown at all rather than one of some other length.
   if (v.freeEnd == 1 && v.tmrCount) {
-    state_.gTmrCount = *v.tmrCount;
+    autoExitSeconds_ = *v.tmrCount;
     SetTimer(hwnd(), kAutoExitTimer, 1000, nullptr);
-    state_.gActStop = v.actStop.value_or(0);
+    pauseExitWhenRestored_ = v.actStop.value_or(0);
   }
   // Viewer, automatic change, fitting.
   const std::int16_t viewer = v.viwer.value_or(1);
-  win::setChecked(item(chkViwerON), viewer == 1);
-  checkMenu(mnuPicViw, viewer == 1);
+  win::setChecked(item(chkViewer), viewer == 1);
+  checkMenu(mnuPicViewer, viewer == 1);
   checkMenu(mnuNoWall, v.noWallpaper.value_or(false));
-  state_.gPicReSize = v.picReSize.value_or(false);
-  state_.gPicReMag = v.picReMag.value_or(0);
+  state_.shrinkLarge = v.picReSize.value_or(false);
+  state_.marginPercent = v.picReMag.value_or(0);
   // The folder list and the start-up random selection.
-  state_.gCurEntry = -1;
-  myLoadWallList();
+  currentEntry_ = -1;
+  loadWallList();
   // The history.
-  state_.gRireki = readHistory(store);
+  state_.history = readHistory(store);
   registerDropTargets();
 }
 
-POINT FrmMain::centredPosition() const {
+WindowPlace FrmMain::centredPlace() const {
   RECT r{};
   GetWindowRect(hwnd(), &r);
-  return {(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
-          (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2};
+  return rivano::centredPlace({r.right - r.left, r.bottom - r.top},
+                              {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 void FrmMain::placeWindow(const MainLoadValues& v) {
-  const int width = factory_->pixelsX(kWindowWidth);
-  const int height = factory_->pixelsY(kWindowHeight);
-  POINT at = centredPosition();
-  if (v.winPosExists) {
-    // Stored in twips; a value that does not convert keeps the centred place.
-    if (v.left) at.x = *v.left / state_.screen.twipsPerPixelX;
-    if (v.top) at.y = *v.top / state_.screen.twipsPerPixelY;
-  }
-  MoveWindow(hwnd(), at.x, at.y, width, height, FALSE);
+  const WindowPlace at =
+      placeAtStart(v, centredPlace(), state_.screen.twipsPerPixelX, state_.screen.twipsPerPixelY);
+  MoveWindow(hwnd(), at.left, at.top, factory_->pixelsX(kWindowWidth), factory_->pixelsY(kWindowHeight), FALSE);
 }
 
 bool FrmMain::routeMessage(MSG& msg) {
@@ -145,42 +141,32 @@ void FrmMain::unload() {
   exiting_ = true;
   KillTimer(hwnd(), kAutoExitTimer);
   // The automatic change; whatever it meets, the settings are saved.
-  myAutoChange();
-  // The temporary folder.
-  clearTemporaryFolder();
-  // The settings.
-  saveSettings();
+  changeAtClose();
+  // The temporary folder, then the settings.
+  endRun(services_.registry, state_.unpackFolder, exitValues(), state_.wallList, state_.history);
   revokeDropTargets();
   // Other windows go with the main one; the run ends.
   destroy();
   PostQuitMessage(0);
 }
 
-void FrmMain::clearTemporaryFolder() {
-  if (!win::directoryExists(state_.gUnPakTmp + L"\\")) return;
-  // Members may sit in sub-folders of their own; everything goes, errors
-  // are of no interest here.
-  win::removeFolderTree(state_.gUnPakTmp);
-}
-
-void FrmMain::saveSettings() {
-  SettingsStore store(services_.registry);
+MainExitValues FrmMain::exitValues() const {
   MainExitValues v;
   v.sortKey = listSortKey_;
   v.sortOrder = listSortOrder_;
-  v.listView = state_.gListView;
+  v.listView = listView_;
   v.listWidth = menuChecked(mnuPicLstWidth);
   v.windowNormal = !IsIconic(hwnd()) && !IsZoomed(hwnd());
   RECT r{};
   GetWindowRect(hwnd(), &r);
   v.left = r.left * state_.screen.twipsPerPixelX;
   v.top = r.top * state_.screen.twipsPerPixelY;
-  v.viwer = win::isChecked(item(chkViwerON)) ? 1 : 0;
-  writeMainExitValues(store, v, state_.wall, state_.gRireki);
+  v.viwer = win::isChecked(item(chkViewer)) ? 1 : 0;
+  return v;
 }
 
 void FrmMain::tmrMain_Timer() {
-  if (autoExitCounter_ == state_.gTmrCount) {
+  if (autoExitCounter_ == autoExitSeconds_) {
     unload();
     return;
   }
@@ -188,7 +174,7 @@ void FrmMain::tmrMain_Timer() {
 }
 
 void FrmMain::onResize() {
-  if (state_.gActStop != 1 || exiting_) return;
+  if (pauseExitWhenRestored_ != 1 || exiting_) return;
   const bool normal = !IsIconic(hwnd()) && !IsZoomed(hwnd());
   if (normal) KillTimer(hwnd(), kAutoExitTimer);
   else SetTimer(hwnd(), kAutoExitTimer, 1000, nullptr);
@@ -258,7 +244,7 @@ void FrmMain::onCommand(int id, int code) {
       unload();
       return;
     case cmdFolder:
-    case munLstFolder: cmdFolder_Click(); return;
+    case mnuLstFolder: cmdFolder_Click(); return;
     case cmdArchiver:
     case mnuLstArchive: cmdArchiver_Click(); return;
     case cmdUp:
@@ -269,21 +255,21 @@ void FrmMain::onCommand(int id, int code) {
     case mnuLstDel: cmdDel_Click(); return;
     case cmdChange:
     case mnuPicChange: cmdChange_Click(); return;
-    case chkViwerON:
-      if (code == BN_CLICKED) chkViwerON_Click();
+    case chkViewer:
+      if (code == BN_CLICKED) viewerCheck_Click();
       return;
-    case mnuPicViw: mnuPicViw_Click(); return;
+    case mnuPicViewer: mnuPicViewer_Click(); return;
     case cmdFilDel:
     case mnuPicDel: cmdFilDel_Click(); return;
-    case cmdButton:
-    case mnuPicLstWidth: cmdButton_Click(); return;
-    case optTairu0:
-    case optTairu1:
-    case optTairu2:
-      if (code == BN_CLICKED) optTairu_Click(id - optTairu0);
+    case cmdWiden:
+    case mnuPicLstWidth: cmdWiden_Click(); return;
+    case optTile0:
+    case optTile1:
+    case optTile2:
+      if (code == BN_CLICKED) tileRule_Click(id - optTile0);
       return;
     case picMain:
-      if (code == STN_DBLCLK) myOpenPicture();
+      if (code == STN_DBLCLK) openSelectedPicture();
       return;
     case mnuOpOption: {
       // What the options dialog may touch of this window, and nothing more.
@@ -292,7 +278,7 @@ void FrmMain::onCommand(int id, int code) {
       host.setNoWall = [this](bool on) { checkMenu(mnuNoWall, on); };
       host.forgetPreview = [this] { lastPreviewed_.clear(); };
       host.pictureFile = [this](const std::wstring& source, const std::wstring& name) {
-        return myPictureFile(source, name);
+        return pictureFile(source, name);
       };
       host.extrasChanged = [this](const WallpaperExtras& extras) {
         extras_ = extras;

@@ -12,6 +12,7 @@
 #include "app/program_state.h"
 #include "archive/archive_access.h"
 #include "engine/error_text.h"
+#include "engine/fair_draw.h"
 #include "engine/picture_rows.h"
 #include "engine/random_pick.h"
 #include "engine/source_kind.h"
@@ -64,9 +65,8 @@ class FrmMain final : public win::Window {
 
   // Load and exit (frm_main.cpp).
   void placeWindow(const struct MainLoadValues& values);
-  POINT centredPosition() const;
-  void clearTemporaryFolder();
-  void saveSettings();
+  WindowPlace centredPlace() const;
+  MainExitValues exitValues() const;
   void tmrMain_Timer();
   void onResize();
   void onCommand(int id, int code);
@@ -74,7 +74,7 @@ class FrmMain final : public win::Window {
   LRESULT onPictureListNotify(NMHDR& header);
 
   // Folder list (folder_list.cpp).
-  void myLoadWallList();
+  void loadWallList();
   void lvwMain_ItemClick(int item);
   void lvwMain_ItemCheck(int item);
   void cmdFolder_Click();
@@ -82,25 +82,24 @@ class FrmMain final : public win::Window {
   void cmdUp_Click();
   void cmdDown_Click();
   void cmdDel_Click();
-  void myAddWallEntry(const std::wstring& path);
+  void addWallEntry(const std::wstring& path);
   void addChosenSource(const std::wstring& path);
   void moveEntry(int from, int to);
   void selectEntry(int item);
-  void preselectFromPool(const std::vector<std::size_t>& candidates);
-  std::vector<std::wstring> listedNames(const std::wstring& source, SourceKind kind);
-  std::wstring myBrowseFolder();
-  std::wstring myOpenArchiveDialog();
+  std::optional<SourcePick> poolPick(const std::vector<std::size_t>& candidates);
+  std::wstring browseForFolder();
+  std::wstring chooseArchiveFile();
   void setKindIcon(int item, SourceKind kind);
   SourceKind dataType(const std::wstring& path);
 
   // Picture list (picture_list.cpp).
-  bool myAccessFile(const std::wstring& path);
+  bool showSourcePictures(const std::wstring& path);
   bool listFolder(const std::wstring& folder);
   bool listArchive(const std::wstring& archive);
   void showPictureRows(PictureRows rows);
   int pictureCount() const { return static_cast<int>(pictureRows_.size()); }
-  std::wstring myPictureFile(const std::wstring& source, const std::wstring& name);
-  void myOpenPicture();
+  std::wstring pictureFile(const std::wstring& source, const std::wstring& name);
+  void openSelectedPicture();
   void lvwFile_ColumnClick(int column);
   void mnuSort_Click(int k);
   void mnuSortOrder_Click(int k);
@@ -118,7 +117,7 @@ class FrmMain final : public win::Window {
   // that very file; raises 53 when the file cannot be found.
   const Picture& selectedPictureLoaded(const std::wstring& source, const std::wstring& name);
   void clearPreview();
-  void chkViwerON_Click();
+  void viewerCheck_Click();
   void formKeyDown(int keyCode, int shift);
   void formKeyUp();
   // What the program does itself once a deletion or a drag is over: the
@@ -129,21 +128,21 @@ class FrmMain final : public win::Window {
   void cmdFilDel_Click();
   void enableFileDeletion(bool on);
   void removePictureRow(int row);
-  void cmdButton_Click();
-  void mnuPicViw_Click();
+  void cmdWiden_Click();
+  void mnuPicViewer_Click();
   void showWidenButton(int bitmapId, int tipId);
 
   // Tiling panel (tile_panel.cpp).
   void showTileSettings(std::size_t entry);
   void showTileDefaults();
   void storeTileCounts(std::size_t entry);
-  void optTairu_Click(int index);
+  void tileRule_Click(int index);
   void updateTileControls(int option);
   bool swallowThresholdKey(const MSG& msg) const;
   void showTileOption(int option);
 
   // The change at exit (exit_change.cpp).
-  void myAutoChange();
+  void changeAtClose();
 
   // Drag and drop (drop_on_lists.cpp, drag_out.cpp).
   void registerDropTargets();
@@ -184,11 +183,25 @@ class FrmMain final : public win::Window {
   std::wstring imgFilePicture_;
   std::wstring lastPreviewed_;
   std::wstring pendingPreviewMessage_;
-  std::wstring gLastExtracted;
+  std::wstring lastExtracted_;  // the copy taken out last
   // Which archive each extracted copy came from: a copy is reused only for
   // the archive it was taken out of, never for another holding that name.
   std::map<std::wstring, std::wstring> extractedFrom_;
+  // The entry whose pictures the picture list shows; -1 for none.
+  std::int32_t currentEntry_ = -1;
+  // The sort the menus show (-1 for none, 0 the name) and its direction;
+  // the list sorts by a column above the name's only (listSortKey_).
+  std::int16_t sortKey_ = -1;
+  std::int16_t sortOrder_ = 0;
+  std::int16_t listView_ = 0;  // 0 details, 1 small icons
+  // The auto-exit: seconds to count, and whether a restored window stops
+  // the count (1) until it is minimised again.
+  std::int16_t autoExitSeconds_ = 0;
+  std::int16_t pauseExitWhenRestored_ = 0;
   std::int16_t autoExitCounter_ = 0;
+  bool shiftDown_ = false;        // Shift held: the close makes no change, deletions go further
+  bool previewResolved_ = false;  // the preview's picture was found once since the entry was chosen
+  bool listWide_ = false;         // the picture list widened over the preview
   bool selecting_ = false;  // the program itself is moving a selection
   bool exiting_ = false;
   bool startMinimised_ = false;

@@ -34,9 +34,9 @@ void FrmMain::createControls() {
   // Owner data: the rows stay with the window, the control asks for what
   // it draws, and a folder of ten thousand pictures is one message.
   lvwFile_.attach(f.create(WC_LISTVIEWW, listStyle | LVS_OWNERDATA, inPictureFrame(kPictureList), lvwFile));
-  f.create(L"BUTTON", WS_TABSTOP | BS_BITMAP | BS_PUSHBUTTON, inPictureFrame(kWidenButton), cmdButton);
+  f.create(L"BUTTON", WS_TABSTOP | BS_BITMAP | BS_PUSHBUTTON, inPictureFrame(kWidenButton), cmdWiden);
   picMain_.create(hwnd(), f, inPictureFrame(kPreview), picMain);
-  f.create(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, inPictureFrame(kViewerCheck), chkViwerON);
+  f.create(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, inPictureFrame(kViewerCheck), chkViewer);
   f.create(PROGRESS_CLASSW, 0, inPictureFrame(kProgress), pbrMain);
   f.create(L"BUTTON", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, inPictureFrame(kChangeButton), cmdChange);
   f.create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, inPictureFrame(kDeleteButton), cmdFilDel);
@@ -49,19 +49,19 @@ void FrmMain::createControls() {
   for (int i = 0; i < 3; ++i) {
     TwipsRect option = kTileOption;
     option.top += i * kTileOptionStep;
-    f.create(L"BUTTON", BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), option, optTairu0 + i);
+    f.create(L"BUTTON", BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), option, optTile0 + i);
   }
-  auto below = [](TwipsRect r) { return TwipsRect{r.left, r.top + kYokoBelowTate, r.width, r.height}; };
+  auto below = [](TwipsRect r) { return TwipsRect{r.left, r.top + kAcrossBelowDown, r.width, r.height}; };
   // The thresholds take digits through their own key filter
   // (tile_panel.cpp), which also swallows control keys such as Ctrl+V.
-  f.create(L"STATIC", SS_RIGHT | WS_GROUP, kLabelTate, lblTate0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kTextTate, txtTate, {}, WS_EX_CLIENTEDGE);
-  f.create(L"STATIC", 0, kLabelTateAfter, lblTate1);
-  f.create(L"STATIC", SS_RIGHT, below(kLabelTate), lblYoko0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, below(kTextTate), txtYoko, {}, WS_EX_CLIENTEDGE);
-  f.create(L"STATIC", 0, below(kLabelTateAfter), lblYoko1);
-  f.create(L"STATIC", 0, kSentence, lblBun);
-  for (int id : {txtTate, txtYoko}) {
+  f.create(L"STATIC", SS_RIGHT | WS_GROUP, kDownCountLabel, lblDown0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kDownCountBox, txtDown, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, kDownCountUnit, lblDown1);
+  f.create(L"STATIC", SS_RIGHT, below(kDownCountLabel), lblAcross0);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, below(kDownCountBox), txtAcross, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, below(kDownCountUnit), lblAcross1);
+  f.create(L"STATIC", 0, kSentence, lblSentence);
+  for (int id : {txtDown, txtAcross}) {
     SendMessageW(item(id), EM_LIMITTEXT, 5, 0);
     win::withoutInputMethod(item(id));
   }
@@ -77,13 +77,13 @@ void FrmMain::createMenus() {
     }
     return m;
   };
-  HMENU list = popup({{munLstFolder, 512}, {mnuLstArchive, 518}, {0, 0}, {mnuLstUp, 513},
+  HMENU list = popup({{mnuLstFolder, 512}, {mnuLstArchive, 518}, {0, 0}, {mnuLstUp, 513},
                       {mnuLstDown, 514}, {mnuLstDel, 515}, {0, 0}, {mnuLstEnd, 204}});
   HMENU types = popup({{mnuLstType0, 553}, {mnuLstType1, 554}});
   HMENU sort = popup({{mnuSort0, 556}, {mnuSort0 + 1, 557}, {mnuSort0 + 2, 558}, {mnuSort0 + 3, 559},
                       {mnuSort0 + 4, 560}, {mnuSort0 + 5, 561}, {0, 0}, {mnuSortOrder0, 562},
                       {mnuSortOrder1, 563}});
-  HMENU pictures = popup({{mnuPicChange, 522}, {mnuPicDel, 523}, {0, 0}, {mnuPicViw, 524},
+  HMENU pictures = popup({{mnuPicChange, 522}, {mnuPicDel, 523}, {0, 0}, {mnuPicViewer, 524},
                           {mnuPicLstWidth, 551}, {0, 0}});
   AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(types), loadString(552).c_str());
   AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(sort), loadString(555).c_str());
@@ -101,17 +101,17 @@ void FrmMain::setTexts() {
   win::setWindowText(hwnd(), loadString(IDS_MAIN_TITLE));
   const std::pair<int, int> captions[] = {
       {cmdFolder, 512}, {cmdUp, 603},        {cmdDown, 604},      {cmdDel, 605},     {cmdArchiver, 517},
-      {fraPic, 611},    {chkViwerON, 612},   {cmdChange, 613},    {cmdEnd, 614},     {cmdFilDel, 205},
-      {fraOption, 621}, {optTairu0, 622},    {optTairu1, 623},    {optTairu2, 624},  {lblTate0, 625},
-      {lblTate1, 626},  {lblYoko0, 627},     {lblYoko1, 626}};
+      {fraPic, 611},    {chkViewer, 612},   {cmdChange, 613},    {cmdEnd, 614},     {cmdFilDel, 205},
+      {fraOption, 621}, {optTile0, 622},    {optTile1, 623},    {optTile2, 624},  {lblDown0, 625},
+      {lblDown1, 626},  {lblAcross0, 627},     {lblAcross1, 626}};
   for (const auto& [id, text] : captions) win::setWindowText(item(id), loadString(text));
-  win::setWindowText(item(lblBun), loadString(628) + L"\r\n" + loadString(629));
+  win::setWindowText(item(lblSentence), loadString(628) + L"\r\n" + loadString(629));
 
   const std::pair<int, int> tips[] = {
-      {cmdButton, 667}, {lvwMain, 651},   {cmdFolder, 652},  {cmdUp, 653},      {cmdDown, 654},
+      {cmdWiden, 667}, {lvwMain, 651},   {cmdFolder, 652},  {cmdUp, 653},      {cmdDown, 654},
       {cmdDel, 655},    {cmdArchiver, 666}, {lvwFile, 656},  {cmdChange, 657},  {cmdEnd, 658},
-      {cmdFilDel, 659}, {optTairu0, 660}, {optTairu1, 661},  {optTairu2, 662},  {txtTate, 663},
-      {txtYoko, 664},   {picMain, 665}};
+      {cmdFilDel, 659}, {optTile0, 660}, {optTile1, 661},  {optTile2, 662},  {txtDown, 663},
+      {txtAcross, 664},   {picMain, 665}};
   for (const auto& [id, text] : tips) tips_->set(item(id), loadString(text));
   showWidenButton(IDB_WIDEN, 667);
 }
@@ -125,7 +125,7 @@ void FrmMain::setupPictureList() {
   lvwFile_.addColumn(loadString(IDS_COLUMN_TYPE), factory_->pixelsX(1440), LVCFMT_CENTER);
   lvwFile_.addColumn(loadString(IDS_COLUMN_DATE), factory_->pixelsX(1440), LVCFMT_CENTER);
   lvwFile_.addColumn(loadString(IDS_COLUMN_ATTRIBUTES), factory_->pixelsX(1440), LVCFMT_CENTER);
-  lvwFile_.setView(state_.gListView != 0 ? LV_VIEW_LIST : LV_VIEW_DETAILS);
+  lvwFile_.setView(listView_ != 0 ? LV_VIEW_LIST : LV_VIEW_DETAILS);
 }
 
 void FrmMain::setupFolderList() {

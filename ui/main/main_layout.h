@@ -3,6 +3,7 @@
 // frame's corner, and `inPictureFrame` turns them into window places.
 #pragma once
 
+#include "flow/main_window_size.h"
 #include "platform/controls.h"
 
 namespace rivano::main_layout {
@@ -10,7 +11,7 @@ namespace rivano::main_layout {
 using win::TwipsRect;
 
 // The window's outer size.
-inline constexpr int kWindowWidth = 7200, kWindowHeight = 6075;
+inline constexpr int kWindowWidth = kMainWindowWidthTwips, kWindowHeight = kMainWindowHeightTwips;
 
 // The folder list and its button column.
 inline constexpr TwipsRect kFolderList{120, 120, 5400, 1320};
@@ -44,10 +45,10 @@ inline constexpr TwipsRect inPictureFrame(TwipsRect r) {
 inline constexpr TwipsRect kTileFrame{120, 4335, 6840, 960};
 inline constexpr int kTileOptionLeft = 240, kTileOptionTop = 4545, kTileOptionStep = 240;
 inline constexpr TwipsRect kTileOption{kTileOptionLeft, kTileOptionTop, 2160, 240};
-inline constexpr TwipsRect kLabelTate{2400, 4620, 720, 240};
-inline constexpr TwipsRect kTextTate{3150, 4590, 450, 285};
-inline constexpr TwipsRect kLabelTateAfter{3660, 4620, 660, 240};
-inline constexpr int kYokoBelowTate = 345;
+inline constexpr TwipsRect kDownCountLabel{2400, 4620, 720, 240};
+inline constexpr TwipsRect kDownCountBox{3150, 4590, 450, 285};
+inline constexpr TwipsRect kDownCountUnit{3660, 4620, 660, 240};
+inline constexpr int kAcrossBelowDown = 345;
 inline constexpr TwipsRect kSentence{4440, 4620, 2400, 480};
 
 }  // namespace rivano::main_layout

@@ -8,9 +8,10 @@
 #include <new>
 
 #include "archive/archive_access.h"
-#include "archive/member_text.h"
 #include "engine/file_row.h"
 #include "engine/path_kind.h"
+#include "flow/picture_file.h"
+#include "flow/source_listing.h"
 #include "platform/collation.h"
 #include "platform/controls.h"
 #include "platform/cursor.h"
@@ -52,7 +53,7 @@ void FrmMain::showPictureRows(PictureRows rows) {
   selecting_ = false;
 }
 
-bool FrmMain::myAccessFile(const std::wstring& source) {
+bool FrmMain::showSourcePictures(const std::wstring& source) {
   win::ScopedHourglass hourglass;
   try {
     const SourceKind kind = dataType(source);
@@ -91,47 +92,37 @@ bool FrmMain::listArchive(const std::wstring& archive) {
   return true;
 }
 
-std::wstring FrmMain::myPictureFile(const std::wstring& source, const std::wstring& name) {
+std::wstring FrmMain::pictureFile(const std::wstring& source, const std::wstring& name) {
   const SourceKind kind = dataType(source);
-  if (kind == SourceKind::folder) {
-    const std::wstring folder = withBackslash(source);
-    // The picture itself, when it is a plain file, answers whether the
-    // folder holds one; only otherwise is the folder searched.
-    const bool found = win::isNormalFile(folder + name) || win::folderHasNormalFile(folder);
-    return found ? folder + name : std::wstring();
-  }
+  if (kind == SourceKind::folder) return folderPictureFile(source, name);
   if (!isArchive(kind)) return {};
-  // The member's name comes from the archive: before it is used as a path
-  // at all, it must stay inside the temporary folder ("..\\x" would name a
-  // file outside, which the reuse test below would hand out).
-  if (!memberNameStaysInside(name)) return {};
-  const std::wstring target = state_.gUnPakTmp + L"\\" + name;
+  // Before the name is used as a path at all: "..\\x" would name a file
+  // outside the folder, which the reuse test below would hand out.
+  const std::wstring target = memberCopyPath(state_.unpackFolder, name);
+  if (target.empty()) return {};
   const auto copy = extractedFrom_.find(target);
   const bool ours = copy != extractedFrom_.end() && copy->second == source;
-  if (ours && (target == gLastExtracted || win::fileExists(target))) return target;
-  if (withArchiverNotice(hwnd(), [&] { return archiverCodeFor(*archives_, source); }, std::int16_t{0}) == 0)
-    return {};
-  // A copy of another archive's member of that name, or one left by an
-  // earlier run, is not this picture.
+  if (ours && (target == lastExtracted_ || win::fileExists(target))) return target;
+  // A copy of another archive's member of that name is not this picture.
   extractedFrom_.erase(target);
-  DeleteFileW(target.c_str());
-  gLastExtracted = target;
-  if (state_.gPreviewResolved) {
+  lastExtracted_ = target;
+  if (previewResolved_) {
     // The archiver may take the focus with its own window; give it back.
     EnableWindow(lvwFile_.hwnd(), FALSE);
     EnableWindow(lvwFile_.hwnd(), TRUE);
   }
-  const std::wstring extracted = extractMember(*archives_, source, name);
-  if (state_.gPreviewResolved) {
+  const bool taken =
+      withArchiverNotice(hwnd(), [&] { return takeOutMember(*archives_, source, name, target); }, false);
+  if (previewResolved_) {
     SetForegroundWindow(hwnd());
     SetFocus(lvwFile_.hwnd());
   }
-  if (extracted.empty()) return {};
+  if (!taken) return {};
   if (win::fileExists(target)) extractedFrom_[target] = source;
   return target;
 }
 
-void FrmMain::myOpenPicture() {
+void FrmMain::openSelectedPicture() {
   if (pictureRows_.empty()) return;
   const std::wstring source = selectedSource();
   const std::wstring name = selectedPicture();
@@ -144,7 +135,7 @@ void FrmMain::myOpenPicture() {
   try {
     // Through the same resolution as the preview: the copy of this very
     // archive, never one of another archive holding that name.
-    const std::wstring extracted = myPictureFile(source, name);
+    const std::wstring extracted = pictureFile(source, name);
     if (extracted.empty()) return;
     if (const int error = openDocument(extracted))
       win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
@@ -191,7 +182,7 @@ LRESULT FrmMain::onPictureListNotify(NMHDR& header) {
     }
     case NM_CLICK: lvwFile_Click(); return 0;
     case NM_DBLCLK:
-      if (!(!state_.gListWide && win::isChecked(item(chkViwerON)))) myOpenPicture();
+      if (!(!listWide_ && win::isChecked(item(chkViewer)))) openSelectedPicture();
       return 0;
     case LVN_COLUMNCLICK:
       lvwFile_ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem + 1);
@@ -201,34 +192,34 @@ LRESULT FrmMain::onPictureListNotify(NMHDR& header) {
 }
 
 void FrmMain::lvwFile_ColumnClick(int column) {
-  if (column - 1 == state_.gSortKey) {
-    state_.gSortOrder = state_.gSortOrder == 0 ? 1 : 0;
-    checkMenu(mnuSortOrder0, state_.gSortOrder == 0);
-    checkMenu(mnuSortOrder1, state_.gSortOrder == 1);
+  if (column - 1 == sortKey_) {
+    sortOrder_ = sortOrder_ == 0 ? 1 : 0;
+    checkMenu(mnuSortOrder0, sortOrder_ == 0);
+    checkMenu(mnuSortOrder1, sortOrder_ == 1);
   }
-  state_.gSortKey = static_cast<std::int16_t>(column - 1);
-  listSortKey_ = state_.gSortKey;
-  listSortOrder_ = state_.gSortOrder;
+  sortKey_ = static_cast<std::int16_t>(column - 1);
+  listSortKey_ = sortKey_;
+  listSortOrder_ = sortOrder_;
   sortOn_ = true;
   applySort();
 }
 
 void FrmMain::mnuSort_Click(int k) {
   for (int i = 0; i < 6; ++i) checkMenu(mnuSort0 + i, i == k);
-  state_.gSortKey = static_cast<std::int16_t>(k - 1);
-  if (state_.gSortKey <= 0) {
+  sortKey_ = static_cast<std::int16_t>(k - 1);
+  if (sortKey_ <= 0) {
     // The name item too: only a click on the name column sorts by name.
     sortOn_ = false;
     return;
   }
-  listSortKey_ = state_.gSortKey;
-  listSortOrder_ = state_.gSortOrder;
+  listSortKey_ = sortKey_;
+  listSortOrder_ = sortOrder_;
   sortOn_ = true;
   applySort();
 }
 
 void FrmMain::mnuSortOrder_Click(int k) {
-  state_.gSortOrder = static_cast<std::int16_t>(k);
+  sortOrder_ = static_cast<std::int16_t>(k);
   checkMenu(mnuSortOrder0, k == 0);
   checkMenu(mnuSortOrder1, k == 1);
   listSortOrder_ = static_cast<std::int16_t>(k);
@@ -236,7 +227,7 @@ void FrmMain::mnuSortOrder_Click(int k) {
 }
 
 void FrmMain::mnuLstType_Click(int k) {
-  state_.gListView = static_cast<std::int16_t>(k);
+  listView_ = static_cast<std::int16_t>(k);
   checkMenu(mnuLstType0, k == 0);
   checkMenu(mnuLstType1, k == 1);
   lvwFile_.setView(k == 0 ? LV_VIEW_DETAILS : LV_VIEW_SMALLICON);

@@ -35,13 +35,13 @@ void FrmMain::clearPreview() { picMain_.clear(); }
 
 void FrmMain::lvwFile_ItemClick(int row) {
   for (;;) {
-    if (pictureRows_.empty() || !pictureRows_.holds(row) || !win::isChecked(item(chkViwerON)) ||
-        state_.gListWide)
+    if (pictureRows_.empty() || !pictureRows_.holds(row) || !win::isChecked(item(chkViewer)) ||
+        listWide_)
       return;
     const std::wstring source = selectedSource();
     std::wstring path;
     try {
-      path = myPictureFile(source, pictureRows_[static_cast<std::size_t>(row)].name);
+      path = pictureFile(source, pictureRows_[static_cast<std::size_t>(row)].name);
     } catch (const RunError& e) {
       // A name the archiver cannot be given: told after the click, as a
       // picture that fails to load is.
@@ -49,7 +49,7 @@ void FrmMain::lvwFile_ItemClick(int row) {
       return;
     }
     if (path.empty()) return;
-    state_.gPreviewResolved = true;
+    previewResolved_ = true;
     if (dataType(source) == SourceKind::folder && !win::fileExists(path)) {
       // The file went away: show a neighbour instead. A neighbour that has
       // gone too leads on to the next, and the list is finite.
@@ -81,7 +81,7 @@ void FrmMain::lvwFile_ItemClick(int row) {
       imgFile_.reset();
       imgFilePicture_.clear();
       imgFile_ = services_.pictures.load(
-          path, previewAndWallpaperTargets(picMain_, state_.screen, state_.gPicReSize, state_.gPicReMag));
+          path, previewAndWallpaperTargets(picMain_, state_.screen, state_.shrinkLarge, state_.marginPercent));
       imgFilePicture_ = picture;
       myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
     } catch (const RunError& e) {
@@ -103,10 +103,10 @@ void FrmMain::lvwFile_Click() {
 
 // With no pictures the box changes its value and nothing else: the menu's
 // check mark does not follow.
-void FrmMain::chkViwerON_Click() {
+void FrmMain::viewerCheck_Click() {
   if (pictureRows_.empty()) return;
-  const bool on = win::isChecked(item(chkViwerON));
-  checkMenu(mnuPicViw, on);
+  const bool on = win::isChecked(item(chkViewer));
+  checkMenu(mnuPicViewer, on);
   if (!on) {
     clearPreview();
     lastPreviewed_.clear();
@@ -119,14 +119,14 @@ void FrmMain::chkViwerON_Click() {
 const Picture& FrmMain::selectedPictureLoaded(const std::wstring& source, const std::wstring& name) {
   // Whatever the preview did (viewer off, a failed load, another row), the
   // picture applied is always the selected one, never one loaded before.
-  const std::wstring file = myPictureFile(source, name);
+  const std::wstring file = pictureFile(source, name);
   if (file.empty() || !win::fileExists(file)) throw RunError(err::fileNotFound);
   const std::wstring picture = source + L"\\" + name;
   if (!imgFile_ || imgFilePicture_ != picture) {
     imgFile_.reset();
     imgFilePicture_.clear();
     imgFile_ = services_.pictures.load(
-        file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag, extras_.fillScreen));
+        file, wallpaperTargets(state_.screen, state_.shrinkLarge, state_.marginPercent, extras_.fillScreen));
     imgFilePicture_ = picture;
   }
   return *imgFile_;
@@ -145,14 +145,14 @@ void FrmMain::cmdChange_Click() {
     const std::wstring path = source + L"\\" + name;
     const Picture& picture = selectedPictureLoaded(source, name);
     const std::int16_t option =
-        index >= 0 && static_cast<std::size_t>(index) < state_.wall.size() ? state_.wall.gTileOpt[index] : 2;
-    const std::int16_t across = textToInt16(win::windowText(item(txtYoko)));
-    const std::int16_t down = textToInt16(win::windowText(item(txtTate)));
+        index >= 0 && static_cast<std::size_t>(index) < state_.wallList.size() ? state_.wallList[index].tileOpt : 2;
+    const std::int16_t across = textToInt16(win::windowText(item(txtAcross)));
+    const std::int16_t down = textToInt16(win::windowText(item(txtDown)));
     const WallpaperLook look = wallpaperLook(
-        picture, {state_.screen, state_.gPicReSize, state_.gPicReMag, option, across, down, extras_.fillScreen});
+        picture, {state_.screen, state_.shrinkLarge, state_.marginPercent, option, across, down, extras_.fillScreen});
     changeWallpaperNow(look.image, look.tile,
-                       {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
-    state_.gRireki.push_back(path);
+                       {services_.bitmapFile, services_.registry, services_.desktop, state_.wallpaperBitmap});
+    state_.history.push_back(path);
   } catch (const RunError& e) {
     showError(IDS_TITLE_MAIN_CHANGE, e.number(), PictureAdvice::generic);
   } catch (const std::bad_alloc&) {

@@ -27,8 +27,8 @@ void FrmMain::formKeyDown(int keyCode, int shift) {
     PostMessageW(hwnd(), WM_COMMAND, cmdEnd, 0);
     return;
   }
-  if (state_.gShiftDown || !(shift & 1)) return;
-  state_.gShiftDown = true;
+  if (shiftDown_ || !(shift & 1)) return;
+  shiftDown_ = true;
   win::setWindowText(item(cmdFilDel), win::loadString(201));
   factory_->move(item(cmdEnd), main_layout::inPictureFrame(main_layout::kCloseButtonShifted));
   win::setWindowText(item(cmdEnd), win::loadString(202) + L"\r\n" + win::loadString(203) + L"\r\n" +
@@ -36,15 +36,15 @@ void FrmMain::formKeyDown(int keyCode, int shift) {
 }
 
 void FrmMain::formKeyUp() {
-  if (!state_.gShiftDown) return;
-  state_.gShiftDown = false;
+  if (!shiftDown_) return;
+  shiftDown_ = false;
   win::setWindowText(item(cmdFilDel), win::loadString(205));
   win::setWindowText(item(cmdEnd), win::loadString(204));
   factory_->move(item(cmdEnd), main_layout::inPictureFrame(main_layout::kCloseButton));
 }
 
 void FrmMain::endShiftMode() {
-  state_.gShiftDown = true;
+  shiftDown_ = true;
   formKeyUp();
 }
 

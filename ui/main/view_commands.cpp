@@ -17,45 +17,45 @@ using namespace main_ids;
 void FrmMain::showWidenButton(int bitmapId, int tipId) {
   widenBitmap_.reset(win::loadBitmapForDpi(GetModuleHandleW(nullptr), bitmapId, factory_->dpi(),
                                           LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
-  SendMessageW(item(cmdButton), BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(widenBitmap_.get()));
-  tips_->set(item(cmdButton), win::loadString(tipId));
+  SendMessageW(item(cmdWiden), BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(widenBitmap_.get()));
+  tips_->set(item(cmdWiden), win::loadString(tipId));
 }
 
 // Widened, the list covers the preview with its check box and progress
 // bar; they are hidden rather than painted over, so that neither the mouse
 // nor Tab reaches a control the user cannot see.
-void FrmMain::cmdButton_Click() {
+void FrmMain::cmdWiden_Click() {
   using namespace main_layout;
-  const bool widen = !state_.gListWide;
+  const bool widen = !listWide_;
   win::TwipsRect list = inPictureFrame(kPictureList);
   list.width = widen ? kPictureListWideWidth : kPictureListWidth;
   if (widen) {
     showWidenButton(IDB_NARROW, 668);
-    for (int id : {picMain, chkViwerON, pbrMain}) ShowWindow(item(id), SW_HIDE);
+    for (int id : {picMain, chkViewer, pbrMain}) ShowWindow(item(id), SW_HIDE);
     factory_->move(lvwFile_.hwnd(), list);
-    state_.gListWide = true;
+    listWide_ = true;
     checkMenu(mnuPicLstWidth, true);
-    EnableMenuItem(menu_, mnuPicViw, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(menu_, mnuPicViewer, MF_BYCOMMAND | MF_GRAYED);
     return;
   }
   showWidenButton(IDB_WIDEN, 667);
   factory_->move(lvwFile_.hwnd(), list);
-  for (int id : {picMain, chkViwerON}) ShowWindow(item(id), SW_SHOW);
-  state_.gListWide = false;
+  for (int id : {picMain, chkViewer}) ShowWindow(item(id), SW_SHOW);
+  listWide_ = false;
   checkMenu(mnuPicLstWidth, false);
-  EnableMenuItem(menu_, mnuPicViw, MF_BYCOMMAND | MF_ENABLED);
-  if (win::isChecked(item(chkViwerON))) chkViwerON_Click();
+  EnableMenuItem(menu_, mnuPicViewer, MF_BYCOMMAND | MF_ENABLED);
+  if (win::isChecked(item(chkViewer))) viewerCheck_Click();
 }
 
 // The menu item leads; the check box follows, and its change of value runs
 // the viewer switch as a click on it does.
-void FrmMain::mnuPicViw_Click() {
+void FrmMain::mnuPicViewer_Click() {
   // Off while the list is wide, whichever way the item was reached.
-  if (state_.gListWide) return;
-  const bool on = !menuChecked(mnuPicViw);
-  checkMenu(mnuPicViw, on);
-  win::setChecked(item(chkViwerON), on);
-  chkViwerON_Click();
+  if (listWide_) return;
+  const bool on = !menuChecked(mnuPicViewer);
+  checkMenu(mnuPicViewer, on);
+  win::setChecked(item(chkViewer), on);
+  viewerCheck_Click();
 }
 
 }  // namespace rivano

@@ -18,7 +18,7 @@ void FrmOptions::chkZoomIn_Click() { EnableWindow(sldDsp_.hwnd(), win::isChecked
 void FrmOptions::sldDsp_Change() {
   const int v = sldDsp_.value();
   // The margin acts at once on every later change of this run.
-  state_.gPicReMag = static_cast<std::int16_t>(v);
+  state_.marginPercent = static_cast<std::int16_t>(v);
   showMargin(v);
 }
 

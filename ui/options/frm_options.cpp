@@ -113,17 +113,17 @@ void FrmOptions::showStoredValues() {
   }
   win::setWindowText(item(txtTate), v.dragTate);
   win::setWindowText(item(txtYoko), v.dragYoko);
-  if (state_.gPicReSize) {
+  if (state_.shrinkLarge) {
     win::setChecked(item(chkZoomIn), true);
     chkZoomIn_Click();
   }
   // A margin the slider cannot show is left in use as it is: the slider
   // keeps its design value without taking it over.
-  if (state_.gPicReMag >= 0 && state_.gPicReMag <= 20) {
-    sldDsp_.setValue(state_.gPicReMag);
+  if (state_.marginPercent >= 0 && state_.marginPercent <= 20) {
+    sldDsp_.setValue(state_.marginPercent);
     sldDsp_Change();
   } else {
-    showMargin(state_.gPicReMag);
+    showMargin(state_.marginPercent);
   }
   win::setChecked(item(chkWallCange), host_.noWallChecked && host_.noWallChecked());
   // The wallpaper options, read after all the others.
@@ -181,8 +181,8 @@ bool FrmOptions::previewKey(const MSG& msg) {
       selectNextTab();
       return true;
     }
-    if (shift && !state_.gOptShiftDown) {
-      state_.gOptShiftDown = true;
+    if (shift && !shiftDown_) {
+      shiftDown_ = true;
       win::setWindowText(item(cmdLstDel), win::loadString(201));
     }
   } else if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
@@ -192,8 +192,8 @@ bool FrmOptions::previewKey(const MSG& msg) {
 }
 
 void FrmOptions::resetShiftState() {
-  if (!state_.gOptShiftDown) return;
-  state_.gOptShiftDown = false;
+  if (!shiftDown_) return;
+  shiftDown_ = false;
   win::setWindowText(item(cmdLstDel), win::loadString(205));
 }
 
@@ -207,11 +207,11 @@ void FrmOptions::cmdOkbutton_Click() {
   v.rlViwer = win::isChecked(item(chkViwerON));
   v.noWallpaper = win::isChecked(item(chkWallCange));
   v.straShow = win::isChecked(item(chkStratUpOpt));
-  state_.gPicReSize = win::isChecked(item(chkZoomIn));
-  v.picReSize = state_.gPicReSize;
+  state_.shrinkLarge = win::isChecked(item(chkZoomIn));
+  v.picReSize = state_.shrinkLarge;
   // The margin in use, which the slider sets whenever it moves: one it
   // cannot show stays as it was unless the user moves it.
-  v.picReMag = state_.gPicReMag;
+  v.picReMag = state_.marginPercent;
   v.dragOpt = dropOption_;
   v.dragTate = win::windowText(item(txtTate));
   v.dragYoko = win::windowText(item(txtYoko));

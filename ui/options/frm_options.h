@@ -104,6 +104,7 @@ class FrmOptions final : public win::Window {
   OptionsHost host_;
   HWND owner_ = nullptr;
   bool done_ = false;
+  bool shiftDown_ = false;  // as the key preview last saw it; the history's deletion asks
   std::unique_ptr<win::ControlFactory> factory_;
   // Filling the screen as stored when the dialog opened: the history's
   // change follows it, as it follows the shrinking in use.

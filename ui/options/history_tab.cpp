@@ -42,8 +42,8 @@ std::wstring fileName(const std::wstring& entry) {
 }  // namespace
 
 void FrmOptions::fillHistoryList() {
-  for (std::size_t i = 0; i < state_.gRireki.size(); ++i)
-    lstRireki_.insert(static_cast<int>(i), fileName(state_.gRireki[i]));
+  for (std::size_t i = 0; i < state_.history.size(); ++i)
+    lstRireki_.insert(static_cast<int>(i), fileName(state_.history[i]));
 }
 
 std::wstring FrmOptions::entryFile(const std::wstring& entry) {
@@ -59,8 +59,8 @@ void FrmOptions::lstRireki_Click() {
   // missing files goes one after another, and the list is finite.
   for (;;) {
     const int s = lstRireki_.selected();
-    if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
-    const std::wstring entry = state_.gRireki[static_cast<std::size_t>(s)];
+    if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
+    const std::wstring entry = state_.history[static_cast<std::size_t>(s)];
     if (entry == lastPreviewed_) return;
     lastPreviewed_ = entry;
     const HistoryEntry e = splitHistoryEntry(entry, [](const std::wstring& p) { return win::isNormalFile(p); });
@@ -73,7 +73,7 @@ void FrmOptions::lstRireki_Click() {
         imgFile_.reset();
         imgFileEntry_.clear();
         imgFile_ = services_.pictures.load(
-            file, previewAndWallpaperTargets(picMain_, state_.screen, state_.gPicReSize, state_.gPicReMag));
+            file, previewAndWallpaperTargets(picMain_, state_.screen, state_.shrinkLarge, state_.marginPercent));
         imgFileEntry_ = entry;
         myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
         return;
@@ -109,8 +109,8 @@ void FrmOptions::chkViwerON_Click() {
 
 void FrmOptions::cmdChange_Click() {
   const int s = lstRireki_.selected();
-  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
-  const std::wstring entry = state_.gRireki[static_cast<std::size_t>(s)];
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
+  const std::wstring entry = state_.history[static_cast<std::size_t>(s)];
   win::ScopedHourglass hourglass;
   try {
     // The picture applied is always the selected entry's: one the preview
@@ -122,17 +122,17 @@ void FrmOptions::cmdChange_Click() {
       const std::wstring file = entryFile(entry);
       if (file.empty()) throw RunError(err::fileNotFound);
       imgFile_ = services_.pictures.load(
-          file, wallpaperTargets(state_.screen, state_.gPicReSize, state_.gPicReMag, storedFillScreen_));
+          file, wallpaperTargets(state_.screen, state_.shrinkLarge, state_.marginPercent, storedFillScreen_));
       imgFileEntry_ = entry;
     }
     // The desktop's tile setting stays as the last change left it; a
     // filled picture covers the screen whatever it says.
     std::optional<PixelImage> filled;
-    if (state_.gPicReSize && storedFillScreen_) filled = filledImage(*imgFile_, state_.screen, state_.gPicReMag);
-    services_.bitmapFile.write(state_.gWallBmp, filled ? *filled
-                                                       : wallpaperImage(*imgFile_, state_.screen, state_.gPicReSize,
-                                                                        state_.gPicReMag));
-    services_.desktop.setWallpaper(state_.gWallBmp);
+    if (state_.shrinkLarge && storedFillScreen_) filled = filledImage(*imgFile_, state_.screen, state_.marginPercent);
+    services_.bitmapFile.write(state_.wallpaperBitmap, filled ? *filled
+                                                       : wallpaperImage(*imgFile_, state_.screen, state_.shrinkLarge,
+                                                                        state_.marginPercent));
+    services_.desktop.setWallpaper(state_.wallpaperBitmap);
   } catch (const RunError& error) {
     showHistoryError(IDS_TITLE_OPTIONS_CHANGE, error.number());
     if (removesEntry(error.number())) myRirekiRemove();
@@ -143,12 +143,12 @@ void FrmOptions::cmdChange_Click() {
 
 void FrmOptions::cmdLstDel_Click() {
   const int s = lstRireki_.selected();
-  if (s >= 0 && static_cast<std::size_t>(s) < state_.gRireki.size()) {
-    const std::wstring entry = state_.gRireki[static_cast<std::size_t>(s)];
+  if (s >= 0 && static_cast<std::size_t>(s) < state_.history.size()) {
+    const std::wstring entry = state_.history[static_cast<std::size_t>(s)];
     // Only a file is offered to the shell: an entry that names a folder
     // (written by hand) or nothing at all just leaves the list, and a file
     // the user kept keeps its entry.
-    if (!win::fileExists(entry) || deleteFileByShell(entry, hwnd(), state_.gOptShiftDown)) myRirekiRemove();
+    if (!win::fileExists(entry) || deleteFileByShell(entry, hwnd(), shiftDown_)) myRirekiRemove();
   }
   resetShiftState();
 }
@@ -177,34 +177,34 @@ bool FrmOptions::watchHistoryDrag(const MSG& msg) {
 
 void FrmOptions::lstRireki_OLEStartDrag() {
   const int s = lstRireki_.selected();
-  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
   std::wstring file;
   try {
-    file = entryFile(state_.gRireki[static_cast<std::size_t>(s)]);
+    file = entryFile(state_.history[static_cast<std::size_t>(s)]);
   } catch (const RunError&) {
     return;  // dragging has no error dialog of its own
   }
   if (file.empty()) return;
   win::dragFileOut(file);
   // As after a key release: the delete button reads as without Shift.
-  state_.gOptShiftDown = true;
+  shiftDown_ = true;
   resetShiftState();
 }
 
 void FrmOptions::myRirekiRemove() {
   const int s = lstRireki_.selected();
-  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
   lstRireki_.remove(s);
-  state_.gRireki.erase(state_.gRireki.begin() + s);
+  state_.history.erase(state_.history.begin() + s);
   lstRireki_.select(-1);
   picMain_.clear();
 }
 
 void FrmOptions::myRirekiOpen() {
   const int s = lstRireki_.selected();
-  if (s < 0 || static_cast<std::size_t>(s) >= state_.gRireki.size()) return;
+  if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
   try {
-    const std::wstring file = entryFile(state_.gRireki[static_cast<std::size_t>(s)]);
+    const std::wstring file = entryFile(state_.history[static_cast<std::size_t>(s)]);
     if (file.empty()) myRirekiRemove();
     else if (const int error = openDocument(file))
       win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);

@@ -16,7 +16,7 @@ void FrmOptions::onDpiChanged(WPARAM wParam, LPARAM lParam) {
     for (const auto& frameFactory : frameFactories_)
       if (frameFactory) frameFactory->rescale(change.dpi);
     // The margin's inner rectangle is placed by the margin shown.
-    showMargin(state_.gPicReMag);
+    showMargin(state_.marginPercent);
     tbsOptions_.placeToolTips();
     if (tips_) tips_->fitToDpi(change.dpi);
   }

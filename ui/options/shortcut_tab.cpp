@@ -64,8 +64,8 @@ bool FrmOptions::saveShortcut(win::UserFolder where, const win::ShellLinkFields&
 
 void FrmOptions::cmdStratUp_Click() {
   win::ShellLinkFields link;
-  link.target = state_.gAppPath + L"Rivano.exe";
-  link.workingFolder = withoutFinalBackslash(state_.gAppPath);
+  link.target = state_.appFolder + L"Rivano.exe";
+  link.workingFolder = withoutFinalBackslash(state_.appFolder);
   link.iconFile = link.target;
   link.arguments = win::isChecked(item(chkStratUpOpt)) ? L"/S" : L"";
   if (saveShortcut(win::UserFolder::startup, link))
@@ -74,7 +74,7 @@ void FrmOptions::cmdStratUp_Click() {
 
 void FrmOptions::cmdDesktop_Click() {
   win::ShellLinkFields link;
-  link.target = state_.gAppPath + L"Rivano.exe";
+  link.target = state_.appFolder + L"Rivano.exe";
   link.iconFile = link.target;
   if (saveShortcut(win::UserFolder::desktop, link))
     win::showMessage(hwnd(), loadString(119), MB_OK | MB_ICONINFORMATION);
