@@ -1,0 +1,127 @@
+// The decoder's vector kernels against plain arithmetic written out here
+// from the same formulas: every sample must agree, for ordinary blocks and
+// for the out-of-range values damaged files produce.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <random>
+
+#include "engine/jpeg/jpeg_idct.h"
+
+namespace rivano::jpeg::detail {
+namespace {
+
+// The accurate integer 8×8 inverse DCT, one coefficient at a time, with the
+// decoder's bounds: dequantised coefficients within ±8192, the workspace
+// between the passes within ±12000.
+class ReferenceIdct {
+ public:
+  static std::array<std::uint8_t, 64> run(const std::int16_t* c, const std::uint16_t* q) {
+    std::int64_t ws[64];
+    for (int col = 0; col < 8; ++col) {
+      std::int64_t d[8], r[8];
+      for (int k = 0; k < 8; ++k) d[k] = std::clamp<std::int64_t>(std::int64_t{c[8 * k + col]} * q[8 * k + col], -8192, 8192);
+      points(d, r);
+      for (int k = 0; k < 8; ++k) ws[8 * k + col] = std::clamp<std::int64_t>(descale(r[k], 11), -12000, 12000);
+    }
+    std::array<std::uint8_t, 64> out{};
+    for (int row = 0; row < 8; ++row) {
+      std::int64_t r[8];
+      points(ws + 8 * row, r);
+      for (int k = 0; k < 8; ++k) out[8 * row + k] = static_cast<std::uint8_t>(std::clamp<std::int64_t>(descale(r[k], 18) + 128, 0, 255));
+    }
+    return out;
+  }
+
+ private:
+  static std::int64_t fix(double x) { return static_cast<std::int64_t>(x * 8192 + 0.5); }
+  static std::int64_t descale(std::int64_t x, int n) { return (x + (std::int64_t{1} << (n - 1))) >> n; }
+
+  static void points(const std::int64_t* d, std::int64_t* r) {
+    const std::int64_t z1 = (d[2] + d[6]) * fix(0.541196100);
+    const std::int64_t e2 = z1 - d[6] * fix(1.847759065), e3 = z1 + d[2] * fix(0.765366865);
+    const std::int64_t e0 = (d[0] + d[4]) * 8192, e1 = (d[0] - d[4]) * 8192;
+    const std::int64_t t10 = e0 + e3, t13 = e0 - e3, t11 = e1 + e2, t12 = e1 - e2;
+    const std::int64_t z5 = (d[7] + d[3] + d[5] + d[1]) * fix(1.175875602);
+    const std::int64_t y1 = (d[7] + d[1]) * -fix(0.899976223), y2 = (d[5] + d[3]) * -fix(2.562915447);
+    const std::int64_t y3 = (d[7] + d[3]) * -fix(1.961570560) + z5, y4 = (d[5] + d[1]) * -fix(0.390180644) + z5;
+    const std::int64_t o0 = d[7] * fix(0.298631336) + y1 + y3, o1 = d[5] * fix(2.053119869) + y2 + y4;
+    const std::int64_t o2 = d[3] * fix(3.072711026) + y2 + y3, o3 = d[1] * fix(1.501321110) + y1 + y4;
+    r[0] = t10 + o3;
+    r[7] = t10 - o3;
+    r[1] = t11 + o2;
+    r[6] = t11 - o2;
+    r[2] = t12 + o1;
+    r[5] = t12 - o1;
+    r[3] = t13 + o0;
+    r[4] = t13 - o0;
+  }
+};
+
+std::array<std::uint8_t, 64> decoderIdct(const std::int16_t* c, const std::uint16_t* q) {
+  // Written into a wider buffer, so a store past the block's 8 columns shows.
+  std::array<std::uint8_t, 8 * 16> wide{};
+  wide.fill(0xA5);
+  inverseDct(8, c, q, wide.data(), 16);
+  std::array<std::uint8_t, 64> out{};
+  for (int row = 0; row < 8; ++row) {
+    for (int k = 0; k < 8; ++k) out[8 * row + k] = wide[16 * row + k];
+    for (int k = 8; k < 16; ++k) EXPECT_EQ(wide[16 * row + k], 0xA5) << "row " << row << " written past column 8";
+  }
+  return out;
+}
+
+void expectSameAsReference(const std::int16_t* c, const std::uint16_t* q, int trial) {
+  const auto expected = ReferenceIdct::run(c, q);
+  const auto actual = decoderIdct(c, q);
+  for (int i = 0; i < 64; ++i) {
+    ASSERT_EQ(int{actual[i]}, int{expected[i]}) << "trial " << trial << ", sample " << i;
+  }
+}
+
+// Blocks as photographs give them: most energy low, a few AC coefficients,
+// quantisers of the usual 8-bit tables.
+TEST(JpegInverseDct, OrdinaryBlocksMatchThePlainTransform) {
+  std::mt19937 random(11);
+  for (int trial = 0; trial < 20000; ++trial) {
+    std::int16_t c[64] = {};
+    std::uint16_t q[64];
+    for (int i = 0; i < 64; ++i) q[i] = static_cast<std::uint16_t>(1 + random() % 60);
+    c[0] = static_cast<std::int16_t>(static_cast<int>(random() % 256) - 128);
+    const int count = static_cast<int>(random() % 20);
+    for (int n = 0; n < count; ++n) {
+      const int at = 1 + static_cast<int>(random() % 63);
+      c[at] = static_cast<std::int16_t>(static_cast<int>(random() % 61) - 30);
+    }
+    expectSameAsReference(c, q, trial);
+  }
+}
+
+// What damaged data can hold: any 16-bit coefficient, 16-bit quantisers
+// (those of 32768 and above included), saturating the clamps both ways.
+TEST(JpegInverseDct, ExtremeValuesAreClampedAsThePlainTransformClampsThem) {
+  std::mt19937 random(23);
+  const std::uint16_t quantisers[] = {1, 255, 32767, 32768, 40000, 65535};
+  for (int trial = 0; trial < 20000; ++trial) {
+    std::int16_t c[64];
+    std::uint16_t q[64];
+    for (int i = 0; i < 64; ++i) {
+      c[i] = static_cast<std::int16_t>(random());
+      if (random() % 3 == 0) c[i] = static_cast<std::int16_t>(static_cast<int>(random() % 9) - 4);
+      q[i] = random() % 2 ? quantisers[random() % 6] : static_cast<std::uint16_t>(random());
+    }
+    expectSameAsReference(c, q, trial);
+  }
+  std::int16_t c[64];
+  std::uint16_t q[64];
+  for (const int value : {32767, -32768}) {
+    std::fill(c, c + 64, static_cast<std::int16_t>(value));
+    std::fill(q, q + 64, std::uint16_t{65535});
+    expectSameAsReference(c, q, value);
+  }
+}
+
+}  // namespace
+}  // namespace rivano::jpeg::detail
