@@ -7,8 +7,11 @@
 #include <array>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "engine/jpeg/jpeg_idct.h"
+#include "engine/jpeg/jpeg_upsample.h"
+#include "engine/jpeg/jpeg_ycc.h"
 
 namespace rivano::jpeg::detail {
 namespace {
@@ -120,6 +123,104 @@ TEST(JpegInverseDct, ExtremeValuesAreClampedAsThePlainTransformClampsThem) {
     std::fill(c, c + 64, static_cast<std::int16_t>(value));
     std::fill(q, q + 64, std::uint16_t{65535});
     expectSameAsReference(c, q, value);
+  }
+}
+
+// The conversion as the common decoders' tables give it, one pixel at a time.
+std::uint32_t referenceYcc(int y, int cb, int cr) {
+  auto fix = [](double x) { return static_cast<int>(x * 65536.0 + 0.5); };
+  const int b = cb - 128, r = cr - 128, half = 1 << 15;
+  const int red = y + ((fix(1.40200) * r + half) >> 16);
+  const int green = y + ((-fix(0.34414) * b + half - fix(0.71414) * r) >> 16);
+  const int blue = y + ((fix(1.77200) * b + half) >> 16);
+  auto limit = [](int v) { return static_cast<std::uint32_t>(std::clamp(v, 0, 255)); };
+  return (limit(red) << 16) | (limit(green) << 8) | limit(blue);
+}
+
+// Every Y, Cb and Cr: rows of 256 luma values, one for each chroma pair.
+TEST(JpegYccConversion, EveryColourMatchesTheTables) {
+  std::vector<std::uint8_t> y(256), cb(256), cr(256);
+  std::vector<std::uint32_t> out(256 + 1);
+  for (int i = 0; i < 256; ++i) y[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+  for (int b = 0; b < 256; ++b) {
+    for (int r = 0; r < 256; ++r) {
+      std::fill(cb.begin(), cb.end(), static_cast<std::uint8_t>(b));
+      std::fill(cr.begin(), cr.end(), static_cast<std::uint8_t>(r));
+      out[256] = 0xDEADBEEF;
+      yccRowToRgb(y.data(), cb.data(), cr.data(), 256, out.data());
+      ASSERT_EQ(out[256], 0xDEADBEEFu) << "written past the row";
+      for (int l = 0; l < 256; ++l) {
+        ASSERT_EQ(out[static_cast<std::size_t>(l)], referenceYcc(l, b, r)) << "Y " << l << " Cb " << b << " Cr " << r;
+      }
+    }
+  }
+}
+
+// Rows of every width up to a few groups: the vector part, the rest done
+// one at a time, and nothing written past the row.
+TEST(JpegYccConversion, RowsOfAnyWidth) {
+  std::mt19937 random(5);
+  for (std::int32_t width = 1; width <= 70; ++width) {
+    std::vector<std::uint8_t> y(static_cast<std::size_t>(width)), cb(y.size()), cr(y.size());
+    for (std::size_t i = 0; i < y.size(); ++i) {
+      y[i] = static_cast<std::uint8_t>(random());
+      cb[i] = static_cast<std::uint8_t>(random());
+      cr[i] = static_cast<std::uint8_t>(random());
+    }
+    std::vector<std::uint32_t> out(y.size() + 1, 0xDEADBEEF);
+    yccRowToRgb(y.data(), cb.data(), cr.data(), width, out.data());
+    for (std::size_t i = 0; i < y.size(); ++i) ASSERT_EQ(out[i], referenceYcc(y[i], cb[i], cr[i])) << width << " " << i;
+    EXPECT_EQ(out.back(), 0xDEADBEEFu) << "width " << width;
+  }
+}
+
+std::vector<std::uint8_t> referenceDoubleWidth(const std::vector<std::uint8_t>& in) {
+  const std::size_t n = in.size();
+  std::vector<std::uint8_t> out(2 * n);
+  for (std::size_t x = 0; x < n; ++x) {
+    const int left = in[x == 0 ? 0 : x - 1], right = in[x + 1 == n ? x : x + 1];
+    out[2 * x] = static_cast<std::uint8_t>((in[x] * 3 + left + 1) >> 2);
+    out[2 * x + 1] = static_cast<std::uint8_t>((in[x] * 3 + right + 2) >> 2);
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> referenceDoubleBoth(const std::vector<std::uint8_t>& near, const std::vector<std::uint8_t>& far) {
+  const std::size_t n = near.size();
+  std::vector<int> sum(n);
+  for (std::size_t x = 0; x < n; ++x) sum[x] = near[x] * 3 + far[x];
+  std::vector<std::uint8_t> out(2 * n);
+  for (std::size_t x = 0; x < n; ++x) {
+    const int left = sum[x == 0 ? 0 : x - 1], right = sum[x + 1 == n ? x : x + 1];
+    out[2 * x] = static_cast<std::uint8_t>((sum[x] * 3 + left + 8) >> 4);
+    out[2 * x + 1] = static_cast<std::uint8_t>((sum[x] * 3 + right + 7) >> 4);
+  }
+  return out;
+}
+
+// Each output leans 3:1 towards its nearer sample; at the ends the sample
+// itself stands in for the missing neighbour.
+TEST(JpegSmoothUpsampling, RowsOfAnyWidthMatchTheTriangleFilter) {
+  std::mt19937 random(9);
+  for (std::int32_t width = 1; width <= 70; ++width) {
+    for (int trial = 0; trial < 20; ++trial) {
+      std::vector<std::uint8_t> near(static_cast<std::size_t>(width)), far(near.size());
+      for (std::size_t i = 0; i < near.size(); ++i) {
+        // Extremes now and then, where a lane too narrow would overflow.
+        near[i] = trial % 4 == 0 ? std::uint8_t{255} : static_cast<std::uint8_t>(random());
+        far[i] = trial % 4 == 0 ? std::uint8_t{255} : static_cast<std::uint8_t>(random());
+      }
+      std::vector<std::uint8_t> out(2 * near.size() + 1, 0xA5);
+      smoothDoubleWidth(near.data(), width, out.data());
+      EXPECT_EQ(out.back(), 0xA5) << "written past the row, width " << width;
+      out.pop_back();
+      ASSERT_EQ(out, referenceDoubleWidth(near)) << "width " << width;
+      out.assign(2 * near.size() + 1, 0xA5);
+      smoothDoubleBoth(near.data(), far.data(), width, out.data());
+      EXPECT_EQ(out.back(), 0xA5) << "written past the row, width " << width;
+      out.pop_back();
+      ASSERT_EQ(out, referenceDoubleBoth(near, far)) << "width " << width;
+    }
   }
 }
 
