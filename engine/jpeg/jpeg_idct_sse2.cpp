@@ -57,7 +57,7 @@ inline __m128i descale(Wide x) {
 
 // One pass over eight lanes: d[0..7] in frequency order in, samples out
 // before the pass's own shift.
-inline void points8(const __m128i (&d)[8], Wide (&r)[8]) {
+[[gnu::always_inline]] inline void points8(const __m128i (&d)[8], Wide (&r)[8]) {
   const Wide tmp3 = multiplyAdd(d[2], d[6], pair(F0_541196100 + F0_765366865, F0_541196100));
   const Wide tmp2 = multiplyAdd(d[2], d[6], pair(F0_541196100, F0_541196100 - F1_847759065));
   const Wide tmp0 = scaledUp(_mm_add_epi16(d[0], d[4]));
