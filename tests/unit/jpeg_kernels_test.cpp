@@ -63,24 +63,91 @@ class ReferenceIdct {
   }
 };
 
-std::array<std::uint8_t, 64> decoderIdct(const std::int16_t* c, const std::uint16_t* q) {
-  // Written into a wider buffer, so a store past the block's 8 columns shows.
-  std::array<std::uint8_t, 8 * 16> wide{};
+// The reduced transforms that give 4×4 and 2×2 samples from the 8×8
+// coefficients, with the same bounds; out holds size × size samples.
+class ReferenceReducedIdct {
+ public:
+  static std::array<std::uint8_t, 64> run(int size, const std::int16_t* c, const std::uint16_t* q) {
+    std::int64_t ws[8 * 4] = {};
+    for (int col = 0; col < 8; ++col) {
+      std::int64_t d[8];
+      for (int k = 0; k < 8; ++k) d[k] = std::clamp<std::int64_t>(std::int64_t{c[8 * k + col]} * q[8 * k + col], -8192, 8192);
+      std::int64_t r[4];
+      const int shift = size == 4 ? points4(d, r) : points2(d, r);
+      for (int k = 0; k < size; ++k) ws[8 * k + col] = std::clamp<std::int64_t>(descale(r[k], 13 - 2 + shift), -12000, 12000);
+    }
+    std::array<std::uint8_t, 64> out{};
+    for (int row = 0; row < size; ++row) {
+      std::int64_t r[4];
+      const int shift = size == 4 ? points4(ws + 8 * row, r) : points2(ws + 8 * row, r);
+      for (int k = 0; k < size; ++k) {
+        out[static_cast<std::size_t>(size * row + k)] =
+            static_cast<std::uint8_t>(std::clamp<std::int64_t>(descale(r[k], 13 + 2 + 3 + shift) + 128, 0, 255));
+      }
+    }
+    return out;
+  }
+
+ private:
+  static std::int64_t fix(double x) { return static_cast<std::int64_t>(x * 8192 + 0.5); }
+  static std::int64_t descale(std::int64_t x, int n) { return (x + (std::int64_t{1} << (n - 1))) >> n; }
+
+  // Each returns the extra bits its outputs carry.
+  static int points4(const std::int64_t* d, std::int64_t* r) {
+    const std::int64_t e0 = d[0] * (8192 * 2), e2 = d[2] * fix(1.847759065) - d[6] * fix(0.765366865);
+    const std::int64_t o0 = -d[7] * fix(0.211164243) + d[5] * fix(1.451774981) - d[3] * fix(2.172734803) +
+                            d[1] * fix(1.061594337);
+    const std::int64_t o2 = -d[7] * fix(0.509795579) - d[5] * fix(0.601344887) + d[3] * fix(0.899976223) +
+                            d[1] * fix(2.562915447);
+    r[0] = e0 + e2 + o2;
+    r[3] = e0 + e2 - o2;
+    r[1] = e0 - e2 + o0;
+    r[2] = e0 - e2 - o0;
+    return 1;
+  }
+  static int points2(const std::int64_t* d, std::int64_t* r) {
+    const std::int64_t e = d[0] * (8192 * 4);
+    const std::int64_t o = -d[7] * fix(0.720959822) + d[5] * fix(0.850430095) - d[3] * fix(1.272758580) +
+                           d[1] * fix(3.624509785);
+    r[0] = e + o;
+    r[1] = e - o;
+    return 2;
+  }
+};
+
+std::array<std::uint8_t, 64> decoderIdct(int size, const std::int16_t* c, const std::uint16_t* q) {
+  // Written into a wider buffer, so a store past the block's columns or
+  // rows shows.
+  std::array<std::uint8_t, 16 * 16> wide{};
   wide.fill(0xA5);
-  inverseDct(8, c, q, wide.data(), 16);
+  inverseDct(size, c, q, wide.data(), 16);
   std::array<std::uint8_t, 64> out{};
-  for (int row = 0; row < 8; ++row) {
-    for (int k = 0; k < 8; ++k) out[8 * row + k] = wide[16 * row + k];
-    for (int k = 8; k < 16; ++k) EXPECT_EQ(wide[16 * row + k], 0xA5) << "row " << row << " written past column 8";
+  for (int row = 0; row < 16; ++row) {
+    for (int k = 0; k < 16; ++k) {
+      const std::uint8_t v = wide[static_cast<std::size_t>(16 * row + k)];
+      if (row < size && k < size) {
+        out[static_cast<std::size_t>(size * row + k)] = v;
+      } else {
+        EXPECT_EQ(v, 0xA5) << "size " << size << ": written outside the block at row " << row << ", column " << k;
+      }
+    }
   }
   return out;
 }
 
 void expectSameAsReference(const std::int16_t* c, const std::uint16_t* q, int trial) {
   const auto expected = ReferenceIdct::run(c, q);
-  const auto actual = decoderIdct(c, q);
+  const auto actual = decoderIdct(8, c, q);
   for (int i = 0; i < 64; ++i) {
     ASSERT_EQ(int{actual[i]}, int{expected[i]}) << "trial " << trial << ", sample " << i;
+  }
+  for (const int size : {4, 2}) {
+    const auto reducedExpected = ReferenceReducedIdct::run(size, c, q);
+    const auto reduced = decoderIdct(size, c, q);
+    for (int i = 0; i < size * size; ++i) {
+      ASSERT_EQ(int{reduced[static_cast<std::size_t>(i)]}, int{reducedExpected[static_cast<std::size_t>(i)]})
+          << "size " << size << ", trial " << trial << ", sample " << i;
+    }
   }
 }
 
