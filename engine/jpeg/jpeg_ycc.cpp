@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstddef>
 
 namespace rivano::jpeg::detail {
 namespace {
@@ -51,20 +52,33 @@ inline void store16(const Channels& a, const Channels& b, std::uint32_t* out) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i blueGreenLow = _mm_unpacklo_epi8(blue, green), blueGreenHigh = _mm_unpackhi_epi8(blue, green);
   const __m128i redLow = _mm_unpacklo_epi8(red, zero), redHigh = _mm_unpackhi_epi8(red, zero);
+  // Past the cache: the picture is larger than it, and its pixels are
+  // read again only once all are written, so reading the lines in first
+  // would be wasted.
   auto* p = reinterpret_cast<__m128i*>(out);
-  _mm_storeu_si128(p, _mm_unpacklo_epi16(blueGreenLow, redLow));
-  _mm_storeu_si128(p + 1, _mm_unpackhi_epi16(blueGreenLow, redLow));
-  _mm_storeu_si128(p + 2, _mm_unpacklo_epi16(blueGreenHigh, redHigh));
-  _mm_storeu_si128(p + 3, _mm_unpackhi_epi16(blueGreenHigh, redHigh));
+  _mm_stream_si128(p, _mm_unpacklo_epi16(blueGreenLow, redLow));
+  _mm_stream_si128(p + 1, _mm_unpackhi_epi16(blueGreenLow, redLow));
+  _mm_stream_si128(p + 2, _mm_unpacklo_epi16(blueGreenHigh, redHigh));
+  _mm_stream_si128(p + 3, _mm_unpackhi_epi16(blueGreenHigh, redHigh));
 }
 
 inline std::uint32_t clamp255(int v) { return static_cast<std::uint32_t>(std::clamp(v, 0, 255)); }
+
+inline std::uint32_t convert1(int luma, int cb, int cr) {
+  const int b = cb - 128, r = cr - 128;
+  const int red = luma + ((kRedCr * r + kHalf) >> 16);
+  const int green = luma + ((kGreenCb * b + kHalf + kGreenCr * r) >> 16);
+  const int blue = luma + ((kBlueCb * b + kHalf) >> 16);
+  return (clamp255(red) << 16) | (clamp255(green) << 8) | clamp255(blue);
+}
 
 }  // namespace
 
 void yccRowToRgb(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::int32_t width,
                  std::uint32_t* out) {
   std::int32_t x = 0;
+  // One at a time up to where the output is aligned for the vector stores.
+  for (; x < width && (reinterpret_cast<std::uintptr_t>(out + x) & 15) != 0; ++x) out[x] = convert1(y[x], cb[x], cr[x]);
   const __m128i zero = _mm_setzero_si128();
   const __m128i centre = _mm_set1_epi16(128);
   for (; x + 16 <= width; x += 16) {
@@ -77,13 +91,9 @@ void yccRowToRgb(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8
                                    _mm_sub_epi16(_mm_unpackhi_epi8(crs, zero), centre));
     store16(low, high, out + x);
   }
-  for (; x < width; ++x) {
-    const int luma = y[x], b = cb[x] - 128, r = cr[x] - 128;
-    const int red = luma + ((kRedCr * r + kHalf) >> 16);
-    const int green = luma + ((kGreenCb * b + kHalf + kGreenCr * r) >> 16);
-    const int blue = luma + ((kBlueCb * b + kHalf) >> 16);
-    out[x] = (clamp255(red) << 16) | (clamp255(green) << 8) | clamp255(blue);
-  }
+  // The streamed stores are seen before anything written after them.
+  _mm_sfence();
+  for (; x < width; ++x) out[x] = convert1(y[x], cb[x], cr[x]);
 }
 
 }  // namespace rivano::jpeg::detail

@@ -205,7 +205,8 @@ constexpr double kCommandLineRatioBefore = 5.59;
 // progressive, and times feh on the baseline one): "/S" with shrinking on
 // against feh plus the floor, Wine's own start-up, which feh does without;
 // the click to the preview of each.
-void photographs(rivano::Registry& registry, const std::wstring& exe, double floor, const std::wstring& previewFolder) {
+void photographs(rivano::Registry& registry, const std::wstring& exe, double floor, const std::wstring& previewFolder,
+                 const wchar_t* label) {
   const std::wstring baseline = environment(L"RIVANO_BENCH_PHOTO");
   const std::wstring progressive = environment(L"RIVANO_BENCH_PHOTO_PROGRESSIVE");
   const double feh = _wtof(environment(L"RIVANO_BENCH_PHOTO_FEH").c_str());
@@ -221,7 +222,7 @@ void photographs(rivano::Registry& registry, const std::wstring& exe, double flo
   const int rows = previewRows(previewFolder);
   const double previewBaseline = previewClick(exe, L"photo.jpg", rows);
   const double previewProgressive = previewClick(exe, L"photo-progressive.jpg", rows);
-  std::printf("\nA 6000 x 4000 photograph, best of %d runs each:\n", kTries);
+  std::printf("\nA 6000 x 4000 photograph, best of %d runs each (%ls):\n", kTries, label);
   std::printf("  feh --bg-fill (native)                       %8.3f s\n", feh);
   std::printf("  /S, shrinking on                             %8.3f s\n", silent);
   printRatio("/S / (feh --bg-fill + floor)", silent / (feh + floor), 1.0, "x");
@@ -321,7 +322,8 @@ int wmain(int argc, wchar_t** argv) {
   } else {
     printRatio("command line / floor (before: that ratio)", now.commandLine / floor, kCommandLineRatioBefore, "x");
   }
-  photographs(registry, exe, floor, previewFolder);
+  photographs(registry, exe, floor, previewFolder, L"this program");
+  if (argc >= 7) photographs(registry, work.path() + L"before.exe", floor, previewFolder, argv[5]);
   registry.myRegDeleteKey(L"Software\\Velmorat\\Rivano");
   return 0;
 }

@@ -223,8 +223,8 @@ TEST(JpegYccConversion, EveryColourMatchesTheTables) {
   }
 }
 
-// Rows of every width up to a few groups: the vector part, the rest done
-// one at a time, and nothing written past the row.
+// Rows of every width up to a few groups at every alignment: the vector
+// part, the rest done one at a time, and nothing written outside the row.
 TEST(JpegYccConversion, RowsOfAnyWidth) {
   std::mt19937 random(5);
   for (std::int32_t width = 1; width <= 70; ++width) {
@@ -234,10 +234,17 @@ TEST(JpegYccConversion, RowsOfAnyWidth) {
       cb[i] = static_cast<std::uint8_t>(random());
       cr[i] = static_cast<std::uint8_t>(random());
     }
-    std::vector<std::uint32_t> out(y.size() + 1, 0xDEADBEEF);
-    yccRowToRgb(y.data(), cb.data(), cr.data(), width, out.data());
-    for (std::size_t i = 0; i < y.size(); ++i) ASSERT_EQ(out[i], referenceYcc(y[i], cb[i], cr[i])) << width << " " << i;
-    EXPECT_EQ(out.back(), 0xDEADBEEFu) << "width " << width;
+    // The output at each alignment: the first pixels go one at a time
+    // up to where the vector stores may start.
+    for (std::size_t offset = 0; offset < 4; ++offset) {
+      std::vector<std::uint32_t> out(offset + y.size() + 1, 0xDEADBEEF);
+      yccRowToRgb(y.data(), cb.data(), cr.data(), width, out.data() + offset);
+      for (std::size_t i = 0; i < offset; ++i) EXPECT_EQ(out[i], 0xDEADBEEFu) << "written before the row";
+      for (std::size_t i = 0; i < y.size(); ++i) {
+        ASSERT_EQ(out[offset + i], referenceYcc(y[i], cb[i], cr[i])) << width << " " << i << " offset " << offset;
+      }
+      EXPECT_EQ(out.back(), 0xDEADBEEFu) << "width " << width << " offset " << offset;
+    }
   }
 }
 
