@@ -62,77 +62,94 @@ bool tablesDefined(const Stream& s, const ScanHeader& scan, bool needDc, bool ne
 
 }  // namespace
 
+namespace {
+
+enum class BlockRead { bad, dcOnly, withAc };
+
+// One block of a sequential scan into `block` (natural order, zero beyond
+// the DC coefficient on entry). The bit reader is worked on as a local
+// copy, which the compiler keeps in registers: it cannot know that the
+// stores into the block leave the caller's reader alone.
+BlockRead readSequentialBlock(BitReader& source, const HuffmanTable& dcTable, const HuffmanTable& acTable,
+                              int& prediction, bool skipAc, std::int16_t* block) {
+  BitReader reader = source;
+  const int t = reader.decode(dcTable);
+  if (t < 0 || t > 15) return BlockRead::bad;
+  // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
+  prediction = static_cast<std::int16_t>(prediction + (t ? reader.receiveExtend(t) : 0));
+  block[0] = static_cast<std::int16_t>(prediction);
+  bool acSeen = false;
+  if (skipAc) {
+    for (int k = 1; k < 64;) {
+      const std::int32_t fast = acTable.fastAc[reader.peek()];
+      if (fast != 0) {
+        k += ((fast >> 8) & 15) + 1;
+        if (k > 64) return BlockRead::bad;
+        reader.consume(fast & 0xFF);
+        continue;
+      }
+      const int rs = reader.decode(acTable);
+      if (rs < 0) return BlockRead::bad;
+      const int size = rs & 15;
+      if (size == 0) {
+        if (rs != 0xF0) break;
+        k += 16;
+      } else {
+        k += (rs >> 4) + 1;
+        if (k > 64) return BlockRead::bad;
+        reader.skip(size);
+      }
+    }
+  } else {
+    for (int k = 1; k < 64;) {
+      const std::int32_t fast = acTable.fastAc[reader.peek()];
+      if (fast != 0) {
+        k += (fast >> 8) & 15;
+        if (k > 63) return BlockRead::bad;
+        reader.consume(fast & 0xFF);
+        block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
+        acSeen = true;
+        ++k;
+        continue;
+      }
+      const int rs = reader.decode(acTable);
+      if (rs < 0) return BlockRead::bad;
+      const int size = rs & 15;
+      if (size == 0) {
+        if (rs != 0xF0) break;
+        k += 16;
+      } else {
+        k += rs >> 4;
+        if (k > 63) return BlockRead::bad;
+        block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size));
+        acSeen = true;
+        ++k;
+      }
+    }
+  }
+  source = reader;
+  // A coded coefficient of value 0 cannot occur, so any AC one taken is nonzero.
+  return acSeen ? BlockRead::withAc : BlockRead::dcOnly;
+}
+
+}  // namespace
+
 JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::array<bool, 4>& dcOnly,
                                 BlockSink& sink) {
   if (!tablesDefined(s, scan, true, true)) return JpegStatus::corrupt;
   BitReader reader(s.file.data(), s.file.size(), s.pos);
   std::array<int, 4> predictions{};
   alignas(16) std::int16_t block[64] = {};
-  bool acSeen = false;
   auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
-    const HuffmanTable& dcTable = s.dc[static_cast<std::size_t>(scan.dcTable[i])];
-    const HuffmanTable& acTable = s.ac[static_cast<std::size_t>(scan.acTable[i])];
     const int component = scan.component[i];
-    const int t = reader.decode(dcTable);
-    if (t < 0 || t > 15) return false;
-    // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
-    predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
-    if (dcOnly[static_cast<std::size_t>(component)]) {
-      block[0] = static_cast<std::int16_t>(predictions[i]);
-      for (int k = 1; k < 64;) {
-        const std::int32_t fast = acTable.fastAc[reader.peek()];
-        if (fast != 0) {
-          k += ((fast >> 8) & 15) + 1;
-          if (k > 64) return false;
-          reader.consume(fast & 0xFF);
-          continue;
-        }
-        const int rs = reader.decode(acTable);
-        if (rs < 0) return false;
-        const int size = rs & 15;
-        if (size == 0) {
-          if (rs != 0xF0) break;
-          k += 16;
-        } else {
-          k += (rs >> 4) + 1;
-          if (k > 64) return false;
-          reader.skip(size);
-        }
-      }
-    } else {
-      block[0] = static_cast<std::int16_t>(predictions[i]);
-      acSeen = false;
-      for (int k = 1; k < 64;) {
-        const std::int32_t fast = acTable.fastAc[reader.peek()];
-        if (fast != 0) {
-          k += (fast >> 8) & 15;
-          if (k > 63) return false;
-          reader.consume(fast & 0xFF);
-          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
-          acSeen = true;
-          ++k;
-          continue;
-        }
-        const int rs = reader.decode(acTable);
-        if (rs < 0) return false;
-        const int size = rs & 15;
-        if (size == 0) {
-          if (rs != 0xF0) break;
-          k += 16;
-        } else {
-          k += rs >> 4;
-          if (k > 63) return false;
-          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size));
-          acSeen = true;
-          ++k;
-        }
-      }
-    }
-    // A coded coefficient of value 0 cannot occur, so any AC one taken is nonzero.
-    sink.block(component, bx, by, block, !acSeen);
+    const BlockRead read = readSequentialBlock(reader, s.dc[static_cast<std::size_t>(scan.dcTable[i])],
+                                               s.ac[static_cast<std::size_t>(scan.acTable[i])], predictions[i],
+                                               dcOnly[static_cast<std::size_t>(component)], block);
+    if (read == BlockRead::bad) return false;
+    sink.block(component, bx, by, block, read == BlockRead::dcOnly);
     // Most blocks of smooth pictures have no AC coefficient: the block
     // stays zero beyond the DC one unless one was set.
-    if (acSeen) std::memset(block, 0, sizeof block);
+    if (read == BlockRead::withAc) std::memset(block, 0, sizeof block);
     return true;
   };
   return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); },
