@@ -182,11 +182,14 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
     // Refinements and AC bands build on a first DC scan.
     if (!c.dcStarted) return JpegStatus::corrupt;
   }
-  BitReader reader(s.file.data(), s.file.size(), s.pos);
+  BitReader shared(s.file.data(), s.file.size(), s.pos);
   std::array<int, 4> predictions{};
   int eobRun = 0;
   const int bit = 1 << scan.al;
-  auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
+  // Works on a copy of the bit reader that the compiler keeps in
+  // registers: it cannot know that the stores into the coefficients leave
+  // a reader elsewhere alone.
+  auto decodeWith = [&](BitReader& reader, int i, std::int32_t bx, std::int32_t by) {
     const int index = scan.component[i];
     CoefficientBlock block = coefficients[static_cast<std::size_t>(index)].at(bx, by);
     if (dcScan) {
@@ -280,7 +283,13 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
     }
     return true;
   };
-  return walkScan(s, scan, reader, decodeBlock, [&] {
+  auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
+    BitReader reader = shared;
+    const bool ok = decodeWith(reader, i, bx, by);
+    shared = reader;
+    return ok;
+  };
+  return walkScan(s, scan, shared, decodeBlock, [&] {
     predictions.fill(0);
     eobRun = 0;
   }, [](std::int32_t) {});
