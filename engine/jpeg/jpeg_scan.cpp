@@ -158,9 +158,15 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
 
 namespace {
 
-// Adds one refinement bit to a coefficient already known to be nonzero.
-inline void refine(BitReader& reader, CoefficientBlock& block, int k, int bit) {
-  block.refine(k, bit, reader.bit());
+// Adds one refinement bit to each coefficient of `mask` (zigzag indices,
+// all already nonzero), in order. The bits are taken up to sixteen at a
+// time, the first coefficient's first.
+inline void refineAll(BitReader& reader, CoefficientBlock& block, std::uint64_t mask, int bit) {
+  while (mask != 0) {
+    const int n = std::min(std::popcount(mask), 16);
+    const int taken = reader.bits(n);
+    for (int j = n - 1; j >= 0; --j, mask &= mask - 1) block.refine(std::countr_zero(mask), bit, (taken >> j) & 1);
+  }
 }
 
 // Bits first to last (zigzag indices) of a block's nonzero mask.
@@ -260,11 +266,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         std::uint64_t zeros = ~*block.nonzero & band(k, scan.se);
         for (; r > 0 && zeros != 0; --r) zeros &= zeros - 1;
         const int target = zeros != 0 ? std::countr_zero(zeros) : scan.se + 1;
-        if (target > k) {
-          for (std::uint64_t left = *block.nonzero & band(k, target - 1); left != 0; left &= left - 1) {
-            refine(reader, block, std::countr_zero(left), bit);
-          }
-        }
+        if (target > k) refineAll(reader, block, *block.nonzero & band(k, target - 1), bit);
         k = target;
         if (value != 0) {
           if (k > scan.se) return false;
@@ -274,11 +276,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
       }
     }
     if (eobRun > 0) {
-      if (k <= scan.se) {
-        for (std::uint64_t left = *block.nonzero & band(k, scan.se); left != 0; left &= left - 1) {
-          refine(reader, block, std::countr_zero(left), bit);
-        }
-      }
+      if (k <= scan.se) refineAll(reader, block, *block.nonzero & band(k, scan.se), bit);
       --eobRun;
     }
     return true;
