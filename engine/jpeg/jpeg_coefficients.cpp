@@ -1,5 +1,6 @@
 #include "engine/jpeg/jpeg_coefficients.h"
 
+#include <array>
 #include <cstring>
 
 #include "engine/jpeg/jpeg_stream.h"
@@ -21,14 +22,14 @@ bool used(int size, int u) {
 
 void CoefficientStore::reset(std::int32_t blocksWide, std::int32_t blocksHigh, int idctSize) {
   count_ = 0;
-  for (std::size_t k = 0; k < 64; ++k) {
-    const int n = kZigzag[k];
-    if (used(idctSize, n / 8) && used(idctSize, n % 8)) {
-      slotOf_[k] = static_cast<std::int8_t>(count_);
-      naturalOf_[static_cast<std::size_t>(count_++)] = static_cast<std::uint8_t>(n);
-    } else {
-      slotOf_[k] = -1;
-    }
+  // Slots in natural order: with all 64 kept, a block expands by a copy.
+  std::array<std::uint8_t, 64> zigzagOf{};
+  for (std::size_t k = 0; k < 64; ++k) zigzagOf[kZigzag[k]] = static_cast<std::uint8_t>(k);
+  slotOf_.fill(-1);
+  for (int n = 0; n < 64; ++n) {
+    if (!used(idctSize, n / 8) || !used(idctSize, n % 8)) continue;
+    slotOf_[zigzagOf[static_cast<std::size_t>(n)]] = static_cast<std::int8_t>(count_);
+    naturalOf_[static_cast<std::size_t>(count_++)] = static_cast<std::uint8_t>(n);
   }
   blocksWide_ = blocksWide;
   const std::size_t blocks = static_cast<std::size_t>(blocksWide) * static_cast<std::size_t>(blocksHigh);
@@ -43,6 +44,12 @@ void CoefficientStore::release() {
 
 bool CoefficientStore::expand(std::int32_t bx, std::int32_t by, std::int16_t* dense) {
   const CoefficientBlock block = at(bx, by);
+  if (count_ == 64) {
+    std::memcpy(dense, block.values, 64 * sizeof(std::int16_t));
+    int ac = 0;
+    for (int s = 1; s < 64; ++s) ac |= dense[s];
+    return ac == 0;
+  }
   std::memset(dense, 0, 64 * sizeof(std::int16_t));
   int ac = 0;
   for (int s = 0; s < count_; ++s) {

@@ -1,5 +1,8 @@
 #include "engine/jpeg/jpeg_color.h"
 
+#include "engine/jpeg/jpeg_upsample.h"
+#include "engine/jpeg/jpeg_ycc.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -7,16 +10,11 @@
 namespace rivano::jpeg::detail {
 namespace {
 
-// The usual fixed-point YCbCr to RGB tables (16 fraction bits), and a
-// table that limits a sum to 0..255 with one look-up: y plus any of the
-// terms lies within 256 of the range.
+// The usual fixed-point YCbCr to RGB tables (16 fraction bits), for YCCK;
+// YCbCr itself goes through the vector routine of jpeg_ycc.h.
 struct YccTables {
   std::array<std::int32_t, 256> crR{}, cbB{}, crG{}, cbG{};
-  std::array<std::uint8_t, 256 * 3> limit{};
-  // limit, indexed from -256.
-  std::uint32_t clamp(std::int32_t v) const { return limit[static_cast<std::size_t>(v + 256)]; }
   YccTables() {
-    for (int i = 0; i < 256 * 3; ++i) limit[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::clamp(i - 256, 0, 255));
     constexpr std::int32_t half = 1 << 15;
     auto fix = [](double x) { return static_cast<std::int32_t>(x * 65536.0 + 0.5); };
     for (int i = 0; i < 256; ++i) {
@@ -37,51 +35,6 @@ const YccTables& ycc() {
 inline std::uint32_t clamp255(std::int32_t v) { return static_cast<std::uint32_t>(std::clamp(v, 0, 255)); }
 
 const std::uint8_t* planeRow(const Plane& p, std::int32_t y) { return p.row(std::min(y, p.height - 1)); }
-
-// Triangle interpolation, twice as wide: each output leans 3:1 towards its
-// nearer sample.
-void smoothDoubleWidth(const std::uint8_t* in, std::int32_t width, std::uint8_t* out) {
-  if (width == 1) {
-    out[0] = out[1] = in[0];
-    return;
-  }
-  out[0] = in[0];
-  out[1] = static_cast<std::uint8_t>((in[0] * 3 + in[1] + 2) >> 2);
-  for (std::int32_t x = 1; x < width - 1; ++x) {
-    const int v = in[x] * 3;
-    out[2 * x] = static_cast<std::uint8_t>((v + in[x - 1] + 1) >> 2);
-    out[2 * x + 1] = static_cast<std::uint8_t>((v + in[x + 1] + 2) >> 2);
-  }
-  const std::int32_t last = width - 1;
-  out[2 * last] = static_cast<std::uint8_t>((in[last] * 3 + in[last - 1] + 1) >> 2);
-  out[2 * last + 1] = in[last];
-}
-
-// Both ways at once: rows weigh 3:1 first, then columns, rounded once.
-void smoothDoubleBoth(const std::uint8_t* near, const std::uint8_t* far, std::int32_t width, std::uint8_t* out) {
-  auto sum = [&](std::int32_t x) { return near[x] * 3 + far[x]; };
-  if (width == 1) {
-    const int s = sum(0);
-    out[0] = static_cast<std::uint8_t>((s * 4 + 8) >> 4);
-    out[1] = static_cast<std::uint8_t>((s * 4 + 7) >> 4);
-    return;
-  }
-  int last = sum(0), current = last, next = sum(1);
-  out[0] = static_cast<std::uint8_t>((current * 4 + 8) >> 4);
-  out[1] = static_cast<std::uint8_t>((current * 3 + next + 7) >> 4);
-  for (std::int32_t x = 1; x < width - 1; ++x) {
-    last = current;
-    current = next;
-    next = sum(x + 1);
-    out[2 * x] = static_cast<std::uint8_t>((current * 3 + last + 8) >> 4);
-    out[2 * x + 1] = static_cast<std::uint8_t>((current * 3 + next + 7) >> 4);
-  }
-  last = current;
-  current = next;
-  const std::int32_t x = width - 1;
-  out[2 * x] = static_cast<std::uint8_t>((current * 3 + last + 8) >> 4);
-  out[2 * x + 1] = static_cast<std::uint8_t>((current * 4 + 7) >> 4);
-}
 
 }  // namespace
 
@@ -150,11 +103,7 @@ void convertRow(ColorTransform transform, const std::uint8_t* const* rows, std::
       for (std::int32_t x = 0; x < width; ++x) out[x] = (rows[0][x] << 16) | (rows[1][x] << 8) | rows[2][x];
       break;
     case ColorTransform::ycbcr:
-      for (std::int32_t x = 0; x < width; ++x) {
-        const std::int32_t y = rows[0][x], cb = rows[1][x], cr = rows[2][x];
-        out[x] = (t.clamp(y + t.crR[cr]) << 16) | (t.clamp(y + ((t.cbG[cb] + t.crG[cr]) >> 16)) << 8) |
-                 t.clamp(y + t.cbB[cb]);
-      }
+      yccRowToRgb(rows[0], rows[1], rows[2], width, out);
       break;
     case ColorTransform::cmyk:
       for (std::int32_t x = 0; x < width; ++x) {

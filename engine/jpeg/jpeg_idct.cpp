@@ -14,20 +14,6 @@ constexpr int kPass1Bits = 2;
 constexpr int kMaxCoefficient = 8192;
 constexpr int kMaxWorkspace = 12000;
 
-constexpr std::int32_t fix(double x) { return static_cast<std::int32_t>(x * (1 << kConstBits) + 0.5); }
-
-constexpr std::int32_t F0_211164243 = fix(0.211164243), F0_298631336 = fix(0.298631336),
-                       F0_390180644 = fix(0.390180644), F0_509795579 = fix(0.509795579),
-                       F0_541196100 = fix(0.541196100), F0_601344887 = fix(0.601344887),
-                       F0_720959822 = fix(0.720959822), F0_765366865 = fix(0.765366865),
-                       F0_850430095 = fix(0.850430095), F0_899976223 = fix(0.899976223),
-                       F1_061594337 = fix(1.061594337), F1_175875602 = fix(1.175875602),
-                       F1_272758580 = fix(1.272758580), F1_451774981 = fix(1.451774981),
-                       F1_501321110 = fix(1.501321110), F1_847759065 = fix(1.847759065),
-                       F1_961570560 = fix(1.961570560), F2_053119869 = fix(2.053119869),
-                       F2_172734803 = fix(2.172734803), F2_562915447 = fix(2.562915447),
-                       F3_072711026 = fix(3.072711026), F3_624509785 = fix(3.624509785);
-
 inline std::int32_t dequantize(const std::int16_t* c, const std::uint16_t* q, int i) {
   return std::clamp(static_cast<std::int32_t>(c[i]) * q[i], -kMaxCoefficient, kMaxCoefficient);
 }
@@ -38,167 +24,14 @@ inline std::int32_t bounded(std::int32_t x) { return std::clamp(x, -kMaxWorkspac
 
 inline std::uint8_t sample(std::int32_t x) { return static_cast<std::uint8_t>(std::clamp(x + 128, 0, 255)); }
 
-// The 8-point inverse DCT of one column or row (inputs d[0..7] in frequency
-// order), before the pass's own shift: outputs in sample order.
-inline void points8(const std::int32_t (&d)[8], std::int32_t (&r)[8]) {
-  std::int32_t z2 = d[2], z3 = d[6];
-  std::int32_t z1 = (z2 + z3) * F0_541196100;
-  std::int32_t tmp2 = z1 - z3 * F1_847759065;
-  std::int32_t tmp3 = z1 + z2 * F0_765366865;
-  std::int32_t tmp0 = (d[0] + d[4]) * (1 << kConstBits);
-  std::int32_t tmp1 = (d[0] - d[4]) * (1 << kConstBits);
-  const std::int32_t tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3, tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
-
-  tmp0 = d[7];
-  tmp1 = d[5];
-  tmp2 = d[3];
-  tmp3 = d[1];
-  z1 = tmp0 + tmp3;
-  z2 = tmp1 + tmp2;
-  z3 = tmp0 + tmp2;
-  std::int32_t z4 = tmp1 + tmp3;
-  const std::int32_t z5 = (z3 + z4) * F1_175875602;
-  tmp0 *= F0_298631336;
-  tmp1 *= F2_053119869;
-  tmp2 *= F3_072711026;
-  tmp3 *= F1_501321110;
-  z1 *= -F0_899976223;
-  z2 *= -F2_562915447;
-  z3 = z3 * -F1_961570560 + z5;
-  z4 = z4 * -F0_390180644 + z5;
-  tmp0 += z1 + z3;
-  tmp1 += z2 + z4;
-  tmp2 += z2 + z3;
-  tmp3 += z1 + z4;
-  r[0] = tmp10 + tmp3;
-  r[7] = tmp10 - tmp3;
-  r[1] = tmp11 + tmp2;
-  r[6] = tmp11 - tmp2;
-  r[2] = tmp12 + tmp1;
-  r[5] = tmp12 - tmp1;
-  r[3] = tmp13 + tmp0;
-  r[4] = tmp13 - tmp0;
-}
-
-void idct8(const std::int16_t* in, const std::uint16_t* q, std::uint8_t* out, std::ptrdiff_t stride) {
-  std::int32_t ws[64];
-  std::int32_t d[8], r[8];
-  for (int col = 0; col < 8; ++col) {
-    const std::int16_t* c = in + col;
-    const std::uint16_t* qc = q + col;
-    std::int32_t* w = ws + col;
-    if ((c[8] | c[16] | c[24] | c[32] | c[40] | c[48] | c[56]) == 0) {
-      const std::int32_t dc = bounded(dequantize(c, qc, 0) * (1 << kPass1Bits));
-      for (int k = 0; k < 8; ++k) w[8 * k] = dc;
-      continue;
-    }
-    for (int k = 0; k < 8; ++k) d[k] = dequantize(c, qc, 8 * k);
-    points8(d, r);
-    for (int k = 0; k < 8; ++k) w[8 * k] = bounded(descale(r[k], kConstBits - kPass1Bits));
-  }
-  for (int row = 0; row < 8; ++row, out += stride) {
-    const std::int32_t* w = ws + 8 * row;
-    if ((w[1] | w[2] | w[3] | w[4] | w[5] | w[6] | w[7]) == 0) {
-      const std::uint8_t v = sample(descale(w[0], kPass1Bits + 3));
-      std::fill(out, out + 8, v);
-      continue;
-    }
-    for (int k = 0; k < 8; ++k) d[k] = w[k];
-    points8(d, r);
-    for (int k = 0; k < 8; ++k) out[k] = sample(descale(r[k], kConstBits + kPass1Bits + 3));
-  }
-}
-
-void idct4(const std::int16_t* in, const std::uint16_t* q, std::uint8_t* out, std::ptrdiff_t stride) {
-  std::int32_t ws[8 * 4];
-  for (int col = 0; col < 8; ++col) {
-    if (col == 4) continue;  // the 4-point output never needs the fourth frequency
-    const std::int16_t* c = in + col;
-    const std::uint16_t* qc = q + col;
-    std::int32_t* w = ws + col;
-    if ((c[8] | c[16] | c[24] | c[40] | c[48] | c[56]) == 0) {
-      const std::int32_t dc = bounded(dequantize(c, qc, 0) * (1 << kPass1Bits));
-      for (int r = 0; r < 4; ++r) w[8 * r] = dc;
-      continue;
-    }
-    std::int32_t tmp0 = dequantize(c, qc, 0) * (1 << (kConstBits + 1));
-    std::int32_t tmp2 = dequantize(c, qc, 16) * F1_847759065 - dequantize(c, qc, 48) * F0_765366865;
-    const std::int32_t tmp10 = tmp0 + tmp2, tmp12 = tmp0 - tmp2;
-    const std::int32_t z1 = dequantize(c, qc, 56), z2 = dequantize(c, qc, 40), z3 = dequantize(c, qc, 24),
-                       z4 = dequantize(c, qc, 8);
-    tmp0 = -z1 * F0_211164243 + z2 * F1_451774981 - z3 * F2_172734803 + z4 * F1_061594337;
-    tmp2 = -z1 * F0_509795579 - z2 * F0_601344887 + z3 * F0_899976223 + z4 * F2_562915447;
-    constexpr int shift = kConstBits - kPass1Bits + 1;
-    w[0] = bounded(descale(tmp10 + tmp2, shift));
-    w[24] = bounded(descale(tmp10 - tmp2, shift));
-    w[8] = bounded(descale(tmp12 + tmp0, shift));
-    w[16] = bounded(descale(tmp12 - tmp0, shift));
-  }
-  constexpr int shift = kConstBits + kPass1Bits + 3 + 1;
-  for (int row = 0; row < 4; ++row, out += stride) {
-    const std::int32_t* w = ws + 8 * row;
-    if ((w[1] | w[2] | w[3] | w[5] | w[6] | w[7]) == 0) {
-      const std::uint8_t v = sample(descale(w[0], kPass1Bits + 3));
-      std::fill(out, out + 4, v);
-      continue;
-    }
-    std::int32_t tmp0 = w[0] * (1 << (kConstBits + 1));
-    std::int32_t tmp2 = w[2] * F1_847759065 - w[6] * F0_765366865;
-    const std::int32_t tmp10 = tmp0 + tmp2, tmp12 = tmp0 - tmp2;
-    const std::int32_t z1 = w[7], z2 = w[5], z3 = w[3], z4 = w[1];
-    tmp0 = -z1 * F0_211164243 + z2 * F1_451774981 - z3 * F2_172734803 + z4 * F1_061594337;
-    tmp2 = -z1 * F0_509795579 - z2 * F0_601344887 + z3 * F0_899976223 + z4 * F2_562915447;
-    out[0] = sample(descale(tmp10 + tmp2, shift));
-    out[3] = sample(descale(tmp10 - tmp2, shift));
-    out[1] = sample(descale(tmp12 + tmp0, shift));
-    out[2] = sample(descale(tmp12 - tmp0, shift));
-  }
-}
-
-void idct2(const std::int16_t* in, const std::uint16_t* q, std::uint8_t* out, std::ptrdiff_t stride) {
-  std::int32_t ws[8 * 2];
-  for (int col = 0; col < 8; ++col) {
-    if (col == 2 || col == 4 || col == 6) continue;  // even frequencies vanish at two points
-    const std::int16_t* c = in + col;
-    const std::uint16_t* qc = q + col;
-    std::int32_t* w = ws + col;
-    if ((c[8] | c[24] | c[40] | c[56]) == 0) {
-      const std::int32_t dc = bounded(dequantize(c, qc, 0) * (1 << kPass1Bits));
-      w[0] = dc;
-      w[8] = dc;
-      continue;
-    }
-    const std::int32_t tmp10 = dequantize(c, qc, 0) * (1 << (kConstBits + 2));
-    const std::int32_t tmp0 = -dequantize(c, qc, 56) * F0_720959822 + dequantize(c, qc, 40) * F0_850430095 -
-                              dequantize(c, qc, 24) * F1_272758580 + dequantize(c, qc, 8) * F3_624509785;
-    constexpr int shift = kConstBits - kPass1Bits + 2;
-    w[0] = bounded(descale(tmp10 + tmp0, shift));
-    w[8] = bounded(descale(tmp10 - tmp0, shift));
-  }
-  constexpr int shift = kConstBits + kPass1Bits + 3 + 2;
-  for (int row = 0; row < 2; ++row, out += stride) {
-    const std::int32_t* w = ws + 8 * row;
-    if ((w[1] | w[3] | w[5] | w[7]) == 0) {
-      const std::uint8_t v = sample(descale(w[0], kPass1Bits + 3));
-      out[0] = v;
-      out[1] = v;
-      continue;
-    }
-    const std::int32_t tmp10 = w[0] * (1 << (kConstBits + 2));
-    const std::int32_t tmp0 = -w[7] * F0_720959822 + w[5] * F0_850430095 - w[3] * F1_272758580 + w[1] * F3_624509785;
-    out[0] = sample(descale(tmp10 + tmp0, shift));
-    out[1] = sample(descale(tmp10 - tmp0, shift));
-  }
-}
-
 }  // namespace
 
 void inverseDct(int size, const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* out,
                 std::ptrdiff_t stride) {
   switch (size) {
-    case 8: idct8(coefficients, quant, out, stride); break;
-    case 4: idct4(coefficients, quant, out, stride); break;
-    case 2: idct2(coefficients, quant, out, stride); break;
+    case 8: inverseDct8Sse2(coefficients, quant, out, stride); break;
+    case 4: inverseDct4Sse2(coefficients, quant, out, stride); break;
+    case 2: inverseDct2Sse2(coefficients, quant, out, stride); break;
     default: *out = sample(descale(dequantize(coefficients, quant, 0), 3)); break;
   }
 }

@@ -12,6 +12,13 @@ namespace rivano::jpeg::detail {
 // the block becomes size × size samples at out, rows stride bytes apart.
 void inverseDct(int size, const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* out,
                 std::ptrdiff_t stride);
+// The vector transforms of each size (jpeg_idct_sse2.cpp) that inverseDct calls.
+void inverseDct8Sse2(const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* out,
+                     std::ptrdiff_t stride);
+void inverseDct4Sse2(const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* out,
+                     std::ptrdiff_t stride);
+void inverseDct2Sse2(const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* out,
+                     std::ptrdiff_t stride);
 // The same for a block whose AC coefficients are all zero: one flat value,
 // exactly what inverseDct gives for it, without the transform.
 void inverseDctFlat(int size, std::int16_t dc, const std::uint16_t* quant, std::uint8_t* out, std::ptrdiff_t stride);

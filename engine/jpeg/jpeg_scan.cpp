@@ -62,77 +62,94 @@ bool tablesDefined(const Stream& s, const ScanHeader& scan, bool needDc, bool ne
 
 }  // namespace
 
+namespace {
+
+enum class BlockRead { bad, dcOnly, withAc };
+
+// One block of a sequential scan into `block` (natural order, zero beyond
+// the DC coefficient on entry). The bit reader is worked on as a local
+// copy, which the compiler keeps in registers: it cannot know that the
+// stores into the block leave the caller's reader alone.
+BlockRead readSequentialBlock(BitReader& source, const HuffmanTable& dcTable, const HuffmanTable& acTable,
+                              int& prediction, bool skipAc, std::int16_t* block) {
+  BitReader reader = source;
+  const int t = reader.decode(dcTable);
+  if (t < 0 || t > 15) return BlockRead::bad;
+  // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
+  prediction = static_cast<std::int16_t>(prediction + (t ? reader.receiveExtend(t) : 0));
+  block[0] = static_cast<std::int16_t>(prediction);
+  bool acSeen = false;
+  if (skipAc) {
+    for (int k = 1; k < 64;) {
+      const std::int32_t fast = acTable.fastAc[reader.peek()];
+      if (fast != 0) {
+        k += ((fast >> 8) & 15) + 1;
+        if (k > 64) return BlockRead::bad;
+        reader.consume(fast & 0xFF);
+        continue;
+      }
+      const int rs = reader.decode(acTable);
+      if (rs < 0) return BlockRead::bad;
+      const int size = rs & 15;
+      if (size == 0) {
+        if (rs != 0xF0) break;
+        k += 16;
+      } else {
+        k += (rs >> 4) + 1;
+        if (k > 64) return BlockRead::bad;
+        reader.skip(size);
+      }
+    }
+  } else {
+    for (int k = 1; k < 64;) {
+      const std::int32_t fast = acTable.fastAc[reader.peek()];
+      if (fast != 0) {
+        k += (fast >> 8) & 15;
+        if (k > 63) return BlockRead::bad;
+        reader.consume(fast & 0xFF);
+        block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
+        acSeen = true;
+        ++k;
+        continue;
+      }
+      const int rs = reader.decode(acTable);
+      if (rs < 0) return BlockRead::bad;
+      const int size = rs & 15;
+      if (size == 0) {
+        if (rs != 0xF0) break;
+        k += 16;
+      } else {
+        k += rs >> 4;
+        if (k > 63) return BlockRead::bad;
+        block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size));
+        acSeen = true;
+        ++k;
+      }
+    }
+  }
+  source = reader;
+  // A coded coefficient of value 0 cannot occur, so any AC one taken is nonzero.
+  return acSeen ? BlockRead::withAc : BlockRead::dcOnly;
+}
+
+}  // namespace
+
 JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::array<bool, 4>& dcOnly,
                                 BlockSink& sink) {
   if (!tablesDefined(s, scan, true, true)) return JpegStatus::corrupt;
   BitReader reader(s.file.data(), s.file.size(), s.pos);
   std::array<int, 4> predictions{};
   alignas(16) std::int16_t block[64] = {};
-  bool acSeen = false;
   auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
-    const HuffmanTable& dcTable = s.dc[static_cast<std::size_t>(scan.dcTable[i])];
-    const HuffmanTable& acTable = s.ac[static_cast<std::size_t>(scan.acTable[i])];
     const int component = scan.component[i];
-    const int t = reader.decode(dcTable);
-    if (t < 0 || t > 15) return false;
-    // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
-    predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
-    if (dcOnly[static_cast<std::size_t>(component)]) {
-      block[0] = static_cast<std::int16_t>(predictions[i]);
-      for (int k = 1; k < 64;) {
-        const std::int32_t fast = acTable.fastAc[reader.peek()];
-        if (fast != 0) {
-          k += ((fast >> 8) & 15) + 1;
-          if (k > 64) return false;
-          reader.consume(fast & 0xFF);
-          continue;
-        }
-        const int rs = reader.decode(acTable);
-        if (rs < 0) return false;
-        const int size = rs & 15;
-        if (size == 0) {
-          if (rs != 0xF0) break;
-          k += 16;
-        } else {
-          k += (rs >> 4) + 1;
-          if (k > 64) return false;
-          reader.skip(size);
-        }
-      }
-    } else {
-      block[0] = static_cast<std::int16_t>(predictions[i]);
-      acSeen = false;
-      for (int k = 1; k < 64;) {
-        const std::int32_t fast = acTable.fastAc[reader.peek()];
-        if (fast != 0) {
-          k += (fast >> 8) & 15;
-          if (k > 63) return false;
-          reader.consume(fast & 0xFF);
-          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(fast >> 16);
-          acSeen = true;
-          ++k;
-          continue;
-        }
-        const int rs = reader.decode(acTable);
-        if (rs < 0) return false;
-        const int size = rs & 15;
-        if (size == 0) {
-          if (rs != 0xF0) break;
-          k += 16;
-        } else {
-          k += rs >> 4;
-          if (k > 63) return false;
-          block[kZigzag[static_cast<std::size_t>(k)]] = static_cast<std::int16_t>(reader.receiveExtend(size));
-          acSeen = true;
-          ++k;
-        }
-      }
-    }
-    // A coded coefficient of value 0 cannot occur, so any AC one taken is nonzero.
-    sink.block(component, bx, by, block, !acSeen);
+    const BlockRead read = readSequentialBlock(reader, s.dc[static_cast<std::size_t>(scan.dcTable[i])],
+                                               s.ac[static_cast<std::size_t>(scan.acTable[i])], predictions[i],
+                                               dcOnly[static_cast<std::size_t>(component)], block);
+    if (read == BlockRead::bad) return false;
+    sink.block(component, bx, by, block, read == BlockRead::dcOnly);
     // Most blocks of smooth pictures have no AC coefficient: the block
     // stays zero beyond the DC one unless one was set.
-    if (acSeen) std::memset(block, 0, sizeof block);
+    if (read == BlockRead::withAc) std::memset(block, 0, sizeof block);
     return true;
   };
   return walkScan(s, scan, reader, decodeBlock, [&] { predictions.fill(0); },
@@ -141,9 +158,15 @@ JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::ar
 
 namespace {
 
-// Adds one refinement bit to a coefficient already known to be nonzero.
-inline void refine(BitReader& reader, CoefficientBlock& block, int k, int bit) {
-  block.refine(k, bit, reader.bit());
+// Adds one refinement bit to each coefficient of `mask` (zigzag indices,
+// all already nonzero), in order. The bits are taken up to sixteen at a
+// time, the first coefficient's first.
+inline void refineAll(BitReader& reader, CoefficientBlock& block, std::uint64_t mask, int bit) {
+  while (mask != 0) {
+    const int n = std::min(std::popcount(mask), 16);
+    const int taken = reader.bits(n);
+    for (int j = n - 1; j >= 0; --j, mask &= mask - 1) block.refine(std::countr_zero(mask), bit, (taken >> j) & 1);
+  }
 }
 
 // Bits first to last (zigzag indices) of a block's nonzero mask.
@@ -165,11 +188,14 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
     // Refinements and AC bands build on a first DC scan.
     if (!c.dcStarted) return JpegStatus::corrupt;
   }
-  BitReader reader(s.file.data(), s.file.size(), s.pos);
+  BitReader shared(s.file.data(), s.file.size(), s.pos);
   std::array<int, 4> predictions{};
   int eobRun = 0;
   const int bit = 1 << scan.al;
-  auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
+  // Works on a copy of the bit reader that the compiler keeps in
+  // registers: it cannot know that the stores into the coefficients leave
+  // a reader elsewhere alone.
+  auto decodeWith = [&](BitReader& reader, int i, std::int32_t bx, std::int32_t by) {
     const int index = scan.component[i];
     CoefficientBlock block = coefficients[static_cast<std::size_t>(index)].at(bx, by);
     if (dcScan) {
@@ -240,11 +266,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         std::uint64_t zeros = ~*block.nonzero & band(k, scan.se);
         for (; r > 0 && zeros != 0; --r) zeros &= zeros - 1;
         const int target = zeros != 0 ? std::countr_zero(zeros) : scan.se + 1;
-        if (target > k) {
-          for (std::uint64_t left = *block.nonzero & band(k, target - 1); left != 0; left &= left - 1) {
-            refine(reader, block, std::countr_zero(left), bit);
-          }
-        }
+        if (target > k) refineAll(reader, block, *block.nonzero & band(k, target - 1), bit);
         k = target;
         if (value != 0) {
           if (k > scan.se) return false;
@@ -254,16 +276,18 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
       }
     }
     if (eobRun > 0) {
-      if (k <= scan.se) {
-        for (std::uint64_t left = *block.nonzero & band(k, scan.se); left != 0; left &= left - 1) {
-          refine(reader, block, std::countr_zero(left), bit);
-        }
-      }
+      if (k <= scan.se) refineAll(reader, block, *block.nonzero & band(k, scan.se), bit);
       --eobRun;
     }
     return true;
   };
-  return walkScan(s, scan, reader, decodeBlock, [&] {
+  auto decodeBlock = [&](int i, std::int32_t bx, std::int32_t by) {
+    BitReader reader = shared;
+    const bool ok = decodeWith(reader, i, bx, by);
+    shared = reader;
+    return ok;
+  };
+  return walkScan(s, scan, shared, decodeBlock, [&] {
     predictions.fill(0);
     eobRun = 0;
   }, [](std::int32_t) {});
