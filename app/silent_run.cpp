@@ -14,7 +14,7 @@
 #include "platform/collation.h"
 #include "platform/file_system.h"
 #include "platform/folder_names.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "settings/settings_layout.h"
 #include "shell/folder_pictures.h"
 #include "shell/path_parts.h"
@@ -41,16 +41,17 @@ WindowPlace centredWindow(const ScreenMetrics& screen) {
 
 }  // namespace
 
-SilentRun::SilentRun(ProgramState& state, Registry& registry, win::ArchiverLibraries& archivers,
-                     RandomPick& random)
+SilentRun::SilentRun(ProgramState& state, SettingsRegistry& settings, SystemRegistry& system,
+                     win::ArchiverLibraries& archivers, RandomPick& random)
     : state_(state),
-      registry_(registry),
+      settings_(settings),
+      system_(system),
       random_(random),
-      archives_{archivers, registry, state.gUnPakTmp, nullptr, true} {}
+      archives_{archivers, system, state.gUnPakTmp, nullptr, true} {}
 
 void SilentRun::draw() {
   if (!win::directoryExists(state_.gUnPakTmp)) CreateDirectoryW(state_.gUnPakTmp.c_str(), nullptr);
-  SettingsStore store(registry_);
+  SettingsStore store(settings_);
   state_.wall = wallListAtStart(readWallList(store), win::windowsFolder());
   state_.gEntryCount = static_cast<std::int16_t>(state_.wall.size());
   state_.gRireki = readHistory(store);
@@ -103,7 +104,7 @@ std::optional<SilentRun::Drawn> SilentRun::drawAnother(const std::vector<std::ws
     // Listing every source would cost more than all the rest of the run:
     // the counts of earlier runs stand in for the sources left unchanged.
     RecordedPool pool(
-        registry_, sources, [this](const SourceCandidate& source) { return listedNames(source); },
+        settings_, sources, [this](const SourceCandidate& source) { return listedNames(source); },
         win::changeStamp);
     const std::optional<PoolPick> pick = drawEvenlyByCounts(pool, avoided, extras_.noRepeat, random_);
     pool.save();
@@ -159,7 +160,7 @@ std::optional<std::wstring> SilentRun::drawnByName(const std::wstring& source) {
 }
 
 void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, Desktop& desktop) {
-  SettingsStore store(registry_);
+  SettingsStore store(settings_);
   const WindowPlace centred = centredWindow(state_.screen);
   MainLoadDefaults defaults;
   defaults.left = centred.left * state_.screen.twipsPerPixelX;
@@ -169,7 +170,7 @@ void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, De
   state_.gPicReMag = loaded.picReMag.value_or(0);
 
   if (drawn_ && !loaded.noWallpaper.value_or(false)) {
-    const WallpaperTarget target{bitmapFile, registry_, desktop, state_.gWallBmp};
+    const WallpaperTarget target{bitmapFile, system_, desktop, state_.gWallBmp};
     const win::SystemMonitors system;
     const MonitorLayout& layout = monitors_ ? *monitors_ : system;
     // One monitor, or the option off: the one picture, exactly as ever.
@@ -248,7 +249,7 @@ void SilentRun::changePerMonitor(const std::vector<Monitor>& monitors, const Mon
   writeWallpaperPath(target.registry, target.bitmapPath);
   // Newer Windows spans the bitmap over every monitor; older Windows tiles
   // it from the primary's corner, which the bitmap is laid out for.
-  target.registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"WallpaperStyle",
+  target.registry.writeSystemText(RegRoot::currentUser, std::wstring(kDesktopKey), L"WallpaperStyle",
                                  spans ? L"22" : L"0");
   writeTileWallpaper(target.registry, !spans);
   for (const std::wstring& path : applied)
@@ -283,7 +284,7 @@ std::optional<PictureRows> SilentRun::pictures(const std::wstring& source, const
     if (kind == L"DIR") {
       // The columns matter to a sort alone.
       const RowColumns columns = state_.gSortKey > 0 ? RowColumns::all : RowColumns::nameOnly;
-      if (!listFolderPictures(withBackslash(source), registry_, rows, columns)) return std::nullopt;
+      if (!listFolderPictures(withBackslash(source), system_, rows, columns)) return std::nullopt;
       return rows;
     }
     if (!isArchiveKind(kind) || !win::fileExists(source)) return std::nullopt;
@@ -313,7 +314,7 @@ std::wstring SilentRun::pictureFile(const Drawn& drawn) {
 }
 
 void runSilently(ProgramState& state, Services& services, RandomPick& random) {
-  SilentRun run(state, services.registry, services.archivers, random);
+  SilentRun run(state, services.settings, services.system, services.archivers, random);
   run.draw();
   run.finish(services.pictures, services.bitmapFile, services.desktop);
 }

@@ -10,7 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "shell/file_type_name.h"
 
 namespace rivano {

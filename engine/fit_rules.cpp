@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/rounding.h"
-#include "settings/run_error.h"
+#include "common/rounding.h"
+#include "common/run_error.h"
 
 namespace rivano {
 

@@ -4,7 +4,7 @@
 
 #include "engine/png/png_decoder.h"
 #include "engine/resample.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

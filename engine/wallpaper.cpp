@@ -3,17 +3,17 @@
 #include <algorithm>
 
 #include "engine/fill_screen.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 
-void writeTileWallpaper(Registry& registry, bool tile) {
-  registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"TileWallpaper",
+void writeTileWallpaper(SystemRegistry& registry, bool tile) {
+  registry.writeSystemText(RegRoot::currentUser, std::wstring(kDesktopKey), L"TileWallpaper",
                           tile ? L"1" : L"0");
 }
 
-void writeWallpaperPath(Registry& registry, const std::wstring& bitmapPath) {
-  registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"Wallpaper", bitmapPath);
+void writeWallpaperPath(SystemRegistry& registry, const std::wstring& bitmapPath) {
+  registry.writeSystemText(RegRoot::currentUser, std::wstring(kDesktopKey), L"Wallpaper", bitmapPath);
 }
 
 PixelSize DrawTargets::largestDrawn(PixelSize natural, const ScreenMetrics& screen) const {

@@ -12,17 +12,9 @@
 
 #include "engine/fit_rules.h"
 #include "engine/pixel_image.h"
-#include "settings/registry.h"
+#include "common/system_registry.h"
 
 namespace rivano {
-
-inline constexpr std::wstring_view kDesktopKey = L"Control Panel\\desktop";
-
-struct ScreenMetrics {
-  ScreenTwips twips;
-  std::int32_t twipsPerPixelX = 15;
-  std::int32_t twipsPerPixelY = 15;
-};
 
 // A picture as the loader made it: its natural size and a way to draw it.
 class Picture {
@@ -97,8 +89,8 @@ class Desktop {
   virtual void setWallpaper(const std::wstring& bitmapPath) = 0;
 };
 
-void writeTileWallpaper(Registry& registry, bool tile);
-void writeWallpaperPath(Registry& registry, const std::wstring& bitmapPath);
+void writeTileWallpaper(SystemRegistry& registry, bool tile);
+void writeWallpaperPath(SystemRegistry& registry, const std::wstring& bitmapPath);
 
 // Saves the picture as loaded.
 void saveAsLoaded(const Picture& picture, BitmapFileWriter& writer, const std::wstring& bitmapPath);
@@ -127,7 +119,7 @@ struct WallpaperLook {
 // values, and the desktop itself.
 struct WallpaperTarget {
   BitmapFileWriter& writer;
-  Registry& registry;
+  SystemRegistry& registry;
   Desktop& desktop;
   std::wstring bitmapPath;
 };

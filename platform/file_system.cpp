@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/unique_handle.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano::win {
 namespace {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/dib_canvas.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano::win {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/metafile_picture.h"
 #include "platform/png_file.h"
 #include "platform/unique_handle.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano::win {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "engine/png_picture.h"
 #include "platform/unique_handle.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano::win {
 namespace {

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "settings/number_text.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "settings/wall_list_saving.h"
 
 namespace rivano {
@@ -36,7 +36,7 @@ std::wstring numberedName(std::wstring_view stem, std::size_t n) {
 
 }  // namespace
 
-SettingsStore::SettingsStore(Registry& registry, std::wstring programKey)
+SettingsStore::SettingsStore(SettingsRegistry& registry, std::wstring programKey)
     : registry_(registry), programKey_(std::move(programKey)) {}
 
 std::wstring SettingsStore::keyPath(Section section) const {
@@ -44,7 +44,7 @@ std::wstring SettingsStore::keyPath(Section section) const {
 }
 
 bool SettingsStore::sectionExists(Section section) const {
-  return registry_.myRegKeyExists(programKey_, std::wstring(sectionName(section)));
+  return registry_.keyExists(programKey_, std::wstring(sectionName(section)));
 }
 
 std::wstring SettingsStore::text(const ValueDef& def) const {
@@ -52,7 +52,7 @@ std::wstring SettingsStore::text(const ValueDef& def) const {
 }
 
 std::wstring SettingsStore::text(const ValueDef& def, const std::wstring& defaultOverride) const {
-  return registry_.myRegGetString(RegRoot::currentUser, keyPath(def.section),
+  return registry_.readText(keyPath(def.section),
                                   std::wstring(def.name), defaultOverride);
 }
 
@@ -61,7 +61,7 @@ std::int32_t SettingsStore::int32(const ValueDef& def) const { return textToInt3
 bool SettingsStore::truth(const ValueDef& def) const { return textToTruth(text(def)); }
 
 void SettingsStore::writeText(const ValueDef& def, const std::wstring& data) {
-  registry_.myRegSetString(RegRoot::currentUser, keyPath(def.section), std::wstring(def.name), data);
+  registry_.writeText(keyPath(def.section), std::wstring(def.name), data);
 }
 
 void SettingsStore::writeNumber(const ValueDef& def, std::int64_t number) {
@@ -74,12 +74,12 @@ void SettingsStore::writeTruth(const ValueDef& def, bool value) {
 
 std::wstring SettingsStore::valueText(Section section, std::wstring_view name,
                                       const std::wstring& defaultText) const {
-  return registry_.myRegGetString(RegRoot::currentUser, keyPath(section), std::wstring(name),
+  return registry_.readText(keyPath(section), std::wstring(name),
                                   defaultText);
 }
 
 bool SettingsStore::writeValue(Section section, std::wstring_view name, const std::wstring& data) {
-  return registry_.myRegSetString(RegRoot::currentUser, keyPath(section), std::wstring(name), data);
+  return registry_.writeText(keyPath(section), std::wstring(name), data);
 }
 
 std::wstring SettingsStore::numberedText(Section section, std::wstring_view stem, std::size_t n,
@@ -93,10 +93,10 @@ bool SettingsStore::writeNumbered(Section section, std::wstring_view stem, std::
 }
 
 bool SettingsStore::deleteSection(Section section) {
-  return registry_.myRegDeleteKey(keyPath(section));
+  return registry_.deleteKey(keyPath(section));
 }
 
-bool SettingsStore::deleteProgramKey() { return registry_.myRegDeleteKey(programKey_); }
+bool SettingsStore::deleteProgramKey() { return registry_.deleteKey(programKey_); }
 
 MainLoadValues readMainLoadValues(const SettingsStore& s, const MainLoadDefaults& current) {
   MainLoadValues v;

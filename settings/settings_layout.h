@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/registry.h"
+#include "settings/settings_registry.h"
 #include "settings/wall_list.h"
 
 namespace rivano {
@@ -72,7 +72,7 @@ inline constexpr ValueDef count{Section::wallList, L"Count", L"0", Form::int16};
 // Reads and writes through the registry routines under one program key.
 class SettingsStore {
  public:
-  explicit SettingsStore(Registry& registry, std::wstring programKey = std::wstring(kProgramKey));
+  explicit SettingsStore(SettingsRegistry& registry, std::wstring programKey = std::wstring(kProgramKey));
 
   std::wstring keyPath(Section section) const;
   bool sectionExists(Section section) const;
@@ -103,10 +103,10 @@ class SettingsStore {
 
   bool deleteSection(Section section);
   bool deleteProgramKey();
-  Registry& registry() const { return registry_; }
+  SettingsRegistry& registry() const { return registry_; }
 
  private:
-  Registry& registry_;
+  SettingsRegistry& registry_;
   std::wstring programKey_;
 };
 

@@ -5,7 +5,7 @@
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

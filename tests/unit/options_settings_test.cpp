@@ -15,17 +15,17 @@ class OptionsSettings : public ::testing::Test {
   void SetUp() override {
     registry = testing::makeTestRegistry();
     key = testing::testProgramKey();
-    registry->myRegDeleteKey(key);
+    registry->deleteKey(key);
   }
-  void TearDown() override { registry->myRegDeleteKey(key); }
+  void TearDown() override { registry->deleteKey(key); }
   void put(const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry->myRegSetString(RegRoot::currentUser, key + L"\\Option", name, data));
+    ASSERT_TRUE(registry->writeText(key + L"\\Option", name, data));
   }
   std::wstring get(const std::wstring& name) {
-    return registry->myRegGetString(RegRoot::currentUser, key + L"\\Option", name, L"<missing>");
+    return registry->readText(key + L"\\Option", name, L"<missing>");
   }
 
-  std::unique_ptr<Registry> registry;
+  std::unique_ptr<SettingsRegistry> registry;
   std::wstring key;
 };
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <set>
 
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "tests/unit/memory_registry.h"
 
 namespace rivano {
@@ -18,18 +18,18 @@ class SettingsLayout : public ::testing::Test {
   void SetUp() override {
     registry = testing::makeTestRegistry();
     key = testing::testProgramKey();
-    registry->myRegDeleteKey(key);
+    registry->deleteKey(key);
   }
-  void TearDown() override { registry->myRegDeleteKey(key); }
+  void TearDown() override { registry->deleteKey(key); }
 
   void put(const std::wstring& section, const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry->myRegSetString(RegRoot::currentUser, key + L"\\" + section, name, data));
+    ASSERT_TRUE(registry->writeText(key + L"\\" + section, name, data));
   }
   std::wstring get(const std::wstring& section, const std::wstring& name) {
-    return registry->myRegGetString(RegRoot::currentUser, key + L"\\" + section, name, L"<missing>");
+    return registry->readText(key + L"\\" + section, name, L"<missing>");
   }
 
-  std::unique_ptr<Registry> registry;
+  std::unique_ptr<SettingsRegistry> registry;
   std::wstring key;
 };
 
@@ -255,7 +255,7 @@ struct ListState {
 
 const std::wstring kCutKey = L"Software\\Velmorat\\RivanoCut";
 
-Loaded load(Registry& registry) {
+Loaded load(SettingsRegistry& registry) {
   SettingsStore store(registry, kCutKey);
   const StoredWallList stored = readWallList(store);
   Loaded l{stored.keyExists, {}, readHistory(store)};
@@ -263,7 +263,7 @@ Loaded load(Registry& registry) {
   return l;
 }
 
-void exitWith(Registry& registry, const ListState& state) {
+void exitWith(SettingsRegistry& registry, const ListState& state) {
   SettingsStore store(registry, kCutKey);
   WallList list;
   for (const WallEntry& e : state.entries) list.append(e);
@@ -395,8 +395,8 @@ TEST(WallListSave, TheNextExitAfterAKillStillSwitchesWholeAndLeavesTheUsualValue
 class StubbornKey final : public testing::MemoryRegistry {
  public:
   explicit StubbornKey(std::wstring key) : key_(std::move(key)) {}
-  bool myRegDeleteKey(const std::wstring& key) override {
-    return !(stubborn && key == key_) && testing::MemoryRegistry::myRegDeleteKey(key);
+  bool deleteKey(const std::wstring& key) override {
+    return !(stubborn && key == key_) && testing::MemoryRegistry::deleteKey(key);
   }
   bool stubborn = true;
 

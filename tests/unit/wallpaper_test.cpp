@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "tests/unit/memory_registry.h"
 
 namespace rivano {
@@ -74,10 +74,10 @@ TEST(DesktopValues, TileFlagAndWallpaperPath) {
   testing::MemoryRegistry registry;
   writeTileWallpaper(registry, true);
   writeWallpaperPath(registry, L"C:\\R\\Rivano.bmp");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, L"Control Panel\\desktop", L"TileWallpaper", L""), L"1");
+  EXPECT_EQ(registry.readSystemText(RegRoot::currentUser, L"Control Panel\\desktop", L"TileWallpaper", L""), L"1");
   writeTileWallpaper(registry, false);
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, L"Control Panel\\Desktop", L"TileWallpaper", L""), L"0");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, L"Control Panel\\desktop", L"Wallpaper", L""),
+  EXPECT_EQ(registry.readSystemText(RegRoot::currentUser, L"Control Panel\\Desktop", L"TileWallpaper", L""), L"0");
+  EXPECT_EQ(registry.readSystemText(RegRoot::currentUser, L"Control Panel\\desktop", L"Wallpaper", L""),
             L"C:\\R\\Rivano.bmp");
 }
 
@@ -104,10 +104,10 @@ class LoggedFile : public BitmapFileWriter {
 class LoggedRegistry : public testing::MemoryRegistry {
  public:
   explicit LoggedRegistry(StepLog& log) : log_(log) {}
-  bool myRegSetString(RegRoot root, const std::wstring& key, const std::wstring& name,
-                      const std::wstring& data) override {
+  bool writeSystemText(RegRoot root, const std::wstring& key, const std::wstring& name,
+                       const std::wstring& data) override {
     log_.steps.push_back(L"set " + name + L"=" + data);
-    return MemoryRegistry::myRegSetString(root, key, name, data);
+    return MemoryRegistry::writeSystemText(root, key, name, data);
   }
 
  private:

@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "engine/wallpaper.h"
 #include "platform/dpi.h"
 #include "ui/about/about_ids.h"

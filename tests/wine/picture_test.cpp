@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/ole_picture.h"
 #include "platform/screen.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "tests/unit/crafted_jpeg.h"
 #include "tests/wine/test_support.h"
 

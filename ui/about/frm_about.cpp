@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/version_text.h"
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/dialog_keys.h"
 #include "platform/dpi.h"
 #include "platform/face_bitmap.h"

@@ -7,7 +7,7 @@
 #include "platform/cursor.h"
 #include "platform/message_box.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "settings/settings_layout.h"
 
 namespace rivano {
@@ -28,7 +28,7 @@ void FrmDropWork::unload() { destroy(); }
 void FrmDropWork::myCommandWall() {
   try {
     const std::unique_ptr<Picture> picture = services_.pictures.load(picturePath(arguments_));
-    SettingsStore store(services_.registry);
+    SettingsStore store(services_.settings);
     const std::int16_t option = store.int16(value::dragOpt);
     bool tile = option == 1;
     if (option != 0 && option != 1) {
@@ -39,7 +39,7 @@ void FrmDropWork::myCommandWall() {
     win::ScopedHourglass hourglass;
     // Never shrunk here: a dropped picture is the user's explicit choice.
     placeWallpaper(picture->asLoaded(), tile,
-                   {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
+                   {services_.bitmapFile, services_.system, services_.desktop, state_.gWallBmp});
     win::processPendingMessages();
     services_.desktop.setWallpaper(state_.gWallBmp);
   } catch (const RunError& e) {

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "platform/file_system.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 
@@ -32,7 +32,7 @@ void FrmMain::myAutoChange() {
     changeAtExit(picture,
                  {state_.screen, state_.gPicReSize, state_.gPicReMag, state_.wall.gTileOpt[entry],
                   state_.wall.gTileX[entry], state_.wall.gTileY[entry], extras_.fillScreen},
-                 {services_.bitmapFile, services_.registry, services_.desktop, state_.gWallBmp});
+                 {services_.bitmapFile, services_.system, services_.desktop, state_.gWallBmp});
     if (state_.gRireki.empty() || state_.gRireki.back() != path) state_.gRireki.push_back(path);
   } catch (const RunError&) {
   } catch (const std::bad_alloc&) {

@@ -16,7 +16,7 @@
 #include "shell/folder_pictures.h"
 #include "platform/collation.h"
 #include "shell/path_parts.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 
@@ -56,7 +56,7 @@ void FrmMain::setKindIcon(int listItem, const std::wstring& kind) {
 }
 
 void FrmMain::myLoadWallList() {
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   state_.wall = wallListAtStart(readWallList(store), win::windowsFolder());
   state_.gEntryCount = static_cast<std::int16_t>(state_.wall.size());
   state_.gCurEntry = -1;
@@ -99,7 +99,7 @@ void FrmMain::preselectFromPool(const std::vector<std::size_t>& candidates) {
   const auto listed = [this](const SourceCandidate& s) { return listedNames(s.path, s.kind); };
   // The load reads the history only after this draw; the draw needs it now.
   const std::vector<std::wstring> history =
-      extras_.noRepeat ? readHistory(SettingsStore(services_.registry)) : std::vector<std::wstring>{};
+      extras_.noRepeat ? readHistory(SettingsStore(services_.settings)) : std::vector<std::wstring>{};
   std::optional<SourcePick> pick =
       drawPictureFromSources(sources, extras_.drawEvenly, extras_.noRepeat, history, listed, random_);
   if (!pick) return;
@@ -112,7 +112,7 @@ std::vector<std::wstring> FrmMain::listedNames(const std::wstring& source, const
   PictureRows rows;
   try {
     if (kind == L"DIR") {
-      if (!listFolderPictures(withBackslash(source), services_.registry, rows)) return {};
+      if (!listFolderPictures(withBackslash(source), services_.system, rows)) return {};
     } else if (isArchiveKind(kind) && win::fileExists(source)) {
       rows = myArchiveRows(*archives_, hwnd(), source);
     }

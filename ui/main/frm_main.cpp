@@ -4,7 +4,7 @@
 // needs windows.h first
 #include <commctrl.h>
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/cursor.h"
 #include "platform/dpi.h"
 #include "platform/file_system.h"
@@ -42,7 +42,7 @@ void FrmMain::load() {
   if (!create(args)) return;
   createControls();
   archives_ = std::make_unique<ArchiveAccess>(
-      ArchiveAccess{services_.archivers, services_.registry, L"", hwnd(), false});
+      ArchiveAccess{services_.archivers, services_.system, L"", hwnd(), false});
 
   // The temporary extraction folder.
   archives_->unpackFolder = state_.gUnPakTmp;
@@ -51,7 +51,7 @@ void FrmMain::load() {
     win::processPendingMessages();
   }
 
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   // A stored position that is missing or no number keeps the place the
   // window has at load: centred, as on a first run.
   MainLoadDefaults defaults;
@@ -164,7 +164,7 @@ void FrmMain::clearTemporaryFolder() {
 }
 
 void FrmMain::saveSettings() {
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   MainExitValues v;
   v.sortKey = listSortKey_;
   v.sortOrder = listSortOrder_;
@@ -310,7 +310,7 @@ void FrmMain::onCommand(int id, int code) {
     case mnuNoWall: {
       const bool off = !menuChecked(mnuNoWall);
       checkMenu(mnuNoWall, off);
-      SettingsStore store(services_.registry);
+      SettingsStore store(services_.settings);
       store.writeTruth(value::noWallpaper, off);
       return;
     }

@@ -4,7 +4,7 @@
 // needs windows.h first
 #include <commctrl.h>
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/dialog_keys.h"
 #include "platform/dpi.h"
 #include "platform/string_table.h"
@@ -88,7 +88,7 @@ void FrmOptions::load() {
 }
 
 void FrmOptions::showStoredValues() {
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   const OptionsLoadValues v = readOptionsLoadValues(store);
   // A check box takes 0 or 1; anything else leaves it as designed.
   auto check = [&](int id, const std::optional<std::int16_t>& digit) {
@@ -198,7 +198,7 @@ void FrmOptions::resetShiftState() {
 }
 
 void FrmOptions::cmdOkbutton_Click() {
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   OptionsOkValues v;
   v.freeIcon = win::isChecked(item(chkIconSt));
   v.freeEnd = win::isChecked(item(chkTimeOut));

@@ -15,7 +15,7 @@
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "shell/shell_helpers.h"
 #include "ui/common/preview_picture.h"
 #include "ui/options/frm_options.h"

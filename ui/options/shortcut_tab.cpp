@@ -83,7 +83,7 @@ void FrmOptions::cmdDesktop_Click() {
 void FrmOptions::cmdUnInstall_Click() {
   if (win::showMessage(hwnd(), loadString(901) + L"\r" + loadString(902), MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   store.deleteProgramKey();
   win::showMessage(hwnd(),
                    loadString(903) + L"\r\r" + loadString(904) + L"\r" + loadString(905),
