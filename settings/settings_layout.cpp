@@ -118,7 +118,7 @@ MainLoadValues readMainLoadValues(const SettingsStore& s, const MainLoadDefaults
     v.tmrCount = attempt([&] { return s.int16(value::tmrCount); });
     v.actStop = attempt([&] { return s.int16(value::actStop); });
   }
-  v.viwer = attempt([&] { return s.int16(value::viwer); });
+  v.viewer = attempt([&] { return s.int16(value::viewer); });
   v.noWallpaper = attempt([&] { return s.truth(value::noWallpaper); });
   v.picReSize = attempt([&] { return s.truth(value::picReSize); });
   v.picReMag = attempt([&] { return s.int16(value::picReMag); });
@@ -196,7 +196,7 @@ MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace cent
   }
   v.left = at.left * twipsPerPixelX;
   v.top = at.top * twipsPerPixelY;
-  v.viwer = loaded.viwer.value_or(1) == 1 ? 1 : 0;
+  v.viewer = loaded.viewer.value_or(1) == 1 ? 1 : 0;
   return v;
 }
 
@@ -221,7 +221,7 @@ void writeMainExitValues(SettingsStore& s, const MainExitValues& v, const WallLi
     s.writeNumber(value::left, v.left);
     s.writeNumber(value::top, v.top);
   }
-  s.writeNumber(value::viwer, v.viwer);
+  s.writeNumber(value::viewer, v.viewer);
 
   saveWallList(s, wallList, history);
 }
@@ -249,11 +249,11 @@ OptionsLoadValues readOptionsLoadValues(const SettingsStore& s) {
   v.freeEnd = attempt([&] { return s.int16(value::freeEnd); });
   v.actStop = attempt([&] { return s.int16(value::actStop); });
   v.tmrCount = attempt([&] { return s.int16(value::tmrCount); });
-  v.rlViwer = attempt([&] { return s.int16(value::rlViwer); });
+  v.historyViewer = attempt([&] { return s.int16(value::historyViewer); });
   v.straShow = attempt([&] { return s.int16(value::straShow); });
   v.dragOpt = attempt([&] { return s.int16(value::dragOpt); });
-  v.dragTate = s.text(value::dragTate);
-  v.dragYoko = s.text(value::dragYoko);
+  v.dropTileDown = s.text(value::dropTileDown);
+  v.dropTileAcross = s.text(value::dropTileAcross);
   return v;
 }
 
@@ -262,14 +262,14 @@ void writeOptionsOkValues(SettingsStore& s, const OptionsOkValues& v) {
   s.writeTruth(value::freeEnd, v.freeEnd);
   s.writeTruth(value::actStop, v.actStop);
   s.writeNumber(value::tmrCount, v.tmrCount);
-  s.writeTruth(value::rlViwer, v.rlViwer);
+  s.writeTruth(value::historyViewer, v.historyViewer);
   s.writeTruth(value::noWallpaper, v.noWallpaper);
   s.writeTruth(value::straShow, v.straShow);
   s.writeTruth(value::picReSize, v.picReSize);
   s.writeNumber(value::picReMag, v.picReMag);
   s.writeNumber(value::dragOpt, v.dragOpt);
-  s.writeText(value::dragTate, v.dragTate);
-  s.writeText(value::dragYoko, v.dragYoko);
+  s.writeText(value::dropTileDown, v.dropTileDown);
+  s.writeText(value::dropTileAcross, v.dropTileAcross);
 }
 
 }  // namespace rivano

@@ -45,7 +45,7 @@ TEST_F(SettingsLayout, FirstRunReadsEveryDefault) {
   EXPECT_EQ(v.freeIcon, 0);
   EXPECT_EQ(v.freeEnd, 0);
   EXPECT_FALSE(v.tmrCount.has_value());
-  EXPECT_EQ(v.viwer, 1);
+  EXPECT_EQ(v.viewer, 1);
   EXPECT_EQ(v.noWallpaper, false);
   EXPECT_EQ(v.picReSize, false);
   EXPECT_EQ(v.picReMag, 0);
@@ -54,7 +54,7 @@ TEST_F(SettingsLayout, FirstRunReadsEveryDefault) {
   EXPECT_TRUE(wall.entries.empty());
   EXPECT_TRUE(readHistory(store).empty());
   EXPECT_EQ(store.int16(value::dragOpt), 2);
-  EXPECT_EQ(store.int16(value::dragTate), 2);
+  EXPECT_EQ(store.int16(value::dropTileDown), 2);
 }
 
 TEST_F(SettingsLayout, MainLoadReadsInItsOrderAndOnlyWhatItNeeds) {
@@ -86,7 +86,7 @@ TEST_F(SettingsLayout, BadStoredValuesAreSkippedNotFatal) {
   const MainLoadValues v = readMainLoadValues(store, {});
   EXPECT_FALSE(v.sortKey.has_value());
   EXPECT_FALSE(v.listView.has_value());
-  EXPECT_FALSE(v.viwer.has_value());
+  EXPECT_FALSE(v.viewer.has_value());
   EXPECT_FALSE(v.picReSize.has_value());
   EXPECT_EQ(v.picReMag, 0);  // later steps still ran
 }
@@ -96,13 +96,13 @@ TEST_F(SettingsLayout, DropCountThatIsNoNumberIsATypeMismatch) {
   put(L"Option", L"DragYoko", L"40000");
   SettingsStore store(*registry, key);
   try {
-    store.int16(value::dragTate);
+    store.int16(value::dropTileDown);
     FAIL() << "empty DragTate converted";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::typeMismatch);
   }
   try {
-    store.int16(value::dragYoko);
+    store.int16(value::dropTileAcross);
     FAIL() << "DragYoko 40000 converted";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::overflow);
@@ -152,7 +152,7 @@ TEST_F(SettingsLayout, ExitWritesInOrderAndTrimsHistoryToTheNewest20) {
   v.listWidth = true;
   v.left = 120;
   v.top = 240;
-  v.viwer = 0;
+  v.viewer = 0;
   writeMainExitValues(store, v, wall, history);
 
   std::vector<std::wstring> expected = {L"set WinPos\\SortKey", L"set WinPos\\SortOrder",

@@ -89,7 +89,7 @@ TEST_F(RegistryRoutines, ValuesOfOtherTypesAreReadAsTextWithoutHarm) {
   // reports a type mismatch instead of using the bytes.
   SettingsStore store(registry, kBase);
   try {
-    store.int16(value::dragTate);
+    store.int16(value::dropTileDown);
     FAIL() << "a DWORD value converted";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::typeMismatch);

@@ -225,8 +225,8 @@ TEST_F(Release, StartupShortcutFromTheOptionsDialogRunsTheUnpackedProgramSilentl
     HWND tabs = control(dialog, options_ids::tbsOptions);
     for (int step = 0; step < 2; ++step) testing::pressKeys(dialog, {VK_CONTROL}, VK_TAB);
     ASSERT_TRUE(waitUntil([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == 2; }, kPatience));
-    EXPECT_TRUE(testing::isButtonChecked(control(dialog, options_ids::chkStratUpOpt)));
-    PostMessageW(control(dialog, options_ids::cmdStratUp), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testing::isButtonChecked(control(dialog, options_ids::startupWithoutWindowCheckBox)));
+    PostMessageW(control(dialog, options_ids::startupShortcutButton), BM_CLICK, 0, 0);
     const auto box = program.waitForMessageBox(kPatience);
     ASSERT_TRUE(box.has_value()) << "no message after making the shortcut";
     EXPECT_EQ(box->text, testing::programString(kProgram, 118));

@@ -20,20 +20,20 @@ void FrmDropWork::load() {
   args.className = L"RivanoDropWork";
   args.style = WS_OVERLAPPED;
   create(args);
-  myCommandWall();
+  applyDroppedPicture();
 }
 
 void FrmDropWork::unload() { destroy(); }
 
-void FrmDropWork::myCommandWall() {
+void FrmDropWork::applyDroppedPicture() {
   try {
     const std::unique_ptr<Picture> picture = services_.pictures.load(picturePath(arguments_));
     SettingsStore store(services_.settings);
     const std::int16_t option = store.int16(value::dragOpt);
     bool tile = option == 1;
     if (option != 0 && option != 1) {
-      const std::int16_t down = store.int16(value::dragTate);
-      const std::int16_t across = store.int16(value::dragYoko);
+      const std::int16_t down = store.int16(value::dropTileDown);
+      const std::int16_t across = store.int16(value::dropTileAcross);
       tile = myTileCheck(state_.screen.twips, picture->sizeTwips(), across, down);
     }
     win::ScopedHourglass hourglass;

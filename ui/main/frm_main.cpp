@@ -93,7 +93,7 @@ void FrmMain::load() {
     state_.gActStop = v.actStop.value_or(0);
   }
   // Viewer, automatic change, fitting.
-  const std::int16_t viewer = v.viwer.value_or(1);
+  const std::int16_t viewer = v.viewer.value_or(1);
   win::setChecked(item(chkViwerON), viewer == 1);
   checkMenu(mnuPicViw, viewer == 1);
   checkMenu(mnuNoWall, v.noWallpaper.value_or(false));
@@ -175,7 +175,7 @@ void FrmMain::saveSettings() {
   GetWindowRect(hwnd(), &r);
   v.left = r.left * state_.screen.twipsPerPixelX;
   v.top = r.top * state_.screen.twipsPerPixelY;
-  v.viwer = win::isChecked(item(chkViwerON)) ? 1 : 0;
+  v.viewer = win::isChecked(item(chkViwerON)) ? 1 : 0;
   writeMainExitValues(store, v, state_.wall, state_.gRireki);
 }
 

@@ -51,14 +51,14 @@ void FrmMain::createControls() {
     option.top += i * kTileOptionStep;
     f.create(L"BUTTON", BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), option, optTairu0 + i);
   }
-  auto below = [](TwipsRect r) { return TwipsRect{r.left, r.top + kYokoBelowTate, r.width, r.height}; };
+  auto below = [](TwipsRect r) { return TwipsRect{r.left, r.top + kAcrossBelowDown, r.width, r.height}; };
   // The thresholds take digits through their own key filter
   // (tile_panel.cpp), which also swallows control keys such as Ctrl+V.
   f.create(L"STATIC", SS_RIGHT | WS_GROUP, kLabelTate, lblTate0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kTextTate, txtTate, {}, WS_EX_CLIENTEDGE);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kDownCountBox, txtTate, {}, WS_EX_CLIENTEDGE);
   f.create(L"STATIC", 0, kLabelTateAfter, lblTate1);
   f.create(L"STATIC", SS_RIGHT, below(kLabelTate), lblYoko0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, below(kTextTate), txtYoko, {}, WS_EX_CLIENTEDGE);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, below(kDownCountBox), txtYoko, {}, WS_EX_CLIENTEDGE);
   f.create(L"STATIC", 0, below(kLabelTateAfter), lblYoko1);
   f.create(L"STATIC", 0, kSentence, lblBun);
   for (int id : {txtTate, txtYoko}) {

@@ -45,9 +45,9 @@ inline constexpr TwipsRect kTileFrame{120, 4335, 6840, 960};
 inline constexpr int kTileOptionLeft = 240, kTileOptionTop = 4545, kTileOptionStep = 240;
 inline constexpr TwipsRect kTileOption{kTileOptionLeft, kTileOptionTop, 2160, 240};
 inline constexpr TwipsRect kLabelTate{2400, 4620, 720, 240};
-inline constexpr TwipsRect kTextTate{3150, 4590, 450, 285};
+inline constexpr TwipsRect kDownCountBox{3150, 4590, 450, 285};
 inline constexpr TwipsRect kLabelTateAfter{3660, 4620, 660, 240};
-inline constexpr int kYokoBelowTate = 345;
+inline constexpr int kAcrossBelowDown = 345;
 inline constexpr TwipsRect kSentence{4440, 4620, 2400, 480};
 
 }  // namespace rivano::main_layout

@@ -83,7 +83,7 @@ void FrmMain::lvwFile_ItemClick(int row) {
       imgFile_ = services_.pictures.load(
           path, previewAndWallpaperTargets(picMain_, state_.screen, state_.gPicReSize, state_.gPicReMag));
       imgFilePicture_ = picture;
-      myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
+      drawPreview(*imgFile_, picMain_, item(pbrMain), state_.screen);
     } catch (const RunError& e) {
       ShowWindow(item(pbrMain), SW_HIDE);
       pendingPreviewMessage_ = errorDialogText(win::stringTable(), e.number(), PictureAdvice::handled);
