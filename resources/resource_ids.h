@@ -52,6 +52,53 @@
 #define IDS_PER_MONITOR_TIP 1109
 #define IDS_FILL_SCREEN 1110
 #define IDS_FILL_SCREEN_TIP 1111
+// The main window: its menus, buttons and their tips.
+#define IDS_CHOOSE_FOLDER 116
+#define IDS_OPEN_ARCHIVE 122
+#define IDS_MENU_SOURCES 511
+#define IDS_ADD_FOLDER 512
+#define IDS_MENU_MOVE_UP 513
+#define IDS_MENU_MOVE_DOWN 514
+#define IDS_MENU_REMOVE_SOURCE 515
+#define IDS_ADD_ARCHIVE 517
+#define IDS_MENU_ADD_ARCHIVE 518
+#define IDS_MENU_PICTURES 521
+#define IDS_MENU_CHANGE_TO_SELECTED 522
+#define IDS_MENU_DELETE_FILE 523
+#define IDS_MENU_USE_VIEWER 524
+#define IDS_MENU_OPTIONS 531
+#define IDS_MENU_OPTION_SETTINGS 532
+#define IDS_MENU_NO_CHANGE 533
+#define IDS_MENU_HELP 541
+#define IDS_MENU_HOME_PAGE 542
+#define IDS_MENU_ABOUT 543
+#define IDS_MENU_WIDEN_LIST 551
+#define IDS_MENU_LIST_TYPE 552
+#define IDS_MENU_DETAILS 553
+#define IDS_MENU_PLAIN_LIST 554
+#define IDS_MENU_SORT 555
+// The sort menu's six entries, unsorted then by each column, in order.
+#define IDS_MENU_SORT_FIRST 556
+#define IDS_MENU_ASCENDING 562
+#define IDS_MENU_DESCENDING 563
+#define IDS_SOURCE_COLUMN 601
+#define IDS_KIND_COLUMN 602
+#define IDS_MOVE_UP 603
+#define IDS_MOVE_DOWN 604
+#define IDS_REMOVE_SOURCE 605
+#define IDS_PICTURE_FRAME 611
+#define IDS_CLOSE_ESC 614
+#define IDS_TILE_FRAME 621
+#define IDS_SOURCE_LIST_TIP 651
+#define IDS_ADD_FOLDER_TIP 652
+#define IDS_MOVE_UP_TIP 653
+#define IDS_MOVE_DOWN_TIP 654
+#define IDS_REMOVE_SOURCE_TIP 655
+#define IDS_PICTURE_LIST_TIP 656
+#define IDS_CLOSE_TIP 658
+#define IDS_ADD_ARCHIVE_TIP 666
+#define IDS_WIDEN_TIP 667
+#define IDS_NARROW_TIP 668
 // Messages of the options dialog's shortcut buttons and its uninstall.
 #define IDS_STARTUP_SHORTCUT_MADE 118
 #define IDS_DESKTOP_SHORTCUT_MADE 119
@@ -146,6 +193,17 @@
 #define IDB_ABOUT 101
 #define IDB_WIDEN 102
 #define IDB_NARROW 103
+// The source kinds' pictures in the folder list, large and small.
+#define IDB_FOLDER_LARGE 111
+#define IDB_LZH_LARGE 112
+#define IDB_ZIP_LARGE 113
+#define IDB_TAR_LARGE 114
+#define IDB_FOLDER_SMALL 121
+#define IDB_LZH_SMALL 122
+#define IDB_ZIP_SMALL 123
+#define IDB_CAB_SMALL 124
+#define IDB_TAR_SMALL 125
+#define IDB_RAR_SMALL 126
 #define IDC_LINK 101
 // The pictures are drawn at 100, 125, 150 and 200 %: a bitmap's larger
 // drawings follow its own number at this step (102, 1102, 2102, 3102).

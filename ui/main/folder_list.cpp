@@ -168,7 +168,7 @@ void FrmMain::lvwMain_ItemCheck(int listItem) {
 // The dialogs' wide forms: a folder or archive whose name the ANSI code
 // page cannot hold is registered as it is, not as question marks.
 std::wstring FrmMain::myBrowseFolder() {
-  const std::wstring title = win::loadString(116);
+  const std::wstring title = win::loadString(IDS_CHOOSE_FOLDER);
   BROWSEINFOW info{};
   info.hwndOwner = hwnd();
   info.lpszTitle = title.c_str();
@@ -181,7 +181,7 @@ std::wstring FrmMain::myBrowseFolder() {
 }
 
 std::wstring FrmMain::myOpenArchiveDialog() {
-  const std::wstring title = win::loadString(122);
+  const std::wstring title = win::loadString(IDS_OPEN_ARCHIVE);
   // Display name and pattern, each closed by a NUL, and the list by another.
   std::wstring filter = win::loadString(IDS_ARCHIVE_FILTER_NAME);
   filter.push_back(L'\0');
