@@ -292,13 +292,13 @@ TEST_F(OptionsDialog, TabsShowTheirToolTipsWhereverTheirRowLies) {
     Sleep(300);
     return shown;
   };
-  EXPECT_EQ(tipOver(0, 771), res(771));
-  EXPECT_EQ(tipOver(4, 775), res(775));
+  EXPECT_EQ(tipOver(0, IDS_OPTIONS_TAB_TIP_FIRST), res(IDS_OPTIONS_TAB_TIP_FIRST));
+  EXPECT_EQ(tipOver(4, IDS_OPTIONS_TAB_TIP_FIRST + 4), res(IDS_OPTIONS_TAB_TIP_FIRST + 4));
   // Choosing a tab of the other row brings that row forward.
   for (int step = 0; step < 3; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
   ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience));
-  EXPECT_EQ(tipOver(0, 771), res(771));
-  EXPECT_EQ(tipOver(3, 774), res(774));
+  EXPECT_EQ(tipOver(0, IDS_OPTIONS_TAB_TIP_FIRST), res(IDS_OPTIONS_TAB_TIP_FIRST));
+  EXPECT_EQ(tipOver(3, IDS_OPTIONS_TAB_TIP_FIRST + 3), res(IDS_OPTIONS_TAB_TIP_FIRST + 3));
   EXPECT_EQ(tipOver(5, IDS_EXTRAS_TAB_TIP), res(IDS_EXTRAS_TAB_TIP));
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ansi.h"
@@ -238,6 +240,46 @@ TEST_F(RegistryRoutines, ClassesRootIsReadable) {
   const std::wstring description = registry.readSystemText(RegRoot::classesRoot, L"txtfile", L"", L"TXT");
   EXPECT_NE(description, L"TXT");
   EXPECT_FALSE(description.empty());
+}
+
+
+// A class key of the test's own under the classes root, gone again at the
+// end of the test whatever it asserted.
+class TestClassKey {
+ public:
+  explicit TestClassKey(std::wstring path) : path_(std::move(path)) { RegDeleteTreeW(HKEY_CLASSES_ROOT, path_.c_str()); }
+  ~TestClassKey() { RegDeleteTreeW(HKEY_CLASSES_ROOT, path_.c_str()); }
+  TestClassKey(const TestClassKey&) = delete;
+  TestClassKey& operator=(const TestClassKey&) = delete;
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+std::wstring rawText(HKEY root, const std::wstring& path, const std::wstring& name) {
+  wchar_t buffer[256] = {};
+  DWORD size = sizeof buffer;
+  if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+    return L"<missing>";
+  return buffer;
+}
+
+TEST_F(RegistryRoutines, SettingsStayUnderTheCurrentUserAndSystemValuesGoWhereTheirRootSays) {
+  // The settings routines name no root: they must reach the current user's
+  // keys and nothing else.
+  ASSERT_TRUE(registry.writeText(kBase, L"Setting", L"ours"));
+  EXPECT_EQ(rawText(HKEY_CURRENT_USER, kBase, L"Setting"), L"ours");
+  // A system value under the current user is the same tree the settings use.
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::currentUser, kBase, L"System", L"desktop"));
+  EXPECT_EQ(registry.readText(kBase, L"System", L"d"), L"desktop");
+  // One under the classes root is not seen by the settings routines.
+  const TestClassKey classKey(L"Rivano.RegistryRootTest");
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::classesRoot, classKey.path(), L"", L"class text"));
+  EXPECT_EQ(rawText(HKEY_CLASSES_ROOT, classKey.path(), L""), L"class text");
+  EXPECT_EQ(registry.readSystemText(RegRoot::classesRoot, classKey.path(), L"", L"d"), L"class text");
+  EXPECT_EQ(registry.readText(classKey.path(), L"", L"d"), L"d");
+  EXPECT_FALSE(registry.keyExists(classKey.path(), L""));
 }
 
 }  // namespace
