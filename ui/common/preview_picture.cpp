@@ -9,7 +9,7 @@
 namespace rivano {
 
 void drawPreview(const Picture& picture, win::PictureBox& box, float factor, HWND progress,
-                      const ScreenMetrics& screen) {
+                 const ScreenMetrics& screen) {
   const int tppX = screen.twipsPerPixelX, tppY = screen.twipsPerPixelY;
   const float boxWidth = static_cast<float>(box.innerWidthPixels() * tppX);
   const float boxHeight = static_cast<float>(box.innerHeightPixels() * tppY);

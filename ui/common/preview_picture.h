@@ -12,7 +12,7 @@ namespace rivano {
 
 // `factor` is the shrink factor against the box's inner size (0: it fits).
 void drawPreview(const Picture& picture, win::PictureBox& box, float factor, HWND progress,
-                      const ScreenMetrics& screen);
+                 const ScreenMetrics& screen);
 // The box's inner size in twips, which the factor is computed against.
 TwipsBox previewBoxTwips(const win::PictureBox& box, const ScreenMetrics& screen);
 // What a picture loaded for this box will be drawn at: the box, and the
