@@ -30,8 +30,7 @@ RecordedPool::RecordedPool(SettingsRegistry& registry, std::vector<SourceCandida
   counts_.resize(sources_.size());
   for (std::size_t s = 0; s < sources_.size(); ++s) {
     stamps_.push_back(stamp(sources_[s].path));
-    counts_[s] = recordedCount(registry_.readText(kRecordsKey, sources_[s].path, L""),
-                               stamps_[s]);
+    counts_[s] = recordedCount(registry_.readText(kRecordsKey, sources_[s].path, L""), stamps_[s]);
   }
 }
 
@@ -54,7 +53,7 @@ void RecordedPool::save() {
   for (std::size_t s = 0; s < sources_.size(); ++s) {
     if (!counts_[s] || stamps_[s].empty()) continue;
     registry_.writeText(kRecordsKey, sources_[s].path,
-                             stamps_[s] + L" " + std::to_wstring(*counts_[s]));
+                        stamps_[s] + L" " + std::to_wstring(*counts_[s]));
   }
 }
 

@@ -10,20 +10,20 @@ namespace rivano {
 
 // True when `across` copies side by side are narrower than the screen, or
 // `down` copies one above the other are lower than it.
-bool myTileCheck(const ScreenTwips& screen, const PictureTwips& picture, std::int16_t across,
-                 std::int16_t down);
+bool smallEnoughToTile(const ScreenTwips& screen, const PictureTwips& picture, std::int16_t across,
+                       std::int16_t down);
 
 // The tile flag written to the desktop: "0" never, "1" always, otherwise
-// decided by myTileCheck.
+// decided by smallEnoughToTile.
 bool tileDecision(std::int16_t tileOption, const ScreenTwips& screen, const PictureTwips& picture,
                   std::int16_t across, std::int16_t down);
 
 // The screen less `marginPercent` percent of each side.
-TwipsBox myFitBox(const ScreenTwips& screen, std::int16_t marginPercent);
+TwipsBox fitBox(const ScreenTwips& screen, std::int16_t marginPercent);
 
 // 0 when the picture fits the box; otherwise the factor that the side with
 // the larger excess (in twips, not in ratio) must be divided by.
-float myFitRatio(const PictureTwips& picture, const TwipsBox& box);
+float fitFactor(const PictureTwips& picture, const TwipsBox& box);
 
 // The canvas a picture is drawn into when it does not fit: each side divided
 // by the factor and cut down to whole twips. Factor must not be 0.

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "common/system_registry.h"
 #include "engine/fit_rules.h"
 #include "engine/pixel_image.h"
-#include "common/system_registry.h"
 
 namespace rivano {
 
@@ -99,8 +99,8 @@ void saveAsLoaded(const Picture& picture, BitmapFileWriter& writer, const std::w
 // when it is larger, otherwise as loaded. Returns the pixel size written.
 PixelImage fitPictureImage(const Picture& picture, const ScreenMetrics& screen,
                            std::int16_t marginPercent);
-void myFitPicture(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent,
-                  BitmapFileWriter& writer, const std::wstring& bitmapPath);
+void writeFittedPicture(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent,
+                        BitmapFileWriter& writer, const std::wstring& bitmapPath);
 
 // The image a change writes: shrunk into the fitting box when `shrink` is
 // on and the picture is larger, otherwise as loaded.

@@ -4,8 +4,8 @@
 #include <array>
 #include <vector>
 
-#include "platform/unique_handle.h"
 #include "common/run_error.h"
+#include "platform/unique_handle.h"
 
 namespace rivano::win {
 namespace {

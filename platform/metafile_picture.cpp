@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "platform/dib_canvas.h"
 #include "common/run_error.h"
+#include "platform/dib_canvas.h"
 
 namespace rivano::win {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "settings/number_text.h"
 #include "common/run_error.h"
+#include "settings/number_text.h"
 #include "settings/wall_list_saving.h"
 
 namespace rivano {
@@ -52,8 +52,7 @@ std::wstring SettingsStore::text(const ValueDef& def) const {
 }
 
 std::wstring SettingsStore::text(const ValueDef& def, const std::wstring& defaultOverride) const {
-  return registry_.readText(keyPath(def.section),
-                                  std::wstring(def.name), defaultOverride);
+  return registry_.readText(keyPath(def.section), std::wstring(def.name), defaultOverride);
 }
 
 std::int16_t SettingsStore::int16(const ValueDef& def) const { return textToInt16(text(def)); }
@@ -74,8 +73,7 @@ void SettingsStore::writeTruth(const ValueDef& def, bool value) {
 
 std::wstring SettingsStore::valueText(Section section, std::wstring_view name,
                                       const std::wstring& defaultText) const {
-  return registry_.readText(keyPath(section), std::wstring(name),
-                                  defaultText);
+  return registry_.readText(keyPath(section), std::wstring(name), defaultText);
 }
 
 bool SettingsStore::writeValue(Section section, std::wstring_view name, const std::wstring& data) {

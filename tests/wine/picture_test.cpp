@@ -336,7 +336,7 @@ TEST(FitPicture, LargePictureIsShrunkIntoTheBoxWithItsColoursKept) {
   win::OlePictureLoader loader(kScreen);
   const auto picture = loader.load(folder.path() + L"big.bmp");
   win::BitmapFile file;
-  myFitPicture(*picture, kScreen, 5, file, folder.path() + L"Rivano.bmp");
+  writeFittedPicture(*picture, kScreen, 5, file, folder.path() + L"Rivano.bmp");
   const auto out = decodeBmp(testing::readFileBytes(folder.path() + L"Rivano.bmp"));
   ASSERT_TRUE(out.has_value());
   // 30720 × 23040 twips into 14592 × 10944: factor 2.1052632, canvas

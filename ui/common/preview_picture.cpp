@@ -46,7 +46,7 @@ DrawTargets previewAndWallpaperTargets(const win::PictureBox& box, const ScreenM
 }
 
 void drawPreview(const Picture& picture, win::PictureBox& box, HWND progress, const ScreenMetrics& screen) {
-  drawPreview(picture, box, myFitRatio(picture.sizeTwips(), previewBoxTwips(box, screen)), progress, screen);
+  drawPreview(picture, box, fitFactor(picture.sizeTwips(), previewBoxTwips(box, screen)), progress, screen);
 }
 
 }  // namespace rivano

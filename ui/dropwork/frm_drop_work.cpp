@@ -3,11 +3,11 @@
 #include <new>
 
 #include "app/command_line.h"
+#include "common/run_error.h"
 #include "engine/fit_rules.h"
 #include "platform/cursor.h"
 #include "platform/message_box.h"
 #include "resources/resource_ids.h"
-#include "common/run_error.h"
 #include "settings/settings_layout.h"
 
 namespace rivano {
@@ -34,7 +34,7 @@ void FrmDropWork::applyDroppedPicture() {
     if (option != 0 && option != 1) {
       const std::int16_t down = store.int16(value::dropTileDown);
       const std::int16_t across = store.int16(value::dropTileAcross);
-      tile = myTileCheck(state_.screen.twips, picture->sizeTwips(), across, down);
+      tile = smallEnoughToTile(state_.screen.twips, picture->sizeTwips(), across, down);
     }
     win::ScopedHourglass hourglass;
     // Never shrunk here: a dropped picture is the user's explicit choice.

@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 
+#include "common/run_error.h"
 #include "engine/fill_screen.h"
 #include "platform/cursor.h"
 #include "platform/file_drag.h"
@@ -15,7 +16,6 @@
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
-#include "common/run_error.h"
 #include "shell/shell_helpers.h"
 #include "ui/common/preview_picture.h"
 #include "ui/options/frm_options.h"
