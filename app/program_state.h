@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "engine/wallpaper.h"
-#include "settings/registry.h"
+#include "common/system_registry.h"
+#include "settings/settings_registry.h"
 #include "settings/wall_list.h"
 
 namespace rivano {
@@ -32,7 +33,8 @@ class ArchiverLibraries;
 }
 
 struct Services {
-  Registry& registry;
+  SettingsRegistry& settings;
+  SystemRegistry& system;
   win::ArchiverLibraries& archivers;
   PictureLoader& pictures;
   BitmapFileWriter& bitmapFile;

@@ -24,14 +24,13 @@ std::optional<std::size_t> recordedCount(const std::wstring& record, const std::
 
 }  // namespace
 
-RecordedPool::RecordedPool(Registry& registry, std::vector<SourceCandidate> sources, Lister list, Stamp stamp)
+RecordedPool::RecordedPool(SettingsRegistry& registry, std::vector<SourceCandidate> sources, Lister list, Stamp stamp)
     : registry_(registry), sources_(std::move(sources)), list_(std::move(list)) {
   stamps_.reserve(sources_.size());
   counts_.resize(sources_.size());
   for (std::size_t s = 0; s < sources_.size(); ++s) {
     stamps_.push_back(stamp(sources_[s].path));
-    counts_[s] = recordedCount(registry_.myRegGetString(RegRoot::currentUser, kRecordsKey, sources_[s].path, L""),
-                               stamps_[s]);
+    counts_[s] = recordedCount(registry_.readText(kRecordsKey, sources_[s].path, L""), stamps_[s]);
   }
 }
 
@@ -50,11 +49,11 @@ const std::vector<std::wstring>& RecordedPool::names(std::size_t source) {
 }
 
 void RecordedPool::save() {
-  registry_.myRegDeleteKey(kRecordsKey);
+  registry_.deleteKey(kRecordsKey);
   for (std::size_t s = 0; s < sources_.size(); ++s) {
     if (!counts_[s] || stamps_[s].empty()) continue;
-    registry_.myRegSetString(RegRoot::currentUser, kRecordsKey, sources_[s].path,
-                             stamps_[s] + L" " + std::to_wstring(*counts_[s]));
+    registry_.writeText(kRecordsKey, sources_[s].path,
+                        stamps_[s] + L" " + std::to_wstring(*counts_[s]));
   }
 }
 

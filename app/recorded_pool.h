@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/fair_draw.h"
-#include "settings/registry.h"
+#include "settings/settings_registry.h"
 
 namespace rivano {
 
@@ -20,7 +20,7 @@ class RecordedPool final : public CountedPool {
  public:
   using Lister = std::function<std::vector<std::wstring>(const SourceCandidate&)>;
   using Stamp = std::function<std::wstring(const std::wstring& path)>;
-  RecordedPool(Registry& registry, std::vector<SourceCandidate> sources, Lister list, Stamp stamp);
+  RecordedPool(SettingsRegistry& registry, std::vector<SourceCandidate> sources, Lister list, Stamp stamp);
 
   std::size_t sources() const override { return sources_.size(); }
   const std::wstring& path(std::size_t source) const override { return sources_[source].path; }
@@ -32,7 +32,7 @@ class RecordedPool final : public CountedPool {
   void save();
 
  private:
-  Registry& registry_;
+  SettingsRegistry& registry_;
   std::vector<SourceCandidate> sources_;
   Lister list_;
   std::vector<std::wstring> stamps_;

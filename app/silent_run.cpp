@@ -16,7 +16,7 @@
 #include "flow/window_place.h"
 #include "platform/file_system.h"
 #include "platform/folder_names.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "settings/settings_layout.h"
 #include "shell/path_parts.h"
 
@@ -37,18 +37,19 @@ WindowPlace centredWindow(const ScreenMetrics& screen) {
 
 }  // namespace
 
-SilentRun::SilentRun(ProgramState& state, Registry& registry, win::ArchiverLibraries& archivers,
-                     RandomPick& random)
+SilentRun::SilentRun(ProgramState& state, SettingsRegistry& settings, SystemRegistry& system,
+                     win::ArchiverLibraries& archivers, RandomPick& random)
     : state_(state),
-      registry_(registry),
+      settings_(settings),
+      system_(system),
       random_(random),
-      archives_{archivers, registry, state.unpackFolder, nullptr, true} {}
+      archives_{archivers, system, state.unpackFolder, nullptr, true} {}
 
 ListSort SilentRun::listSort() const { return {sortKey_ > 0, sortKey_, sortOrder_ == 1}; }
 
 void SilentRun::draw() {
   if (!win::directoryExists(state_.unpackFolder)) CreateDirectoryW(state_.unpackFolder.c_str(), nullptr);
-  SettingsStore store(registry_);
+  SettingsStore store(settings_);
   state_.wallList = wallListAtStart(readWallList(store), win::windowsFolder());
   state_.history = readHistory(store);
   // The window's place, which needs the screen, is read again at the end.
@@ -71,7 +72,7 @@ void SilentRun::draw() {
   std::optional<std::wstring> name = std::move(choice->picture);
   if (!name && kind == SourceKind::folder) name = drawnByName(source);
   if (!name) {
-    std::optional<PictureRows> rows = listSourcePictures(archives_, nullptr, registry_, source, kind, listSort(),
+    std::optional<PictureRows> rows = listSourcePictures(archives_, nullptr, system_, source, kind, listSort(),
                                                          sortKey_ > 0 ? RowColumns::all : RowColumns::nameOnly);
     if (!rows || rows->empty()) return;
     name = (*rows)[random_.pick(rows->size())].name;
@@ -88,7 +89,7 @@ std::optional<SourcePick> SilentRun::poolPick(const std::vector<std::wstring>& a
     // Listing every source would cost more than all the rest of the run:
     // the counts of earlier runs stand in for the sources left unchanged.
     RecordedPool pool(
-        registry_, sources, [this](const SourceCandidate& source) { return listedNames(source); },
+        settings_, sources, [this](const SourceCandidate& source) { return listedNames(source); },
         win::changeStamp);
     const std::optional<PoolPick> pick = drawEvenlyByCounts(pool, avoided, extras_.noRepeat, random_);
     pool.save();
@@ -117,7 +118,7 @@ std::vector<SourceCandidate> SilentRun::sourceCandidates() const {
 // A source's pictures as its list shows them, in its order; the columns
 // matter to a sort alone.
 std::vector<std::wstring> SilentRun::listedNames(const SourceCandidate& source) {
-  return listedPictureNames(archives_, nullptr, registry_, source.path, source.kind, listSort(),
+  return listedPictureNames(archives_, nullptr, system_, source.path, source.kind, listSort(),
                             sortKey_ > 0 ? RowColumns::all : RowColumns::nameOnly);
 }
 // The quick draw from an unsorted folder: from the names alone, which the
@@ -146,11 +147,11 @@ void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, De
   MainLoadDefaults defaults;
   defaults.left = centred.left * state_.screen.twipsPerPixelX;
   defaults.top = centred.top * state_.screen.twipsPerPixelY;
-  const MainLoadValues loaded = readMainLoadValues(SettingsStore(registry_), defaults);
+  const MainLoadValues loaded = readMainLoadValues(SettingsStore(settings_), defaults);
   fitting_ = {loaded.picReSize.value_or(false), loaded.picReMag.value_or(0), extras_.fillScreen};
 
   if (drawn_ && !loaded.noWallpaper.value_or(false)) {
-    const WallpaperTarget target{bitmapFile, registry_, desktop, state_.wallpaperBitmap};
+    const WallpaperTarget target{bitmapFile, system_, desktop, state_.wallpaperBitmap};
     const win::SystemMonitors system;
     const MonitorLayout& layout = monitors_ ? *monitors_ : system;
     // One monitor, or the option off: the one picture, exactly as ever.
@@ -158,7 +159,7 @@ void SilentRun::finish(PictureLoader& pictures, BitmapFileWriter& bitmapFile, De
     if (monitors.size() > 1) changePerMonitor(monitors, layout, pictures, target);
     else change(*drawn_, pictures, target);
   }
-  endRun(registry_, state_.unpackFolder,
+  endRun(settings_, state_.unpackFolder,
          exitValuesAsLoaded(loaded, centred, state_.screen.twipsPerPixelX, state_.screen.twipsPerPixelY),
          state_.wallList, state_.history);
 }
@@ -221,7 +222,7 @@ void SilentRun::changePerMonitor(const std::vector<Monitor>& monitors, const Mon
   writeWallpaperPath(target.registry, target.bitmapPath);
   // Newer Windows spans the bitmap over every monitor; older Windows tiles
   // it from the primary's corner, which the bitmap is laid out for.
-  target.registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"WallpaperStyle",
+  target.registry.writeSystemText(RegRoot::currentUser, std::wstring(kDesktopKey), L"WallpaperStyle",
                                  spans ? L"22" : L"0");
   writeTileWallpaper(target.registry, !spans);
   for (const std::wstring& path : applied) recordInHistory(state_.history, path);
@@ -254,7 +255,7 @@ std::wstring SilentRun::pictureFile(const Drawn& drawn) {
 }
 
 void runSilently(ProgramState& state, Services& services, RandomPick& random) {
-  SilentRun run(state, services.registry, services.archivers, random);
+  SilentRun run(state, services.settings, services.system, services.archivers, random);
   run.draw();
   run.finish(services.pictures, services.bitmapFile, services.desktop);
 }

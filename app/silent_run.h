@@ -29,8 +29,8 @@ namespace rivano {
 class SilentRun {
  public:
   // `state` holds the program's paths; its screen is needed by finish only.
-  // Nothing of `state` but its wall list and history is changed.
-  SilentRun(ProgramState& state, Registry& registry, win::ArchiverLibraries& archivers, RandomPick& random);
+  SilentRun(ProgramState& state, SettingsRegistry& settings, SystemRegistry& system,
+            win::ArchiverLibraries& archivers, RandomPick& random);
 
   // The source and the picture, drawn from the settings alone. Nothing of
   // the screen is needed yet, so the screen can be measured meanwhile.
@@ -63,7 +63,8 @@ class SilentRun {
   void change(const Drawn& drawn, PictureLoader& pictures, const WallpaperTarget& target);
 
   ProgramState& state_;
-  Registry& registry_;
+  SettingsRegistry& settings_;
+  SystemRegistry& system_;
   RandomPick& random_;
   ArchiveAccess archives_;
   std::optional<Drawn> drawn_;

@@ -64,7 +64,7 @@ int runAtLogon(ProgramState& state) {
   win::Win32Registry registry;
   win::ArchiverLibraries archivers;
   RandomPick random;
-  SilentRun run(state, registry, archivers, random);
+  SilentRun run(state, registry, registry, archivers, random);
   run.draw();
   takeScreen(state, screen.get());
   win::OlePictureLoader pictures(state.screen);
@@ -121,7 +121,7 @@ int runProgram() {
   win::BitmapFile bitmapFile;
   win::SystemDesktop desktop;
   win::ArchiverLibraries archivers;
-  Services services{registry, archivers, pictures, bitmapFile, desktop};
+  Services services{registry, registry, archivers, pictures, bitmapFile, desktop};
   FrmMain main(state, services);
 
   switch (kind) {

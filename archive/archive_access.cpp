@@ -7,7 +7,7 @@
 #include "engine/path_kind.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "shell/file_type_name.h"
 
 namespace rivano {

@@ -12,16 +12,16 @@
 #include "archive/picture_list_rows.h"
 #include "engine/picture_rows.h"
 #include "platform/archiver_libraries.h"
-#include "settings/registry.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
+#include "common/system_registry.h"
 
 namespace rivano {
 
 // What the archive procedures work with, set up when the main window loads.
 struct ArchiveAccess {
   win::ArchiverLibraries& libraries;  // one per process
-  Registry& registry;                 // file-type names of the members
-  std::wstring unpackFolder;          // unpackFolder, without a trailing "\"
+  SystemRegistry& registry;                 // file-type names of the members
+  std::wstring unpackFolder;          // without a trailing "\"
   HWND mainWindow = nullptr;          // owner of the extraction command and of the notice
   // A silent run ("/S" at logon) shows no box: a missing library is not
   // announced, and a member the list cannot show is left out.

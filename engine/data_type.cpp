@@ -1,7 +1,7 @@
 #include "engine/data_type.h"
 
 #include "engine/path_kind.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 

@@ -36,7 +36,7 @@ PixelImage middleOf(const PixelImage& image, std::int32_t left, std::int32_t top
 }
 
 std::optional<PixelImage> filledImage(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent) {
-  const std::optional<FillPlan> plan = fillPlan(picture.sizeTwips(), myFitBox(screen.twips, marginPercent), screen);
+  const std::optional<FillPlan> plan = fillPlan(picture.sizeTwips(), fitBox(screen.twips, marginPercent), screen);
   if (!plan) return std::nullopt;
   const PixelImage covering = picture.stretched(plan->covering.width, plan->covering.height);
   return middleOf(covering, plan->left, plan->top, plan->kept);

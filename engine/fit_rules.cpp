@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "engine/rounding.h"
-#include "settings/run_error.h"
+#include "common/rounding.h"
+#include "common/run_error.h"
 
 namespace rivano {
 
-bool myTileCheck(const ScreenTwips& screen, const PictureTwips& picture, std::int16_t across,
-                 std::int16_t down) {
+bool smallEnoughToTile(const ScreenTwips& screen, const PictureTwips& picture, std::int16_t across,
+                       std::int16_t down) {
   // The product is formed in single precision, as the counts are converted
   // to single before multiplying.
   const std::int32_t spanAcross = roundToInt32(static_cast<float>(across) * picture.width);
@@ -20,7 +20,7 @@ bool tileDecision(std::int16_t tileOption, const ScreenTwips& screen, const Pict
                   std::int16_t across, std::int16_t down) {
   if (tileOption == 0) return false;
   if (tileOption == 1) return true;
-  return myTileCheck(screen, picture, across, down);
+  return smallEnoughToTile(screen, picture, across, down);
 }
 
 namespace {
@@ -33,14 +33,14 @@ std::int32_t boxSide(std::int16_t k, std::int32_t screenSide) {
 
 }  // namespace
 
-TwipsBox myFitBox(const ScreenTwips& screen, std::int16_t marginPercent) {
+TwipsBox fitBox(const ScreenTwips& screen, std::int16_t marginPercent) {
   const std::int32_t k = 100 - static_cast<std::int32_t>(marginPercent);
   if (k < INT16_MIN || k > INT16_MAX) throw RunError(err::overflow);
   return {boxSide(static_cast<std::int16_t>(k), screen.width),
           boxSide(static_cast<std::int16_t>(k), screen.height)};
 }
 
-float myFitRatio(const PictureTwips& picture, const TwipsBox& box) {
+float fitFactor(const PictureTwips& picture, const TwipsBox& box) {
   const std::int32_t w = roundToInt32(picture.width);
   const std::int32_t h = roundToInt32(picture.height);
   const bool tall = h > box.height;

@@ -4,51 +4,30 @@
 
 #include <cstdint>
 
+#include "common/screen_metrics.h"
+
 namespace rivano {
-
-struct ScreenTwips {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-};
-
-// A loaded picture's natural size, single precision as the loader reports it.
-struct PictureTwips {
-  float width = 0;
-  float height = 0;
-};
-
-struct TwipsBox {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool operator==(const TwipsBox&) const = default;
-};
 
 // True when `across` copies side by side are narrower than the screen, or
 // `down` copies one above the other are lower than it.
-bool myTileCheck(const ScreenTwips& screen, const PictureTwips& picture, std::int16_t across,
-                 std::int16_t down);
+bool smallEnoughToTile(const ScreenTwips& screen, const PictureTwips& picture, std::int16_t across,
+                       std::int16_t down);
 
 // The tile flag written to the desktop: "0" never, "1" always, otherwise
-// decided by myTileCheck.
+// decided by smallEnoughToTile.
 bool tileDecision(std::int16_t tileOption, const ScreenTwips& screen, const PictureTwips& picture,
                   std::int16_t across, std::int16_t down);
 
 // The screen less `marginPercent` percent of each side.
-TwipsBox myFitBox(const ScreenTwips& screen, std::int16_t marginPercent);
+TwipsBox fitBox(const ScreenTwips& screen, std::int16_t marginPercent);
 
 // 0 when the picture fits the box; otherwise the factor that the side with
 // the larger excess (in twips, not in ratio) must be divided by.
-float myFitRatio(const PictureTwips& picture, const TwipsBox& box);
+float fitFactor(const PictureTwips& picture, const TwipsBox& box);
 
 // The canvas a picture is drawn into when it does not fit: each side divided
 // by the factor and cut down to whole twips. Factor must not be 0.
 TwipsBox fittedCanvas(const PictureTwips& picture, float factor);
-
-struct PixelSize {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool operator==(const PixelSize&) const = default;
-};
 
 // A drawn size in twips as whole pixels: each side to the nearest pixel and
 // at least one. Cutting down instead would leave the side that fills the box

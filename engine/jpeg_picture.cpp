@@ -8,7 +8,7 @@
 #include "engine/jpeg_size_guard.h"
 #include "engine/orientation.h"
 #include "engine/resample.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

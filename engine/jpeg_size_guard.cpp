@@ -1,7 +1,7 @@
 #include "engine/jpeg_size_guard.h"
 
+#include "common/run_error.h"
 #include "engine/jpeg/jpeg_decoder.h"
-#include "settings/run_error.h"
 
 namespace rivano {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "common/run_error.h"
 #include "engine/png/png_decoder.h"
 #include "engine/resample.h"
-#include "settings/run_error.h"
 
 namespace rivano {
 namespace {

@@ -1,6 +1,6 @@
 #include "engine/preview_plan.h"
 
-#include "engine/rounding.h"
+#include "common/rounding.h"
 
 namespace rivano {
 

@@ -16,7 +16,7 @@ struct PreviewPlan {
   bool stripsAcross = false;   // vertical strips left to right (else rows top to bottom)
 };
 
-// `factor` is myFitRatio of the picture against the box (0: it fits).
+// `factor` is fitFactor of the picture against the box (0: it fits).
 PreviewPlan planPreview(const PictureTwips& picture, float boxWidth, float boxHeight, float factor);
 
 // The drawn size in whole pixels, rounded as the wallpaper's shrink is, so

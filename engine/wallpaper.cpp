@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
+#include "common/run_error.h"
 #include "engine/fill_screen.h"
-#include "settings/run_error.h"
 
 namespace rivano {
 
-void writeTileWallpaper(Registry& registry, bool tile) {
-  registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"TileWallpaper",
+void writeTileWallpaper(SystemRegistry& registry, bool tile) {
+  registry.writeSystemText(RegRoot::currentUser, std::wstring(kDesktopKey), L"TileWallpaper",
                           tile ? L"1" : L"0");
 }
 
-void writeWallpaperPath(Registry& registry, const std::wstring& bitmapPath) {
-  registry.myRegSetString(RegRoot::currentUser, std::wstring(kDesktopKey), L"Wallpaper", bitmapPath);
+void writeWallpaperPath(SystemRegistry& registry, const std::wstring& bitmapPath) {
+  registry.writeSystemText(RegRoot::currentUser, std::wstring(kDesktopKey), L"Wallpaper", bitmapPath);
 }
 
 PixelSize DrawTargets::largestDrawn(PixelSize natural, const ScreenMetrics& screen) const {
@@ -34,7 +34,7 @@ PixelSize DrawTargets::largestDrawn(PixelSize natural, const ScreenMetrics& scre
   for (const TwipsBox& box : fitted) {
     // A box of nothing makes the fitting itself fail later, where that
     // failure belongs; here it only asks for the whole picture.
-    const float factor = box.width > 0 && box.height > 0 ? myFitRatio(size, box) : 0.0f;
+    const float factor = box.width > 0 && box.height > 0 ? fitFactor(size, box) : 0.0f;
     if (factor == 0.0f) return natural;
     const PixelSize drawn = fittedPixels(size, factor, screen.twipsPerPixelX, screen.twipsPerPixelY);
     largest.width = std::max(largest.width, drawn.width);
@@ -47,7 +47,7 @@ DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int1
   DrawTargets targets;
   if (!shrink) return targets.asLoaded();
   try {
-    const TwipsBox box = myFitBox(screen.twips, marginPercent);
+    const TwipsBox box = fitBox(screen.twips, marginPercent);
     if (fill) targets.filling(box);
     else targets.fittedInto(box);
   } catch (const RunError&) {
@@ -65,15 +65,15 @@ void saveAsLoaded(const Picture& picture, BitmapFileWriter& writer, const std::w
 PixelImage fitPictureImage(const Picture& picture, const ScreenMetrics& screen,
                            std::int16_t marginPercent) {
   const PictureTwips size = picture.sizeTwips();
-  const TwipsBox box = myFitBox(screen.twips, marginPercent);
-  const float factor = myFitRatio(size, box);
+  const TwipsBox box = fitBox(screen.twips, marginPercent);
+  const float factor = fitFactor(size, box);
   if (factor == 0.0f) return picture.asLoaded();
   const PixelSize drawn = fittedPixels(size, factor, screen.twipsPerPixelX, screen.twipsPerPixelY);
   return picture.stretched(drawn.width, drawn.height);
 }
 
-void myFitPicture(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent,
-                  BitmapFileWriter& writer, const std::wstring& bitmapPath) {
+void writeFittedPicture(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent,
+                        BitmapFileWriter& writer, const std::wstring& bitmapPath) {
   writer.write(bitmapPath, fitPictureImage(picture, screen, marginPercent));
 }
 

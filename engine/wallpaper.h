@@ -10,19 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "common/system_registry.h"
 #include "engine/fit_rules.h"
 #include "engine/pixel_image.h"
-#include "settings/registry.h"
 
 namespace rivano {
-
-inline constexpr std::wstring_view kDesktopKey = L"Control Panel\\desktop";
-
-struct ScreenMetrics {
-  ScreenTwips twips;
-  std::int32_t twipsPerPixelX = 15;
-  std::int32_t twipsPerPixelY = 15;
-};
 
 // A picture as the loader made it: its natural size and a way to draw it.
 class Picture {
@@ -100,8 +92,8 @@ class Desktop {
   virtual void setWallpaper(const std::wstring& bitmapPath) = 0;
 };
 
-void writeTileWallpaper(Registry& registry, bool tile);
-void writeWallpaperPath(Registry& registry, const std::wstring& bitmapPath);
+void writeTileWallpaper(SystemRegistry& registry, bool tile);
+void writeWallpaperPath(SystemRegistry& registry, const std::wstring& bitmapPath);
 
 // Saves the picture as loaded.
 void saveAsLoaded(const Picture& picture, BitmapFileWriter& writer, const std::wstring& bitmapPath);
@@ -110,8 +102,8 @@ void saveAsLoaded(const Picture& picture, BitmapFileWriter& writer, const std::w
 // when it is larger, otherwise as loaded. Returns the pixel size written.
 PixelImage fitPictureImage(const Picture& picture, const ScreenMetrics& screen,
                            std::int16_t marginPercent);
-void myFitPicture(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent,
-                  BitmapFileWriter& writer, const std::wstring& bitmapPath);
+void writeFittedPicture(const Picture& picture, const ScreenMetrics& screen, std::int16_t marginPercent,
+                        BitmapFileWriter& writer, const std::wstring& bitmapPath);
 
 // The image a change writes: shrunk into the fitting box when `shrink` is
 // on and the picture is larger, otherwise as loaded.
@@ -130,7 +122,7 @@ struct WallpaperLook {
 // values, and the desktop itself.
 struct WallpaperTarget {
   BitmapFileWriter& writer;
-  Registry& registry;
+  SystemRegistry& registry;
   Desktop& desktop;
   std::wstring bitmapPath;
 };

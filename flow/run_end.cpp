@@ -4,7 +4,7 @@
 
 namespace rivano {
 
-void endRun(Registry& registry, const std::wstring& unpackFolder, const MainExitValues& values,
+void endRun(SettingsRegistry& registry, const std::wstring& unpackFolder, const MainExitValues& values,
             const WallList& wallList, const std::vector<std::wstring>& history) {
   // Members may sit in sub-folders of their own; everything goes, errors
   // are of no interest here.

@@ -10,7 +10,7 @@
 
 namespace rivano {
 
-void endRun(Registry& registry, const std::wstring& unpackFolder, const MainExitValues& values,
+void endRun(SettingsRegistry& registry, const std::wstring& unpackFolder, const MainExitValues& values,
             const WallList& wallList, const std::vector<std::wstring>& history);
 
 }  // namespace rivano

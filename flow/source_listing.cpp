@@ -4,12 +4,12 @@
 
 #include "platform/collation.h"
 #include "platform/file_system.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "shell/path_parts.h"
 
 namespace rivano {
 
-std::optional<PictureRows> listSourcePictures(ArchiveAccess& archives, HWND owner, Registry& registry,
+std::optional<PictureRows> listSourcePictures(ArchiveAccess& archives, HWND owner, SystemRegistry& registry,
                                               const std::wstring& source, SourceKind kind,
                                               const ListSort& sort, RowColumns columns) {
   std::optional<PictureRows> rows;
@@ -33,7 +33,7 @@ std::optional<PictureRows> listSourcePictures(ArchiveAccess& archives, HWND owne
   return rows;
 }
 
-std::vector<std::wstring> listedPictureNames(ArchiveAccess& archives, HWND owner, Registry& registry,
+std::vector<std::wstring> listedPictureNames(ArchiveAccess& archives, HWND owner, SystemRegistry& registry,
                                              const std::wstring& source, SourceKind kind,
                                              const ListSort& sort, RowColumns columns) {
   std::vector<std::wstring> names;

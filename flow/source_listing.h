@@ -26,12 +26,12 @@ struct ListSort {
 // The rows of a folder or an archive, in the order the list shows them;
 // none when the source cannot be listed. A source that fails here is
 // reported by its own listing when the user selects it, not by the draw.
-std::optional<PictureRows> listSourcePictures(ArchiveAccess& archives, HWND owner, Registry& registry,
+std::optional<PictureRows> listSourcePictures(ArchiveAccess& archives, HWND owner, SystemRegistry& registry,
                                               const std::wstring& source, SourceKind kind,
                                               const ListSort& sort, RowColumns columns = RowColumns::all);
 
 // Only the names of those rows.
-std::vector<std::wstring> listedPictureNames(ArchiveAccess& archives, HWND owner, Registry& registry,
+std::vector<std::wstring> listedPictureNames(ArchiveAccess& archives, HWND owner, SystemRegistry& registry,
                                              const std::wstring& source, SourceKind kind,
                                              const ListSort& sort, RowColumns columns = RowColumns::all);
 

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/dpi.h"
 
 namespace rivano::win {

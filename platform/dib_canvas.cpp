@@ -1,7 +1,7 @@
 #include "platform/dib_canvas.h"
 
+#include "common/run_error.h"
 #include "platform/unique_handle.h"
-#include "settings/run_error.h"
 
 namespace rivano::win {
 

@@ -1,6 +1,6 @@
 #include "platform/dpi.h"
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/unique_handle.h"
 #include "resources/resource_ids.h"
 

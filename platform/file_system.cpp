@@ -4,8 +4,8 @@
 #include <array>
 #include <vector>
 
+#include "common/run_error.h"
 #include "platform/unique_handle.h"
-#include "settings/run_error.h"
 
 namespace rivano::win {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/dpi.h"
 #include "platform/unique_handle.h"
 

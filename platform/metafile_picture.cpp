@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "common/run_error.h"
 #include "platform/dib_canvas.h"
-#include "settings/run_error.h"
 
 namespace rivano::win {
 namespace {

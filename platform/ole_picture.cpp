@@ -10,13 +10,13 @@
 #include <optional>
 #include <vector>
 
+#include "common/run_error.h"
 #include "engine/jpeg_picture.h"
 #include "engine/resample.h"
 #include "platform/dib_canvas.h"
 #include "platform/metafile_picture.h"
 #include "platform/png_file.h"
 #include "platform/unique_handle.h"
-#include "settings/run_error.h"
 
 namespace rivano::win {
 namespace {

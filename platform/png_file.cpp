@@ -5,9 +5,9 @@
 #include <array>
 #include <limits>
 
+#include "common/run_error.h"
 #include "engine/png_picture.h"
 #include "platform/unique_handle.h"
-#include "settings/run_error.h"
 
 namespace rivano::win {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "engine/rounding.h"
+#include "common/rounding.h"
 #include "platform/unique_handle.h"
 
 namespace rivano::win {

@@ -1,7 +1,7 @@
 // The primary screen's size in twips, measured once at start-up.
 #pragma once
 
-#include "engine/wallpaper.h"
+#include "common/screen_metrics.h"
 
 namespace rivano::win {
 

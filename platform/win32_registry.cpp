@@ -50,13 +50,10 @@ bool deleteTree(HKEY parent, const std::wstring& path) {
   return RegDeleteKeyW(parent, path.c_str()) == ERROR_SUCCESS;
 }
 
-}  // namespace
-
-std::wstring Win32Registry::myRegGetString(RegRoot root, const std::wstring& keyPath,
-                                           const std::wstring& valueName,
-                                           const std::wstring& defaultText) {
+std::wstring readValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
+                       const std::wstring& defaultText) {
   UniqueKey key;
-  if (RegOpenKeyExW(rootKey(root), keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
     return defaultText;
   std::array<wchar_t, kBufferUnits> buffer{};
   DWORD type = REG_NONE;
@@ -78,10 +75,10 @@ std::wstring Win32Registry::myRegGetString(RegRoot root, const std::wstring& key
   return fromAnsi(upToNul(bytes, size));
 }
 
-bool Win32Registry::myRegSetString(RegRoot root, const std::wstring& keyPath,
-                                   const std::wstring& valueName, const std::wstring& data) {
+bool writeValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
+                const std::wstring& data) {
   UniqueKey key;
-  if (RegCreateKeyExW(rootKey(root), keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  if (RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
     return false;
   return RegSetValueExW(key.get(), valueName.c_str(), 0, REG_SZ,
@@ -89,12 +86,35 @@ bool Win32Registry::myRegSetString(RegRoot root, const std::wstring& keyPath,
                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-bool Win32Registry::myRegDeleteKey(const std::wstring& keyPath) {
+}  // namespace
+
+std::wstring Win32Registry::readText(const std::wstring& keyPath, const std::wstring& valueName,
+                                     const std::wstring& defaultText) {
+  return readValue(HKEY_CURRENT_USER, keyPath, valueName, defaultText);
+}
+
+bool Win32Registry::writeText(const std::wstring& keyPath, const std::wstring& valueName,
+                              const std::wstring& data) {
+  return writeValue(HKEY_CURRENT_USER, keyPath, valueName, data);
+}
+
+std::wstring Win32Registry::readSystemText(RegRoot root, const std::wstring& keyPath,
+                                           const std::wstring& valueName,
+                                           const std::wstring& defaultText) {
+  return readValue(rootKey(root), keyPath, valueName, defaultText);
+}
+
+bool Win32Registry::writeSystemText(RegRoot root, const std::wstring& keyPath,
+                                    const std::wstring& valueName, const std::wstring& data) {
+  return writeValue(rootKey(root), keyPath, valueName, data);
+}
+
+bool Win32Registry::deleteKey(const std::wstring& keyPath) {
   if (keyPath.empty()) return false;  // never the whole of HKEY_CURRENT_USER
   return deleteTree(HKEY_CURRENT_USER, keyPath);
 }
 
-bool Win32Registry::myRegKeyExists(const std::wstring& base, const std::wstring& tail) {
+bool Win32Registry::keyExists(const std::wstring& base, const std::wstring& tail) {
   UniqueKey key;
   return RegOpenKeyExW(HKEY_CURRENT_USER, (base + tail).c_str(), 0, MAXIMUM_ALLOWED, key.put()) ==
          ERROR_SUCCESS;

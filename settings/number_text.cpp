@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cwctype>
 
-#include "engine/rounding.h"
-#include "settings/run_error.h"
+#include "common/rounding.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "common/run_error.h"
 #include "settings/number_text.h"
-#include "settings/run_error.h"
 #include "settings/wall_list_saving.h"
 
 namespace rivano {
@@ -36,7 +36,7 @@ std::wstring numberedName(std::wstring_view stem, std::size_t n) {
 
 }  // namespace
 
-SettingsStore::SettingsStore(Registry& registry, std::wstring programKey)
+SettingsStore::SettingsStore(SettingsRegistry& registry, std::wstring programKey)
     : registry_(registry), programKey_(std::move(programKey)) {}
 
 std::wstring SettingsStore::keyPath(Section section) const {
@@ -44,7 +44,7 @@ std::wstring SettingsStore::keyPath(Section section) const {
 }
 
 bool SettingsStore::sectionExists(Section section) const {
-  return registry_.myRegKeyExists(programKey_, std::wstring(sectionName(section)));
+  return registry_.keyExists(programKey_, std::wstring(sectionName(section)));
 }
 
 std::wstring SettingsStore::text(const ValueDef& def) const {
@@ -52,8 +52,7 @@ std::wstring SettingsStore::text(const ValueDef& def) const {
 }
 
 std::wstring SettingsStore::text(const ValueDef& def, const std::wstring& defaultOverride) const {
-  return registry_.myRegGetString(RegRoot::currentUser, keyPath(def.section),
-                                  std::wstring(def.name), defaultOverride);
+  return registry_.readText(keyPath(def.section), std::wstring(def.name), defaultOverride);
 }
 
 std::int16_t SettingsStore::int16(const ValueDef& def) const { return textToInt16(text(def)); }
@@ -61,7 +60,7 @@ std::int32_t SettingsStore::int32(const ValueDef& def) const { return textToInt3
 bool SettingsStore::truth(const ValueDef& def) const { return textToTruth(text(def)); }
 
 void SettingsStore::writeText(const ValueDef& def, const std::wstring& data) {
-  registry_.myRegSetString(RegRoot::currentUser, keyPath(def.section), std::wstring(def.name), data);
+  registry_.writeText(keyPath(def.section), std::wstring(def.name), data);
 }
 
 void SettingsStore::writeNumber(const ValueDef& def, std::int64_t number) {
@@ -74,12 +73,11 @@ void SettingsStore::writeTruth(const ValueDef& def, bool value) {
 
 std::wstring SettingsStore::valueText(Section section, std::wstring_view name,
                                       const std::wstring& defaultText) const {
-  return registry_.myRegGetString(RegRoot::currentUser, keyPath(section), std::wstring(name),
-                                  defaultText);
+  return registry_.readText(keyPath(section), std::wstring(name), defaultText);
 }
 
 bool SettingsStore::writeValue(Section section, std::wstring_view name, const std::wstring& data) {
-  return registry_.myRegSetString(RegRoot::currentUser, keyPath(section), std::wstring(name), data);
+  return registry_.writeText(keyPath(section), std::wstring(name), data);
 }
 
 std::wstring SettingsStore::numberedText(Section section, std::wstring_view stem, std::size_t n,
@@ -93,10 +91,10 @@ bool SettingsStore::writeNumbered(Section section, std::wstring_view stem, std::
 }
 
 bool SettingsStore::deleteSection(Section section) {
-  return registry_.myRegDeleteKey(keyPath(section));
+  return registry_.deleteKey(keyPath(section));
 }
 
-bool SettingsStore::deleteProgramKey() { return registry_.myRegDeleteKey(programKey_); }
+bool SettingsStore::deleteProgramKey() { return registry_.deleteKey(programKey_); }
 
 MainLoadValues readMainLoadValues(const SettingsStore& s, const MainLoadDefaults& current) {
   MainLoadValues v;
@@ -118,7 +116,7 @@ MainLoadValues readMainLoadValues(const SettingsStore& s, const MainLoadDefaults
     v.tmrCount = attempt([&] { return s.int16(value::tmrCount); });
     v.actStop = attempt([&] { return s.int16(value::actStop); });
   }
-  v.viwer = attempt([&] { return s.int16(value::viwer); });
+  v.viewer = attempt([&] { return s.int16(value::viewer); });
   v.noWallpaper = attempt([&] { return s.truth(value::noWallpaper); });
   v.picReSize = attempt([&] { return s.truth(value::picReSize); });
   v.picReMag = attempt([&] { return s.int16(value::picReMag); });
@@ -196,7 +194,7 @@ MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace cent
   }
   v.left = at.left * twipsPerPixelX;
   v.top = at.top * twipsPerPixelY;
-  v.viwer = loaded.viwer.value_or(1) == 1 ? 1 : 0;
+  v.viewer = loaded.viewer.value_or(1) == 1 ? 1 : 0;
   return v;
 }
 
@@ -221,7 +219,7 @@ void writeMainExitValues(SettingsStore& s, const MainExitValues& v, const WallLi
     s.writeNumber(value::left, v.left);
     s.writeNumber(value::top, v.top);
   }
-  s.writeNumber(value::viwer, v.viwer);
+  s.writeNumber(value::viewer, v.viewer);
 
   saveWallList(s, wallList, history);
 }
@@ -249,11 +247,11 @@ OptionsLoadValues readOptionsLoadValues(const SettingsStore& s) {
   v.freeEnd = attempt([&] { return s.int16(value::freeEnd); });
   v.actStop = attempt([&] { return s.int16(value::actStop); });
   v.tmrCount = attempt([&] { return s.int16(value::tmrCount); });
-  v.rlViwer = attempt([&] { return s.int16(value::rlViwer); });
+  v.historyViewer = attempt([&] { return s.int16(value::historyViewer); });
   v.straShow = attempt([&] { return s.int16(value::straShow); });
   v.dragOpt = attempt([&] { return s.int16(value::dragOpt); });
-  v.dragTate = s.text(value::dragTate);
-  v.dragYoko = s.text(value::dragYoko);
+  v.dropTileDown = s.text(value::dropTileDown);
+  v.dropTileAcross = s.text(value::dropTileAcross);
   return v;
 }
 
@@ -262,14 +260,14 @@ void writeOptionsOkValues(SettingsStore& s, const OptionsOkValues& v) {
   s.writeTruth(value::freeEnd, v.freeEnd);
   s.writeTruth(value::actStop, v.actStop);
   s.writeNumber(value::tmrCount, v.tmrCount);
-  s.writeTruth(value::rlViwer, v.rlViwer);
+  s.writeTruth(value::historyViewer, v.historyViewer);
   s.writeTruth(value::noWallpaper, v.noWallpaper);
   s.writeTruth(value::straShow, v.straShow);
   s.writeTruth(value::picReSize, v.picReSize);
   s.writeNumber(value::picReMag, v.picReMag);
   s.writeNumber(value::dragOpt, v.dragOpt);
-  s.writeText(value::dragTate, v.dragTate);
-  s.writeText(value::dragYoko, v.dragYoko);
+  s.writeText(value::dropTileDown, v.dropTileDown);
+  s.writeText(value::dropTileAcross, v.dropTileAcross);
 }
 
 }  // namespace rivano

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/registry.h"
+#include "settings/settings_registry.h"
 #include "settings/wall_list.h"
 
 namespace rivano {
@@ -46,20 +46,22 @@ inline constexpr ValueDef listView{Section::winPos, L"ListView", L"0", Form::int
 inline constexpr ValueDef listWidth{Section::winPos, L"ListWidth", L"False", Form::word};
 inline constexpr ValueDef left{Section::winPos, L"Left", L"", Form::int32};
 inline constexpr ValueDef top{Section::winPos, L"Top", L"", Form::int32};
-// Option
+// Option. Some stored names differ from what the values are called here
+// and stay as every earlier version wrote them: "Viwer" (viewer), "RLViwer"
+// (historyViewer), "DragTate" and "DragYoko" (dropTileDown, dropTileAcross).
 inline constexpr ValueDef freeIcon{Section::option, L"FreeIcon", L"0", Form::checkBox};
 inline constexpr ValueDef freeEnd{Section::option, L"FreeEnd", L"0", Form::checkBox};
 inline constexpr ValueDef tmrCount{Section::option, L"TmrCount", L"15", Form::int32};
 inline constexpr ValueDef actStop{Section::option, L"ActStop", L"0", Form::checkBox};
-inline constexpr ValueDef viwer{Section::option, L"Viwer", L"1", Form::checkBox};
-inline constexpr ValueDef rlViwer{Section::option, L"RLViwer", L"1", Form::checkBox};
+inline constexpr ValueDef viewer{Section::option, L"Viwer", L"1", Form::checkBox};
+inline constexpr ValueDef historyViewer{Section::option, L"RLViwer", L"1", Form::checkBox};
 inline constexpr ValueDef straShow{Section::option, L"StraShow", L"1", Form::checkBox};
 inline constexpr ValueDef noWallpaper{Section::option, L"NoWallpaper", L"0", Form::checkBox};
 inline constexpr ValueDef picReSize{Section::option, L"PicReSize", L"0", Form::checkBox};
 inline constexpr ValueDef picReMag{Section::option, L"PicReMag", L"0", Form::int32};
 inline constexpr ValueDef dragOpt{Section::option, L"DragOpt", L"2", Form::int16};
-inline constexpr ValueDef dragTate{Section::option, L"DragTate", L"2", Form::text};
-inline constexpr ValueDef dragYoko{Section::option, L"DragYoko", L"2", Form::text};
+inline constexpr ValueDef dropTileDown{Section::option, L"DragTate", L"2", Form::text};
+inline constexpr ValueDef dropTileAcross{Section::option, L"DragYoko", L"2", Form::text};
 // Option: the wallpaper options of the extended tab
 inline constexpr ValueDef drawEvenly{Section::option, L"DrawEvenly", L"0", Form::checkBox};
 inline constexpr ValueDef noRepeat{Section::option, L"NoRepeat", L"0", Form::checkBox};
@@ -72,7 +74,7 @@ inline constexpr ValueDef count{Section::wallList, L"Count", L"0", Form::int16};
 // Reads and writes through the registry routines under one program key.
 class SettingsStore {
  public:
-  explicit SettingsStore(Registry& registry, std::wstring programKey = std::wstring(kProgramKey));
+  explicit SettingsStore(SettingsRegistry& registry, std::wstring programKey = std::wstring(kProgramKey));
 
   std::wstring keyPath(Section section) const;
   bool sectionExists(Section section) const;
@@ -103,10 +105,10 @@ class SettingsStore {
 
   bool deleteSection(Section section);
   bool deleteProgramKey();
-  Registry& registry() const { return registry_; }
+  SettingsRegistry& registry() const { return registry_; }
 
  private:
-  Registry& registry_;
+  SettingsRegistry& registry_;
   std::wstring programKey_;
 };
 
@@ -124,7 +126,7 @@ struct MainLoadValues {
   std::optional<std::int32_t> freeEnd;
   std::optional<std::int16_t> tmrCount;  // only when freeEnd is 1
   std::optional<std::int16_t> actStop;   // only when freeEnd is 1
-  std::optional<std::int16_t> viwer;
+  std::optional<std::int16_t> viewer;
   std::optional<bool> noWallpaper;
   std::optional<bool> picReSize;
   std::optional<std::int16_t> picReMag;
@@ -166,7 +168,7 @@ struct MainExitValues {
   bool windowNormal = true;
   std::int32_t left = 0;
   std::int32_t top = 0;
-  std::int16_t viwer = 1;
+  std::int16_t viewer = 1;
 };
 
 // What the main window's close stores when nothing was changed since its
@@ -208,11 +210,11 @@ struct OptionsLoadValues {
   std::optional<std::int16_t> freeEnd;
   std::optional<std::int16_t> actStop;
   std::optional<std::int16_t> tmrCount;
-  std::optional<std::int16_t> rlViwer;
+  std::optional<std::int16_t> historyViewer;
   std::optional<std::int16_t> straShow;
   std::optional<std::int16_t> dragOpt;
-  std::wstring dragTate;
-  std::wstring dragYoko;
+  std::wstring dropTileDown;
+  std::wstring dropTileAcross;
 };
 OptionsLoadValues readOptionsLoadValues(const SettingsStore& store);
 
@@ -223,14 +225,14 @@ struct OptionsOkValues {
   bool freeEnd = false;
   bool actStop = false;
   std::int32_t tmrCount = 15;
-  bool rlViwer = true;
+  bool historyViewer = true;
   bool noWallpaper = false;
   bool straShow = true;
   bool picReSize = false;
   std::int32_t picReMag = 0;
   std::int16_t dragOpt = 2;
-  std::wstring dragTate = L"2";
-  std::wstring dragYoko = L"2";
+  std::wstring dropTileDown = L"2";
+  std::wstring dropTileAcross = L"2";
 };
 // All twelve values, in the dialog's order, whether changed or not.
 void writeOptionsOkValues(SettingsStore& store, const OptionsOkValues& values);

@@ -4,13 +4,13 @@
 
 namespace rivano {
 
-std::wstring fileTypeName(Registry& registry, std::wstring_view path) {
+std::wstring fileTypeName(SystemRegistry& registry, std::wstring_view path) {
   const std::wstring ext = extensionOfPath(path);
-  const std::wstring typeClass = registry.myRegGetString(RegRoot::classesRoot, L"." + ext, L"", ext);
+  const std::wstring typeClass = registry.readSystemText(RegRoot::classesRoot, L"." + ext, L"", ext);
   // An empty class name would open HKEY_CLASSES_ROOT itself and show
   // whatever default value the root happens to carry.
   if (typeClass.empty()) return ext;
-  return registry.myRegGetString(RegRoot::classesRoot, typeClass, L"", ext);
+  return registry.readSystemText(RegRoot::classesRoot, typeClass, L"", ext);
 }
 
 }  // namespace rivano

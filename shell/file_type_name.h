@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
-#include "settings/registry.h"
+#include "common/system_registry.h"
 
 namespace rivano {
 
 // The description of the class registered for the path's extension; the
 // upper-cased extension itself when either lookup finds nothing.
-std::wstring fileTypeName(Registry& registry, std::wstring_view path);
+std::wstring fileTypeName(SystemRegistry& registry, std::wstring_view path);
 
 }  // namespace rivano

@@ -13,7 +13,7 @@
 
 namespace rivano {
 
-bool listFolderPictures(const std::wstring& folder, Registry& registry, PictureRows& rows, RowColumns columns) {
+bool listFolderPictures(const std::wstring& folder, SystemRegistry& registry, PictureRows& rows, RowColumns columns) {
   // One pass over the folder: under Wine each search reads the whole
   // folder, and a folder of ten thousand pictures makes that count.
   bool hasNormalFile = false;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/picture_rows.h"
-#include "settings/registry.h"
+#include "common/system_registry.h"
 
 namespace rivano {
 
@@ -15,7 +15,7 @@ enum class RowColumns { all, nameOnly };
 // One row per picture file of `folder` (ending in "\"), hidden, system and
 // read-only ones included, sub-folders left out. False when the folder holds
 // no plain file at all: the caller then keeps the list it had.
-bool listFolderPictures(const std::wstring& folder, Registry& registry, PictureRows& rows,
+bool listFolderPictures(const std::wstring& folder, SystemRegistry& registry, PictureRows& rows,
                         RowColumns columns = RowColumns::all);
 
 }  // namespace rivano

@@ -4,7 +4,7 @@
 
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

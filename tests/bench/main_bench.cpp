@@ -48,22 +48,22 @@ double bestOf(const std::wstring& exe, const std::wstring& arguments) {
   return best;
 }
 
-void registerSource(rivano::Registry& registry, const std::wstring& path, bool shrink) {
+void registerSource(rivano::SettingsRegistry& registry, const std::wstring& path, bool shrink) {
   const std::wstring key = L"Software\\Velmorat\\Rivano";
-  registry.myRegDeleteKey(key);
-  registry.myRegSetString(RegRoot::currentUser, key + L"\\WallList", L"Count", L"1");
-  registry.myRegSetString(RegRoot::currentUser, key + L"\\WallList", L"List1", path);
-  registry.myRegSetString(RegRoot::currentUser, key + L"\\Option", L"PicReSize", shrink ? L"1" : L"0");
+  registry.deleteKey(key);
+  registry.writeText(key + L"\\WallList", L"Count", L"1");
+  registry.writeText(key + L"\\WallList", L"List1", path);
+  registry.writeText(key + L"\\Option", L"PicReSize", shrink ? L"1" : L"0");
 }
 
 // Ten sources of `count` pictures each; the even draw on or off.
-void registerSources(rivano::Registry& registry, const std::vector<std::wstring>& paths, bool evenly) {
+void registerSources(rivano::SettingsRegistry& registry, const std::vector<std::wstring>& paths, bool evenly) {
   const std::wstring key = L"Software\\Velmorat\\Rivano";
-  registry.myRegDeleteKey(key);
-  registry.myRegSetString(RegRoot::currentUser, key + L"\\WallList", L"Count", std::to_wstring(paths.size()));
+  registry.deleteKey(key);
+  registry.writeText(key + L"\\WallList", L"Count", std::to_wstring(paths.size()));
   for (std::size_t i = 0; i < paths.size(); ++i)
-    registry.myRegSetString(RegRoot::currentUser, key + L"\\WallList", L"List" + std::to_wstring(i + 1), paths[i]);
-  registry.myRegSetString(RegRoot::currentUser, key + L"\\Option", L"DrawEvenly", evenly ? L"1" : L"0");
+    registry.writeText(key + L"\\WallList", L"List" + std::to_wstring(i + 1), paths[i]);
+  registry.writeText(key + L"\\Option", L"DrawEvenly", evenly ? L"1" : L"0");
 }
 
 void fillFolder(const std::wstring& folder, const std::wstring& picture, int count) {
@@ -184,7 +184,7 @@ std::wstring environment(const wchar_t* name) {
   return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
 }
 
-LargeFigures largeJpeg(rivano::Registry& registry, const std::wstring& exe, const std::wstring& big,
+LargeFigures largeJpeg(rivano::SettingsRegistry& registry, const std::wstring& exe, const std::wstring& big,
                        const std::wstring& previewFolder) {
   LargeFigures f;
   registerSource(registry, big, true);
@@ -205,7 +205,7 @@ constexpr double kCommandLineRatioBefore = 5.59;
 // progressive, and times feh on the baseline one): "/S" with shrinking on
 // against feh plus the floor, Wine's own start-up, which feh does without;
 // the click to the preview of each.
-void photographs(rivano::Registry& registry, const std::wstring& exe, double floor, const std::wstring& previewFolder,
+void photographs(rivano::SettingsRegistry& registry, const std::wstring& exe, double floor, const std::wstring& previewFolder,
                  const wchar_t* label) {
   const std::wstring baseline = environment(L"RIVANO_BENCH_PHOTO");
   const std::wstring progressive = environment(L"RIVANO_BENCH_PHOTO_PROGRESSIVE");
@@ -324,6 +324,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   photographs(registry, exe, floor, previewFolder, L"this program");
   if (argc >= 7) photographs(registry, work.path() + L"before.exe", floor, previewFolder, argv[5]);
-  registry.myRegDeleteKey(L"Software\\Velmorat\\Rivano");
+  registry.deleteKey(L"Software\\Velmorat\\Rivano");
   return 0;
 }

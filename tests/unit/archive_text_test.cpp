@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/member_text.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

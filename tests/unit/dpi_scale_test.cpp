@@ -1,6 +1,6 @@
 // Twips to pixels at a window's DPI and the choice among the pictures drawn
 // at several sizes.
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {
@@ -11,24 +11,24 @@ namespace {
 constexpr ScreenTwips kScreen{15360, 11520};
 
 TEST(TileCheck, CopiesThatFillTheScreenExactlyDoNotTile) {
-  EXPECT_FALSE(myTileCheck(kScreen, {7680, 5760}, 2, 2));
-  EXPECT_TRUE(myTileCheck(kScreen, {7679, 5760}, 2, 2));
-  EXPECT_TRUE(myTileCheck(kScreen, {7680, 5759}, 2, 2));
+  EXPECT_FALSE(smallEnoughToTile(kScreen, {7680, 5760}, 2, 2));
+  EXPECT_TRUE(smallEnoughToTile(kScreen, {7679, 5760}, 2, 2));
+  EXPECT_TRUE(smallEnoughToTile(kScreen, {7680, 5759}, 2, 2));
 }
 
 TEST(TileCheck, EitherAxisIsEnough) {
-  EXPECT_FALSE(myTileCheck(kScreen, {6000, 4000}, 3, 3));
-  EXPECT_TRUE(myTileCheck(kScreen, {6000, 4000}, 3, 2));
+  EXPECT_FALSE(smallEnoughToTile(kScreen, {6000, 4000}, 3, 3));
+  EXPECT_TRUE(smallEnoughToTile(kScreen, {6000, 4000}, 3, 2));
 }
 
 TEST(TileCheck, ZeroCountsAlwaysTile) {
-  EXPECT_TRUE(myTileCheck(kScreen, {99999, 99999}, 0, 5));
-  EXPECT_TRUE(myTileCheck(kScreen, {99999, 99999}, 5, 0));
+  EXPECT_TRUE(smallEnoughToTile(kScreen, {99999, 99999}, 0, 5));
+  EXPECT_TRUE(smallEnoughToTile(kScreen, {99999, 99999}, 5, 0));
 }
 
 TEST(TileCheck, SpanBeyondThirtyTwoBitsOverflows) {
   try {
-    myTileCheck(kScreen, {2.0e9f, 10}, 2, 2);
+    smallEnoughToTile(kScreen, {2.0e9f, 10}, 2, 2);
     FAIL() << "expected overflow";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::overflow);
@@ -46,17 +46,17 @@ TEST(TileDecision, OptionsNeverAlwaysAutomatic) {
 }
 
 TEST(FitBox, MarginRoundsToNearestTwip) {
-  EXPECT_EQ(myFitBox(kScreen, 0), (TwipsBox{15360, 11520}));
-  EXPECT_EQ(myFitBox(kScreen, 5), (TwipsBox{14592, 10944}));
-  EXPECT_EQ(myFitBox(kScreen, 3).width, 14899);  // 14899.2
+  EXPECT_EQ(fitBox(kScreen, 0), (TwipsBox{15360, 11520}));
+  EXPECT_EQ(fitBox(kScreen, 5), (TwipsBox{14592, 10944}));
+  EXPECT_EQ(fitBox(kScreen, 3).width, 14899);  // 14899.2
   // 0.5 goes to the even neighbour: 1 × 15 / 100 ... use 50 % of 15361 = 7680.5
-  EXPECT_EQ(myFitBox({15361, 3}, 50), (TwipsBox{7680, 2}));
-  EXPECT_EQ(myFitBox({15363, 5}, 50), (TwipsBox{7682, 2}));
+  EXPECT_EQ(fitBox({15361, 3}, 50), (TwipsBox{7680, 2}));
+  EXPECT_EQ(fitBox({15363, 5}, 50), (TwipsBox{7682, 2}));
 }
 
 TEST(FitBox, ArithmeticFaultsRaiseOverflow) {
-  EXPECT_THROW(myFitBox({2000000000, 10}, -100), RunError);
-  EXPECT_THROW(myFitBox(kScreen, -32700), RunError);
+  EXPECT_THROW(fitBox({2000000000, 10}, -100), RunError);
+  EXPECT_THROW(fitBox(kScreen, -32700), RunError);
 }
 
 struct RatioCase {
@@ -70,7 +70,7 @@ class FitRatio : public ::testing::TestWithParam<RatioCase> {};
 TEST_P(FitRatio, FactorAndCanvas) {
   const TwipsBox box{14592, 10944};
   const RatioCase& c = GetParam();
-  const float factor = myFitRatio(c.picture, box);
+  const float factor = fitFactor(c.picture, box);
   EXPECT_FLOAT_EQ(factor, c.factor);
   EXPECT_EQ(fittedCanvas(c.picture, factor), c.canvas);
 }
@@ -85,8 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RatioCase{{15592, 11944}, 1.0685307f, {14592, 11177}}));
 
 TEST(FitRatioLimits, PictureWithinTheBoxIsNotScaled) {
-  EXPECT_EQ(myFitRatio({14592, 10944}, {14592, 10944}), 0.0f);
-  EXPECT_EQ(myFitRatio({100, 100}, {14592, 10944}), 0.0f);
+  EXPECT_EQ(fitFactor({14592, 10944}, {14592, 10944}), 0.0f);
+  EXPECT_EQ(fitFactor({100, 100}, {14592, 10944}), 0.0f);
 }
 
 // The deciding side lands a fraction of a twip below the box; in pixels it
@@ -96,13 +96,13 @@ TEST(FittedPixels, TheDecidingSideFillsTheBoxToThePixel) {
   // precision, canvas 28799 × 16199 twips.
   const PictureTwips photo{38400, 21600};
   const TwipsBox fullHd{28800, 16200};
-  const float factor = myFitRatio(photo, fullHd);
+  const float factor = fitFactor(photo, fullHd);
   EXPECT_EQ(fittedCanvas(photo, factor), (TwipsBox{28799, 16199}));
   EXPECT_EQ(fittedPixels(photo, factor, 15, 15), (PixelSize{1920, 1080}));
   // 600 × 805 on 1024 × 768: the height decides; the width keeps the aspect
   // (600 × 768 / 805 = 572.4).
   const PictureTwips portrait{9000, 12075};
-  EXPECT_EQ(fittedPixels(portrait, myFitRatio(portrait, {15360, 11520}), 15, 15), (PixelSize{572, 768}));
+  EXPECT_EQ(fittedPixels(portrait, fitFactor(portrait, {15360, 11520}), 15, 15), (PixelSize{572, 768}));
   // The other side goes to its nearest pixel too: 10214 twips is 680.9 px.
   EXPECT_EQ(fittedPixels({20000, 14000}, 1.3706141f, 15, 15), (PixelSize{973, 681}));
 }
@@ -114,7 +114,7 @@ TEST(FittedPixels, NeverLessThanOnePixel) {
 
 TEST(FitRatioLimits, EmptyBoxIsADivisionError) {
   try {
-    myFitRatio({100, 100}, {0, 0});
+    fitFactor({100, 100}, {0, 0});
     FAIL() << "expected a division error";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::divisionByZero);

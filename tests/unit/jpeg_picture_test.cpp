@@ -7,7 +7,7 @@
 #include "engine/jpeg/jpeg_decoder.h"
 #include "engine/jpeg_size_guard.h"
 #include "engine/resample.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "tests/unit/crafted_jpeg.h"
 #include "tests/unit/picture_quality.h"
 

@@ -10,23 +10,44 @@ std::wstring MemoryRegistry::fold(const std::wstring& s) {
   return out;
 }
 
-std::wstring MemoryRegistry::myRegGetString(RegRoot, const std::wstring& key,
-                                            const std::wstring& name, const std::wstring& def) {
-  const auto k = keys_.find(fold(key));
-  if (k == keys_.end()) return def;
+std::wstring MemoryRegistry::read(const Contents& tree, const std::wstring& key,
+                                  const std::wstring& name, const std::wstring& def) {
+  const auto k = tree.find(fold(key));
+  if (k == tree.end()) return def;
   const auto v = k->second.find(fold(name));
   return v == k->second.end() ? def : v->second;
 }
 
-bool MemoryRegistry::myRegSetString(RegRoot, const std::wstring& key, const std::wstring& name,
-                                    const std::wstring& data) {
+void MemoryRegistry::write(Contents& tree, const std::wstring& key, const std::wstring& name,
+                           const std::wstring& data) {
   for (std::size_t at = key.find(L'\\'); at != std::wstring::npos; at = key.find(L'\\', at + 1))
-    keys_[fold(key.substr(0, at))];
-  keys_[fold(key)][fold(name)] = data;
+    tree[fold(key.substr(0, at))];
+  tree[fold(key)][fold(name)] = data;
+}
+
+std::wstring MemoryRegistry::readText(const std::wstring& key, const std::wstring& name,
+                                      const std::wstring& def) {
+  return read(keys_, key, name, def);
+}
+
+bool MemoryRegistry::writeText(const std::wstring& key, const std::wstring& name,
+                               const std::wstring& data) {
+  write(keys_, key, name, data);
   return true;
 }
 
-bool MemoryRegistry::myRegDeleteKey(const std::wstring& key) {
+std::wstring MemoryRegistry::readSystemText(RegRoot root, const std::wstring& key,
+                                            const std::wstring& name, const std::wstring& def) {
+  return read(tree(root), key, name, def);
+}
+
+bool MemoryRegistry::writeSystemText(RegRoot root, const std::wstring& key,
+                                     const std::wstring& name, const std::wstring& data) {
+  write(tree(root), key, name, data);
+  return true;
+}
+
+bool MemoryRegistry::deleteKey(const std::wstring& key) {
   const std::wstring folded = fold(key);
   if (!keys_.contains(folded)) return false;
   std::erase_if(keys_, [&](const auto& kv) {
@@ -35,7 +56,7 @@ bool MemoryRegistry::myRegDeleteKey(const std::wstring& key) {
   return true;
 }
 
-bool MemoryRegistry::myRegKeyExists(const std::wstring& base, const std::wstring& tail) {
+bool MemoryRegistry::keyExists(const std::wstring& base, const std::wstring& tail) {
   return keys_.contains(fold(base + tail));
 }
 
@@ -43,26 +64,26 @@ std::wstring RecordingRegistry::relative(const std::wstring& key) const {
   return key.starts_with(programKey_ + L"\\") ? key.substr(programKey_.size() + 1) : key;
 }
 
-std::wstring RecordingRegistry::myRegGetString(RegRoot root, const std::wstring& key,
-                                               const std::wstring& name, const std::wstring& def) {
+std::wstring RecordingRegistry::readText(const std::wstring& key, const std::wstring& name,
+                                              const std::wstring& def) {
   calls.push_back(L"get " + relative(key) + L"\\" + name);
-  return inner_.myRegGetString(root, key, name, def);
+  return inner_.readText(key, name, def);
 }
 
-bool RecordingRegistry::myRegSetString(RegRoot root, const std::wstring& key,
-                                       const std::wstring& name, const std::wstring& data) {
+bool RecordingRegistry::writeText(const std::wstring& key, const std::wstring& name,
+                                  const std::wstring& data) {
   calls.push_back(L"set " + relative(key) + L"\\" + name);
-  return inner_.myRegSetString(root, key, name, data);
+  return inner_.writeText(key, name, data);
 }
 
-bool RecordingRegistry::myRegDeleteKey(const std::wstring& key) {
+bool RecordingRegistry::deleteKey(const std::wstring& key) {
   calls.push_back(L"delete " + relative(key));
-  return inner_.myRegDeleteKey(key);
+  return inner_.deleteKey(key);
 }
 
-bool RecordingRegistry::myRegKeyExists(const std::wstring& base, const std::wstring& tail) {
+bool RecordingRegistry::keyExists(const std::wstring& base, const std::wstring& tail) {
   calls.push_back(L"exists " + relative(base + tail));
-  return inner_.myRegKeyExists(base, tail);
+  return inner_.keyExists(base, tail);
 }
 
 bool CutOffRegistry::mayWrite() {
@@ -75,22 +96,22 @@ bool CutOffRegistry::mayWrite() {
   return false;
 }
 
-std::wstring CutOffRegistry::myRegGetString(RegRoot root, const std::wstring& key,
-                                            const std::wstring& name, const std::wstring& def) {
-  return inner_.myRegGetString(root, key, name, def);
+std::wstring CutOffRegistry::readText(const std::wstring& key, const std::wstring& name,
+                                           const std::wstring& def) {
+  return inner_.readText(key, name, def);
 }
 
-bool CutOffRegistry::myRegSetString(RegRoot root, const std::wstring& key,
-                                    const std::wstring& name, const std::wstring& data) {
-  return mayWrite() && inner_.myRegSetString(root, key, name, data);
+bool CutOffRegistry::writeText(const std::wstring& key, const std::wstring& name,
+                               const std::wstring& data) {
+  return mayWrite() && inner_.writeText(key, name, data);
 }
 
-bool CutOffRegistry::myRegDeleteKey(const std::wstring& key) {
-  return mayWrite() && inner_.myRegDeleteKey(key);
+bool CutOffRegistry::deleteKey(const std::wstring& key) {
+  return mayWrite() && inner_.deleteKey(key);
 }
 
-bool CutOffRegistry::myRegKeyExists(const std::wstring& base, const std::wstring& tail) {
-  return inner_.myRegKeyExists(base, tail);
+bool CutOffRegistry::keyExists(const std::wstring& base, const std::wstring& tail) {
+  return inner_.keyExists(base, tail);
 }
 
 }  // namespace rivano::testing

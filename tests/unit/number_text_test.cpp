@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

@@ -15,17 +15,17 @@ class OptionsSettings : public ::testing::Test {
   void SetUp() override {
     registry = testing::makeTestRegistry();
     key = testing::testProgramKey();
-    registry->myRegDeleteKey(key);
+    registry->deleteKey(key);
   }
-  void TearDown() override { registry->myRegDeleteKey(key); }
+  void TearDown() override { registry->deleteKey(key); }
   void put(const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry->myRegSetString(RegRoot::currentUser, key + L"\\Option", name, data));
+    ASSERT_TRUE(registry->writeText(key + L"\\Option", name, data));
   }
   std::wstring get(const std::wstring& name) {
-    return registry->myRegGetString(RegRoot::currentUser, key + L"\\Option", name, L"<missing>");
+    return registry->readText(key + L"\\Option", name, L"<missing>");
   }
 
-  std::unique_ptr<Registry> registry;
+  std::unique_ptr<SettingsRegistry> registry;
   std::wstring key;
 };
 
@@ -36,11 +36,11 @@ TEST_F(OptionsSettings, AFirstRunShowsTheDefaults) {
   EXPECT_EQ(v.freeEnd, 0);
   EXPECT_EQ(v.actStop, 0);
   EXPECT_EQ(v.tmrCount, 15);
-  EXPECT_EQ(v.rlViwer, 1);
+  EXPECT_EQ(v.historyViewer, 1);
   EXPECT_EQ(v.straShow, 1);
   EXPECT_EQ(v.dragOpt, 2);
-  EXPECT_EQ(v.dragTate, L"2");
-  EXPECT_EQ(v.dragYoko, L"2");
+  EXPECT_EQ(v.dropTileDown, L"2");
+  EXPECT_EQ(v.dropTileAcross, L"2");
 }
 
 TEST_F(OptionsSettings, LoadReadsInItsOrderAndLeavesUnconvertibleValuesEmpty) {
@@ -60,7 +60,7 @@ TEST_F(OptionsSettings, LoadReadsInItsOrderAndLeavesUnconvertibleValuesEmpty) {
   EXPECT_FALSE(v.freeIcon.has_value());
   EXPECT_EQ(v.freeEnd, 0);
   EXPECT_EQ(v.dragOpt, 7);
-  EXPECT_EQ(v.dragTate, L"x");
+  EXPECT_EQ(v.dropTileDown, L"x");
 }
 
 TEST_F(OptionsSettings, OkWritesAllTwelveValuesInItsOrder) {
@@ -68,14 +68,14 @@ TEST_F(OptionsSettings, OkWritesAllTwelveValuesInItsOrder) {
   v.freeIcon = true;
   v.actStop = true;
   v.tmrCount = 300;
-  v.rlViwer = false;
+  v.historyViewer = false;
   v.noWallpaper = true;
   v.straShow = false;
   v.picReSize = true;
   v.picReMag = 20;
   v.dragOpt = 0;
-  v.dragTate = L"";
-  v.dragYoko = L" 3a";
+  v.dropTileDown = L"";
+  v.dropTileAcross = L" 3a";
   RecordingRegistry recording(*registry, key);
   SettingsStore store(recording, key);
   writeOptionsOkValues(store, v);
@@ -94,15 +94,15 @@ TEST_F(OptionsSettings, WhatOkStoresTheNextLoadShows) {
   v.freeEnd = true;
   v.tmrCount = 5;
   v.dragOpt = 1;
-  v.dragTate = L"4";
+  v.dropTileDown = L"4";
   SettingsStore store(*registry, key);
   writeOptionsOkValues(store, v);
   const OptionsLoadValues back = readOptionsLoadValues(store);
   EXPECT_EQ(back.freeEnd, 1);
   EXPECT_EQ(back.tmrCount, 5);
   EXPECT_EQ(back.dragOpt, 1);
-  EXPECT_EQ(back.dragTate, L"4");
-  EXPECT_EQ(back.dragYoko, L"2");
+  EXPECT_EQ(back.dropTileDown, L"4");
+  EXPECT_EQ(back.dropTileAcross, L"2");
 }
 
 }  // namespace

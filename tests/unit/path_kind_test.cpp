@@ -43,7 +43,7 @@ TEST(PictureCheck, OtherEndingsAndShortNames) {
 }  // namespace rivano
 
 #include "engine/data_type.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "engine/png/png_decoder.h"
 #include "engine/resample.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "tests/unit/png_memory_probe.h"
 #include "tests/unit/png_writer.h"
 

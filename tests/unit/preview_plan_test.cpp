@@ -8,7 +8,7 @@ namespace {
 // A preview box of 1500 × 1125 twips inside.
 PreviewPlan plan(float w, float h) {
   const TwipsBox box{1500, 1125};
-  return planPreview({w, h}, 1500, 1125, myFitRatio({w, h}, box));
+  return planPreview({w, h}, 1500, 1125, fitFactor({w, h}, box));
 }
 
 TEST(PreviewPlan, ShrunkButSmallDrawnAtOnce) {
@@ -52,12 +52,12 @@ TEST(PreviewPlan, AShrunkPictureFillsTheBoxToThePixel) {
   // A 100 × 75 px box and a 107 × 60 px picture: 1500 wide by the factor,
   // a fraction of a twip short, must still be the box's 100 pixels.
   const PictureTwips photo{1605, 900};
-  const PreviewPlan p = planPreview(photo, 1500, 1125, myFitRatio(photo, {1500, 1125}));
+  const PreviewPlan p = planPreview(photo, 1500, 1125, fitFactor(photo, {1500, 1125}));
   EXPECT_LT(p.width, 1500.0f);
   EXPECT_EQ(previewPixels(p, 15, 15), (PixelSize{100, 56}));
   // 600 × 805 px into the same box: the height decides (75 px); 55.9 wide.
   const PictureTwips portrait{9000, 12075};
-  EXPECT_EQ(previewPixels(planPreview(portrait, 1500, 1125, myFitRatio(portrait, {1500, 1125})), 15, 15),
+  EXPECT_EQ(previewPixels(planPreview(portrait, 1500, 1125, fitFactor(portrait, {1500, 1125})), 15, 15),
             (PixelSize{56, 75}));
 }
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <set>
 
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "settings/wall_list_saving.h"
 #include "tests/unit/memory_registry.h"
 
@@ -19,18 +19,18 @@ class SettingsLayout : public ::testing::Test {
   void SetUp() override {
     registry = testing::makeTestRegistry();
     key = testing::testProgramKey();
-    registry->myRegDeleteKey(key);
+    registry->deleteKey(key);
   }
-  void TearDown() override { registry->myRegDeleteKey(key); }
+  void TearDown() override { registry->deleteKey(key); }
 
   void put(const std::wstring& section, const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry->myRegSetString(RegRoot::currentUser, key + L"\\" + section, name, data));
+    ASSERT_TRUE(registry->writeText(key + L"\\" + section, name, data));
   }
   std::wstring get(const std::wstring& section, const std::wstring& name) {
-    return registry->myRegGetString(RegRoot::currentUser, key + L"\\" + section, name, L"<missing>");
+    return registry->readText(key + L"\\" + section, name, L"<missing>");
   }
 
-  std::unique_ptr<Registry> registry;
+  std::unique_ptr<SettingsRegistry> registry;
   std::wstring key;
 };
 
@@ -46,7 +46,7 @@ TEST_F(SettingsLayout, FirstRunReadsEveryDefault) {
   EXPECT_EQ(v.freeIcon, 0);
   EXPECT_EQ(v.freeEnd, 0);
   EXPECT_FALSE(v.tmrCount.has_value());
-  EXPECT_EQ(v.viwer, 1);
+  EXPECT_EQ(v.viewer, 1);
   EXPECT_EQ(v.noWallpaper, false);
   EXPECT_EQ(v.picReSize, false);
   EXPECT_EQ(v.picReMag, 0);
@@ -55,7 +55,7 @@ TEST_F(SettingsLayout, FirstRunReadsEveryDefault) {
   EXPECT_TRUE(wall.entries.empty());
   EXPECT_TRUE(readHistory(store).empty());
   EXPECT_EQ(store.int16(value::dragOpt), 2);
-  EXPECT_EQ(store.int16(value::dragTate), 2);
+  EXPECT_EQ(store.int16(value::dropTileDown), 2);
 }
 
 TEST_F(SettingsLayout, MainLoadReadsInItsOrderAndOnlyWhatItNeeds) {
@@ -87,7 +87,7 @@ TEST_F(SettingsLayout, BadStoredValuesAreSkippedNotFatal) {
   const MainLoadValues v = readMainLoadValues(store, {});
   EXPECT_FALSE(v.sortKey.has_value());
   EXPECT_FALSE(v.listView.has_value());
-  EXPECT_FALSE(v.viwer.has_value());
+  EXPECT_FALSE(v.viewer.has_value());
   EXPECT_FALSE(v.picReSize.has_value());
   EXPECT_EQ(v.picReMag, 0);  // later steps still ran
 }
@@ -97,13 +97,13 @@ TEST_F(SettingsLayout, DropCountThatIsNoNumberIsATypeMismatch) {
   put(L"Option", L"DragYoko", L"40000");
   SettingsStore store(*registry, key);
   try {
-    store.int16(value::dragTate);
+    store.int16(value::dropTileDown);
     FAIL() << "empty DragTate converted";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::typeMismatch);
   }
   try {
-    store.int16(value::dragYoko);
+    store.int16(value::dropTileAcross);
     FAIL() << "DragYoko 40000 converted";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::overflow);
@@ -153,7 +153,7 @@ TEST_F(SettingsLayout, ExitWritesInOrderAndTrimsHistoryToTheNewest20) {
   v.listWidth = true;
   v.left = 120;
   v.top = 240;
-  v.viwer = 0;
+  v.viewer = 0;
   writeMainExitValues(store, v, wall, history);
 
   std::vector<std::wstring> expected = {L"set WinPos\\SortKey", L"set WinPos\\SortOrder",
@@ -256,7 +256,7 @@ struct ListState {
 
 const std::wstring kCutKey = L"Software\\Velmorat\\RivanoCut";
 
-Loaded load(Registry& registry) {
+Loaded load(SettingsRegistry& registry) {
   SettingsStore store(registry, kCutKey);
   const StoredWallList stored = readWallList(store);
   Loaded l{stored.keyExists, {}, readHistory(store)};
@@ -264,7 +264,7 @@ Loaded load(Registry& registry) {
   return l;
 }
 
-void exitWith(Registry& registry, const ListState& state) {
+void exitWith(SettingsRegistry& registry, const ListState& state) {
   SettingsStore store(registry, kCutKey);
   WallList list;
   for (const WallEntry& e : state.entries) list.append(e);
@@ -396,8 +396,8 @@ TEST(WallListSave, TheNextExitAfterAKillStillSwitchesWholeAndLeavesTheUsualValue
 class StubbornKey final : public testing::MemoryRegistry {
  public:
   explicit StubbornKey(std::wstring key) : key_(std::move(key)) {}
-  bool myRegDeleteKey(const std::wstring& key) override {
-    return !(stubborn && key == key_) && testing::MemoryRegistry::myRegDeleteKey(key);
+  bool deleteKey(const std::wstring& key) override {
+    return !(stubborn && key == key_) && testing::MemoryRegistry::deleteKey(key);
   }
   bool stubborn = true;
 
@@ -438,7 +438,7 @@ TEST(WallListSave, ALoadedListSavesBackToTheByteAndEditsMoveOnlyTheirEntries) {
   testing::MemoryRegistry registry;
   const std::wstring list = kCutKey + L"\\WallList";
   const auto put = [&](const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, list, name, data));
+    ASSERT_TRUE(registry.writeText(list, name, data));
   };
   put(L"Rireki0", L"C:\\p\\0.jpg");
   put(L"Rireki1", L"D:\\写真.lzh\\s\\1.bmp");
@@ -461,7 +461,7 @@ TEST(WallListSave, ALoadedListSavesBackToTheByteAndEditsMoveOnlyTheirEntries) {
   entries.remove(1);
   saveWallList(store, entries, history);
   const auto get = [&](const std::wstring& name) {
-    return registry.myRegGetString(RegRoot::currentUser, list, name, L"<missing>");
+    return registry.readText(list, name, L"<missing>");
   };
   const std::vector<std::wstring> first = {L"E:\\pics", L"True", L"1", L"-1", L"32767"};
   const std::vector<std::wstring> second = {L"C:\\壁紙\\A", L"True", L"2", L"2", L"2"};

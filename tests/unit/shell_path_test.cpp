@@ -42,8 +42,8 @@ class FileTypeName : public ::testing::Test {
  protected:
   void registerType(const std::wstring& ext, const std::wstring& typeClass,
                     const std::wstring* description) {
-    registry.myRegSetString(RegRoot::classesRoot, ext, L"", typeClass);
-    if (description) registry.myRegSetString(RegRoot::classesRoot, typeClass, L"", *description);
+    registry.writeSystemText(RegRoot::classesRoot, ext, L"", typeClass);
+    if (description) registry.writeSystemText(RegRoot::classesRoot, typeClass, L"", *description);
   }
   testing::MemoryRegistry registry;
 };
@@ -61,7 +61,7 @@ TEST_F(FileTypeName, MissingLookupsFallBackToTheExtension) {
   registerType(L".GIF", L"giffile", nullptr);
   EXPECT_EQ(fileTypeName(registry, L"a.gif"), L"GIF");
   // No extension at all: empty text, never the class table root's value.
-  registry.myRegSetString(RegRoot::classesRoot, L"", L"", L"root value");
+  registry.writeSystemText(RegRoot::classesRoot, L"", L"", L"root value");
   EXPECT_EQ(fileTypeName(registry, L"C:\\pics\\noext"), L"");
 }
 

@@ -2,7 +2,7 @@
 
 namespace rivano::testing {
 
-std::unique_ptr<Registry> makeTestRegistry() { return std::make_unique<MemoryRegistry>(); }
+std::unique_ptr<SettingsRegistry> makeTestRegistry() { return std::make_unique<MemoryRegistry>(); }
 std::wstring testProgramKey() { return L"Software\\Velmorat\\RivanoTest"; }
 
 }  // namespace rivano::testing

@@ -138,7 +138,7 @@ const ScreenMetrics kScreen{{15360, 11520}, 15, 15};  // 1024 × 768
 TEST(FillScreen, APictureLargerOnBothSidesCoversTheBoxAndKeepsItsMiddle) {
   // 4000 × 2000 px: the height shrinks the least (by 2.6), the width then
   // overhangs by 512 pixels, cut 256 from each end.
-  const auto wide = fillPlan({60000, 30000}, myFitBox(kScreen.twips, 0), kScreen);
+  const auto wide = fillPlan({60000, 30000}, fitBox(kScreen.twips, 0), kScreen);
   ASSERT_TRUE(wide.has_value());
   EXPECT_EQ(wide->covering, (PixelSize{1536, 768}));
   EXPECT_EQ(wide->kept, (PixelSize{1024, 768}));
@@ -146,15 +146,15 @@ TEST(FillScreen, APictureLargerOnBothSidesCoversTheBoxAndKeepsItsMiddle) {
   EXPECT_EQ(wide->top, 0);
   // A tall one overhangs below and above; one of the screen's own shape
   // covers it exactly; a margin makes the box, and so what is kept, smaller.
-  const auto tall = fillPlan({30000, 60000}, myFitBox(kScreen.twips, 0), kScreen);
+  const auto tall = fillPlan({30000, 60000}, fitBox(kScreen.twips, 0), kScreen);
   EXPECT_EQ(tall->covering, (PixelSize{1024, 2048}));
   EXPECT_EQ(tall->top, 640);
-  EXPECT_EQ(fillPlan({60000, 45000}, myFitBox(kScreen.twips, 0), kScreen)->covering, (PixelSize{1024, 768}));
-  EXPECT_EQ(fillPlan({60000, 45000}, myFitBox(kScreen.twips, 10), kScreen)->kept, (PixelSize{922, 691}));
+  EXPECT_EQ(fillPlan({60000, 45000}, fitBox(kScreen.twips, 0), kScreen)->covering, (PixelSize{1024, 768}));
+  EXPECT_EQ(fillPlan({60000, 45000}, fitBox(kScreen.twips, 10), kScreen)->kept, (PixelSize{922, 691}));
   // Larger on one side only, or on neither: fitted as before, never enlarged.
-  EXPECT_FALSE(fillPlan({30000, 6000}, myFitBox(kScreen.twips, 0), kScreen).has_value());
-  EXPECT_FALSE(fillPlan({15360, 11520}, myFitBox(kScreen.twips, 0), kScreen).has_value());
-  EXPECT_FALSE(fillPlan({900, 600}, myFitBox(kScreen.twips, 0), kScreen).has_value());
+  EXPECT_FALSE(fillPlan({30000, 6000}, fitBox(kScreen.twips, 0), kScreen).has_value());
+  EXPECT_FALSE(fillPlan({15360, 11520}, fitBox(kScreen.twips, 0), kScreen).has_value());
+  EXPECT_FALSE(fillPlan({900, 600}, fitBox(kScreen.twips, 0), kScreen).has_value());
 }
 
 // A picture whose every pixel says where it is in whatever size it is drawn.

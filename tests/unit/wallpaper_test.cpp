@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "tests/unit/memory_registry.h"
 
 namespace rivano {
@@ -38,7 +38,7 @@ const ScreenMetrics kScreen{{15360, 11520}, 15, 15};
 
 TEST(FitPicture, PictureWithinTheBoxIsSavedAtItsOwnSize) {
   KeptFile file;
-  myFitPicture(SolidPicture(800, 600), kScreen, 0, file, L"C:\\R\\Rivano.bmp");
+  writeFittedPicture(SolidPicture(800, 600), kScreen, 0, file, L"C:\\R\\Rivano.bmp");
   EXPECT_EQ(file.lastPath, L"C:\\R\\Rivano.bmp");
   EXPECT_EQ(file.last.width, 800);
   EXPECT_EQ(file.last.height, 600);
@@ -48,11 +48,11 @@ TEST(FitPicture, LargerPictureShrinksIntoTheMarginBox) {
   KeptFile file;
   // 1280 × 960 px = 19200 × 14400 twips; 95 % box = 14592 × 10944 = 972.8 × 729.6 px,
   // each side to its nearest pixel.
-  myFitPicture(SolidPicture(1280, 960), kScreen, 5, file, L"x.bmp");
+  writeFittedPicture(SolidPicture(1280, 960), kScreen, 5, file, L"x.bmp");
   EXPECT_EQ(file.last.width, 973);
   EXPECT_EQ(file.last.height, 730);
   // A wide picture: only the width decides.
-  myFitPicture(SolidPicture(6000, 100), kScreen, 0, file, L"x.bmp");
+  writeFittedPicture(SolidPicture(6000, 100), kScreen, 0, file, L"x.bmp");
   EXPECT_EQ(file.last.width, 1024);
   EXPECT_EQ(file.last.height, 17);
 }
@@ -62,10 +62,10 @@ TEST(FitPicture, AShrunkPictureFillsTheWholeScreen) {
   // 16:9 on a 16:9 screen: the canvas comes out a twip short of the screen
   // on both sides, which must not cost a pixel.
   const ScreenMetrics fullHd{{28800, 16200}, 15, 15};
-  myFitPicture(SolidPicture(2560, 1440), fullHd, 0, file, L"x.bmp");
+  writeFittedPicture(SolidPicture(2560, 1440), fullHd, 0, file, L"x.bmp");
   EXPECT_EQ(file.last.width, 1920);
   EXPECT_EQ(file.last.height, 1080);
-  myFitPicture(SolidPicture(600, 805), kScreen, 0, file, L"x.bmp");
+  writeFittedPicture(SolidPicture(600, 805), kScreen, 0, file, L"x.bmp");
   EXPECT_EQ(file.last.width, 572);
   EXPECT_EQ(file.last.height, 768);
 }
@@ -74,10 +74,10 @@ TEST(DesktopValues, TileFlagAndWallpaperPath) {
   testing::MemoryRegistry registry;
   writeTileWallpaper(registry, true);
   writeWallpaperPath(registry, L"C:\\R\\Rivano.bmp");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, L"Control Panel\\desktop", L"TileWallpaper", L""), L"1");
+  EXPECT_EQ(registry.readSystemText(RegRoot::currentUser, L"Control Panel\\desktop", L"TileWallpaper", L""), L"1");
   writeTileWallpaper(registry, false);
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, L"Control Panel\\Desktop", L"TileWallpaper", L""), L"0");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, L"Control Panel\\desktop", L"Wallpaper", L""),
+  EXPECT_EQ(registry.readSystemText(RegRoot::currentUser, L"Control Panel\\Desktop", L"TileWallpaper", L""), L"0");
+  EXPECT_EQ(registry.readSystemText(RegRoot::currentUser, L"Control Panel\\desktop", L"Wallpaper", L""),
             L"C:\\R\\Rivano.bmp");
 }
 
@@ -104,10 +104,10 @@ class LoggedFile : public BitmapFileWriter {
 class LoggedRegistry : public testing::MemoryRegistry {
  public:
   explicit LoggedRegistry(StepLog& log) : log_(log) {}
-  bool myRegSetString(RegRoot root, const std::wstring& key, const std::wstring& name,
-                      const std::wstring& data) override {
+  bool writeSystemText(RegRoot root, const std::wstring& key, const std::wstring& name,
+                       const std::wstring& data) override {
     log_.steps.push_back(L"set " + name + L"=" + data);
-    return MemoryRegistry::myRegSetString(root, key, name, data);
+    return MemoryRegistry::writeSystemText(root, key, name, data);
   }
 
  private:

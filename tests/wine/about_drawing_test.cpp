@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/dpi.h"
 #include "tests/wine/test_support.h"
 #include "ui/about/about_ids.h"

@@ -16,7 +16,7 @@
 #include "engine/path_kind.h"
 #include "platform/win32_registry.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "shell/file_type_name.h"
 #include "tests/wine/box_answerer.h"
 #include "tests/wine/test_support.h"

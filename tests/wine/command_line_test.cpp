@@ -42,18 +42,18 @@ std::vector<std::wstring> lines(const std::wstring& text) {
 class CommandLinePicture : public ::testing::Test {
  protected:
   void SetUp() override {
-    registry.myRegDeleteKey(L"Software\\Velmorat\\Rivano");
-    registry.myRegSetString(RegRoot::currentUser, kDesktopKey, L"TileWallpaper", L"untouched");
+    registry.deleteKey(L"Software\\Velmorat\\Rivano");
+    registry.writeSystemText(RegRoot::currentUser, kDesktopKey, L"TileWallpaper", L"untouched");
     exe = folder.path() + L"Rivano.exe";
     ASSERT_TRUE(CopyFileW((testing::binDir() + L"Rivano.exe").c_str(), exe.c_str(), FALSE));
   }
-  void TearDown() override { registry.myRegDeleteKey(L"Software\\Velmorat\\Rivano"); }
+  void TearDown() override { registry.deleteKey(L"Software\\Velmorat\\Rivano"); }
 
   void option(const wchar_t* name, const wchar_t* text) {
-    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kOptionKey, name, text));
+    ASSERT_TRUE(registry.writeText(kOptionKey, name, text));
   }
   std::wstring desktop(const wchar_t* name) {
-    return registry.myRegGetString(RegRoot::currentUser, kDesktopKey, name, L"<missing>");
+    return registry.readSystemText(RegRoot::currentUser, kDesktopKey, name, L"<missing>");
   }
   std::wstring picture(const wchar_t* name, const PixelImage& image) {
     const std::wstring path = folder.path() + name;
@@ -123,7 +123,7 @@ TEST_F(CommandLinePicture, AutomaticTilingByTheDropCounts) {
 }
 
 TEST_F(CommandLinePicture, LargePictureIsNeverShrunkHere) {
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, L"Software\\Velmorat\\Rivano\\Option",
+  ASSERT_TRUE(registry.writeText(L"Software\\Velmorat\\Rivano\\Option",
                                       L"PicReSize", L"1"));
   runSilently(picture(L"wide.bmp", solid(1500, 900, 0x808080)));
   const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
@@ -255,7 +255,7 @@ TEST_F(CommandLinePicture, APngIsKnownByItsContentsAndADamagedOneIsABrokenPictur
   damaged[45] ^= 0x01;
   const std::wstring path = folder.path() + L"damaged.png";
   testing::writeFileBytes(path, damaged);
-  registry.myRegSetString(RegRoot::currentUser, kDesktopKey, L"TileWallpaper", L"untouched");
+  registry.writeSystemText(RegRoot::currentUser, kDesktopKey, L"TileWallpaper", L"untouched");
   RunningProgram program(exe, path);
   answerErrorDialog(program, 481, {IDS_ADVICE_BAD_PICTURE});
   EXPECT_EQ(testing::readFileBytes(wallBmp()), old);
@@ -347,17 +347,17 @@ TEST_F(CommandLinePicture, TheLogonRunSurvivesAJpegClaimingAHugeSize) {
   ASSERT_TRUE(CreateDirectoryW(pictures.c_str(), nullptr));
   testing::writeFileBytes(pictures + L"\\huge.jpg", testing::craftedJpeg(32768, 32768, 4));
   const std::wstring wallList = L"Software\\Velmorat\\Rivano\\WallList";
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, wallList, L"Count", L"1"));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, wallList, L"List1", pictures));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, wallList, L"LSelect1", L"True"));
+  ASSERT_TRUE(registry.writeText(wallList, L"Count", L"1"));
+  ASSERT_TRUE(registry.writeText(wallList, L"List1", pictures));
+  ASSERT_TRUE(registry.writeText(wallList, L"LSelect1", L"True"));
   RunningProgram program(exe, L"/S");
   ASSERT_TRUE(program.waitForExit(kPatience));
   EXPECT_EQ(program.exitCode(), 0u);
   EXPECT_FALSE(win::fileExists(wallBmp()));
   EXPECT_EQ(desktop(L"TileWallpaper"), L"untouched");
   // Saved on the way out, which a run that died would not have reached.
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, wallList, L"Count", L""), L"1");
-  EXPECT_NE(registry.myRegGetString(RegRoot::currentUser, L"Software\\Velmorat\\Rivano\\WinPos", L"Left",
+  EXPECT_EQ(registry.readText(wallList, L"Count", L""), L"1");
+  EXPECT_NE(registry.readText(L"Software\\Velmorat\\Rivano\\WinPos", L"Left",
                                     L"<missing>"),
             L"<missing>");
 }

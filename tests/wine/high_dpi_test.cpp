@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "engine/wallpaper.h"
 #include "platform/dpi.h"
 #include "ui/about/about_ids.h"
@@ -411,7 +411,7 @@ TEST_F(HighDpi, TheOptionsDialogOpensAtItsDpiAndKeepsTheChosenTabAcrossAChange) 
   };
   // A line of the history list is a line of the dialog's font.
   const auto lineHeight = [&] {
-    return static_cast<int>(SendMessageW(findControl(dialog, ids::lstRireki), LB_GETITEMHEIGHT, 0, 0));
+    return static_cast<int>(SendMessageW(findControl(dialog, ids::historyList), LB_GETITEMHEIGHT, 0, 0));
   };
   expectOk(120);
   EXPECT_GE(lineHeight(), emPixels(120));

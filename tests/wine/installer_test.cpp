@@ -99,7 +99,7 @@ class Installer : public ::testing::Test, protected testing::ProgramSettings {
     startMenuLink = shellFolder(CSIDL_PROGRAMS) + L"\\Rivano.lnk";
     startupLink = shellFolder(CSIDL_STARTUP) + L"\\Rivano.lnk";
     desktopLink = shellFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Rivano.lnk";
-    registry.myRegDeleteKey(testing::kProgramKey);
+    registry.deleteKey(testing::kProgramKey);
     for (const auto& link : {startMenuLink, startupLink, desktopLink}) DeleteFileW(link.c_str());
     // A bitmap an earlier quiet uninstall kept.
     DeleteFileW((install + L"\\Rivano.bmp").c_str());
@@ -109,7 +109,7 @@ class Installer : public ::testing::Test, protected testing::ProgramSettings {
   }
   void TearDown() override {
     if (win::fileExists(install + L"\\uninstall.exe")) uninstall(L"/S /ERASESETTINGS", {});
-    registry.myRegDeleteKey(testing::kProgramKey);
+    registry.deleteKey(testing::kProgramKey);
     CoUninitialize();
   }
 
@@ -134,7 +134,7 @@ class Installer : public ::testing::Test, protected testing::ProgramSettings {
   }
 
   std::wstring entry(const std::wstring& name) {
-    return registry.myRegGetString(RegRoot::currentUser, kUninstallKey, name, L"<missing>");
+    return registry.readText(kUninstallKey, name, L"<missing>");
   }
   DWORD entryNumber(const wchar_t* name) {
     DWORD value = 0xFFFFFFFF;

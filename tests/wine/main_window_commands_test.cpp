@@ -579,9 +579,9 @@ TEST_F(MainWindowCommands, ADoubleClickOnThePreviewOpensThePictureWithItsAssocia
   // machine's classes only.
   const std::wstring opened = folder.path() + L"opened.bmp";
   const std::wstring command = L"C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"" + opened + L"\"";
-  const std::wstring previousClass = registry.myRegGetString(RegRoot::classesRoot, L".bmp", L"", L"");
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::classesRoot, L".bmp", L"", L"RivanoTestPicture"));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::classesRoot, L"RivanoTestPicture\\shell\\open\\command", L"", command));
+  const std::wstring previousClass = registry.readSystemText(RegRoot::classesRoot, L".bmp", L"", L"");
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::classesRoot, L".bmp", L"", L"RivanoTestPicture"));
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::classesRoot, L"RivanoTestPicture\\shell\\open\\command", L"", command));
   registerSources({{pictures, false}});
   {
     RunningProgram program(exe, L"/N");
@@ -603,7 +603,7 @@ TEST_F(MainWindowCommands, ADoubleClickOnThePreviewOpensThePictureWithItsAssocia
     close(program, window);
   }
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L"RivanoTestPicture");
-  registry.myRegSetString(RegRoot::classesRoot, L".bmp", L"", previousClass);
+  registry.writeSystemText(RegRoot::classesRoot, L".bmp", L"", previousClass);
   EXPECT_EQ(testing::readFileBytes(opened), testing::readFileBytes(pictures + L"\\c.bmp"));
 }
 

@@ -33,8 +33,8 @@ PixelImage solid(std::int32_t w, std::int32_t h, std::uint32_t colour) {
 class MainWindow : public ::testing::Test, protected testing::ProgramSettings {
  protected:
   void SetUp() override {
-    registry.myRegDeleteKey(kProgramKey);
-    registry.myRegSetString(RegRoot::currentUser, L"Control Panel\\desktop", L"TileWallpaper", L"untouched");
+    registry.deleteKey(kProgramKey);
+    registry.writeSystemText(RegRoot::currentUser, L"Control Panel\\desktop", L"TileWallpaper", L"untouched");
     exe = folder.path() + L"Rivano.exe";
     ASSERT_TRUE(CopyFileW((testing::binDir() + L"Rivano.exe").c_str(), exe.c_str(), FALSE));
     // The archiver libraries beside the program, as an installation has them.
@@ -51,7 +51,7 @@ class MainWindow : public ::testing::Test, protected testing::ProgramSettings {
     writePicture(L"b.bmp", solid(50, 20, 0x00FF00));
     writePicture(L"c.bmp", solid(60, 10, 0x0000FF));
   }
-  void TearDown() override { registry.myRegDeleteKey(kProgramKey); }
+  void TearDown() override { registry.deleteKey(kProgramKey); }
 
   void writePicture(const std::wstring& name, const PixelImage& image, const std::wstring& in = {}) {
     testing::writeFileBytes((in.empty() ? pictures : in) + L"\\" + name, encodeBmp24(image));

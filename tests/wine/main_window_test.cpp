@@ -114,7 +114,7 @@ TEST_F(MainWindow, SilentRunStoresWhatTheWindowStoresWhenClosedUnchanged) {
   for (const auto& values : stored) {
     std::vector<std::wstring> after[2];
     for (int windowed = 0; windowed < 2; ++windowed) {
-      registry.myRegDeleteKey(kProgramKey);
+      registry.deleteKey(kProgramKey);
       registerSources({{pictures, true}});
       for (const auto& [section, name, value] : values) put(kProgramKey + L"\\" + section, name, value);
       RunningProgram program(exe, windowed ? L"" : L"/S");

@@ -134,18 +134,18 @@ TEST_F(OptionsDialog, OpensModallyWithEveryCaptionAndTheFirstRunValuesAndEscStor
   EXPECT_EQ(testing::controlText(dialog), res(700));
 
   const std::pair<int, int> captions[] = {
-      {ids::cmdCancel, 741},    {ids::cmdOkbutton, 809},   {ids::frameBox0, 721},     {ids::chkViwerON, 612},
-      {ids::cmdLstDel, 205},    {ids::cmdChange, 613},     {ids::chkWallCange, 732},  {ids::chkIconSt, 702},
+      {ids::cmdCancel, 741},    {ids::cmdOkbutton, 809},   {ids::frameBox0, 721},     {ids::viewerCheckBox, 612},
+      {ids::cmdLstDel, 205},    {ids::cmdChange, 613},     {ids::noChangeCheckBox, 732},  {ids::chkIconSt, 702},
       {ids::chkTimeOut, 703},   {ids::fraSld, 711},        {ids::lblTime0, 712},      {ids::lblTime0 + 5, 717},
-      {ids::lblTimeTxt, 718},   {ids::cmdStratUp, 737},    {ids::cmdDesktop, 740},    {ids::cmdUnInstall, 756},
+      {ids::lblTimeTxt, 718},   {ids::startupShortcutButton, 737},    {ids::cmdDesktop, 740},    {ids::cmdUnInstall, 756},
       {ids::chkZoomIn, 735},    {ids::lblReMagUp, 776},    {ids::lblReMagDown, 777},  {ids::frameBox0 + 4, 778},
-      {ids::optTairu0, 622},    {ids::optTairu1, 623},     {ids::optTairu2, 624},     {ids::lblTate0, 625},
-      {ids::lblTate1, 626},     {ids::lblYoko0, 627},      {ids::lblYoko1, 626}};
+      {ids::tileModeButton0, 622},    {ids::tileModeButton1, 623},     {ids::tileModeButton2, 624},     {ids::downLabel, 625},
+      {ids::downUnitLabel, 626},     {ids::acrossLabel, 627},      {ids::acrossUnitLabel, 626}};
   for (const auto& [id, string] : captions) EXPECT_EQ(text(id), res(string)) << "control " << id;
   EXPECT_EQ(text(ids::chkActive), res(704) + L"\r" + res(705));
-  EXPECT_EQ(text(ids::chkStratUpOpt), res(738) + L"\r" + res(739));
+  EXPECT_EQ(text(ids::startupWithoutWindowCheckBox), res(738) + L"\r" + res(739));
   EXPECT_EQ(text(ids::lblMesDrop), res(779) + L"\r\n" + res(780));
-  EXPECT_EQ(text(ids::lblBun), res(628) + res(629));
+  EXPECT_EQ(text(ids::tileRuleLabel), res(628) + res(629));
   EXPECT_EQ(text(ids::lblDspMes), res(757) + L"\r" + res(758) + L"0" + res(759) + L"\r" + res(760));
   EXPECT_EQ(SendMessageW(control(ids::tbsOptions), TCM_GETITEMCOUNT, 0, 0), ids::kTabCount);
 
@@ -156,22 +156,22 @@ TEST_F(OptionsDialog, OpensModallyWithEveryCaptionAndTheFirstRunValuesAndEscStor
   EXPECT_FALSE(enabled(ids::chkActive));
   EXPECT_EQ(sliderValue(ids::sldTimeInt), 15);
   EXPECT_EQ(text(ids::lblTimeInt), L"15秒");
-  EXPECT_TRUE(checked(ids::chkViwerON));
-  EXPECT_TRUE(checked(ids::chkStratUpOpt));
-  EXPECT_TRUE(checked(ids::optTairu2));
-  EXPECT_FALSE(checked(ids::optTairu0));
-  EXPECT_EQ(text(ids::txtTate), L"2");
-  EXPECT_EQ(text(ids::txtYoko), L"2");
+  EXPECT_TRUE(checked(ids::viewerCheckBox));
+  EXPECT_TRUE(checked(ids::startupWithoutWindowCheckBox));
+  EXPECT_TRUE(checked(ids::tileModeButton2));
+  EXPECT_FALSE(checked(ids::tileModeButton0));
+  EXPECT_EQ(text(ids::downCountBox), L"2");
+  EXPECT_EQ(text(ids::acrossCountBox), L"2");
   EXPECT_FALSE(checked(ids::chkZoomIn));
   EXPECT_FALSE(enabled(ids::sldDsp));
   EXPECT_EQ(sliderValue(ids::sldDsp), 0);
-  EXPECT_FALSE(checked(ids::chkWallCange));
+  EXPECT_FALSE(checked(ids::noChangeCheckBox));
   EXPECT_FALSE(IsWindowVisible(control(ids::pbrMain)));
 
   // Tab 1 shows, with the check box above its frame; the others are away.
   EXPECT_EQ(tab(), 0);
   expectFrameShown(0);
-  const RECT check = placeTwips(control(ids::chkWallCange));
+  const RECT check = placeTwips(control(ids::noChangeCheckBox));
   EXPECT_NEAR(check.left, 600, tppX);
   EXPECT_NEAR(check.top, 840, tppY);
 
@@ -206,11 +206,11 @@ TEST_F(OptionsDialog, BadStoredValuesAreSkippedAndEnterStoresAllTwelveValues) {
   EXPECT_TRUE(checked(ids::chkIconSt));
   EXPECT_EQ(sliderValue(ids::sldTimeInt), 5);  // as designed
   EXPECT_EQ(text(ids::lblTimeInt), L"5秒");
-  EXPECT_FALSE(checked(ids::chkViwerON));  // as designed
-  for (int i = 0; i < 3; ++i) EXPECT_FALSE(checked(ids::optTairu0 + i));
-  EXPECT_EQ(text(ids::txtTate), L"x9");
+  EXPECT_FALSE(checked(ids::viewerCheckBox));  // as designed
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(checked(ids::tileModeButton0 + i));
+  EXPECT_EQ(text(ids::downCountBox), L"x9");
   // Enter is OK, whatever has the focus but a button.
-  keyOn(ids::chkViwerON, VK_RETURN);
+  keyOn(ids::viewerCheckBox, VK_RETURN);
   ASSERT_TRUE(dialogClosed(program));
   const std::pair<const wchar_t*, const wchar_t*> stored[] = {
       {L"FreeIcon", L"1"}, {L"FreeEnd", L"0"},     {L"ActStop", L"0"},   {L"TmrCount", L"5"},
@@ -232,7 +232,7 @@ TEST_F(OptionsDialog, CtrlTabWalksTheTabsAndWrapsAndShiftSwapsTheDeleteCaption) 
     expectFrameShown(expected);
   }
   // Back on tab 1 the check box shows again above the history frame.
-  EXPECT_TRUE(IsWindowVisible(control(ids::chkWallCange)));
+  EXPECT_TRUE(IsWindowVisible(control(ids::noChangeCheckBox)));
   HWND del = control(ids::cmdLstDel);
   INPUT shift{};
   shift.type = INPUT_KEYBOARD;
@@ -291,13 +291,13 @@ TEST_F(OptionsDialog, TabsShowTheirToolTipsWhereverTheirRowLies) {
     Sleep(300);
     return shown;
   };
-  EXPECT_EQ(tipOver(0, 771), res(771));
-  EXPECT_EQ(tipOver(4, 775), res(775));
+  EXPECT_EQ(tipOver(0, IDS_OPTIONS_TAB_TIP_FIRST), res(IDS_OPTIONS_TAB_TIP_FIRST));
+  EXPECT_EQ(tipOver(4, IDS_OPTIONS_TAB_TIP_FIRST + 4), res(IDS_OPTIONS_TAB_TIP_FIRST + 4));
   // Choosing a tab of the other row brings that row forward.
   for (int step = 0; step < 3; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
   ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience));
-  EXPECT_EQ(tipOver(0, 771), res(771));
-  EXPECT_EQ(tipOver(3, 774), res(774));
+  EXPECT_EQ(tipOver(0, IDS_OPTIONS_TAB_TIP_FIRST), res(IDS_OPTIONS_TAB_TIP_FIRST));
+  EXPECT_EQ(tipOver(3, IDS_OPTIONS_TAB_TIP_FIRST + 3), res(IDS_OPTIONS_TAB_TIP_FIRST + 3));
   EXPECT_EQ(tipOver(5, IDS_EXTRAS_TAB_TIP), res(IDS_EXTRAS_TAB_TIP));
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
@@ -311,8 +311,8 @@ TEST_F(OptionsDialog, StartUpTabEnablesItsBoxesMovesItsSliderAndSwitchesTheChang
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openOptions(program, window), nullptr);
   // The check box that switches the change off acts before OK, on tab 1.
-  clickAndWait(ids::chkWallCange);
-  EXPECT_TRUE(checked(ids::chkWallCange));
+  clickAndWait(ids::noChangeCheckBox);
+  EXPECT_TRUE(checked(ids::noChangeCheckBox));
   pressKeys(dialog, {VK_CONTROL}, VK_TAB);
   ASSERT_TRUE(waitUntil([&] { return tab() == 1; }, kPatience));
   // The box that keeps the window open follows the quit box, keeping its value.
@@ -343,7 +343,7 @@ TEST_F(OptionsDialog, StartUpTabEnablesItsBoxesMovesItsSliderAndSwitchesTheChang
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
   ASSERT_NE(openOptions(program, window), nullptr);
-  EXPECT_TRUE(checked(ids::chkWallCange)) << "the menu item did not follow the box";
+  EXPECT_TRUE(checked(ids::noChangeCheckBox)) << "the menu item did not follow the box";
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
   close(program, window);
@@ -493,18 +493,18 @@ TEST_F(OptionsDialog, DropTabGreysItsCountsAndAPictureOnTheCommandLineObeysWhatO
     ASSERT_NE(openOptions(program, window), nullptr);
     for (int step = 0; step < 4; ++step) pressKeys(dialog, {VK_CONTROL}, VK_TAB);
     ASSERT_TRUE(waitUntil([&] { return tab() == 4; }, kPatience));
-    SendMessageW(control(ids::txtTate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
-    SendMessageW(control(ids::txtYoko), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
+    SendMessageW(control(ids::downCountBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
+    SendMessageW(control(ids::acrossCountBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
     for (int option : {0, 1}) {
-      clickAndWait(ids::optTairu0 + option);
-      for (int id : {ids::txtTate, ids::txtYoko, ids::lblTate0, ids::lblTate1, ids::lblYoko0, ids::lblYoko1,
-                     ids::lblBun})
+      clickAndWait(ids::tileModeButton0 + option);
+      for (int id : {ids::downCountBox, ids::acrossCountBox, ids::downLabel, ids::downUnitLabel, ids::acrossLabel, ids::acrossUnitLabel,
+                     ids::tileRuleLabel})
         EXPECT_FALSE(enabled(id)) << "option " << option << " control " << id;
     }
-    clickAndWait(ids::optTairu2);
-    EXPECT_TRUE(enabled(ids::txtTate));
-    EXPECT_TRUE(enabled(ids::lblBun));
-    EXPECT_EQ(text(ids::txtTate), L"999");
+    clickAndWait(ids::tileModeButton2);
+    EXPECT_TRUE(enabled(ids::downCountBox));
+    EXPECT_TRUE(enabled(ids::tileRuleLabel));
+    EXPECT_EQ(text(ids::downCountBox), L"999");
     clickAndWait(ids::cmdOkbutton);
     ASSERT_TRUE(dialogClosed(program));
     close(program, window);
@@ -522,8 +522,8 @@ TEST_F(OptionsDialog, DropTabGreysItsCountsAndAPictureOnTheCommandLineObeysWhatO
     HWND window = openWindow(program);
     ASSERT_NE(window, nullptr);
     ASSERT_NE(openOptions(program, window), nullptr);
-    EXPECT_TRUE(checked(ids::optTairu2));
-    clickAndWait(ids::optTairu1);
+    EXPECT_TRUE(checked(ids::tileModeButton2));
+    clickAndWait(ids::tileModeButton1);
     clickAndWait(ids::cmdOkbutton);
     ASSERT_TRUE(dialogClosed(program));
     close(program, window);
@@ -571,8 +571,8 @@ TEST_F(OptionsDialog, ShortcutsAreRealLinksWithTheirFieldsAndRemovalEndsTheRunWi
   const std::wstring programFolder = folder.path().substr(0, folder.path().size() - 1);
 
   // Startup, with "/S" while the box is checked.
-  EXPECT_TRUE(checked(ids::chkStratUpOpt));
-  click(ids::cmdStratUp);
+  EXPECT_TRUE(checked(ids::startupWithoutWindowCheckBox));
+  click(ids::startupShortcutButton);
   answerBox(program, res(118));
   auto link = win::readShellLink(startup + L"\\Rivano.lnk");
   ASSERT_TRUE(link.has_value()) << "no link in the Startup folder: "
@@ -583,8 +583,8 @@ TEST_F(OptionsDialog, ShortcutsAreRealLinksWithTheirFieldsAndRemovalEndsTheRunWi
   EXPECT_EQ(link->iconFile, exe);
   EXPECT_EQ(link->arguments, L"/S");
   // Again with the box clear: still one link, now without arguments.
-  clickAndWait(ids::chkStratUpOpt);
-  click(ids::cmdStratUp);
+  clickAndWait(ids::startupWithoutWindowCheckBox);
+  click(ids::startupShortcutButton);
   answerBox(program, res(118));
   link = win::readShellLink(startup + L"\\Rivano.lnk");
   ASSERT_TRUE(link.has_value());
@@ -628,7 +628,7 @@ bool inSight(HWND dialog, HWND control, int shownTab) {
   if (!control || !IsChild(dialog, control)) return false;
   for (HWND w = control; w && w != dialog; w = GetParent(w))
     if (!IsWindowVisible(w) || !IsWindowEnabled(w)) return false;
-  if (GetDlgCtrlID(control) == options_ids::chkWallCange) return shownTab == 0;
+  if (GetDlgCtrlID(control) == options_ids::noChangeCheckBox) return shownTab == 0;
   RECT r{}, d{};
   GetWindowRect(control, &r);
   GetWindowRect(dialog, &d);
@@ -642,10 +642,10 @@ TEST_F(OptionsDialog, NoKeyReachesAControlOutOfSight) {
   ASSERT_NE(openOptions(program, window), nullptr);
   // The history frame's access key leads into the frame.
   pressKeys(dialog, {VK_MENU}, 'R');
-  EXPECT_TRUE(waitUntil([&] { return focused() == control(ids::lstRireki); }, kPatience))
+  EXPECT_TRUE(waitUntil([&] { return focused() == control(ids::historyList); }, kPatience))
       << "Alt+R went to control " << GetDlgCtrlID(focused());
   // Controls focused on a tab take no keys once another tab shows.
-  focusOn(ids::chkWallCange);
+  focusOn(ids::noChangeCheckBox);
   nextTab();
   pressKeys(dialog, {}, VK_SPACE);
   focusOn(ids::sldTimeInt);
@@ -656,7 +656,7 @@ TEST_F(OptionsDialog, NoKeyReachesAControlOutOfSight) {
   pressKeys(dialog, {}, VK_SPACE);
   ASSERT_TRUE(waitUntil([&] { return tab() == 3; }, kPatience)) << "the arrow did not go to the strip";
   nextTab();
-  EXPECT_FALSE(checked(ids::chkWallCange)) << "Space reached the hidden box";
+  EXPECT_FALSE(checked(ids::noChangeCheckBox)) << "Space reached the hidden box";
   EXPECT_EQ(sliderValue(ids::sldTimeInt), 15) << "the arrow reached the slider of another tab";
   EXPECT_EQ(text(ids::lblTimeInt), L"15秒");
   // Tab stops only where the user looks, and Alt+J flips nothing, on every
@@ -667,7 +667,7 @@ TEST_F(OptionsDialog, NoKeyReachesAControlOutOfSight) {
       pressKeys(dialog, {VK_MENU}, 'D');
       EXPECT_TRUE(waitUntil([&] {
         const int id = GetDlgCtrlID(focused());
-        return id >= ids::optTairu0 && id <= ids::optTairu2;
+        return id >= ids::tileModeButton0 && id <= ids::tileModeButton2;
       }, kPatience)) << "Alt+D went to control " << GetDlgCtrlID(focused());
     }
     for (int step = 0; step < 12; ++step) {
@@ -681,7 +681,7 @@ TEST_F(OptionsDialog, NoKeyReachesAControlOutOfSight) {
     pressKeys(dialog, {VK_MENU}, 'J');
     nextTab();
     if (tab() == 0) nextTab();
-    EXPECT_FALSE(checked(ids::chkWallCange)) << "Alt+J reached the hidden box from tab " << shown;
+    EXPECT_FALSE(checked(ids::noChangeCheckBox)) << "Alt+J reached the hidden box from tab " << shown;
   }
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
@@ -739,7 +739,7 @@ TEST_F(OptionsDialog, AStoredMarginTheSliderCannotShowIsStoredAgainUntilTheSlide
   HWND window = openWindow(program);
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openOptions(program, window), nullptr);
-  keyOn(ids::chkViwerON, VK_RETURN);
+  keyOn(ids::viewerCheckBox, VK_RETURN);
   ASSERT_TRUE(dialogClosed(program));
   EXPECT_EQ(get(kOption, L"PicReMag"), L"50") << "OK wrote a margin the user never chose";
   // Moved, the slider's value is what OK stores.
@@ -809,7 +809,7 @@ TEST_F(OptionsDialog, AShortcutThatCannotBeWrittenSaysWhichFolderAndWhy) {
     ASSERT_NE(window, nullptr);
     ASSERT_NE(openOptions(program, window), nullptr);
     for (int step = 0; step < 2; ++step) nextTab();
-    click(ids::cmdStratUp);
+    click(ids::startupShortcutButton);
     answerBox(program, res(IDS_SHORTCUT_FAILED) + L"\r" + res(IDS_SHORTCUT_FOLDER) + missing + L"\r" +
                            res(IDS_SHORTCUT_FOLDER_MISSING));
     click(ids::cmdDesktop);
@@ -829,13 +829,13 @@ class HistoryTab : public OptionsDialog {
   void storeHistory(const std::vector<std::wstring>& entries) {
     for (std::size_t k = 0; k < entries.size(); ++k) put(kWallList, L"Rireki" + std::to_wstring(k), entries[k]);
   }
-  int historyCount() const { return static_cast<int>(SendMessageW(control(ids::lstRireki), LB_GETCOUNT, 0, 0)); }
+  int historyCount() const { return static_cast<int>(SendMessageW(control(ids::historyList), LB_GETCOUNT, 0, 0)); }
   int historySelected() const {
-    return static_cast<int>(SendMessageW(control(ids::lstRireki), LB_GETCURSEL, 0, 0));
+    return static_cast<int>(SendMessageW(control(ids::historyList), LB_GETCURSEL, 0, 0));
   }
   // A click on a row, as the mouse makes it.
   void clickRow(int row) const {
-    HWND list = control(ids::lstRireki);
+    HWND list = control(ids::historyList);
     const int h = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
     const LPARAM at = MAKELPARAM(6, h * row + h / 2);
     PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -855,7 +855,7 @@ TEST_F(HistoryTab, ARunOfMissingFilesIsRemovedAndTheChangeAppliesTheNextEntryWit
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openOptions(program, window), nullptr);
   ASSERT_EQ(historyCount(), 4);
-  EXPECT_EQ(SendMessageW(control(ids::lstRireki), LB_GETTEXTLEN, 0, 0), 5);  // "a.bmp", the name alone
+  EXPECT_EQ(SendMessageW(control(ids::historyList), LB_GETTEXTLEN, 0, 0), 5);  // "a.bmp", the name alone
   clickRow(1);
   EXPECT_TRUE(waitUntil([&] { return historyCount() == 2 && historySelected() == 1; }, kPatience));
   EXPECT_FALSE(program.waitForMessageBox(500).has_value()) << "a missing file was reported";
@@ -886,7 +886,7 @@ TEST_F(HistoryTab, AnArchivedEntryIsTakenOutToChangeWithTheViewerOffAndCannotBeD
   HWND window = openWindow(program);
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openOptions(program, window), nullptr);
-  EXPECT_FALSE(checked(ids::chkViwerON));
+  EXPECT_FALSE(checked(ids::viewerCheckBox));
   clickRow(0);
   ASSERT_TRUE(waitUntil([&] { return historySelected() == 0; }, kPatience));
   EXPECT_TRUE(waitUntil([&] { return !enabled(ids::cmdLstDel); }, kPatience));
@@ -897,7 +897,7 @@ TEST_F(HistoryTab, AnArchivedEntryIsTakenOutToChangeWithTheViewerOffAndCannotBeD
   EXPECT_EQ(appliedWidth(), 30);
   EXPECT_EQ(historyCount(), 1) << "a valid entry left the history";
   // The viewer switched on previews it, taken out the same way.
-  clickAndWait(ids::chkViwerON);
+  clickAndWait(ids::viewerCheckBox);
   EXPECT_FALSE(program.waitForMessageBox(1000).has_value()) << "the preview reported an error";
   EXPECT_EQ(historyCount(), 1);
   clickAndWait(ids::cmdCancel);
@@ -1067,9 +1067,9 @@ TEST_F(HistoryTab, TheSelectedEntryIsPreviewedAndTheViewerSwitchClearsIt) {
   EXPECT_TRUE(waitUntil([&] { return centre() == RGB(0, 255, 0); }, kPatience)) << "large.bmp is not shown";
   EXPECT_FALSE(IsWindowVisible(control(ids::pbrMain)));
   // Off: the preview is cleared; on: the entry is drawn again.
-  clickAndWait(ids::chkViwerON);
+  clickAndWait(ids::viewerCheckBox);
   EXPECT_TRUE(waitUntil([&] { return centre() == before; }, kPatience)) << "the preview was not cleared";
-  clickAndWait(ids::chkViwerON);
+  clickAndWait(ids::viewerCheckBox);
   EXPECT_TRUE(waitUntil([&] { return centre() == RGB(0, 255, 0); }, kPatience)) << "not drawn again";
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
@@ -1086,7 +1086,7 @@ TEST_F(HistoryTab, AfterAnErrorBoxTheListHasTheFocus) {
   HWND window = openWindow(program);
   ASSERT_NE(window, nullptr);
   ASSERT_NE(openOptions(program, window), nullptr);
-  HWND list = control(ids::lstRireki);
+  HWND list = control(ids::historyList);
   // The preview's box.
   clickRow(0);
   auto box = program.waitForMessageBox(kPatience);
@@ -1095,7 +1095,7 @@ TEST_F(HistoryTab, AfterAnErrorBoxTheListHasTheFocus) {
   EXPECT_TRUE(waitUntil([&] { return historyCount() == 2 && focused() == list; }, kPatience))
       << "after the preview's box the focus is on control " << GetDlgCtrlID(focused());
   // The change's box, the button pressed from the keyboard.
-  clickAndWait(ids::chkViwerON);
+  clickAndWait(ids::viewerCheckBox);
   clickRow(1);
   ASSERT_TRUE(waitUntil([&] { return historySelected() == 1; }, kPatience));
   keyOn(ids::cmdChange, VK_SPACE);
@@ -1173,7 +1173,7 @@ TEST_F(HistoryTab, DraggingAnEntryOutCarriesItsFileAndAnArchivedOneItsTakenOutCo
   ASSERT_NE(openOptions(program, window), nullptr);
   DropWindow target;
   ASSERT_TRUE(target.registered);
-  HWND list = control(ids::lstRireki);
+  HWND list = control(ids::historyList);
   const int h = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
   auto dragRow = [&](int row) {
     target.dropped.clear();

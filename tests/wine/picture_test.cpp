@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/ole_picture.h"
 #include "platform/screen.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "tests/unit/crafted_jpeg.h"
 #include "tests/wine/test_support.h"
 
@@ -336,7 +336,7 @@ TEST(FitPicture, LargePictureIsShrunkIntoTheBoxWithItsColoursKept) {
   win::OlePictureLoader loader(kScreen);
   const auto picture = loader.load(folder.path() + L"big.bmp");
   win::BitmapFile file;
-  myFitPicture(*picture, kScreen, 5, file, folder.path() + L"Rivano.bmp");
+  writeFittedPicture(*picture, kScreen, 5, file, folder.path() + L"Rivano.bmp");
   const auto out = decodeBmp(testing::readFileBytes(folder.path() + L"Rivano.bmp"));
   ASSERT_TRUE(out.has_value());
   // 30720 × 23040 twips into 14592 × 10944: factor 2.1052632, canvas

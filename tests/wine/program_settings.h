@@ -18,10 +18,10 @@ inline const std::wstring kWallList = kProgramKey + L"\\WallList";
 class ProgramSettings {
  protected:
   void put(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, name, data));
+    ASSERT_TRUE(registry.writeText(key, name, data));
   }
   std::wstring get(const std::wstring& key, const std::wstring& name) {
-    return registry.myRegGetString(RegRoot::currentUser, key, name, L"<missing>");
+    return registry.readText(key, name, L"<missing>");
   }
   // The sources in this order, each checked or not.
   void registerSources(const std::vector<std::pair<std::wstring, bool>>& sources) {

@@ -3,13 +3,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ansi.h"
 #include "platform/desktop.h"
 #include "platform/unique_handle.h"
 #include "platform/win32_registry.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "settings/settings_layout.h"
 
 namespace rivano {
@@ -19,8 +21,8 @@ const std::wstring kBase = L"Software\\Velmorat\\RivanoRegistryTest";
 
 class RegistryRoutines : public ::testing::Test {
  protected:
-  void SetUp() override { registry.myRegDeleteKey(kBase); }
-  void TearDown() override { registry.myRegDeleteKey(kBase); }
+  void SetUp() override { registry.deleteKey(kBase); }
+  void TearDown() override { registry.deleteKey(kBase); }
   win::Win32Registry registry;
 };
 
@@ -30,26 +32,26 @@ bool keyOpens(const std::wstring& path) {
 }
 
 TEST_F(RegistryRoutines, ReadingAMissingKeyGivesTheDefaultAndCreatesNothing) {
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase + L"\\A\\B", L"V", L"dflt"), L"dflt");
+  EXPECT_EQ(registry.readText(kBase + L"\\A\\B", L"V", L"dflt"), L"dflt");
   EXPECT_FALSE(keyOpens(kBase));
 }
 
 TEST_F(RegistryRoutines, WritingCreatesEveryMissingLevel) {
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase + L"\\A\\B\\C", L"V", L"x"));
-  EXPECT_TRUE(registry.myRegKeyExists(kBase, L"\\A\\B"));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase + L"\\A\\B\\C", L"V", L""), L"x");
+  ASSERT_TRUE(registry.writeText(kBase + L"\\A\\B\\C", L"V", L"x"));
+  EXPECT_TRUE(registry.keyExists(kBase, L"\\A\\B"));
+  EXPECT_EQ(registry.readText(kBase + L"\\A\\B\\C", L"V", L""), L"x");
 }
 
 TEST_F(RegistryRoutines, EmptyValueIsNotAMissingValue) {
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Empty", L""));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Empty", L"dflt"), L"");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Absent", L"dflt"), L"dflt");
+  ASSERT_TRUE(registry.writeText(kBase, L"Empty", L""));
+  EXPECT_EQ(registry.readText(kBase, L"Empty", L"dflt"), L"");
+  EXPECT_EQ(registry.readText(kBase, L"Absent", L"dflt"), L"dflt");
 }
 
 TEST_F(RegistryRoutines, JapaneseTextIsStoredInCodePage932AndReadsBackIdentical) {
   const std::wstring text = L"C:\\壁紙\\夏の空（＾＾）.jpg";
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase + L"\\写真", L"名前", text));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase + L"\\写真", L"名前", L""), text);
+  ASSERT_TRUE(registry.writeText(kBase + L"\\写真", L"名前", text));
+  EXPECT_EQ(registry.readText(kBase + L"\\写真", L"名前", L""), text);
   // The stored bytes are the ANSI form with one terminating NUL.
   win::UniqueKey key;
   ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, (kBase + L"\\写真").c_str(), key.put()), ERROR_SUCCESS);
@@ -64,18 +66,18 @@ TEST_F(RegistryRoutines, JapaneseTextIsStoredInCodePage932AndReadsBackIdentical)
 TEST_F(RegistryRoutines, ValuesLongerThan1024BytesReadAsTheDefault) {
   const std::wstring fits(1023, L'a');  // 1023 bytes and the NUL
   const std::wstring tooLong(1024, L'b');
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Fits", fits));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Long", tooLong));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Fits", L"d"), fits);
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Long", L"d"), L"d");
+  ASSERT_TRUE(registry.writeText(kBase, L"Fits", fits));
+  ASSERT_TRUE(registry.writeText(kBase, L"Long", tooLong));
+  EXPECT_EQ(registry.readText(kBase, L"Fits", L"d"), fits);
+  EXPECT_EQ(registry.readText(kBase, L"Long", L"d"), L"d");
   // 512 Japanese characters are 1024 bytes in the code page: with the NUL
   // they no longer fit.
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Wide", std::wstring(512, L'壁')));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Wide", L"d"), L"d");
+  ASSERT_TRUE(registry.writeText(kBase, L"Wide", std::wstring(512, L'壁')));
+  EXPECT_EQ(registry.readText(kBase, L"Wide", L"d"), L"d");
 }
 
 TEST_F(RegistryRoutines, ValuesOfOtherTypesAreReadAsTextWithoutHarm) {
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase + L"\\Option", L"x", L"x"));
+  ASSERT_TRUE(registry.writeText(kBase + L"\\Option", L"x", L"x"));
   win::UniqueKey key;
   ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, (kBase + L"\\Option").c_str(), key.put()), ERROR_SUCCESS);
   const DWORD fifteen = 15;
@@ -83,13 +85,13 @@ TEST_F(RegistryRoutines, ValuesOfOtherTypesAreReadAsTextWithoutHarm) {
   std::vector<BYTE> noNul(1024, 'z');
   RegSetValueExW(key.get(), L"Full", 0, REG_BINARY, noNul.data(), static_cast<DWORD>(noNul.size()));
   // A full buffer without a NUL is the whole text.
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase + L"\\Option", L"Full", L"d"),
+  EXPECT_EQ(registry.readText(kBase + L"\\Option", L"Full", L"d"),
             std::wstring(1024, L'z'));
   // A number stored as a DWORD is no number text: the reader's conversion
   // reports a type mismatch instead of using the bytes.
   SettingsStore store(registry, kBase);
   try {
-    store.int16(value::dragTate);
+    store.int16(value::dropTileDown);
     FAIL() << "a DWORD value converted";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::typeMismatch);
@@ -101,11 +103,11 @@ TEST_F(RegistryRoutines, NamesOutsideTheCodePageAreStoredAsTheyAre) {
   // syllable became "?".
   const std::wstring key = kBase + L"\\한국어";
   const std::wstring path = L"C:\\사진\\한국어.jpg";
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, L"Rireki0", path));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"이름", L"값"));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, key, L"Rireki0", L"d"), path);
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"이름", L"d"), L"값");
-  EXPECT_TRUE(registry.myRegKeyExists(kBase, L"\\한국어"));
+  ASSERT_TRUE(registry.writeText(key, L"Rireki0", path));
+  ASSERT_TRUE(registry.writeText(kBase, L"이름", L"값"));
+  EXPECT_EQ(registry.readText(key, L"Rireki0", L"d"), path);
+  EXPECT_EQ(registry.readText(kBase, L"이름", L"d"), L"값");
+  EXPECT_TRUE(registry.keyExists(kBase, L"\\한국어"));
   // What another program (or the next version) sees is the name itself.
   win::UniqueKey raw;
   ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, key.c_str(), raw.put()), ERROR_SUCCESS);
@@ -115,13 +117,13 @@ TEST_F(RegistryRoutines, NamesOutsideTheCodePageAreStoredAsTheyAre) {
             ERROR_SUCCESS);
   EXPECT_EQ(std::wstring(stored), path);
   raw.reset();
-  EXPECT_TRUE(registry.myRegDeleteKey(key));
+  EXPECT_TRUE(registry.deleteKey(key));
   EXPECT_FALSE(keyOpens(key));
 }
 
 TEST_F(RegistryRoutines, ValuesWrittenThroughTheAnsiFunctionsReadBackIdentical) {
   // Older versions wrote every value with RegSetValueExA.
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"x", L"x"));
+  ASSERT_TRUE(registry.writeText(kBase, L"x", L"x"));
   win::UniqueKey key;
   ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, kBase.c_str(), key.put()), ERROR_SUCCESS);
   const auto putAnsi = [&](const char* name, const std::string& bytes) {
@@ -135,27 +137,27 @@ TEST_F(RegistryRoutines, ValuesWrittenThroughTheAnsiFunctionsReadBackIdentical) 
   putAnsi("Fits", std::string(1023, 'a'));
   putAnsi("Long", std::string(1024, 'b'));
   putAnsi("Wide", win::toAnsi(std::wstring(511, L'壁')) + "ab");  // 1024 bytes and the NUL
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"List1", L"d"), japanese);
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Empty", L"d"), L"");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Fits", L"d"), std::wstring(1023, L'a'));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Long", L"d"), L"d");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Wide", L"d"), L"d");
+  EXPECT_EQ(registry.readText(kBase, L"List1", L"d"), japanese);
+  EXPECT_EQ(registry.readText(kBase, L"Empty", L"d"), L"");
+  EXPECT_EQ(registry.readText(kBase, L"Fits", L"d"), std::wstring(1023, L'a'));
+  EXPECT_EQ(registry.readText(kBase, L"Long", L"d"), L"d");
+  EXPECT_EQ(registry.readText(kBase, L"Wide", L"d"), L"d");
 }
 
 TEST_F(RegistryRoutines, TheLimitCountsACharacterTheCodePageLacksAsTwoBytes) {
   // As wide as Japanese text: 511 of them and the NUL fit, 512 do not.
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Fits", std::wstring(511, L'한')));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Long", std::wstring(512, L'한')));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Mixed", std::wstring(511, L'한') + L"a"));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"Over", std::wstring(511, L'한') + L"ab"));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Fits", L"d"), std::wstring(511, L'한'));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Long", L"d"), L"d");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Mixed", L"d"), std::wstring(511, L'한') + L"a");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Over", L"d"), L"d");
+  ASSERT_TRUE(registry.writeText(kBase, L"Fits", std::wstring(511, L'한')));
+  ASSERT_TRUE(registry.writeText(kBase, L"Long", std::wstring(512, L'한')));
+  ASSERT_TRUE(registry.writeText(kBase, L"Mixed", std::wstring(511, L'한') + L"a"));
+  ASSERT_TRUE(registry.writeText(kBase, L"Over", std::wstring(511, L'한') + L"ab"));
+  EXPECT_EQ(registry.readText(kBase, L"Fits", L"d"), std::wstring(511, L'한'));
+  EXPECT_EQ(registry.readText(kBase, L"Long", L"d"), L"d");
+  EXPECT_EQ(registry.readText(kBase, L"Mixed", L"d"), std::wstring(511, L'한') + L"a");
+  EXPECT_EQ(registry.readText(kBase, L"Over", L"d"), L"d");
 }
 
 TEST_F(RegistryRoutines, OtherTypesReadAsTheAnsiQueryGaveThem) {
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase, L"x", L"x"));
+  ASSERT_TRUE(registry.writeText(kBase, L"x", L"x"));
   win::UniqueKey key;
   ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, kBase.c_str(), key.put()), ERROR_SUCCESS);
   // The bytes 41 00 42 00: as ANSI text "A", not the two characters "AB".
@@ -167,10 +169,10 @@ TEST_F(RegistryRoutines, OtherTypesReadAsTheAnsiQueryGaveThem) {
   RegSetValueExW(key.get(), L"Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand), sizeof expand);
   std::vector<BYTE> tooLong(1025, 'z');
   RegSetValueExW(key.get(), L"Binary", 0, REG_BINARY, tooLong.data(), static_cast<DWORD>(tooLong.size()));
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Number", L"d"), L"A");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Multi", L"d"), L"first");
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Expand", L"d"), expand);  // not expanded
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, kBase, L"Binary", L"d"), L"d");
+  EXPECT_EQ(registry.readText(kBase, L"Number", L"d"), L"A");
+  EXPECT_EQ(registry.readText(kBase, L"Multi", L"d"), L"first");
+  EXPECT_EQ(registry.readText(kBase, L"Expand", L"d"), expand);  // not expanded
+  EXPECT_EQ(registry.readText(kBase, L"Binary", L"d"), L"d");
 }
 
 TEST(AnsiBoundary, TheExactFormExistsOnlyForTextTheCodePageHolds) {
@@ -192,7 +194,7 @@ TEST(AnsiBoundary, TheExactFormExistsOnlyForTextTheCodePageHolds) {
 TEST(Desktop, AWallpaperPathOutsideTheCodePageIsRecordedAsItIs) {
   win::Win32Registry registry;
   const std::wstring desktopKey = L"Control Panel\\Desktop";
-  const std::wstring before = registry.myRegGetString(RegRoot::currentUser, desktopKey, L"Wallpaper", L"");
+  const std::wstring before = registry.readSystemText(RegRoot::currentUser, desktopKey, L"Wallpaper", L"");
   wchar_t temp[MAX_PATH] = {};
   ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
   const std::wstring folder = std::wstring(temp) + L"rivano-한국어";
@@ -210,7 +212,7 @@ TEST(Desktop, AWallpaperPathOutsideTheCodePageIsRecordedAsItIs) {
   }
   win::SystemDesktop desktop;
   desktop.setWallpaper(bitmap);
-  EXPECT_EQ(registry.myRegGetString(RegRoot::currentUser, desktopKey, L"Wallpaper", L""), bitmap);
+  EXPECT_EQ(registry.readSystemText(RegRoot::currentUser, desktopKey, L"Wallpaper", L""), bitmap);
   // Back to what the prefix had.
   std::wstring previous = before;
   SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, previous.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
@@ -219,25 +221,65 @@ TEST(Desktop, AWallpaperPathOutsideTheCodePageIsRecordedAsItIs) {
 }
 
 TEST_F(RegistryRoutines, DeletingAKeyTakesItsSubkeysAlong) {
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase + L"\\WallList\\Deep\\Deeper", L"v", L"1"));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase + L"\\WallList\\Other", L"v", L"1"));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, kBase + L"\\Option", L"v", L"1"));
-  EXPECT_TRUE(registry.myRegDeleteKey(kBase + L"\\WallList"));
-  EXPECT_FALSE(registry.myRegKeyExists(kBase, L"\\WallList"));
-  EXPECT_TRUE(registry.myRegKeyExists(kBase, L"\\Option"));
+  ASSERT_TRUE(registry.writeText(kBase + L"\\WallList\\Deep\\Deeper", L"v", L"1"));
+  ASSERT_TRUE(registry.writeText(kBase + L"\\WallList\\Other", L"v", L"1"));
+  ASSERT_TRUE(registry.writeText(kBase + L"\\Option", L"v", L"1"));
+  EXPECT_TRUE(registry.deleteKey(kBase + L"\\WallList"));
+  EXPECT_FALSE(registry.keyExists(kBase, L"\\WallList"));
+  EXPECT_TRUE(registry.keyExists(kBase, L"\\Option"));
 }
 
 TEST_F(RegistryRoutines, DeletingAMissingKeyReportsFalse) {
-  EXPECT_FALSE(registry.myRegDeleteKey(kBase + L"\\Nothing"));
-  EXPECT_FALSE(registry.myRegKeyExists(kBase, L"\\Nothing"));
+  EXPECT_FALSE(registry.deleteKey(kBase + L"\\Nothing"));
+  EXPECT_FALSE(registry.keyExists(kBase, L"\\Nothing"));
 }
 
 TEST_F(RegistryRoutines, ClassesRootIsReadable) {
   // Every system describes the text file class; the empty value name is
   // the key's default value.
-  const std::wstring description = registry.myRegGetString(RegRoot::classesRoot, L"txtfile", L"", L"TXT");
+  const std::wstring description = registry.readSystemText(RegRoot::classesRoot, L"txtfile", L"", L"TXT");
   EXPECT_NE(description, L"TXT");
   EXPECT_FALSE(description.empty());
+}
+
+
+// A class key of the test's own under the classes root, gone again at the
+// end of the test whatever it asserted.
+class TestClassKey {
+ public:
+  explicit TestClassKey(std::wstring path) : path_(std::move(path)) { RegDeleteTreeW(HKEY_CLASSES_ROOT, path_.c_str()); }
+  ~TestClassKey() { RegDeleteTreeW(HKEY_CLASSES_ROOT, path_.c_str()); }
+  TestClassKey(const TestClassKey&) = delete;
+  TestClassKey& operator=(const TestClassKey&) = delete;
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+std::wstring rawText(HKEY root, const std::wstring& path, const std::wstring& name) {
+  wchar_t buffer[256] = {};
+  DWORD size = sizeof buffer;
+  if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+    return L"<missing>";
+  return buffer;
+}
+
+TEST_F(RegistryRoutines, SettingsStayUnderTheCurrentUserAndSystemValuesGoWhereTheirRootSays) {
+  // The settings routines name no root: they must reach the current user's
+  // keys and nothing else.
+  ASSERT_TRUE(registry.writeText(kBase, L"Setting", L"ours"));
+  EXPECT_EQ(rawText(HKEY_CURRENT_USER, kBase, L"Setting"), L"ours");
+  // A system value under the current user is the same tree the settings use.
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::currentUser, kBase, L"System", L"desktop"));
+  EXPECT_EQ(registry.readText(kBase, L"System", L"d"), L"desktop");
+  // One under the classes root is not seen by the settings routines.
+  const TestClassKey classKey(L"Rivano.RegistryRootTest");
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::classesRoot, classKey.path(), L"", L"class text"));
+  EXPECT_EQ(rawText(HKEY_CLASSES_ROOT, classKey.path(), L""), L"class text");
+  EXPECT_EQ(registry.readSystemText(RegRoot::classesRoot, classKey.path(), L"", L"d"), L"class text");
+  EXPECT_EQ(registry.readText(classKey.path(), L"", L"d"), L"d");
+  EXPECT_FALSE(registry.keyExists(classKey.path(), L""));
 }
 
 }  // namespace

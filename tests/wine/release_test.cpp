@@ -76,18 +76,18 @@ class Release : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(win::fileExists(kProgram)) << "the package is not unpacked (release_package runs first)";
-    registry.myRegDeleteKey(kProgramKey);
+    registry.deleteKey(kProgramKey);
     DeleteFileW(kBitmap.c_str());
     put(kDesktop, L"TileWallpaper", L"untouched");
     put(kDesktop, L"Wallpaper", L"untouched");
   }
-  void TearDown() override { registry.myRegDeleteKey(kProgramKey); }
+  void TearDown() override { registry.deleteKey(kProgramKey); }
 
   void put(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
-    ASSERT_TRUE(registry.myRegSetString(RegRoot::currentUser, key, name, data));
+    ASSERT_TRUE(registry.writeText(key, name, data));
   }
   std::wstring get(const std::wstring& key, const std::wstring& name) {
-    return registry.myRegGetString(RegRoot::currentUser, key, name, L"<missing>");
+    return registry.readText(key, name, L"<missing>");
   }
   // Every source registered, in the list's order; only the chosen ones
   // checked; none tiled.
@@ -225,8 +225,8 @@ TEST_F(Release, StartupShortcutFromTheOptionsDialogRunsTheUnpackedProgramSilentl
     HWND tabs = control(dialog, options_ids::tbsOptions);
     for (int step = 0; step < 2; ++step) testing::pressKeys(dialog, {VK_CONTROL}, VK_TAB);
     ASSERT_TRUE(waitUntil([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == 2; }, kPatience));
-    EXPECT_TRUE(testing::isButtonChecked(control(dialog, options_ids::chkStratUpOpt)));
-    PostMessageW(control(dialog, options_ids::cmdStratUp), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testing::isButtonChecked(control(dialog, options_ids::startupWithoutWindowCheckBox)));
+    PostMessageW(control(dialog, options_ids::startupShortcutButton), BM_CLICK, 0, 0);
     const auto box = program.waitForMessageBox(kPatience);
     ASSERT_TRUE(box.has_value()) << "no message after making the shortcut";
     EXPECT_EQ(box->text, testing::programString(kProgram, 118));

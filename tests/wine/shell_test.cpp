@@ -10,7 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/win32_registry.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "shell/file_type_name.h"
 #include "shell/shell_helpers.h"
 #include "tests/wine/box_answerer.h"
@@ -118,12 +118,12 @@ TEST(FileTypeNameOnWindows, RegisteredAndUnregisteredExtensions) {
   EXPECT_EQ(fileTypeName(registry, L"C:\\pics\\a.rvzqx"), L"RVZQX");
   EXPECT_EQ(fileTypeName(registry, L"C:\\pics\\noext"), L"");
 
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::classesRoot, L".rvtst", L"", L"Rivano.TestPicture"));
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::classesRoot, L"Rivano.TestPicture", L"",
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::classesRoot, L".rvtst", L"", L"Rivano.TestPicture"));
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::classesRoot, L"Rivano.TestPicture", L"",
                                       L"リバノ テスト画像"));
   EXPECT_EQ(fileTypeName(registry, L"C:\\写真\\夏.RvTst"), L"リバノ テスト画像");
   // A class that has no description of its own.
-  ASSERT_TRUE(registry.myRegSetString(RegRoot::classesRoot, L".rvtsu", L"", L"Rivano.NoText"));
+  ASSERT_TRUE(registry.writeSystemText(RegRoot::classesRoot, L".rvtsu", L"", L"Rivano.NoText"));
   EXPECT_EQ(fileTypeName(registry, L"b.rvtsu"), L"RVTSU");
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L".rvtst");
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L".rvtsu");

@@ -39,7 +39,7 @@ class NoDesktop final : public Desktop {
 class SilentRunTest : public ::testing::Test, protected testing::ProgramSettings {
  protected:
   void SetUp() override {
-    registry.myRegDeleteKey(kProgramKey);
+    registry.deleteKey(kProgramKey);
     state.appFolder = folder.path();
     state.wallpaperBitmap = folder.path() + L"Rivano.bmp";
     state.unpackFolder = folder.path() + L"UnPakTmp";
@@ -54,7 +54,7 @@ class SilentRunTest : public ::testing::Test, protected testing::ProgramSettings
     write(big + L"\\c.bmp", 60, 10, 0x0000FF);  // 1854
     write(small + L"\\d.bmp", 7, 7, 0x123456);
   }
-  void TearDown() override { registry.myRegDeleteKey(kProgramKey); }
+  void TearDown() override { registry.deleteKey(kProgramKey); }
 
   static void write(const std::wstring& path, std::int32_t w, std::int32_t h, std::uint32_t colour) {
     testing::writeFileBytes(path, encodeBmp24({w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h,
@@ -76,7 +76,7 @@ class SilentRunTest : public ::testing::Test, protected testing::ProgramSettings
     win::ArchiverLibraries archivers;
     win::OlePictureLoader pictures(state.screen);
     win::BitmapFile bitmapFile;
-    Services services{settings, archivers, pictures, bitmapFile, desktop};
+    Services services{settings, settings, archivers, pictures, bitmapFile, desktop};
     runSilently(state, services, random);
   }
 
@@ -153,7 +153,7 @@ class PerMonitorTest : public SilentRunTest {
     win::ArchiverLibraries archivers;
     win::OlePictureLoader loader(state.screen);
     win::BitmapFile bitmapFile;
-    SilentRun run(state, settings, archivers, random);
+    SilentRun run(state, settings, settings, archivers, random);
     run.useMonitors(layout);
     run.draw();
     run.finish(loader, bitmapFile, desktop);

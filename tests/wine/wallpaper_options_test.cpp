@@ -236,7 +236,7 @@ TEST_F(ExtrasTab, TheHistorysChangeFillsTheScreenToo) {
   ASSERT_NE(window, nullptr);
   HWND dialog = openOptions(program, window);
   ASSERT_NE(dialog, nullptr);
-  SendMessageW(control(dialog, options_ids::lstRireki), LB_SETCURSEL, 0, 0);
+  SendMessageW(control(dialog, options_ids::historyList), LB_SETCURSEL, 0, 0);
   SendMessageW(control(dialog, options_ids::cmdChange), BM_CLICK, 0, 0);
   const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
   ASSERT_TRUE(written.has_value());

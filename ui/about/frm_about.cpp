@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/version_text.h"
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/dialog_keys.h"
 #include "platform/dpi.h"
 #include "platform/face_bitmap.h"
@@ -96,7 +96,7 @@ void FrmAbout::load() {
   args.x = 0;
   args.y = 0;
   // The caption comes with the window.
-  args.title = loadString(800);
+  args.title = loadString(IDS_ABOUT_TITLE);
   if (!create(args)) return;
   createControls();
   placeCentred();
@@ -112,7 +112,7 @@ void FrmAbout::createControls() {
   showPicture();
   // The title twice, 15 twips apart and both transparent: the light one
   // and the default-coloured one together make the shadowed title.
-  const std::wstring title = loadString(802);
+  const std::wstring title = loadString(IDS_ABOUT_HEADING);
   const TwipsRect front{kTitle.left + kShadowOffset, kTitle.top + kShadowOffset, kTitle.width, kTitle.height};
   f.create(L"STATIC", SS_LEFT | SS_NOPREFIX, front, lblTitle1, title);
   HWND title0 = f.create(L"STATIC", SS_LEFT | SS_NOPREFIX, kTitle, lblTitle0, title);
@@ -130,7 +130,7 @@ void FrmAbout::createControls() {
   placeLink();
   linkCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK));
   // OK: both default and cancel button (its number is the dialog's OK).
-  f.create(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOk, cmdOK, loadString(809));
+  f.create(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOk, cmdOK, loadString(IDS_OK));
 }
 
 void FrmAbout::showPicture() {

@@ -8,8 +8,8 @@
 
 namespace rivano {
 
-void myPreviewPicture(const Picture& picture, win::PictureBox& box, float factor, HWND progress,
-                      const ScreenMetrics& screen) {
+void drawPreview(const Picture& picture, win::PictureBox& box, float factor, HWND progress,
+                 const ScreenMetrics& screen) {
   const int tppX = screen.twipsPerPixelX, tppY = screen.twipsPerPixelY;
   const float boxWidth = static_cast<float>(box.innerWidthPixels() * tppX);
   const float boxHeight = static_cast<float>(box.innerHeightPixels() * tppY);
@@ -45,8 +45,8 @@ DrawTargets previewAndWallpaperTargets(const win::PictureBox& box, const ScreenM
   return targets;
 }
 
-void myPreviewPicture(const Picture& picture, win::PictureBox& box, HWND progress, const ScreenMetrics& screen) {
-  myPreviewPicture(picture, box, myFitRatio(picture.sizeTwips(), previewBoxTwips(box, screen)), progress, screen);
+void drawPreview(const Picture& picture, win::PictureBox& box, HWND progress, const ScreenMetrics& screen) {
+  drawPreview(picture, box, fitFactor(picture.sizeTwips(), previewBoxTwips(box, screen)), progress, screen);
 }
 
 }  // namespace rivano

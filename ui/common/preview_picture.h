@@ -11,8 +11,8 @@
 namespace rivano {
 
 // `factor` is the shrink factor against the box's inner size (0: it fits).
-void myPreviewPicture(const Picture& picture, win::PictureBox& box, float factor, HWND progress,
-                      const ScreenMetrics& screen);
+void drawPreview(const Picture& picture, win::PictureBox& box, float factor, HWND progress,
+                 const ScreenMetrics& screen);
 // The box's inner size in twips, which the factor is computed against.
 TwipsBox previewBoxTwips(const win::PictureBox& box, const ScreenMetrics& screen);
 // What a picture loaded for this box will be drawn at: the box, and the
@@ -20,6 +20,6 @@ TwipsBox previewBoxTwips(const win::PictureBox& box, const ScreenMetrics& screen
 DrawTargets previewAndWallpaperTargets(const win::PictureBox& box, const ScreenMetrics& screen, bool shrink,
                                        std::int16_t marginPercent);
 // The same, with the factor computed for the box.
-void myPreviewPicture(const Picture& picture, win::PictureBox& box, HWND progress, const ScreenMetrics& screen);
+void drawPreview(const Picture& picture, win::PictureBox& box, HWND progress, const ScreenMetrics& screen);
 
 }  // namespace rivano

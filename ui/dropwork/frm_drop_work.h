@@ -17,7 +17,7 @@ class FrmDropWork final : public win::Window {
   void unload();
 
  private:
-  void myCommandWall();
+  void applyDroppedPicture();
   const ProgramState& state_;
   Services& services_;
   std::wstring arguments_;

@@ -19,8 +19,8 @@ void FrmMain::onDpiChanged(WPARAM wParam, LPARAM lParam) {
     lvwFile_.scaleColumns(change.dpi, old);
     makeKindIcons();
     if (tips_) tips_->fitToDpi(change.dpi);
-    if (listWide_) showWidenButton(IDB_NARROW, 668);
-    else showWidenButton(IDB_WIDEN, 667);
+    if (listWide_) showWidenButton(IDB_NARROW, IDS_NARROW_TIP);
+    else showWidenButton(IDB_WIDEN, IDS_WIDEN_TIP);
   }
   win::moveToSuggested(hwnd(), change.suggested);
   // The preview box lost its drawing with its old size.

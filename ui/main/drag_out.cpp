@@ -5,7 +5,7 @@
 
 #include "platform/file_drag.h"
 #include "platform/file_system.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "flow/source_listing.h"
 #include "ui/main/frm_main.h"
 

@@ -155,7 +155,7 @@ int FrmMain::showDroppedPicture(const std::wstring& name, const std::wstring& fi
   FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
   FileTimeToSystemTime(&local, &when);
   const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  PictureRow row{name, fileSizeText(size), fileTypeName(services_.registry, file),
+  PictureRow row{name, fileSizeText(size), fileTypeName(services_.system, file),
                  fileDateText(when.wYear, when.wMonth, when.wDay), fileAttributeText(data.dwFileAttributes)};
   // The file system ignores case: "A.JPG" dropped where "a.jpg" is listed
   // replaced that file, and must not list it twice.

@@ -4,7 +4,7 @@
 
 #include "engine/fair_draw.h"
 #include "flow/exit_change.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 
@@ -29,7 +29,7 @@ void FrmMain::changeAtClose() {
     changeAndRecord(picture,
                     entryRules(state_.screen, {state_.shrinkLarge, state_.marginPercent, extras_.fillScreen},
                                state_.wallList[entry]),
-                    {services_.bitmapFile, services_.registry, services_.desktop, state_.wallpaperBitmap},
+                    {services_.bitmapFile, services_.system, services_.desktop, state_.wallpaperBitmap},
                     state_.history, historyPath(source, name));
   } catch (const RunError&) {
   } catch (const std::bad_alloc&) {

@@ -46,7 +46,7 @@ void FrmMain::setKindIcon(int listItem, SourceKind kind) {
 }
 
 void FrmMain::loadWallList() {
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   state_.wallList = wallListAtStart(readWallList(store), win::windowsFolder());
   currentEntry_ = -1;
   setupFolderList();
@@ -88,13 +88,13 @@ std::optional<SourcePick> FrmMain::poolPick(const std::vector<std::size_t>& cand
   // The source's own click reports a listing that fails, if the draw lands there.
   const auto listed = [this](const SourceCandidate& s) {
     return withArchiverNotice(hwnd(), [&] {
-      return listedPictureNames(*archives_, hwnd(), services_.registry, s.path, s.kind,
+      return listedPictureNames(*archives_, hwnd(), services_.system, s.path, s.kind,
                                 {sortOn_, listSortKey_, listSortOrder_ == 1});
     }, std::vector<std::wstring>{});
   };
   // The load reads the history only after this draw; the draw needs it now.
   const std::vector<std::wstring> history =
-      extras_.noRepeat ? readHistory(SettingsStore(services_.registry)) : std::vector<std::wstring>{};
+      extras_.noRepeat ? readHistory(SettingsStore(services_.settings)) : std::vector<std::wstring>{};
   return drawPictureFromSources(sources, extras_.drawEvenly, extras_.noRepeat, history, listed, random_);
 }
 
@@ -138,7 +138,7 @@ void FrmMain::lvwMain_ItemCheck(int listItem) {
 // The dialogs' wide forms: a folder or archive whose name the ANSI code
 // page cannot hold is registered as it is, not as question marks.
 std::wstring FrmMain::browseForFolder() {
-  const std::wstring title = win::loadString(116);
+  const std::wstring title = win::loadString(IDS_CHOOSE_FOLDER);
   BROWSEINFOW info{};
   info.hwndOwner = hwnd();
   info.lpszTitle = title.c_str();
@@ -151,7 +151,7 @@ std::wstring FrmMain::browseForFolder() {
 }
 
 std::wstring FrmMain::chooseArchiveFile() {
-  const std::wstring title = win::loadString(122);
+  const std::wstring title = win::loadString(IDS_OPEN_ARCHIVE);
   // Display name and pattern, each closed by a NUL, and the list by another.
   std::wstring filter = win::loadString(IDS_ARCHIVE_FILTER_NAME);
   filter.push_back(L'\0');

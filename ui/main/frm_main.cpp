@@ -4,7 +4,7 @@
 // needs windows.h first
 #include <commctrl.h>
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "flow/run_end.h"
 #include "flow/window_place.h"
 #include "platform/cursor.h"
@@ -44,7 +44,7 @@ void FrmMain::load() {
   if (!create(args)) return;
   createControls();
   archives_ = std::make_unique<ArchiveAccess>(
-      ArchiveAccess{services_.archivers, services_.registry, L"", hwnd(), false});
+      ArchiveAccess{services_.archivers, services_.system, L"", hwnd(), false});
 
   // The temporary extraction folder.
   archives_->unpackFolder = state_.unpackFolder;
@@ -53,7 +53,7 @@ void FrmMain::load() {
     win::processPendingMessages();
   }
 
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   // A stored position that is missing or no number keeps the place the
   // window has at load: centred, as on a first run.
   MainLoadDefaults defaults;
@@ -95,7 +95,7 @@ void FrmMain::load() {
     pauseExitWhenRestored_ = v.actStop.value_or(0);
   }
   // Viewer, automatic change, fitting.
-  const std::int16_t viewer = v.viwer.value_or(1);
+  const std::int16_t viewer = v.viewer.value_or(1);
   win::setChecked(item(chkViewer), viewer == 1);
   checkMenu(mnuPicViewer, viewer == 1);
   checkMenu(mnuNoWall, v.noWallpaper.value_or(false));
@@ -143,7 +143,7 @@ void FrmMain::unload() {
   // The automatic change; whatever it meets, the settings are saved.
   changeAtClose();
   // The temporary folder, then the settings.
-  endRun(services_.registry, state_.unpackFolder, exitValues(), state_.wallList, state_.history);
+  endRun(services_.settings, state_.unpackFolder, exitValues(), state_.wallList, state_.history);
   revokeDropTargets();
   // Other windows go with the main one; the run ends.
   destroy();
@@ -161,7 +161,7 @@ MainExitValues FrmMain::exitValues() const {
   GetWindowRect(hwnd(), &r);
   v.left = r.left * state_.screen.twipsPerPixelX;
   v.top = r.top * state_.screen.twipsPerPixelY;
-  v.viwer = win::isChecked(item(chkViewer)) ? 1 : 0;
+  v.viewer = win::isChecked(item(chkViewer)) ? 1 : 0;
   return v;
 }
 
@@ -296,7 +296,7 @@ void FrmMain::onCommand(int id, int code) {
     case mnuNoWall: {
       const bool off = !menuChecked(mnuNoWall);
       checkMenu(mnuNoWall, off);
-      SettingsStore store(services_.registry);
+      SettingsStore store(services_.settings);
       store.writeTruth(value::noWallpaper, off);
       return;
     }

@@ -77,43 +77,51 @@ void FrmMain::createMenus() {
     }
     return m;
   };
-  HMENU list = popup({{mnuLstFolder, 512}, {mnuLstArchive, 518}, {0, 0}, {mnuLstUp, 513},
-                      {mnuLstDown, 514}, {mnuLstDel, 515}, {0, 0}, {mnuLstEnd, 204}});
-  HMENU types = popup({{mnuLstType0, 553}, {mnuLstType1, 554}});
-  HMENU sort = popup({{mnuSort0, 556}, {mnuSort0 + 1, 557}, {mnuSort0 + 2, 558}, {mnuSort0 + 3, 559},
-                      {mnuSort0 + 4, 560}, {mnuSort0 + 5, 561}, {0, 0}, {mnuSortOrder0, 562},
-                      {mnuSortOrder1, 563}});
-  HMENU pictures = popup({{mnuPicChange, 522}, {mnuPicDel, 523}, {0, 0}, {mnuPicViewer, 524},
-                          {mnuPicLstWidth, 551}, {0, 0}});
-  AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(types), loadString(552).c_str());
-  AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(sort), loadString(555).c_str());
-  HMENU options = popup({{mnuOpOption, 532}, {0, 0}, {mnuNoWall, 533}});
-  HMENU help = popup({{mnuHeHelp, 541}, {0, 0}, {mnuHomePage, 542}, {0, 0}, {mnuHeVer, 543}});
+  HMENU list = popup({{mnuLstFolder, IDS_ADD_FOLDER}, {mnuLstArchive, IDS_MENU_ADD_ARCHIVE}, {0, 0},
+                      {mnuLstUp, IDS_MENU_MOVE_UP}, {mnuLstDown, IDS_MENU_MOVE_DOWN},
+                      {mnuLstDel, IDS_MENU_REMOVE_SOURCE}, {0, 0}, {mnuLstEnd, IDS_CLOSE}});
+  HMENU types = popup({{mnuLstType0, IDS_MENU_DETAILS}, {mnuLstType1, IDS_MENU_PLAIN_LIST}});
+  HMENU sort = popup({{mnuSort0, IDS_MENU_SORT_FIRST}, {mnuSort0 + 1, IDS_MENU_SORT_FIRST + 1},
+                      {mnuSort0 + 2, IDS_MENU_SORT_FIRST + 2}, {mnuSort0 + 3, IDS_MENU_SORT_FIRST + 3},
+                      {mnuSort0 + 4, IDS_MENU_SORT_FIRST + 4}, {mnuSort0 + 5, IDS_MENU_SORT_FIRST + 5}, {0, 0},
+                      {mnuSortOrder0, IDS_MENU_ASCENDING}, {mnuSortOrder1, IDS_MENU_DESCENDING}});
+  HMENU pictures = popup({{mnuPicChange, IDS_MENU_CHANGE_TO_SELECTED}, {mnuPicDel, IDS_MENU_DELETE_FILE},
+                          {0, 0}, {mnuPicViewer, IDS_MENU_USE_VIEWER}, {mnuPicLstWidth, IDS_MENU_WIDEN_LIST},
+                          {0, 0}});
+  AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(types), loadString(IDS_MENU_LIST_TYPE).c_str());
+  AppendMenuW(pictures, MF_POPUP, reinterpret_cast<UINT_PTR>(sort), loadString(IDS_MENU_SORT).c_str());
+  HMENU options = popup({{mnuOpOption, IDS_MENU_OPTION_SETTINGS}, {0, 0}, {mnuNoWall, IDS_MENU_NO_CHANGE}});
+  HMENU help = popup({{mnuHeHelp, IDS_MENU_HELP}, {0, 0}, {mnuHomePage, IDS_MENU_HOME_PAGE}, {0, 0},
+                      {mnuHeVer, IDS_MENU_ABOUT}});
   menu_ = CreateMenu();
-  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(list), loadString(511).c_str());
-  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(pictures), loadString(521).c_str());
-  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(options), loadString(531).c_str());
-  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), loadString(541).c_str());
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(list), loadString(IDS_MENU_SOURCES).c_str());
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(pictures), loadString(IDS_MENU_PICTURES).c_str());
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(options), loadString(IDS_MENU_OPTIONS).c_str());
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), loadString(IDS_MENU_HELP).c_str());
   SetMenu(hwnd(), menu_);
 }
 
 void FrmMain::setTexts() {
   win::setWindowText(hwnd(), loadString(IDS_MAIN_TITLE));
   const std::pair<int, int> captions[] = {
-      {cmdFolder, 512}, {cmdUp, 603},        {cmdDown, 604},      {cmdDel, 605},     {cmdArchiver, 517},
-      {fraPic, 611},    {chkViewer, 612},   {cmdChange, 613},    {cmdEnd, 614},     {cmdFilDel, 205},
-      {fraOption, 621}, {optTile0, 622},    {optTile1, 623},    {optTile2, 624},  {lblDown0, 625},
-      {lblDown1, 626},  {lblAcross0, 627},     {lblAcross1, 626}};
+      {cmdFolder, IDS_ADD_FOLDER}, {cmdUp, IDS_MOVE_UP}, {cmdDown, IDS_MOVE_DOWN},
+      {cmdDel, IDS_REMOVE_SOURCE}, {cmdArchiver, IDS_ADD_ARCHIVE}, {fraPic, IDS_PICTURE_FRAME},
+      {chkViewer, IDS_USE_VIEWER}, {cmdChange, IDS_CHANGE_WALLPAPER}, {cmdEnd, IDS_CLOSE_ESC},
+      {cmdFilDel, IDS_NOT_WANTED}, {fraOption, IDS_TILE_FRAME}, {optTile0, IDS_TILE_NEVER},
+      {optTile1, IDS_TILE_ALWAYS}, {optTile2, IDS_TILE_AUTO}, {lblDown0, IDS_TILE_DOWN},
+      {lblDown1, IDS_TILE_COUNT_UNIT}, {lblAcross0, IDS_TILE_ACROSS}, {lblAcross1, IDS_TILE_COUNT_UNIT}};
   for (const auto& [id, text] : captions) win::setWindowText(item(id), loadString(text));
-  win::setWindowText(item(lblSentence), loadString(628) + L"\r\n" + loadString(629));
+  win::setWindowText(item(lblSentence), loadString(IDS_TILE_RULE_LINE1) + L"\r\n" + loadString(IDS_TILE_RULE_LINE2));
 
   const std::pair<int, int> tips[] = {
-      {cmdWiden, 667}, {lvwMain, 651},   {cmdFolder, 652},  {cmdUp, 653},      {cmdDown, 654},
-      {cmdDel, 655},    {cmdArchiver, 666}, {lvwFile, 656},  {cmdChange, 657},  {cmdEnd, 658},
-      {cmdFilDel, 659}, {optTile0, 660}, {optTile1, 661},  {optTile2, 662},  {txtDown, 663},
-      {txtAcross, 664},   {picMain, 665}};
+      {cmdWiden, IDS_WIDEN_TIP}, {lvwMain, IDS_SOURCE_LIST_TIP}, {cmdFolder, IDS_ADD_FOLDER_TIP},
+      {cmdUp, IDS_MOVE_UP_TIP}, {cmdDown, IDS_MOVE_DOWN_TIP}, {cmdDel, IDS_REMOVE_SOURCE_TIP},
+      {cmdArchiver, IDS_ADD_ARCHIVE_TIP}, {lvwFile, IDS_PICTURE_LIST_TIP},
+      {cmdChange, IDS_CHANGE_WALLPAPER_TIP}, {cmdEnd, IDS_CLOSE_TIP}, {cmdFilDel, IDS_SHIFT_DELETES_TIP},
+      {optTile0, IDS_TILE_NEVER_TIP}, {optTile1, IDS_TILE_ALWAYS_TIP}, {optTile2, IDS_TILE_AUTO_TIP},
+      {txtDown, IDS_TILE_DOWN_TIP}, {txtAcross, IDS_TILE_ACROSS_TIP}, {picMain, IDS_PREVIEW_TIP}};
   for (const auto& [id, text] : tips) tips_->set(item(id), loadString(text));
-  showWidenButton(IDB_WIDEN, 667);
+  showWidenButton(IDB_WIDEN, IDS_WIDEN_TIP);
 }
 
 void FrmMain::setupPictureList() {
@@ -140,8 +148,8 @@ void FrmMain::setupFolderList() {
     GetClientRect(lvwMain_.hwnd(), &client);
     const int typeWidth = static_cast<int>(width / 5);
     const int nameWidth = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL) - typeWidth;
-    lvwMain_.addColumn(loadString(601), nameWidth, LVCFMT_LEFT);
-    lvwMain_.addColumn(loadString(602), typeWidth, LVCFMT_CENTER);
+    lvwMain_.addColumn(loadString(IDS_SOURCE_COLUMN), nameWidth, LVCFMT_LEFT);
+    lvwMain_.addColumn(loadString(IDS_KIND_COLUMN), typeWidth, LVCFMT_CENTER);
   }
   makeKindIcons();
 }

@@ -18,7 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "shell/file_type_name.h"
 #include "shell/folder_pictures.h"
 #include "shell/path_parts.h"
@@ -73,7 +73,7 @@ bool FrmMain::listFolder(const std::wstring& folder) {
   enableFileDeletion(true);
   PictureRows rows;
   // A folder without any plain file leaves the list as it was.
-  if (!listFolderPictures(folder, services_.registry, rows)) return false;
+  if (!listFolderPictures(folder, services_.system, rows)) return false;
   showPictureRows(std::move(rows));
   return true;
 }

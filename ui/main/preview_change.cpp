@@ -7,7 +7,7 @@
 #include <new>
 
 #include "engine/error_text.h"
-#include "engine/rounding.h"
+#include "common/rounding.h"
 #include "platform/controls.h"
 #include "platform/cursor.h"
 #include "platform/file_system.h"
@@ -15,7 +15,7 @@
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
 #include "settings/number_text.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "ui/common/preview_picture.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
@@ -83,7 +83,7 @@ void FrmMain::lvwFile_ItemClick(int row) {
       imgFile_ = services_.pictures.load(
           path, previewAndWallpaperTargets(picMain_, state_.screen, state_.shrinkLarge, state_.marginPercent));
       imgFilePicture_ = picture;
-      myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
+      drawPreview(*imgFile_, picMain_, item(pbrMain), state_.screen);
     } catch (const RunError& e) {
       ShowWindow(item(pbrMain), SW_HIDE);
       pendingPreviewMessage_ = errorDialogText(win::stringTable(), e.number(), PictureAdvice::handled);
@@ -151,7 +151,7 @@ void FrmMain::cmdChange_Click() {
     const WallpaperLook look = wallpaperLook(
         picture, {state_.screen, state_.shrinkLarge, state_.marginPercent, option, across, down, extras_.fillScreen});
     changeWallpaperNow(look.image, look.tile,
-                       {services_.bitmapFile, services_.registry, services_.desktop, state_.wallpaperBitmap});
+                       {services_.bitmapFile, services_.system, services_.desktop, state_.wallpaperBitmap});
     state_.history.push_back(path);
   } catch (const RunError& e) {
     showError(IDS_TITLE_MAIN_CHANGE, e.number(), PictureAdvice::generic);

@@ -4,6 +4,7 @@
 
 #include "platform/controls.h"
 #include "platform/string_table.h"
+#include "resources/resource_ids.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 #include "ui/main/main_layout.h"
@@ -29,17 +30,17 @@ void FrmMain::formKeyDown(int keyCode, int shift) {
   }
   if (shiftDown_ || !(shift & 1)) return;
   shiftDown_ = true;
-  win::setWindowText(item(cmdFilDel), win::loadString(201));
+  win::setWindowText(item(cmdFilDel), win::loadString(IDS_DELETE_FOR_GOOD));
   factory_->move(item(cmdEnd), main_layout::inPictureFrame(main_layout::kCloseButtonShifted));
-  win::setWindowText(item(cmdEnd), win::loadString(202) + L"\r\n" + win::loadString(203) + L"\r\n" +
-                                       win::loadString(204));
+  win::setWindowText(item(cmdEnd), win::loadString(IDS_CHANGE_AND_LINE1) + L"\r\n" + win::loadString(IDS_CHANGE_AND_LINE2) + L"\r\n" +
+                                       win::loadString(IDS_CLOSE));
 }
 
 void FrmMain::formKeyUp() {
   if (!shiftDown_) return;
   shiftDown_ = false;
-  win::setWindowText(item(cmdFilDel), win::loadString(205));
-  win::setWindowText(item(cmdEnd), win::loadString(204));
+  win::setWindowText(item(cmdFilDel), win::loadString(IDS_NOT_WANTED));
+  win::setWindowText(item(cmdEnd), win::loadString(IDS_CLOSE));
   factory_->move(item(cmdEnd), main_layout::inPictureFrame(main_layout::kCloseButton));
 }
 

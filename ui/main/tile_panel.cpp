@@ -4,7 +4,7 @@
 
 #include "platform/controls.h"
 #include "settings/number_text.h"
-#include "settings/run_error.h"
+#include "common/run_error.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/main_ids.h"
 

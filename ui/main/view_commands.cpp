@@ -30,7 +30,7 @@ void FrmMain::cmdWiden_Click() {
   win::TwipsRect list = inPictureFrame(kPictureList);
   list.width = widen ? kPictureListWideWidth : kPictureListWidth;
   if (widen) {
-    showWidenButton(IDB_NARROW, 668);
+    showWidenButton(IDB_NARROW, IDS_NARROW_TIP);
     for (int id : {picMain, chkViewer, pbrMain}) ShowWindow(item(id), SW_HIDE);
     factory_->move(lvwFile_.hwnd(), list);
     listWide_ = true;
@@ -38,7 +38,7 @@ void FrmMain::cmdWiden_Click() {
     EnableMenuItem(menu_, mnuPicViewer, MF_BYCOMMAND | MF_GRAYED);
     return;
   }
-  showWidenButton(IDB_WIDEN, 667);
+  showWidenButton(IDB_WIDEN, IDS_WIDEN_TIP);
   factory_->move(lvwFile_.hwnd(), list);
   for (int id : {picMain, chkViewer}) ShowWindow(item(id), SW_SHOW);
   listWide_ = false;

@@ -3,6 +3,7 @@
 #include "platform/controls.h"
 #include "platform/string_table.h"
 #include "ui/options/frm_options.h"
+#include "resources/resource_ids.h"
 #include "ui/options/options_ids.h"
 
 namespace rivano {
@@ -31,8 +32,8 @@ void FrmOptions::showMargin(int v) {
                  inner.bottom - inner.top, SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(item(shpDspSize), nullptr, FALSE);
   }
-  win::setWindowText(item(lblDspMes), win::loadString(757) + L"\r" + win::loadString(758) + std::to_wstring(v) +
-                                          win::loadString(759) + L"\r" + win::loadString(760));
+  win::setWindowText(item(lblDspMes), win::loadString(IDS_MARGIN_DISPLAY) + L"\r" + win::loadString(IDS_MARGIN_OPEN) + std::to_wstring(v) +
+                                          win::loadString(IDS_MARGIN_CLOSE) + L"\r" + win::loadString(IDS_MARGIN_CORRECTED));
 }
 
 void FrmOptions::drawMarginSketch(HDC dc, const RECT& screen) {
@@ -43,10 +44,10 @@ void FrmOptions::drawMarginSketch(HDC dc, const RECT& screen) {
   FrameRect(dc, &inner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
-void FrmOptions::optTairu_Click(int index) {
+void FrmOptions::tileModeButton_Click(int index) {
   dropOption_ = static_cast<std::int16_t>(index);
   const bool automatic = index == 2;
-  for (int id : {txtTate, txtYoko, lblTate0, lblTate1, lblYoko0, lblYoko1, lblBun})
+  for (int id : {downCountBox, acrossCountBox, downLabel, downUnitLabel, acrossLabel, acrossUnitLabel, tileRuleLabel})
     EnableWindow(item(id), automatic);
 }
 

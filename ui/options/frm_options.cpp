@@ -4,7 +4,7 @@
 // needs windows.h first
 #include <commctrl.h>
 
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 #include "platform/dialog_keys.h"
 #include "platform/dpi.h"
 #include "platform/string_table.h"
@@ -88,7 +88,7 @@ void FrmOptions::load() {
 }
 
 void FrmOptions::showStoredValues() {
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   const OptionsLoadValues v = readOptionsLoadValues(store);
   // A check box takes 0 or 1; anything else leaves it as designed.
   auto check = [&](int id, const std::optional<std::int16_t>& digit) {
@@ -100,19 +100,19 @@ void FrmOptions::showStoredValues() {
   check(chkActive, v.actStop);
   // A count the slider cannot show keeps its design value.
   if (v.tmrCount && *v.tmrCount >= 5 && *v.tmrCount <= 300) sldTimeInt_.setValue(*v.tmrCount);
-  check(chkViwerON, v.rlViwer);
-  check(chkStratUpOpt, v.straShow);
+  check(viewerCheckBox, v.historyViewer);
+  check(startupWithoutWindowCheckBox, v.straShow);
   // A number no option button stands for selects none, yet is kept as the
   // stored rule: OK writes it back unless the user picks another.
   if (v.dragOpt) {
     dropOption_ = *v.dragOpt;
     if (*v.dragOpt >= 0 && *v.dragOpt <= 2) {
-      for (int i = 0; i < 3; ++i) win::setChecked(item(optTairu0 + i), i == *v.dragOpt);
-      optTairu_Click(*v.dragOpt);
+      for (int i = 0; i < 3; ++i) win::setChecked(item(tileModeButton0 + i), i == *v.dragOpt);
+      tileModeButton_Click(*v.dragOpt);
     }
   }
-  win::setWindowText(item(txtTate), v.dragTate);
-  win::setWindowText(item(txtYoko), v.dragYoko);
+  win::setWindowText(item(downCountBox), v.dropTileDown);
+  win::setWindowText(item(acrossCountBox), v.dropTileAcross);
   if (state_.shrinkLarge) {
     win::setChecked(item(chkZoomIn), true);
     chkZoomIn_Click();
@@ -125,7 +125,7 @@ void FrmOptions::showStoredValues() {
   } else {
     showMargin(state_.marginPercent);
   }
-  win::setChecked(item(chkWallCange), host_.noWallChecked && host_.noWallChecked());
+  win::setChecked(item(noChangeCheckBox), host_.noWallChecked && host_.noWallChecked());
   // The wallpaper options, read after all the others.
   const WallpaperExtras extras = readWallpaperExtras(store);
   win::setChecked(item(chkDrawEvenly), extras.drawEvenly);
@@ -150,7 +150,7 @@ void FrmOptions::tbsOptions_Click() {
   }
   // The check box lies behind the other tabs' frames; hidden there, no key
   // reaches it unseen.
-  ShowWindow(item(chkWallCange), shown == 0 ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(item(noChangeCheckBox), shown == 0 ? SW_SHOWNA : SW_HIDE);
   // A control of the tab just left would keep taking the keys out of
   // sight: the strip takes them instead.
   if (!reachable(GetFocus())) SetFocus(tbsOptions_.hwnd());
@@ -183,7 +183,7 @@ bool FrmOptions::previewKey(const MSG& msg) {
     }
     if (shift && !shiftDown_) {
       shiftDown_ = true;
-      win::setWindowText(item(cmdLstDel), win::loadString(201));
+      win::setWindowText(item(cmdLstDel), win::loadString(IDS_DELETE_FOR_GOOD));
     }
   } else if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
     resetShiftState();
@@ -194,27 +194,27 @@ bool FrmOptions::previewKey(const MSG& msg) {
 void FrmOptions::resetShiftState() {
   if (!shiftDown_) return;
   shiftDown_ = false;
-  win::setWindowText(item(cmdLstDel), win::loadString(205));
+  win::setWindowText(item(cmdLstDel), win::loadString(IDS_NOT_WANTED));
 }
 
 void FrmOptions::cmdOkbutton_Click() {
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   OptionsOkValues v;
   v.freeIcon = win::isChecked(item(chkIconSt));
   v.freeEnd = win::isChecked(item(chkTimeOut));
   v.actStop = win::isChecked(item(chkActive));
   v.tmrCount = sldTimeInt_.value();
-  v.rlViwer = win::isChecked(item(chkViwerON));
-  v.noWallpaper = win::isChecked(item(chkWallCange));
-  v.straShow = win::isChecked(item(chkStratUpOpt));
+  v.historyViewer = win::isChecked(item(viewerCheckBox));
+  v.noWallpaper = win::isChecked(item(noChangeCheckBox));
+  v.straShow = win::isChecked(item(startupWithoutWindowCheckBox));
   state_.shrinkLarge = win::isChecked(item(chkZoomIn));
   v.picReSize = state_.shrinkLarge;
   // The margin in use, which the slider sets whenever it moves: one it
   // cannot show stays as it was unless the user moves it.
   v.picReMag = state_.marginPercent;
   v.dragOpt = dropOption_;
-  v.dragTate = win::windowText(item(txtTate));
-  v.dragYoko = win::windowText(item(txtYoko));
+  v.dropTileDown = win::windowText(item(downCountBox));
+  v.dropTileAcross = win::windowText(item(acrossCountBox));
   writeOptionsOkValues(store, v);
   WallpaperExtras extras;
   extras.drawEvenly = win::isChecked(item(chkDrawEvenly));
@@ -291,22 +291,22 @@ void FrmOptions::onCommand(int id, int code) {
     case cmdOkbutton: cmdOkbutton_Click(); return;
     case cmdCancel: unloadDialog(); return;
     case chkTimeOut: if (clicked) chkTimeOut_Click(); return;
-    case chkWallCange: if (clicked) chkWallCange_Click(); return;
+    case noChangeCheckBox: if (clicked) noChangeCheckBox_Click(); return;
     case chkZoomIn: if (clicked) chkZoomIn_Click(); return;
-    case optTairu0:
-    case optTairu1:
-    case optTairu2: if (clicked) optTairu_Click(id - optTairu0); return;
-    case cmdStratUp: cmdStratUp_Click(); return;
+    case tileModeButton0:
+    case tileModeButton1:
+    case tileModeButton2: if (clicked) tileModeButton_Click(id - tileModeButton0); return;
+    case startupShortcutButton: startupShortcutButton_Click(); return;
     case cmdDesktop: cmdDesktop_Click(); return;
     case cmdUnInstall: cmdUnInstall_Click(); return;
-    case chkViwerON: if (clicked) chkViwerON_Click(); return;
+    case viewerCheckBox: if (clicked) viewerCheckBox_Click(); return;
     case cmdChange: cmdChange_Click(); return;
     case cmdLstDel: cmdLstDel_Click(); return;
-    case lstRireki:
-      if (code == LBN_SELCHANGE) lstRireki_Click();
-      else if (code == LBN_DBLCLK && !win::isChecked(item(chkViwerON))) myRirekiOpen();
+    case historyList:
+      if (code == LBN_SELCHANGE) historyList_Click();
+      else if (code == LBN_DBLCLK && !win::isChecked(item(viewerCheckBox))) openSelectedHistoryEntry();
       return;
-    case picMain: if (code == STN_DBLCLK) myRirekiOpen(); return;
+    case picMain: if (code == STN_DBLCLK) openSelectedHistoryEntry(); return;
     default: return;
   }
 }

@@ -65,38 +65,38 @@ class FrmOptions final : public win::Window {
   // Start-up options (startup_tab.cpp).
   void chkTimeOut_Click();
   void sldTimeInt_Scroll();
-  void chkWallCange_Click();
+  void noChangeCheckBox_Click();
 
   // Fitting and drop (fitting_drop_tab.cpp).
   void chkZoomIn_Click();
   void sldDsp_Change();
   void showMargin(int percent);
   void drawMarginSketch(HDC dc, const RECT& screen);
-  void optTairu_Click(int index);
+  void tileModeButton_Click(int index);
 
   // Shortcuts and removal (shortcut_tab.cpp).
   // Writes the link into the user's folder; a failure is shown, with the
   // folder and the reason.
   bool saveShortcut(win::UserFolder where, const win::ShellLinkFields& link);
-  void cmdStratUp_Click();
+  void startupShortcutButton_Click();
   void cmdDesktop_Click();
   void cmdUnInstall_Click();
 
   // History (history_tab.cpp).
   void fillHistoryList();
-  void lstRireki_Click();
-  void chkViwerON_Click();
+  void historyList_Click();
+  void viewerCheckBox_Click();
   void cmdChange_Click();
   void cmdLstDel_Click();
-  void myRirekiRemove();
-  void myRirekiOpen();
+  void removeSelectedHistoryEntry();
+  void openSelectedHistoryEntry();
   void resetShiftState();
   // The run-time error dialog of the tab; the list has the focus after it.
   void showHistoryError(int titleId, int number);
   void giveFocusToList();
   // The list starts a drag of its entry's file once the pressed mouse moves.
   bool watchHistoryDrag(const MSG& msg);
-  void lstRireki_OLEStartDrag();
+  void historyList_OLEStartDrag();
   std::wstring entryFile(const std::wstring& entry);
 
   ProgramState& state_;
@@ -115,7 +115,7 @@ class FrmOptions final : public win::Window {
   win::TabStrip tbsOptions_;
   win::Slider sldTimeInt_;
   win::Slider sldDsp_;
-  win::ListBox lstRireki_;
+  win::ListBox historyList_;
   win::PictureBox picMain_;
   win::FocusKeeper focus_;
 

@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 
+#include "common/run_error.h"
 #include "engine/fill_screen.h"
 #include "platform/cursor.h"
 #include "platform/file_drag.h"
@@ -15,7 +16,6 @@
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "resources/resource_ids.h"
-#include "settings/run_error.h"
 #include "shell/shell_helpers.h"
 #include "ui/common/preview_picture.h"
 #include "ui/options/frm_options.h"
@@ -43,7 +43,7 @@ std::wstring fileName(const std::wstring& entry) {
 
 void FrmOptions::fillHistoryList() {
   for (std::size_t i = 0; i < state_.history.size(); ++i)
-    lstRireki_.insert(static_cast<int>(i), fileName(state_.history[i]));
+    historyList_.insert(static_cast<int>(i), fileName(state_.history[i]));
 }
 
 std::wstring FrmOptions::entryFile(const std::wstring& entry) {
@@ -54,18 +54,18 @@ std::wstring FrmOptions::entryFile(const std::wstring& entry) {
   return host_.pictureFile ? host_.pictureFile(e.source, e.name) : std::wstring();
 }
 
-void FrmOptions::lstRireki_Click() {
+void FrmOptions::historyList_Click() {
   // A selection made here after a removal runs this again: a run of
   // missing files goes one after another, and the list is finite.
   for (;;) {
-    const int s = lstRireki_.selected();
+    const int s = historyList_.selected();
     if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
     const std::wstring entry = state_.history[static_cast<std::size_t>(s)];
     if (entry == lastPreviewed_) return;
     lastPreviewed_ = entry;
     const HistoryEntry e = splitHistoryEntry(entry, [](const std::wstring& p) { return win::isNormalFile(p); });
     EnableWindow(item(cmdLstDel), !e.inArchive && win::directoryExists(e.source + L"\\"));
-    if (!win::isChecked(item(chkViwerON))) return;
+    if (!win::isChecked(item(viewerCheckBox))) return;
     try {
       const std::wstring file = entryFile(entry);
       if (!file.empty() && win::fileExists(file)) {
@@ -75,13 +75,13 @@ void FrmOptions::lstRireki_Click() {
         imgFile_ = services_.pictures.load(
             file, previewAndWallpaperTargets(picMain_, state_.screen, state_.shrinkLarge, state_.marginPercent));
         imgFileEntry_ = entry;
-        myPreviewPicture(*imgFile_, picMain_, item(pbrMain), state_.screen);
+        drawPreview(*imgFile_, picMain_, item(pbrMain), state_.screen);
         return;
       }
     } catch (const RunError& error) {
       ShowWindow(item(pbrMain), SW_HIDE);
       showHistoryError(IDS_TITLE_OPTIONS_HISTORY, error.number());
-      if (removesEntry(error.number())) myRirekiRemove();
+      if (removesEntry(error.number())) removeSelectedHistoryEntry();
       return;
     } catch (const std::bad_alloc&) {
       ShowWindow(item(pbrMain), SW_HIDE);
@@ -89,18 +89,18 @@ void FrmOptions::lstRireki_Click() {
       return;
     }
     // The file went away: the entry goes, its neighbour takes its place.
-    myRirekiRemove();
-    const int n = lstRireki_.count();
+    removeSelectedHistoryEntry();
+    const int n = historyList_.count();
     if (n == 0) return;
-    lstRireki_.select(s == n ? s - 1 : s);
+    historyList_.select(s == n ? s - 1 : s);
   }
 }
 
-void FrmOptions::chkViwerON_Click() {
-  if (lstRireki_.selected() < 0) return;
-  if (win::isChecked(item(chkViwerON))) {
+void FrmOptions::viewerCheckBox_Click() {
+  if (historyList_.selected() < 0) return;
+  if (win::isChecked(item(viewerCheckBox))) {
     lastPreviewed_.clear();
-    lstRireki_Click();
+    historyList_Click();
     return;
   }
   picMain_.clear();
@@ -108,7 +108,7 @@ void FrmOptions::chkViwerON_Click() {
 }
 
 void FrmOptions::cmdChange_Click() {
-  const int s = lstRireki_.selected();
+  const int s = historyList_.selected();
   if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
   const std::wstring entry = state_.history[static_cast<std::size_t>(s)];
   win::ScopedHourglass hourglass;
@@ -116,7 +116,7 @@ void FrmOptions::cmdChange_Click() {
     // The picture applied is always the selected entry's: one the preview
     // did not load (viewer off, or a failed preview) is loaded now, an
     // archived one taken out first.
-    if (!imgFile_ || imgFileEntry_ != entry || !win::isChecked(item(chkViwerON))) {
+    if (!imgFile_ || imgFileEntry_ != entry || !win::isChecked(item(viewerCheckBox))) {
       imgFile_.reset();
       imgFileEntry_.clear();
       const std::wstring file = entryFile(entry);
@@ -135,30 +135,30 @@ void FrmOptions::cmdChange_Click() {
     services_.desktop.setWallpaper(state_.wallpaperBitmap);
   } catch (const RunError& error) {
     showHistoryError(IDS_TITLE_OPTIONS_CHANGE, error.number());
-    if (removesEntry(error.number())) myRirekiRemove();
+    if (removesEntry(error.number())) removeSelectedHistoryEntry();
   } catch (const std::bad_alloc&) {
     showHistoryError(IDS_TITLE_OPTIONS_CHANGE, err::outOfMemory);
   }
 }
 
 void FrmOptions::cmdLstDel_Click() {
-  const int s = lstRireki_.selected();
+  const int s = historyList_.selected();
   if (s >= 0 && static_cast<std::size_t>(s) < state_.history.size()) {
     const std::wstring entry = state_.history[static_cast<std::size_t>(s)];
     // Only a file is offered to the shell: an entry that names a folder
     // (written by hand) or nothing at all just leaves the list, and a file
     // the user kept keeps its entry.
-    if (!win::fileExists(entry) || deleteFileByShell(entry, hwnd(), shiftDown_)) myRirekiRemove();
+    if (!win::fileExists(entry) || deleteFileByShell(entry, hwnd(), shiftDown_)) removeSelectedHistoryEntry();
   }
   resetShiftState();
 }
 
 bool FrmOptions::watchHistoryDrag(const MSG& msg) {
-  if (msg.hwnd != lstRireki_.hwnd()) return false;
+  if (msg.hwnd != historyList_.hwnd()) return false;
   const POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
   switch (msg.message) {
     case WM_LBUTTONDOWN:
-      pressedAt_ = lstRireki_.itemAt(at) >= 0 ? std::optional<POINT>(at) : std::nullopt;
+      pressedAt_ = historyList_.itemAt(at) >= 0 ? std::optional<POINT>(at) : std::nullopt;
       return false;
     case WM_LBUTTONUP:
       pressedAt_.reset();
@@ -168,15 +168,15 @@ bool FrmOptions::watchHistoryDrag(const MSG& msg) {
       pressedAt_.reset();
       // The list lets go of the mouse; the drag takes it from here.
       ReleaseCapture();
-      lstRireki_OLEStartDrag();
+      historyList_OLEStartDrag();
       return true;
     default:
       return false;
   }
 }
 
-void FrmOptions::lstRireki_OLEStartDrag() {
-  const int s = lstRireki_.selected();
+void FrmOptions::historyList_OLEStartDrag() {
+  const int s = historyList_.selected();
   if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
   std::wstring file;
   try {
@@ -191,21 +191,21 @@ void FrmOptions::lstRireki_OLEStartDrag() {
   resetShiftState();
 }
 
-void FrmOptions::myRirekiRemove() {
-  const int s = lstRireki_.selected();
+void FrmOptions::removeSelectedHistoryEntry() {
+  const int s = historyList_.selected();
   if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
-  lstRireki_.remove(s);
+  historyList_.remove(s);
   state_.history.erase(state_.history.begin() + s);
-  lstRireki_.select(-1);
+  historyList_.select(-1);
   picMain_.clear();
 }
 
-void FrmOptions::myRirekiOpen() {
-  const int s = lstRireki_.selected();
+void FrmOptions::openSelectedHistoryEntry() {
+  const int s = historyList_.selected();
   if (s < 0 || static_cast<std::size_t>(s) >= state_.history.size()) return;
   try {
     const std::wstring file = entryFile(state_.history[static_cast<std::size_t>(s)]);
-    if (file.empty()) myRirekiRemove();
+    if (file.empty()) removeSelectedHistoryEntry();
     else if (const int error = openDocument(file))
       win::showErrorDialog(nullptr, IDS_TITLE_SHELL_EXECUTE, error, PictureAdvice::generic);
   } catch (const RunError& error) {
@@ -222,8 +222,8 @@ void FrmOptions::showHistoryError(int titleId, int number) {
 void FrmOptions::giveFocusToList() {
   // The box took the focus away with it; the user goes on in the list,
   // whichever of the tab's controls led to the box.
-  focus_.remember(lstRireki_.hwnd());
-  SetFocus(lstRireki_.hwnd());
+  focus_.remember(historyList_.hwnd());
+  SetFocus(historyList_.hwnd());
 }
 
 }  // namespace rivano

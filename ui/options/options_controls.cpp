@@ -20,7 +20,7 @@ namespace {
 constexpr TwipsRect kTabStrip{120, 120, 4695, 3735};
 constexpr TwipsRect kCancel{120, 3960, 1095, 375};
 constexpr TwipsRect kOk{3720, 3960, 1095, 375};
-constexpr TwipsRect kWallCange{600, 840, 3735, 420};
+constexpr TwipsRect kNoChangeCheckBox{600, 840, 3735, 420};
 constexpr int kFrameWidth = 4455;
 constexpr int kFrameHeights[kTabCount] = {2385, 2985, 2985, 2985, 3015, 2985};
 constexpr DWORD kCheck = WS_TABSTOP | BS_AUTOCHECKBOX;
@@ -35,7 +35,7 @@ void FrmOptions::createControls() {
   // two rows at this width.
   tbsOptions_.attach(
       f.create(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS | TCS_TOOLTIPS | TCS_MULTILINE, kTabStrip, tbsOptions));
-  f.create(L"BUTTON", kCheck | WS_CLIPSIBLINGS, kWallCange, chkWallCange);
+  f.create(L"BUTTON", kCheck | WS_CLIPSIBLINGS, kNoChangeCheckBox, noChangeCheckBox);
   for (int i = 0; i < kTabCount; ++i) {
     // Tab 1's frame in its place; the others away until chosen.
     const TwipsRect where{i == 0 ? 240 : -20000, i == 0 ? 1320 : 720, kFrameWidth, kFrameHeights[i]};
@@ -58,7 +58,7 @@ void FrmOptions::createControls() {
   // Front to back, which is also the order of the Tab key: the frames lie
   // in front of the history tab's check box, which lies on the strip.
   HWND order[] = {frames_[0].hwnd(), frames_[1].hwnd(), frames_[2].hwnd(), frames_[3].hwnd(),
-                  frames_[4].hwnd(), frames_[5].hwnd(), item(chkWallCange), tbsOptions_.hwnd(),
+                  frames_[4].hwnd(), frames_[5].hwnd(), item(noChangeCheckBox), tbsOptions_.hwnd(),
                   item(cmdCancel), item(cmdOkbutton)};
   for (HWND w : order) SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Each frame's border first in its frame, as a group box leads its group:
@@ -73,9 +73,9 @@ void FrmOptions::createControls() {
 
 void FrmOptions::createHistoryFrame() {
   const win::ControlFactory& f = *frameFactories_[0];
-  lstRireki_.attach(f.create(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                             {120, 300, 1800, 1590}, lstRireki, {}, WS_EX_CLIENTEDGE));
-  f.create(L"BUTTON", kCheck, {120, 1980, 1800, 300}, chkViwerON);
+  historyList_.attach(f.create(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                             {120, 300, 1800, 1590}, historyList, {}, WS_EX_CLIENTEDGE));
+  f.create(L"BUTTON", kCheck, {120, 1980, 1800, 300}, viewerCheckBox);
   picMain_.create(frames_[0].hwnd(), f, {2010, 300, 2325, 1170}, picMain);
   f.create(PROGRESS_CLASSW, 0, {2010, 1500, 2325, 150}, pbrMain);
   f.create(L"BUTTON", kButton, {2010, 1680, 2325, 300}, cmdChange);
@@ -106,8 +106,8 @@ void FrmOptions::createStartupFrame() {
 
 void FrmOptions::createShortcutFrame() {
   const win::ControlFactory& f = *frameFactories_[2];
-  f.create(L"BUTTON", kButton, {240, 240, 3975, 420}, cmdStratUp);
-  f.create(L"BUTTON", kCheck | BS_MULTILINE, {480, 720, 3735, 480}, chkStratUpOpt);
+  f.create(L"BUTTON", kButton, {240, 240, 3975, 420}, startupShortcutButton);
+  f.create(L"BUTTON", kCheck | BS_MULTILINE, {480, 720, 3735, 480}, startupWithoutWindowCheckBox);
   f.create(L"STATIC", SS_ETCHEDHORZ, {120, 1350, 4215, 30}, linSp0);
   f.create(L"BUTTON", kButton, {240, 1530, 3975, 420}, cmdDesktop);
   f.create(L"STATIC", SS_ETCHEDHORZ, {120, 2100, 4215, 30}, linSp1);
@@ -138,15 +138,15 @@ void FrmOptions::createDropFrame() {
   const win::ControlFactory& f = *frameFactories_[4];
   for (int i = 0; i < 3; ++i)
     f.create(L"BUTTON", BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), {240, 300 + i * 330, 3975, 300},
-             optTairu0 + i);
+             tileModeButton0 + i);
   f.create(L"STATIC", WS_GROUP, {240, 1380, 3975, 480}, lblMesDrop);
-  f.create(L"STATIC", SS_RIGHT, {240, 2010, 600, 240}, lblTate0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, {900, 1980, 450, 285}, txtTate, {}, WS_EX_CLIENTEDGE);
-  f.create(L"STATIC", 0, {1410, 2010, 720, 240}, lblTate1);
-  f.create(L"STATIC", SS_RIGHT, {240, 2370, 600, 240}, lblYoko0);
-  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, {900, 2340, 450, 285}, txtYoko, {}, WS_EX_CLIENTEDGE);
-  f.create(L"STATIC", 0, {1410, 2370, 720, 240}, lblYoko1);
-  f.create(L"STATIC", 0, {2160, 2010, 2175, 720}, lblBun);
+  f.create(L"STATIC", SS_RIGHT, {240, 2010, 600, 240}, downLabel);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, {900, 1980, 450, 285}, downCountBox, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, {1410, 2010, 720, 240}, downUnitLabel);
+  f.create(L"STATIC", SS_RIGHT, {240, 2370, 600, 240}, acrossLabel);
+  f.create(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, {900, 2340, 450, 285}, acrossCountBox, {}, WS_EX_CLIENTEDGE);
+  f.create(L"STATIC", 0, {1410, 2370, 720, 240}, acrossUnitLabel);
+  f.create(L"STATIC", 0, {2160, 2010, 2175, 720}, tileRuleLabel);
 }
 
 // Four switches, each a line of two: what it does, and when it applies.
@@ -157,36 +157,47 @@ void FrmOptions::createExtrasFrame() {
 }
 
 void FrmOptions::setTexts() {
-  win::setWindowText(hwnd(), loadString(700));
-  win::setWindowText(item(cmdCancel), loadString(741));
-  win::setWindowText(item(cmdOkbutton), loadString(809));
+  win::setWindowText(hwnd(), loadString(IDS_OPTIONS_TITLE));
+  win::setWindowText(item(cmdCancel), loadString(IDS_CANCEL));
+  win::setWindowText(item(cmdOkbutton), loadString(IDS_OK));
   // The tabs, their captions and their tool tips.
-  const int tabCaptions[kTabCount] = {766, 767, 768, 769, 770, IDS_EXTRAS_TAB};
-  const int tabTips[kTabCount] = {771, 772, 773, 774, 775, IDS_EXTRAS_TAB_TIP};
-  for (int i = 0; i < kTabCount; ++i) tbsOptions_.insert(i, loadString(tabCaptions[i]));
-  for (int i = 0; i < kTabCount; ++i) tbsOptions_.setToolTip(i, loadString(tabTips[i]));
+  static_assert(kTabCount <= IDS_OPTIONS_TAB_ROOM, "the string table has no caption or tip for another tab");
+  for (int i = 0; i < kTabCount; ++i) tbsOptions_.insert(i, loadString(IDS_OPTIONS_TAB_FIRST + i));
+  for (int i = 0; i < kTabCount; ++i) tbsOptions_.setToolTip(i, loadString(IDS_OPTIONS_TAB_TIP_FIRST + i));
   const std::pair<int, int> captions[] = {
-      {frameBox0, 721},   {chkViwerON, 612},   {cmdLstDel, 205},      {cmdChange, 613},   {chkWallCange, 732},
-      {chkIconSt, 702},   {chkTimeOut, 703},   {fraSld, 711},         {lblTime0, 712},    {lblTime0 + 1, 713},
-      {lblTime0 + 2, 714}, {lblTime0 + 3, 715}, {lblTime0 + 4, 716},  {lblTime0 + 5, 717}, {lblTimeTxt, 718},
-      {cmdStratUp, 737},  {cmdDesktop, 740},   {cmdUnInstall, 756},   {chkZoomIn, 735},   {lblReMagUp, 776},
-      {lblReMagDown, 777}, {frameBox0 + 4, 778}, {optTairu0, 622},    {optTairu1, 623},   {optTairu2, 624},
-      {lblTate0, 625},    {lblTate1, 626},     {lblYoko0, 627},       {lblYoko1, 626},
-      {frameBox0 + 5, IDS_EXTRAS_FRAME},        {chkDrawEvenly, IDS_DRAW_EVENLY},
-      {chkNoRepeat, IDS_NO_REPEAT},             {chkPerMonitor, IDS_PER_MONITOR},
+      {frameBox0, IDS_HISTORY_FRAME}, {viewerCheckBox, IDS_USE_VIEWER}, {cmdLstDel, IDS_NOT_WANTED},
+      {cmdChange, IDS_CHANGE_WALLPAPER}, {noChangeCheckBox, IDS_NO_CHANGE},
+      {chkIconSt, IDS_START_MINIMIZED}, {chkTimeOut, IDS_AUTO_EXIT}, {fraSld, IDS_AUTO_EXIT_FRAME},
+      {lblTime0, IDS_AUTO_EXIT_MARK_FIRST}, {lblTime0 + 1, IDS_AUTO_EXIT_MARK_FIRST + 1},
+      {lblTime0 + 2, IDS_AUTO_EXIT_MARK_FIRST + 2}, {lblTime0 + 3, IDS_AUTO_EXIT_MARK_FIRST + 3},
+      {lblTime0 + 4, IDS_AUTO_EXIT_MARK_FIRST + 4}, {lblTime0 + 5, IDS_AUTO_EXIT_MARK_FIRST + 5},
+      {lblTimeTxt, IDS_AUTO_EXIT_TEXT}, {startupShortcutButton, IDS_STARTUP_SHORTCUT},
+      {cmdDesktop, IDS_DESKTOP_SHORTCUT}, {cmdUnInstall, IDS_UNINSTALL}, {chkZoomIn, IDS_SHRINK_LARGE},
+      {lblReMagUp, IDS_FILL_SCREEN_MARK}, {lblReMagDown, IDS_SMALLER_MARK},
+      {frameBox0 + 4, IDS_DROP_TILE_FRAME}, {tileModeButton0, IDS_TILE_NEVER},
+      {tileModeButton1, IDS_TILE_ALWAYS}, {tileModeButton2, IDS_TILE_AUTO}, {downLabel, IDS_TILE_DOWN},
+      {downUnitLabel, IDS_TILE_COUNT_UNIT}, {acrossLabel, IDS_TILE_ACROSS},
+      {acrossUnitLabel, IDS_TILE_COUNT_UNIT}, {frameBox0 + 5, IDS_EXTRAS_FRAME},
+      {chkDrawEvenly, IDS_DRAW_EVENLY}, {chkNoRepeat, IDS_NO_REPEAT}, {chkPerMonitor, IDS_PER_MONITOR},
       {chkFillScreen, IDS_FILL_SCREEN}};
   for (const auto& [id, text] : captions) win::setWindowText(item(id), loadString(text));
-  win::setWindowText(item(chkActive), loadString(704) + L"\r" + loadString(705));
-  win::setWindowText(item(chkStratUpOpt), loadString(738) + L"\r" + loadString(739));
-  win::setWindowText(item(lblMesDrop), loadString(779) + L"\r\n" + loadString(780));
-  win::setWindowText(item(lblBun), loadString(628) + loadString(629));
+  win::setWindowText(item(chkActive),
+                     loadString(IDS_STAY_WHILE_ACTIVE_LINE1) + L"\r" + loadString(IDS_STAY_WHILE_ACTIVE_LINE2));
+  win::setWindowText(item(startupWithoutWindowCheckBox), loadString(IDS_STARTUP_WITHOUT_WINDOW_LINE1) + L"\r" +
+                                                             loadString(IDS_STARTUP_WITHOUT_WINDOW_LINE2));
+  win::setWindowText(item(lblMesDrop), loadString(IDS_DROP_TILE_LINE1) + L"\r\n" + loadString(IDS_DROP_TILE_LINE2));
+  win::setWindowText(item(tileRuleLabel), loadString(IDS_TILE_RULE_LINE1) + loadString(IDS_TILE_RULE_LINE2));
 
   const std::pair<int, int> tips[] = {
-      {cmdLstDel, 659},  {cmdChange, 657}, {lstRireki, 754}, {picMain, 665},   {chkWallCange, 742},
-      {chkIconSt, 751},  {chkTimeOut, 752}, {chkActive, 753}, {chkStratUpOpt, 755}, {optTairu0, 660},
-      {optTairu1, 661},  {optTairu2, 662}, {txtTate, 663},   {txtYoko, 664},
-      {chkDrawEvenly, IDS_DRAW_EVENLY_TIP}, {chkNoRepeat, IDS_NO_REPEAT_TIP}, {chkPerMonitor, IDS_PER_MONITOR_TIP},
-      {chkFillScreen, IDS_FILL_SCREEN_TIP}};
+      {cmdLstDel, IDS_SHIFT_DELETES_TIP}, {cmdChange, IDS_CHANGE_WALLPAPER_TIP},
+      {historyList, IDS_HISTORY_LIST_TIP}, {picMain, IDS_PREVIEW_TIP},
+      {noChangeCheckBox, IDS_NO_CHANGE_TIP}, {chkIconSt, IDS_START_MINIMIZED_TIP},
+      {chkTimeOut, IDS_AUTO_EXIT_TIP}, {chkActive, IDS_STAY_WHILE_ACTIVE_TIP},
+      {startupWithoutWindowCheckBox, IDS_STARTUP_WITHOUT_WINDOW_TIP}, {tileModeButton0, IDS_TILE_NEVER_TIP},
+      {tileModeButton1, IDS_TILE_ALWAYS_TIP}, {tileModeButton2, IDS_TILE_AUTO_TIP},
+      {downCountBox, IDS_TILE_DOWN_TIP}, {acrossCountBox, IDS_TILE_ACROSS_TIP},
+      {chkDrawEvenly, IDS_DRAW_EVENLY_TIP}, {chkNoRepeat, IDS_NO_REPEAT_TIP},
+      {chkPerMonitor, IDS_PER_MONITOR_TIP}, {chkFillScreen, IDS_FILL_SCREEN_TIP}};
   for (const auto& [id, text] : tips) tips_->set(item(id), loadString(text));
 }
 

@@ -24,7 +24,7 @@ void FrmOptions::onDpiChanged(WPARAM wParam, LPARAM lParam) {
   // The history's preview box lost its drawing with its old size.
   if (!lastPreviewed_.empty()) {
     lastPreviewed_.clear();
-    lstRireki_Click();
+    historyList_Click();
   }
 }
 

@@ -11,13 +11,13 @@ enum Control : int {
   cmdCancel = IDCANCEL,
   tbsOptions = 3001,
   fraOptions0,  // to fraOptions0 + 5, the frame of tab i + 1
-  chkWallCange = fraOptions0 + 6,
+  noChangeCheckBox = fraOptions0 + 6,
   frameBox0,  // the frame's own border, to frameBox0 + 5
   // history
-  lstRireki = frameBox0 + 6,
+  historyList = frameBox0 + 6,
   picMain,
   pbrMain,
-  chkViwerON,
+  viewerCheckBox,
   cmdChange,
   cmdLstDel,
   // start-up
@@ -30,8 +30,8 @@ enum Control : int {
   lblTimeInt = lblTime0 + 6,
   lblTimeTxt,
   // shortcuts
-  cmdStratUp,
-  chkStratUpOpt,
+  startupShortcutButton,
+  startupWithoutWindowCheckBox,
   cmdDesktop,
   cmdUnInstall,
   linSp0,
@@ -44,17 +44,17 @@ enum Control : int {
   lblReMagUp,
   lblReMagDown,
   lblDspMes,
-  // drop
-  optTairu0,
-  optTairu1,
-  optTairu2,
-  txtTate,
-  txtYoko,
-  lblTate0,
-  lblTate1,
-  lblYoko0,
-  lblYoko1,
-  lblBun,
+  // drop: the tile mode's buttons are never, always and by the counts below
+  tileModeButton0,
+  tileModeButton1,
+  tileModeButton2,
+  downCountBox,
+  acrossCountBox,
+  downLabel,
+  downUnitLabel,
+  acrossLabel,
+  acrossUnitLabel,
+  tileRuleLabel,
   lblMesDrop,
   // the wallpaper options of the sixth tab
   chkDrawEvenly,

@@ -62,14 +62,14 @@ bool FrmOptions::saveShortcut(win::UserFolder where, const win::ShellLinkFields&
   return false;
 }
 
-void FrmOptions::cmdStratUp_Click() {
+void FrmOptions::startupShortcutButton_Click() {
   win::ShellLinkFields link;
   link.target = state_.appFolder + L"Rivano.exe";
   link.workingFolder = withoutFinalBackslash(state_.appFolder);
   link.iconFile = link.target;
-  link.arguments = win::isChecked(item(chkStratUpOpt)) ? L"/S" : L"";
+  link.arguments = win::isChecked(item(startupWithoutWindowCheckBox)) ? L"/S" : L"";
   if (saveShortcut(win::UserFolder::startup, link))
-    win::showMessage(hwnd(), loadString(118), MB_OK | MB_ICONINFORMATION);
+    win::showMessage(hwnd(), loadString(IDS_STARTUP_SHORTCUT_MADE), MB_OK | MB_ICONINFORMATION);
 }
 
 void FrmOptions::cmdDesktop_Click() {
@@ -77,16 +77,16 @@ void FrmOptions::cmdDesktop_Click() {
   link.target = state_.appFolder + L"Rivano.exe";
   link.iconFile = link.target;
   if (saveShortcut(win::UserFolder::desktop, link))
-    win::showMessage(hwnd(), loadString(119), MB_OK | MB_ICONINFORMATION);
+    win::showMessage(hwnd(), loadString(IDS_DESKTOP_SHORTCUT_MADE), MB_OK | MB_ICONINFORMATION);
 }
 
 void FrmOptions::cmdUnInstall_Click() {
-  if (win::showMessage(hwnd(), loadString(901) + L"\r" + loadString(902), MB_YESNO | MB_ICONQUESTION) != IDYES)
+  if (win::showMessage(hwnd(), loadString(IDS_ERASE_SETTINGS_LINE1) + L"\r" + loadString(IDS_ERASE_SETTINGS_LINE2), MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
-  SettingsStore store(services_.registry);
+  SettingsStore store(services_.settings);
   store.deleteProgramKey();
   win::showMessage(hwnd(),
-                   loadString(903) + L"\r\r" + loadString(904) + L"\r" + loadString(905),
+                   loadString(IDS_SETTINGS_ERASED_LINE1) + L"\r\r" + loadString(IDS_SETTINGS_ERASED_LINE2) + L"\r" + loadString(IDS_SETTINGS_ERASED_LINE3),
                    MB_OK | MB_ICONINFORMATION);
   // The run ends here: no exit sequence, so nothing is written back and
   // the wallpaper stays as it is.

@@ -16,8 +16,8 @@ void FrmOptions::sldTimeInt_Scroll() {
   win::setWindowText(item(lblTimeInt), std::to_wstring(sldTimeInt_.value()) + win::loadString(IDS_SECONDS_UNIT));
 }
 
-void FrmOptions::chkWallCange_Click() {
-  if (host_.setNoWall) host_.setNoWall(win::isChecked(item(chkWallCange)));
+void FrmOptions::noChangeCheckBox_Click() {
+  if (host_.setNoWall) host_.setNoWall(win::isChecked(item(noChangeCheckBox)));
 }
 
 }  // namespace rivano

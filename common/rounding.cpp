@@ -1,9 +1,9 @@
-#include "engine/rounding.h"
+#include "common/rounding.h"
 
 #include <cmath>
 #include <limits>
 
-#include "settings/run_error.h"
+#include "common/run_error.h"
 
 namespace rivano {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/dpi_scale.h"
+#include "common/dpi_scale.h"
 
 #include <cstdlib>
 
