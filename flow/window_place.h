@@ -16,9 +16,7 @@ namespace rivano {
 // window larger than the screen sticks out on both sides alike.
 WindowPlace centredPlace(PixelSize window, PixelSize screen);
 
-// The stored place (kept in twips) when there is one, else `centred`; a
-// stored value that is no number keeps the centred value on its axis.
-WindowPlace placeAtStart(const MainLoadValues& loaded, WindowPlace centred, std::int32_t twipsPerPixelX,
-                         std::int32_t twipsPerPixelY);
+// The stored place itself is read by placeAtStart (settings/settings_layout.h),
+// which the close's exitValuesAsLoaded shares.
 
 }  // namespace rivano

@@ -6,7 +6,8 @@
 ; Built by scripts/release.sh, which passes:
 ;   VERSION         the program's version, as "2.05.0269"
 ;   FILE_VERSION    the same as four numbers, as "2.5.0.269"
-;   STAGE           the folder holding the files to install
+;   STAGE           the folder holding the files to install and
+;                   archiver_libraries.nsh (see release.sh)
 ;   ICON            the program's icon file
 ;   ESTIMATED_SIZE  the installed size in KiB
 ;   OUTFILE         the setup program to write
@@ -34,6 +35,8 @@ SetDateSave on
 !ifndef STAGE
 !error "STAGE is not defined (makensis -DSTAGE=...)"
 !endif
+; The archiver libraries of the table of kinds, written by release.sh.
+!include "${STAGE}\archiver_libraries.nsh"
 !ifndef ICON
 !error "ICON is not defined (makensis -DICON=...)"
 !endif
@@ -96,12 +99,7 @@ Section "$(SectionProgram)" SectionProgram
   ClearErrors
   SetOutPath "$INSTDIR"
   File "${STAGE}\${PROGRAM}"
-  File "${STAGE}\unlha32.dll"
-  File "${STAGE}\unzip32.dll"
-  File "${STAGE}\unarj32j.dll"
-  File "${STAGE}\tar32.dll"
-  File "${STAGE}\cab32.dll"
-  File "${STAGE}\unrar32.dll"
+  !insertmacro InstallArchiverLibraries
   File "${STAGE}\Readme-ja.txt"
   File "${STAGE}\Readme-en.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -204,12 +202,7 @@ Section "Uninstall"
   !insertmacro DeleteOwnLink "$DESKTOP\Rivano.lnk"
 
   Delete "$INSTDIR\${PROGRAM}"
-  Delete "$INSTDIR\unlha32.dll"
-  Delete "$INSTDIR\unzip32.dll"
-  Delete "$INSTDIR\unarj32j.dll"
-  Delete "$INSTDIR\tar32.dll"
-  Delete "$INSTDIR\cab32.dll"
-  Delete "$INSTDIR\unrar32.dll"
+  !insertmacro RemoveArchiverLibraries
   Delete "$INSTDIR\Readme-ja.txt"
   Delete "$INSTDIR\Readme-en.txt"
   Delete "$INSTDIR\uninstall.exe"

@@ -16,7 +16,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-libraries=(unlha32 unzip32 unarj32j tar32 cab32 unrar32)
+mapfile -t libraries < <(bash "$root/scripts/archiver-libraries.sh")
 if [ "${1:-}" = --from ]; then
   [ $# -eq 3 ] || { echo "usage: release.sh [--from <bin folder> <output folder>]" >&2; exit 2; }
   bin=$(realpath "$2")
@@ -94,6 +94,16 @@ IFS=. read -r major minor build <<<"$version"
 file_version=$((10#$major)).$((10#$minor)).0.$((10#$build))
 installed_bytes=0
 for file in "${files[@]}"; do installed_bytes=$((installed_bytes + $(stat -c %s "$stage/$file"))); done
+# The setup script installs and removes the archiver libraries the table of
+# kinds lists, through two macros written here.
+{
+  echo '!macro InstallArchiverLibraries'
+  for name in "${libraries[@]}"; do printf '  File "${STAGE}\\%s.dll"\n' "$name"; done
+  echo '!macroend'
+  echo '!macro RemoveArchiverLibraries'
+  for name in "${libraries[@]}"; do printf '  Delete "$INSTDIR\\%s.dll"\n' "$name"; done
+  echo '!macroend'
+} >"$stage/archiver_libraries.nsh"
 # makensis takes the script's folder for relative paths (-NOCD not given),
 # so every path it gets is absolute.
 SOURCE_DATE_EPOCH=$stamp makensis -V2 -INPUTCHARSET UTF8 \

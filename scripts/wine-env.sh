@@ -68,7 +68,9 @@ wine_path() {
 # prefix's "C:\Program Files\Rivano", as a setup program would; sets
 # install_dir to that folder.
 install_program() {
-  bash "$root/scripts/build.sh" windows Rivano unlha32 unzip32 unarj32j tar32 cab32 unrar32 >/dev/null
+  local libraries
+  mapfile -t libraries < <(bash "$root/scripts/archiver-libraries.sh")
+  bash "$root/scripts/build.sh" windows Rivano "${libraries[@]}" >/dev/null
   install_dir="$WINEPREFIX/drive_c/Program Files/Rivano"
   mkdir -p "$install_dir"
   cp "$root"/build/windows/bin/Rivano.exe "$root"/build/windows/bin/*.dll "$install_dir/"

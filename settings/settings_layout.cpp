@@ -173,6 +173,15 @@ WallList wallListAtStart(StoredWallList stored, const std::wstring& windowsFolde
   return list;
 }
 
+WindowPlace placeAtStart(const MainLoadValues& loaded, WindowPlace centred, std::int32_t twipsPerPixelX,
+                         std::int32_t twipsPerPixelY) {
+  WindowPlace at = centred;
+  if (!loaded.winPosExists) return at;
+  if (loaded.left && twipsPerPixelX > 0) at.left = *loaded.left / twipsPerPixelX;
+  if (loaded.top && twipsPerPixelY > 0) at.top = *loaded.top / twipsPerPixelY;
+  return at;
+}
+
 MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace centred, std::int32_t twipsPerPixelX,
                                   std::int32_t twipsPerPixelY) {
   MainExitValues v;
@@ -187,11 +196,7 @@ MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace cent
   v.listWidth = loaded.listWidth.value_or(false);
   // A window that starts minimised is closed minimised and keeps no place.
   v.windowNormal = loaded.freeIcon.value_or(0) != 1;
-  WindowPlace at = centred;
-  if (loaded.winPosExists) {
-    if (loaded.left) at.left = *loaded.left / twipsPerPixelX;
-    if (loaded.top) at.top = *loaded.top / twipsPerPixelY;
-  }
+  const WindowPlace at = placeAtStart(loaded, centred, twipsPerPixelX, twipsPerPixelY);
   v.left = at.left * twipsPerPixelX;
   v.top = at.top * twipsPerPixelY;
   v.viewer = loaded.viewer.value_or(1) == 1 ? 1 : 0;

@@ -171,15 +171,22 @@ struct MainExitValues {
   std::int16_t viewer = 1;
 };
 
+// The main window's top-left corner, in pixels.
+struct WindowPlace {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+};
+
+// The stored place (kept in twips) when there is one, else `centred`; a
+// stored value that is no number keeps the centred value on its axis.
+WindowPlace placeAtStart(const MainLoadValues& loaded, WindowPlace centred, std::int32_t twipsPerPixelX,
+                         std::int32_t twipsPerPixelY);
+
 // What the main window's close stores when nothing was changed since its
 // load: the values as loaded, normalised the way loading them into the
 // window normalises them. `centred` is the window's centred place in
 // pixels, used where no position is stored or it is no number; positions
 // go through whole pixels, as the window holds them.
-struct WindowPlace {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-};
 MainExitValues exitValuesAsLoaded(const MainLoadValues& loaded, WindowPlace centred, std::int32_t twipsPerPixelX,
                                   std::int32_t twipsPerPixelY);
 
