@@ -6,14 +6,6 @@
 namespace rivano::jpeg::detail {
 namespace {
 
-constexpr int kConstBits = 13;
-constexpr int kPass1Bits = 2;
-
-// Damaged data can hold any coefficient; these bounds lie far beyond what
-// an 8-bit picture produces and keep every product inside 32 bits.
-constexpr int kMaxCoefficient = 8192;
-constexpr int kMaxWorkspace = 12000;
-
 inline std::int32_t dequantize(const std::int16_t* c, const std::uint16_t* q, int i) {
   return std::clamp(static_cast<std::int32_t>(c[i]) * q[i], -kMaxCoefficient, kMaxCoefficient);
 }

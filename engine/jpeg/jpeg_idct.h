@@ -8,6 +8,16 @@
 
 namespace rivano::jpeg::detail {
 
+// The fixed-point scale of the transforms' constants and of the first pass.
+inline constexpr int kConstBits = 13;
+inline constexpr int kPass1Bits = 2;
+// Damaged data can hold any coefficient; these bounds lie far beyond what
+// an 8-bit picture produces and keep every product inside 32 bits. Every
+// transform clamps to them, so damaged data gives the same samples whichever
+// one runs.
+inline constexpr int kMaxCoefficient = 8192;
+inline constexpr int kMaxWorkspace = 12000;
+
 // coefficients in natural order; quant likewise. size is 8, 4, 2 or 1:
 // the block becomes size × size samples at out, rows stride bytes apart.
 void inverseDct(int size, const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* out,

@@ -14,11 +14,6 @@
 namespace rivano::jpeg::detail {
 namespace {
 
-constexpr int kConstBits = 13;
-constexpr int kPass1Bits = 2;
-constexpr int kMaxCoefficient = 8192;
-constexpr int kMaxWorkspace = 12000;
-
 constexpr int fix(double x) { return static_cast<int>(x * (1 << kConstBits) + 0.5); }
 
 constexpr int F0_211164243 = fix(0.211164243), F0_509795579 = fix(0.509795579), F0_601344887 = fix(0.601344887),
