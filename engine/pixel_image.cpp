@@ -1,5 +1,6 @@
 #include "engine/pixel_image.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -26,34 +27,63 @@ std::uint16_t get16(std::span<const std::uint8_t> in, std::size_t at) {
 
 constexpr std::size_t kHeaderSize = 14 + 40;
 
+std::size_t bmp24Stride(const PixelImage& image) {
+  return (static_cast<std::size_t>(image.width) * 3 + 3) & ~std::size_t{3};
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> encodeBmp24(const PixelImage& image) {
+std::uint64_t bmp24Size(const PixelImage& image) {
+  return kHeaderSize + static_cast<std::uint64_t>(bmp24Stride(image)) * static_cast<std::uint64_t>(image.height);
+}
+
+bool encodeBmp24Pieces(const PixelImage& image, std::size_t pieceBytes,
+                       const std::function<bool(std::span<const std::uint8_t>)>& put) {
   const auto width = static_cast<std::size_t>(image.width);
   const auto height = static_cast<std::size_t>(image.height);
-  const std::size_t stride = (width * 3 + 3) & ~std::size_t{3};
-  std::vector<std::uint8_t> out(kHeaderSize + stride * height, 0);
-  out[0] = 'B';
-  out[1] = 'M';
-  put32(out, 2, static_cast<std::uint32_t>(out.size()));
-  put32(out, 10, kHeaderSize);
-  put32(out, 14, 40);
-  put32(out, 18, static_cast<std::uint32_t>(image.width));
-  put32(out, 22, static_cast<std::uint32_t>(image.height));
-  put16(out, 26, 1);
-  put16(out, 28, 24);
-  put32(out, 34, static_cast<std::uint32_t>(stride * height));
-  put32(out, 38, 3780);  // 96 dots per inch, in dots per metre
-  put32(out, 42, 3780);
-  for (std::size_t y = 0; y < height; ++y) {
-    std::uint8_t* row = out.data() + kHeaderSize + (height - 1 - y) * stride;
-    const std::uint32_t* src = image.pixels.data() + y * width;
-    for (std::size_t x = 0; x < width; ++x) {
-      row[3 * x] = static_cast<std::uint8_t>(src[x]);
-      row[3 * x + 1] = static_cast<std::uint8_t>(src[x] >> 8);
-      row[3 * x + 2] = static_cast<std::uint8_t>(src[x] >> 16);
+  const std::size_t stride = bmp24Stride(image);
+  std::vector<std::uint8_t> header(kHeaderSize, 0);
+  header[0] = 'B';
+  header[1] = 'M';
+  put32(header, 2, static_cast<std::uint32_t>(bmp24Size(image)));
+  put32(header, 10, kHeaderSize);
+  put32(header, 14, 40);
+  put32(header, 18, static_cast<std::uint32_t>(image.width));
+  put32(header, 22, static_cast<std::uint32_t>(image.height));
+  put16(header, 26, 1);
+  put16(header, 28, 24);
+  put32(header, 34, static_cast<std::uint32_t>(stride * height));
+  put32(header, 38, 3780);  // 96 dots per inch, in dots per metre
+  put32(header, 42, 3780);
+  if (!put(header)) return false;
+  if (height == 0 || stride == 0) return true;
+  const std::size_t rowsPerPiece = std::max<std::size_t>(1, pieceBytes / stride);
+  std::vector<std::uint8_t> piece(std::min(rowsPerPiece, height) * stride, 0);
+  // Bottom-up: the file's first row is the picture's last.
+  for (std::size_t done = 0; done < height;) {
+    const std::size_t rows = std::min(rowsPerPiece, height - done);
+    for (std::size_t r = 0; r < rows; ++r) {
+      std::uint8_t* row = piece.data() + r * stride;
+      const std::uint32_t* src = image.pixels.data() + (height - 1 - done - r) * width;
+      for (std::size_t x = 0; x < width; ++x) {
+        row[3 * x] = static_cast<std::uint8_t>(src[x]);
+        row[3 * x + 1] = static_cast<std::uint8_t>(src[x] >> 8);
+        row[3 * x + 2] = static_cast<std::uint8_t>(src[x] >> 16);
+      }
     }
+    if (!put(std::span<const std::uint8_t>(piece.data(), rows * stride))) return false;
+    done += rows;
   }
+  return true;
+}
+
+std::vector<std::uint8_t> encodeBmp24(const PixelImage& image) {
+  std::vector<std::uint8_t> out;
+  out.reserve(static_cast<std::size_t>(bmp24Size(image)));
+  encodeBmp24Pieces(image, std::size_t{1} << 20, [&](std::span<const std::uint8_t> piece) {
+    out.insert(out.end(), piece.begin(), piece.end());
+    return true;
+  });
   return out;
 }
 

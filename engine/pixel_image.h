@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -22,6 +23,13 @@ struct PixelImage {
 // A Windows bitmap file, 24 bits per pixel, bottom-up rows padded to four
 // bytes: the form every version of the desktop shows.
 std::vector<std::uint8_t> encodeBmp24(const PixelImage& image);
+// The same file's size, and its bytes handed to `put` in order in pieces of
+// whole rows of about `pieceBytes` (the header first, alone), so that a
+// wallpaper is written without being held a second time as a file. Stops
+// and returns false as soon as `put` does.
+std::uint64_t bmp24Size(const PixelImage& image);
+bool encodeBmp24Pieces(const PixelImage& image, std::size_t pieceBytes,
+                       const std::function<bool(std::span<const std::uint8_t>)>& put);
 // Reads back uncompressed 24- and 32-bit bitmap files (ours, and test data).
 std::optional<PixelImage> decodeBmp(std::span<const std::uint8_t> file);
 

@@ -126,19 +126,19 @@ Companion createCompanion(const std::wstring& target) {
 // a target that other programs hold open: a rename cannot replace it, but
 // readers that share writing expect exactly this. Not atomic, so only the
 // fallback: a holder that shares no writing keeps the file as it was.
-void overwriteInPlace(const std::wstring& path, std::span<const std::uint8_t> content) {
+void overwriteInPlace(const std::wstring& path, const FileContent& content) {
   UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw RunError(runErrorFor(GetLastError()));
   // The length first: a reader that maps the file refuses a shorter one,
   // and then not a byte of the old picture has been touched.
   LARGE_INTEGER length{};
-  length.QuadPart = static_cast<LONGLONG>(content.size());
+  length.QuadPart = static_cast<LONGLONG>(content.size);
   if (!SetFilePointerEx(file.get(), length, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
     throw RunError(runErrorFor(GetLastError()));
   LARGE_INTEGER start{};
   if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) throw RunError(runErrorFor(GetLastError()));
-  const DWORD error = writeAll(file.get(), content);
+  const DWORD error = content.writeTo(file.get());
   if (error != ERROR_SUCCESS) throw RunError(runErrorFor(error));
   FlushFileBuffers(file.get());
 }
@@ -152,6 +152,10 @@ bool heldByAnother(DWORD code) {
 void removeLeftoverCompanion(const std::wstring& path) { clearLeftover(path + L".partial"); }
 
 void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> content) {
+  replaceFileContent(path, FileContent{content.size(), [content](HANDLE file) { return writeAll(file, content); }});
+}
+
+void replaceFileContent(const std::wstring& path, const FileContent& content) {
   Companion companion = createCompanion(path);
   if (!companion.file) {
     // Without a companion (a folder that lets us write files but not make
@@ -160,7 +164,7 @@ void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> 
     overwriteInPlace(path, content);
     return;
   }
-  const DWORD error = writeAll(companion.file.get(), content);
+  const DWORD error = content.writeTo(companion.file.get());
   // Some file systems refuse to flush; the rename below still publishes a
   // complete file, as every byte was written.
   if (error == ERROR_SUCCESS) FlushFileBuffers(companion.file.get());
@@ -178,7 +182,16 @@ void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> 
 }
 
 void BitmapFile::write(const std::wstring& path, const PixelImage& image) {
-  replaceFileContent(path, encodeBmp24(image));
+  // Written a megabyte of rows at a time: a wallpaper the size of a large
+  // screen is never held a second time as its file.
+  replaceFileContent(path, FileContent{bmp24Size(image), [&image](HANDLE file) {
+                       DWORD error = ERROR_SUCCESS;
+                       encodeBmp24Pieces(image, std::size_t{1} << 20, [&](std::span<const std::uint8_t> piece) {
+                         error = writeAll(file, piece);
+                         return error == ERROR_SUCCESS;
+                       });
+                       return error;
+                     }});
 }
 
 }  // namespace rivano::win

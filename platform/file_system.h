@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <functional>
 #include <string>
 
 #include "engine/data_type.h"
@@ -31,6 +32,14 @@ void raiseMissingPath(const std::wstring& path);
 // share writing; otherwise RunError 70 and the file is left as it was.
 // Raises RunError.
 void replaceFileContent(const std::wstring& path, std::span<const std::uint8_t> content);
+// The same for content made as it is written: its size, and a routine that
+// writes all of it to the handle and returns the first error
+// (ERROR_SUCCESS when every byte went).
+struct FileContent {
+  std::uint64_t size = 0;
+  std::function<DWORD(HANDLE)> writeTo;
+};
+void replaceFileContent(const std::wstring& path, const FileContent& content);
 
 // Clears what a run ended mid-write left beside `path`: the half-written
 // companion that replaceFileContent would have renamed over it.

@@ -47,5 +47,23 @@ TEST(Bitmap, DecodeRefusesTruncatedAndForeignFiles) {
   EXPECT_FALSE(decodeBmp(hostile).has_value());
 }
 
+TEST(Bitmap, WrittenInPiecesOfWholeRowsItIsTheSameFileAndAStopEndsIt) {
+  const PixelImage img = gradient(5, 7);  // 16 bytes a row
+  std::vector<std::uint8_t> joined;
+  std::vector<std::size_t> sizes;
+  ASSERT_TRUE(encodeBmp24Pieces(img, 40, [&](std::span<const std::uint8_t> piece) {
+    sizes.push_back(piece.size());
+    joined.insert(joined.end(), piece.begin(), piece.end());
+    return true;
+  }));
+  EXPECT_EQ(joined, encodeBmp24(img));
+  EXPECT_EQ(joined.size(), bmp24Size(img));
+  // The header alone, then two rows a piece, the last piece what is left.
+  EXPECT_EQ(sizes, (std::vector<std::size_t>{54, 32, 32, 32, 16}));
+  int calls = 0;
+  EXPECT_FALSE(encodeBmp24Pieces(img, 40, [&](std::span<const std::uint8_t>) { return ++calls < 2; }));
+  EXPECT_EQ(calls, 2);
+}
+
 }  // namespace
 }  // namespace rivano
