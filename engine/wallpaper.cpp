@@ -58,6 +58,8 @@ DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int1
   return targets;
 }
 
+DrawTargets previewTargets(const TwipsBox& previewBox) { return DrawTargets{}.fittedInto(previewBox); }
+
 void saveAsLoaded(const Picture& picture, BitmapFileWriter& writer, const std::wstring& bitmapPath) {
   writer.write(bitmapPath, picture.asLoaded());
 }

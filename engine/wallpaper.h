@@ -68,6 +68,12 @@ class DrawTargets {
 DrawTargets wallpaperTargets(const ScreenMetrics& screen, bool shrink, std::int16_t marginPercent,
                              bool fill = false);
 
+// What a click loads a picture for: its preview box alone. The smallest
+// decode that covers the box is quick even for a large photograph, and
+// what is kept until a change is that thumbnail and the compressed file; a
+// change decodes the wallpaper's size from the file then, and only then.
+DrawTargets previewTargets(const TwipsBox& previewBox);
+
 class PictureLoader {
  public:
   virtual ~PictureLoader() = default;

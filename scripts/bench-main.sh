@@ -43,6 +43,17 @@ photo 2560x1600 "$work/photo-2560x1600.jpg"
 photo 2560x1600 "$work/photo-2560x1600-progressive.jpg" -progressive
 photo 6000x4000 "$work/photo-24mp.jpg"
 photo 6000x4000 "$work/photo-24mp-progressive.jpg" -progressive
+# RIVANO_BENCH_PREVIEW_ONLY=1: the click-to-preview rows of the 24-megapixel
+# photographs alone (and of RIVANO_BASELINE_EXE), nothing else.
+if [ -n "${RIVANO_BENCH_PREVIEW_ONLY:-}" ]; then
+  export RIVANO_BENCH_PREVIEW_ONLY RIVANO_BENCH_PHOTO RIVANO_BENCH_PHOTO_PROGRESSIVE
+  RIVANO_BENCH_PHOTO=$(wine_path "$work/photo-24mp.jpg")
+  RIVANO_BENCH_PHOTO_PROGRESSIVE=$(wine_path "$work/photo-24mp-progressive.jpg")
+  before=()
+  [ -n "${RIVANO_BASELINE_EXE:-}" ] && before=("$(wine_path "$RIVANO_BASELINE_EXE")" 0)
+  wine build/windows/bin/main_bench.exe "$(wine_path "$big")" "$(wine_path "$small")" 0 0 "${before[@]}"
+  exit 0
+fi
 # Our decoder against djpeg on them, both native, at every scale.
 bash scripts/build.sh native jpeg_bench >/dev/null
 echo "Our JPEG decoder against djpeg (native, whole processes, best of five):"

@@ -230,6 +230,32 @@ void photographs(rivano::SettingsRegistry& registry, const std::wstring& exe, do
   printRatio("click to preview drawn, progressive", previewProgressive, 0.1, "s");
 }
 
+// The "click to preview" rows of the photographs alone, for this program
+// and the one given as the baseline: quick to repeat while working on the
+// preview. Nothing else is timed.
+void photographPreviewsOnly(rivano::SettingsRegistry& registry, const std::wstring& work, const std::wstring& exe,
+                            const std::wstring& before) {
+  const std::wstring baseline = environment(L"RIVANO_BENCH_PHOTO");
+  const std::wstring progressive = environment(L"RIVANO_BENCH_PHOTO_PROGRESSIVE");
+  if (baseline.empty() || progressive.empty()) return;
+  const std::wstring previewFolder = work + L"preview";
+  CreateDirectoryW(previewFolder.c_str(), nullptr);
+  rivano::testing::writeFileBytes(
+      previewFolder + L"\\small.bmp",
+      rivano::encodeBmp24({64, 48, std::vector<std::uint32_t>(64 * 48, 0xFF00FF)}));
+  CopyFileW(baseline.c_str(), (previewFolder + L"\\photo.jpg").c_str(), FALSE);
+  CopyFileW(progressive.c_str(), (previewFolder + L"\\photo-progressive.jpg").c_str(), FALSE);
+  registerSource(registry, previewFolder, true);
+  const int rows = previewRows(previewFolder);
+  for (const std::wstring& program : {exe, before}) {
+    if (program.empty()) continue;
+    std::printf("\nA 6000 x 4000 photograph, best of %d runs each (%ls):\n", kTries, program.c_str());
+    printRatio("click to preview drawn, baseline", previewClick(program, L"photo.jpg", rows), 0.1, "s");
+    printRatio("click to preview drawn, progressive", previewClick(program, L"photo-progressive.jpg", rows), 0.1,
+               "s");
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -246,6 +272,16 @@ int wmain(int argc, wchar_t** argv) {
   CopyFileW((rivano::testing::binDir() + L"Rivano.exe").c_str(), exe.c_str(), FALSE);
   const std::wstring floorExe = rivano::testing::binDir() + L"bench_floor.exe";
   rivano::win::Win32Registry registry;
+  if (!environment(L"RIVANO_BENCH_PREVIEW_ONLY").empty()) {
+    std::wstring before;
+    if (argc >= 7) {
+      before = work.path() + L"before.exe";
+      CopyFileW(argv[5], before.c_str(), FALSE);
+    }
+    photographPreviewsOnly(registry, work.path(), exe, before);
+    registry.deleteKey(L"Software\\Velmorat\\Rivano");
+    return 0;
+  }
 
   const double floor = bestOf(floorExe, L"");
   const std::wstring few = work.path() + L"few", many = work.path() + L"many";

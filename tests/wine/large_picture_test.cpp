@@ -85,6 +85,9 @@ TEST_F(LargePicture, AnUprightPhotographBecomesAnUprightWallpaper) {
   EXPECT_TRUE(closeTo(written->at(written->width / 2, written->height * 3 / 4), 0x2050C0, 16));
 }
 
+// The click loads the picture for its preview alone; the change button and
+// the change at close then make the wallpaper from the file, to the pixel
+// what the logon run writes of the same picture.
 TEST_F(LargePicture, PreviewShowsItAndTheChangeAtCloseWritesItShrunk) {
   copyPicture(L"large_4000x3000.jpg", pictures);
   registerSources({{pictures, false}});
@@ -113,6 +116,10 @@ TEST_F(LargePicture, PreviewShowsItAndTheChangeAtCloseWritesItShrunk) {
     return static_cast<std::uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
   };
   EXPECT_TRUE(waitUntil([&] { return closeTo(shown(), 0xC03020, 16); }, kPatience)) << std::hex << shown();
+  // The button's handler has written the bitmap once the click returns.
+  testing::clickButton(GetDlgItem(window, main_ids::cmdChange));
+  const auto changed = decodeBmp(testing::readFileBytes(wallBmp()));
+  ASSERT_TRUE(DeleteFileW(wallBmp().c_str()));
   close(program, window);
   const auto written = decodeBmp(testing::readFileBytes(wallBmp()));
   ASSERT_TRUE(written.has_value());
@@ -120,6 +127,12 @@ TEST_F(LargePicture, PreviewShowsItAndTheChangeAtCloseWritesItShrunk) {
   EXPECT_NEAR(written->width, w, 1);
   EXPECT_NEAR(written->height, h, 1);
   expectLargePicture(*written);
+  ASSERT_TRUE(changed.has_value());
+  EXPECT_TRUE(changed->pixels == written->pixels);
+  const auto atLogon = shrunkAtLogon(L"large_4000x3000.jpg");
+  ASSERT_TRUE(atLogon.has_value());
+  EXPECT_EQ(written->width, atLogon->width);
+  EXPECT_TRUE(written->pixels == atLogon->pixels);
 }
 
 TEST_F(LargePicture, AJpegOurDecoderRefusesIsReadOrRefusedByTheSystemAsBefore) {

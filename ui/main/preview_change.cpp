@@ -75,13 +75,12 @@ void FrmMain::lvwFile_ItemClick(int row) {
     win::ScopedHourglass hourglass;
     try {
       // The picture shown before goes first, so that two large ones are
-      // never held at once. This one is loaded once for the preview and
-      // for the change that may follow (at exit too), at the larger size
-      // of the two.
+      // never held at once. This one is loaded for the preview alone; the
+      // change that may follow (at exit too) makes the wallpaper's size
+      // from the file the picture keeps, so the click never waits for it.
       imgFile_.reset();
       imgFilePicture_.clear();
-      imgFile_ = services_.pictures.load(
-          path, previewAndWallpaperTargets(picMain_, state_.screen, state_.shrinkLarge, state_.marginPercent));
+      imgFile_ = services_.pictures.load(path, previewTargets(previewBoxTwips(picMain_, state_.screen)));
       imgFilePicture_ = picture;
       drawPreview(*imgFile_, picMain_, item(pbrMain), state_.screen);
     } catch (const RunError& e) {
