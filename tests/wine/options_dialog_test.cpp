@@ -11,6 +11,7 @@
 
 #include "platform/shell_link.h"
 #include "tests/wine/drop_window.h"
+#include "tests/wine/window_drawing.h"
 #include "ui/options/options_ids.h"
 
 namespace rivano {
@@ -286,9 +287,9 @@ TEST_F(OptionsDialog, TabsShowTheirToolTipsWhereverTheirRowLies) {
       shown = tip ? testing::controlText(tip) : L"";
       return shown == res(tipId);
     }, 10000);
-    // Away again, so that the next tip is a new one.
+    // Away again until the tip is gone, so that the next tip is a new one.
     SetCursorPos(0, 0);
-    Sleep(300);
+    waitUntil([&] { return program.waitForWindow(TOOLTIPS_CLASSW, 0) == nullptr; }, kPatience);
     return shown;
   };
   EXPECT_EQ(tipOver(0, 771), res(771));
@@ -717,7 +718,10 @@ TEST_F(OptionsDialog, TheMarginLabelNeverCoversTheInnerRectangle) {
   // On the screen the outline shows whole at the largest margin.
   RECT i{};
   GetWindowRect(inner, &i);
+  // The dialog is the program's: read from the screen, and only while no
+  // window lies over the rectangle.
   auto outlineWhite = [&] {
+    if (!testing::uncovered(inner, i)) return false;
     HDC screen = GetDC(nullptr);
     auto white = [&](int x, int y) { return GetPixel(screen, x, y) == RGB(255, 255, 255); };
     bool whole = true;
@@ -1052,15 +1056,11 @@ TEST_F(HistoryTab, TheSelectedEntryIsPreviewedAndTheViewerSwitchClearsIt) {
   ASSERT_NE(openOptions(program, window), nullptr);
   SetForegroundWindow(dialog);
   HWND box = control(ids::picMain);
-  auto centre = [&] {
-    RECT r{};
-    GetWindowRect(box, &r);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ReleaseDC(nullptr, screen);
-    return c;
-  };
-  const COLORREF before = centre();
+  // The dialog is the program's: read from the screen, and only while no
+  // window lies over the spot (CLR_INVALID, no colour, when one does).
+  auto centre = [&] { return testing::uncoveredCentre(box).value_or(CLR_INVALID); };
+  COLORREF before = CLR_INVALID;
+  ASSERT_TRUE(waitUntil([&] { return (before = centre()) != CLR_INVALID; }, kPatience)) << "the preview is covered";
   clickRow(0);
   EXPECT_TRUE(waitUntil([&] { return centre() == RGB(255, 0, 0); }, kPatience)) << "a.bmp is not shown";
   clickRow(1);
