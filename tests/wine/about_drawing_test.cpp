@@ -63,6 +63,46 @@ TEST(AboutDrawing, OpensWithTheLinkDrawnAndThePictureOnTheDialogsOwnFace) {
   EXPECT_GT(drawing.count(picture, GetSysColor(COLOR_BTNFACE)), 0) << "the picture is not on the dialog's face";
 }
 
+// The dialog is the test's own, so the test may move the pointer over it
+// and read what the link shows without another window in the way.
+TEST(AboutDrawing, TheLinkTurnsBlueUnderThePointerAndBlackAgainAwayFromIt) {
+  DialogOnThread about;
+  ASSERT_NE(about.dialog(), nullptr) << "the version dialog did not open";
+  HWND link = about.control(ids::lblURL);
+  const auto ink = [&](COLORREF colour) {
+    if (!testing::paintedAll(about.dialog())) return -1;
+    return testing::WindowDrawing(about.dialog()).count(link, colour);
+  };
+  SetForegroundWindow(about.dialog());
+  // The pointer well away from the dialog first, wherever a run before
+  // left it.
+  RECT placed{};
+  GetWindowRect(about.dialog(), &placed);
+  const auto pointTo = [](int x, int y) {
+    SetCursorPos(x - 1, y - 1);
+    mouse_event(MOUSEEVENTF_MOVE, 1, 1, 0, 0);
+  };
+  ASSERT_TRUE(testing::waitUntil([&] {
+    pointTo(placed.right + 40, placed.bottom + 40);
+    return ink(RGB(0, 0, 0)) > 0;
+  }, kPatience)) << "the link is not drawn";
+  EXPECT_EQ(ink(RGB(0, 0, 255)), 0) << "the link is blue with no pointer over it";
+  // A pointer motion now and then turns into no message under a loaded
+  // display: the hand moves again on every look.
+  EXPECT_TRUE(testing::waitUntil([&] {
+    testing::hoverOver(link);
+    return ink(RGB(0, 0, 255)) > 0;
+  }, kPatience)) << "the link did not turn blue under the pointer";
+  // Onto the description's last line, below the link.
+  RECT description{};
+  GetWindowRect(about.control(ids::lblDescription), &description);
+  EXPECT_TRUE(testing::waitUntil([&] {
+    pointTo(description.left + 6, description.bottom - 6);
+    return ink(RGB(0, 0, 255)) == 0 && ink(RGB(0, 0, 0)) > 0;
+  }, kPatience)) << "the link stayed blue away from the pointer";
+  pointTo(placed.right + 40, placed.bottom + 40);
+}
+
 // The fonts are objects of the process that made them: read here, in the
 // dialog's own process, their heights show what a change of DPI made of
 // them. WM_DPICHANGED is sent as Windows sends it to a per-monitor aware

@@ -9,7 +9,11 @@ namespace rivano::testing {
 
 WindowOnThread::WindowOnThread(std::function<void()> run, const wchar_t* className, DWORD milliseconds)
     : thread_(std::move(run)) {
-  waitUntil([&] { return (window_ = FindWindowW(className, nullptr)) != nullptr; }, milliseconds);
+  // Shown, it has its controls and their fonts; made, it may not yet.
+  waitUntil([&] {
+    window_ = FindWindowW(className, nullptr);
+    return window_ && IsWindowVisible(window_);
+  }, milliseconds);
 }
 
 WindowOnThread::~WindowOnThread() {
@@ -67,7 +71,8 @@ WindowDrawing::WindowDrawing(HWND window) {
   PrintTarget target(width_, height_);
   if (!target.bits()) return;
   // The window's own surface: Wine keeps one for each top-level window of
-  // the process, whatever lies over it on the screen.
+  // the process, whatever lies over it on the screen. (PrintWindow there
+  // prints the frame and the face but none of the controls.)
   HDC source = GetWindowDC(window);
   read_ = source && BitBlt(target.dc(), 0, 0, width_, height_, source, 0, 0, SRCCOPY) != FALSE;
   if (source) ReleaseDC(window, source);

@@ -16,8 +16,8 @@
 namespace rivano::testing {
 
 // A window of the program's code run on a thread of the test: `run` shows
-// it and returns when it closes. The window is found by its class; on
-// destruction it is closed and the thread joined.
+// it and returns when it closes. The window is found by its class once it
+// shows; on destruction it is closed and the thread joined.
 class WindowOnThread {
  public:
   WindowOnThread(std::function<void()> run, const wchar_t* className, DWORD milliseconds);
@@ -35,8 +35,9 @@ class WindowOnThread {
 // True once neither the window nor any of its children waits for a paint.
 bool paintedAll(HWND window);
 
-// The pixels a window of this process paints of itself, frame included,
-// as the window prints itself into a bitmap of the test.
+// The pixels a window of this process has painted of itself, frame and
+// controls included, copied from the window's own surface into a bitmap
+// of the test.
 class WindowDrawing {
  public:
   explicit WindowDrawing(HWND window);
