@@ -207,17 +207,19 @@ class MainWindowCommands : public MainWindow {
     return waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience);
   }
   // Keys typed into the focused box; the window takes them in order, so
-  // once the last one shows, all have been taken.
-  void typeKeys(std::initializer_list<WORD> keys, const std::function<bool()>& lastTaken) {
+  // once the box's text has changed to what the last one makes of it, all
+  // have been taken.
+  void typeKeys(std::initializer_list<WORD> keys, int box, const std::function<bool(const std::wstring&)>& lastTaken) {
+    const std::wstring before = text(box);
     SetForegroundWindow(window);
     for (WORD k : keys) typeKey(k);
-    EXPECT_TRUE(waitUntil(lastTaken, kPatience)) << "the box did not take the keys";
+    EXPECT_TRUE(waitUntil([&] {
+      const std::wstring now = text(box);
+      return now != before && lastTaken(now);
+    }, kPatience)) << "the box did not take the keys";
   }
-  std::function<bool()> endsIn(int id, wchar_t last) const {
-    return [this, id, last] {
-      const std::wstring now = text(id);
-      return !now.empty() && now.back() == last;
-    };
+  static std::function<bool(const std::wstring&)> endsIn(wchar_t last) {
+    return [last](const std::wstring& now) { return !now.empty() && now.back() == last; };
   }
 
   HWND window = nullptr;
@@ -236,7 +238,7 @@ TEST_F(MainWindowCommands, ThresholdsTakeDigitsAndBackspaceOnlyButAPasteFromThei
   // Alt+T selects the down count's text: typing replaces it.
   pressKeys(window, {VK_MENU}, 'T');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtTate); }, kPatience));
-  typeKeys({'A', VK_OEM_MINUS, '1', VK_SPACE, '2'}, endsIn(main_ids::txtTate, L'2'));
+  typeKeys({'A', VK_OEM_MINUS, '1', VK_SPACE, '2'}, main_ids::txtTate, endsIn(L'2'));
   EXPECT_EQ(text(main_ids::txtTate), L"12");
   typeKey(VK_BACK);
   EXPECT_TRUE(waitUntil([&] { return text(main_ids::txtTate) == L"1"; }, kPatience)) << "backspace did not pass";
@@ -250,9 +252,9 @@ TEST_F(MainWindowCommands, ThresholdsTakeDigitsAndBackspaceOnlyButAPasteFromThei
   CloseClipboard();
   pressKeys(window, {VK_CONTROL}, 'V');
   // A digit after it shows when the box has taken Ctrl+V too.
-  typeKeys({'5'}, endsIn(main_ids::txtTate, L'5'));
+  typeKeys({'5'}, main_ids::txtTate, endsIn(L'5'));
   EXPECT_EQ(text(main_ids::txtTate), L"15") << "Ctrl+V got past the filter";
-  typeKeys({VK_BACK}, [&] { return text(main_ids::txtTate) == L"1"; });
+  typeKeys({VK_BACK}, main_ids::txtTate, [](const std::wstring& now) { return now == L"1"; });
   // The box's own menu pastes: that is no key and is not filtered.
   RECT r{};
   GetWindowRect(control(main_ids::txtTate), &r);
@@ -300,10 +302,10 @@ TEST_F(MainWindowCommands, ModesEnableTheThresholdsAndValuesAreStoredWhenTheEntr
   // Across 5, down emptied: the other entry is chosen and this one again.
   pressKeys(window, {VK_MENU}, 'Y');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtYoko); }, kPatience));
-  typeKeys({'5'}, endsIn(main_ids::txtYoko, L'5'));
+  typeKeys({'5'}, main_ids::txtYoko, endsIn(L'5'));
   pressKeys(window, {VK_MENU}, 'T');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtTate); }, kPatience));
-  typeKeys({VK_BACK}, [&] { return text(main_ids::txtTate).empty(); });
+  typeKeys({VK_BACK}, main_ids::txtTate, [](const std::wstring& now) { return now.empty(); });
   ASSERT_EQ(text(main_ids::txtTate), L"");
   RemoteListView folders(control(main_ids::lvwMain));
   RemoteListView files(control(main_ids::lvwFile));
@@ -318,7 +320,7 @@ TEST_F(MainWindowCommands, ModesEnableTheThresholdsAndValuesAreStoredWhenTheEntr
   // Edited again and closed: stored with the list.
   pressKeys(window, {VK_MENU}, 'Y');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtYoko); }, kPatience));
-  typeKeys({'7'}, endsIn(main_ids::txtYoko, L'7'));
+  typeKeys({'7'}, main_ids::txtYoko, endsIn(L'7'));
   close(program, window);
   EXPECT_EQ(get(kWallList, L"TileX1"), L"7");
   EXPECT_EQ(get(kWallList, L"TileY1"), L"4");
@@ -339,7 +341,7 @@ TEST_F(MainWindowCommands, ANewEntryShowsAutomaticModeWithTwoAndTwo) {
   testing::clickButton(control(main_ids::optTairu2));
   pressKeys(window, {VK_MENU}, 'Y');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtYoko); }, kPatience));
-  typeKeys({'6'}, endsIn(main_ids::txtYoko, L'6'));
+  typeKeys({'6'}, main_ids::txtYoko, endsIn(L'6'));
   testing::clickButton(control(main_ids::optTairu0));
   // The archive dialog, answered as a user does: the name typed, then OK.
   PostMessageW(control(main_ids::cmdArchiver), BM_CLICK, 0, 0);

@@ -22,10 +22,11 @@ WindowOnThread::~WindowOnThread() {
 }
 
 bool paintedAll(HWND window) {
-  if (GetUpdateRect(window, nullptr, FALSE)) return false;
+  if (!IsWindowVisible(window) || GetUpdateRect(window, nullptr, FALSE)) return false;
+  // A hidden control never paints: what it would paint is not shown.
   for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-    if (!paintedAll(c)) return false;
-  return IsWindowVisible(window) != FALSE;
+    if (IsWindowVisible(c) && !paintedAll(c)) return false;
+  return true;
 }
 
 namespace {
