@@ -340,9 +340,10 @@ TEST_F(AboutDialog, MissingHelpFileGivesTheMessageAndOpensNothing) {
     if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageW(c, STM_GETICON, 0, 0)) icon = c;
   ASSERT_NE(icon, nullptr) << "the box shows no icon";
   EXPECT_TRUE(testing::answerOk(program, box->hwnd));
-  // Once the window answers, the command that showed the box has ended,
-  // and whatever it opened has been started; once no recording command
-  // runs, what they opened is written down.
+  // Once the box is gone and then the window answers, the command that
+  // showed the box has ended, and whatever it opened has been started; once
+  // no recording command runs, what they opened is written down.
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(box->hwnd); }, kPatience));
   DWORD_PTR answer = 0;
   ASSERT_NE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, kPatience, &answer), 0);
   ASSERT_TRUE(waitUntil([] { return !recordingRuns(); }, kPatience));

@@ -4,13 +4,14 @@
 // the viewer switch and its menu twin, the preview's double-click and the
 // menu items that run the buttons.
 #include "tests/wine/main_window_fixture.h"
-#include "tests/wine/window_drawing.h"
 // needs windows.h first
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstring>
 #include <functional>
+
+#include "tests/wine/window_drawing.h"
 
 namespace rivano {
 namespace {
