@@ -4,9 +4,13 @@
 // document's name to a file instead of starting a viewer or a browser.
 #include "tests/wine/main_window_fixture.h"
 
+#include <tlhelp32.h>
+
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "tests/wine/window_drawing.h"
 #include "ui/about/about_ids.h"
 
 namespace rivano {
@@ -148,11 +152,27 @@ TEST_F(AboutDialog, ShowsPictureTitleVersionUserAndLinkCentredAndEscAndEnterClos
   close(program, window);
 }
 
+// A recording "open" command still runs: what it opens is not written yet.
+bool recordingRuns() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return true;
+  PROCESSENTRY32W entry{sizeof entry};
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+    found = _wcsicmp(entry.szExeFile, L"cmd.exe") == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
 // Pixels of the link's text on the screen: how many are pure blue, and how
 // many are black (the latter not reliable enough under Xvfb to assert on).
-std::pair<int, int> linkInk(HWND link) {
+// The dialog is another process's, so it can be read only from the screen:
+// nothing while a window (a tool tip, a box) lies over the link's corners
+// or middle.
+std::optional<std::pair<int, int>> linkInk(HWND link) {
   RECT r{};
   GetWindowRect(link, &r);
+  if (!testing::uncovered(link, r)) return std::nullopt;
   HDC screen = GetDC(nullptr);
   int blue = 0, black = 0;
   for (int y = r.top; y < r.bottom; ++y)
@@ -162,7 +182,7 @@ std::pair<int, int> linkInk(HWND link) {
       else if (c == RGB(0, 0, 0)) ++black;
     }
   ReleaseDC(nullptr, screen);
-  return {blue, black};
+  return std::pair{blue, black};
 }
 
 // The mouse onto the description's last line, well away from the link,
@@ -191,9 +211,13 @@ TEST_F(AboutDialog, LinkTurnsBlueUnderTheMouseAndBlackAgainOverTheDescription) {
   // the pointer has rested on the link for two seconds, the test hands the
   // link the move the system would deliver to the window under the pointer.
   int looks = 0;
+  const auto blue = [&] {
+    const auto ink = linkInk(link);
+    return ink && ink->first > 0;
+  };
   const auto overLink = [&] {
     testing::hoverOver(link);
-    Sleep(100);
+    if (waitUntil(blue, 100)) return true;
     if (++looks > 20) {
       // Inside the link's own rectangle: another process's WindowFromPoint
       // cannot ask the dialog's statics which of them take the mouse.
@@ -204,15 +228,16 @@ TEST_F(AboutDialog, LinkTurnsBlueUnderTheMouseAndBlackAgainOverTheDescription) {
       if (PtInRect(&r, p)) {
         ScreenToClient(link, &p);
         PostMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
-        Sleep(100);
       }
     }
-    return linkInk(link).first > 0;
+    return waitUntil(blue, 100);
   };
   const auto overDescription = [&] {
     hoverOverDescriptionEnd(control(ids::lblDescription));
-    Sleep(100);
-    return linkInk(link).first == 0;
+    return waitUntil([&] {
+      const auto ink = linkInk(link);
+      return ink && ink->first == 0;
+    }, 100);
   };
   // Where the mouse was and what lay under it, should the link stay black.
   const auto whereTheMouseIs = [&] {
@@ -315,7 +340,13 @@ TEST_F(AboutDialog, MissingHelpFileGivesTheMessageAndOpensNothing) {
     if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageW(c, STM_GETICON, 0, 0)) icon = c;
   ASSERT_NE(icon, nullptr) << "the box shows no icon";
   EXPECT_TRUE(testing::answerOk(program, box->hwnd));
-  Sleep(1000);
+  // Once the box is gone and then the window answers, the command that
+  // showed the box has ended, and whatever it opened has been started; once
+  // no recording command runs, what they opened is written down.
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(box->hwnd); }, kPatience));
+  DWORD_PTR answer = 0;
+  ASSERT_NE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, kPatience, &answer), 0);
+  ASSERT_TRUE(waitUntil([] { return !recordingRuns(); }, kPatience));
   EXPECT_EQ(recorded(), "");
   close(program, window);
 }

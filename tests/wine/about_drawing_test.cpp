@@ -6,15 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <thread>
-#include <vector>
-
 #include "app/program_state.h"
 #include "common/dpi_scale.h"
 #include "platform/dpi.h"
 #include "tests/wine/test_support.h"
+#include "tests/wine/window_drawing.h"
 #include "ui/about/about_ids.h"
 #include "ui/about/frm_about.h"
 
@@ -24,97 +20,29 @@ namespace {
 namespace ids = about_ids;
 constexpr DWORD kPatience = 10000;
 
-// The dialog on a thread of its own, closed and joined on destruction.
-class DialogOnThread {
- public:
-  DialogOnThread() {
+// The program's state at the real screen's DPI, made before the dialog's
+// thread starts to read it.
+struct ScreenState {
+  ScreenState() {
     HDC screen = GetDC(nullptr);
-    state_.screen.twipsPerPixelX = 1440 / GetDeviceCaps(screen, LOGPIXELSX);
-    state_.screen.twipsPerPixelY = 1440 / GetDeviceCaps(screen, LOGPIXELSY);
+    state.screen.twipsPerPixelX = 1440 / GetDeviceCaps(screen, LOGPIXELSX);
+    state.screen.twipsPerPixelY = 1440 / GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     // Centred on a small screen, the dialog opens in the real screen's
     // top left corner, away from the pointer, which a test cannot move
     // while no window of its own is in front.
-    state_.screen.twips.width = 6000;
-    state_.screen.twips.height = 4000;
-    thread_ = std::thread([this] { FrmAbout(state_).showModal(nullptr); });
-    testing::waitUntil([&] { return (dialog_ = FindWindowW(L"RivanoAbout", nullptr)) != nullptr; }, kPatience);
+    state.screen.twips.width = 6000;
+    state.screen.twips.height = 4000;
   }
-  ~DialogOnThread() {
-    if (dialog_) PostMessageW(dialog_, WM_CLOSE, 0, 0);
-    thread_.join();
-  }
-  DialogOnThread(const DialogOnThread&) = delete;
-  DialogOnThread& operator=(const DialogOnThread&) = delete;
-  HWND dialog() const { return dialog_; }
-  HWND control(int id) const { return GetDlgItem(dialog_, id); }
-
- private:
-  ProgramState state_;
-  std::thread thread_;
-  HWND dialog_ = nullptr;
+  ProgramState state;
 };
 
-// The pixels of the window's own surface, as the dialog and its controls
-// have painted it.
-class Drawing {
+// The dialog on a thread of the test.
+class DialogOnThread : private ScreenState, public testing::WindowOnThread {
  public:
-  explicit Drawing(HWND window) {
-    GetWindowRect(window, &outer_);
-    width_ = outer_.right - outer_.left;
-    height_ = outer_.bottom - outer_.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC source = GetWindowDC(window);
-    HDC dc = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc && bitmap && bits) {
-      HGDIOBJ old = SelectObject(dc, bitmap);
-      read_ = BitBlt(dc, 0, 0, width_, height_, source, 0, 0, SRCCOPY) != FALSE;
-      GdiFlush();
-      const auto* p = static_cast<const std::uint32_t*>(bits);
-      pixels_.assign(p, p + static_cast<std::size_t>(width_) * height_);
-      SelectObject(dc, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (dc) DeleteDC(dc);
-    ReleaseDC(window, source);
-  }
-  bool read() const { return read_; }
-  // How many pixels of the colour lie inside the control's rectangle.
-  int count(HWND control, COLORREF colour) const {
-    RECT r{};
-    GetWindowRect(control, &r);
-    const std::uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    const LONG top = std::max(r.top - outer_.top, 0L), bottom = std::min(r.bottom - outer_.top, LONG{height_});
-    const LONG left = std::max(r.left - outer_.left, 0L), right = std::min(r.right - outer_.left, LONG{width_});
-    int n = 0;
-    for (LONG y = top; y < bottom; ++y)
-      for (LONG x = left; x < right; ++x)
-        if ((pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFF) == wanted) ++n;
-    return n;
-  }
-
- private:
-  RECT outer_{};
-  int width_ = 0;
-  int height_ = 0;
-  bool read_ = false;
-  std::vector<std::uint32_t> pixels_;
+  DialogOnThread() : WindowOnThread([this] { FrmAbout(state).showModal(nullptr); }, L"RivanoAbout", kPatience) {}
+  HWND dialog() const { return window(); }
 };
-
-// Drawn once every control has painted: no paint is pending in the dialog.
-bool paintedAll(HWND dialog) {
-  if (GetUpdateRect(dialog, nullptr, FALSE)) return false;
-  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-    if (GetUpdateRect(c, nullptr, FALSE)) return false;
-  return IsWindowVisible(dialog) != FALSE;
-}
 
 TEST(AboutDrawing, OpensWithTheLinkDrawnAndThePictureOnTheDialogsOwnFace) {
   DialogOnThread about;
@@ -124,8 +52,8 @@ TEST(AboutDrawing, OpensWithTheLinkDrawnAndThePictureOnTheDialogsOwnFace) {
   RECT placed{};
   GetWindowRect(about.dialog(), &placed);
   ASSERT_FALSE(PtInRect(&placed, pointer)) << "the pointer lies over the dialog";
-  ASSERT_TRUE(testing::waitUntil([&] { return paintedAll(about.dialog()); }, kPatience));
-  const Drawing drawing(about.dialog());
+  ASSERT_TRUE(testing::waitUntil([&] { return testing::paintedAll(about.dialog()); }, kPatience));
+  const testing::WindowDrawing drawing(about.dialog());
   ASSERT_TRUE(drawing.read());
   HWND link = about.control(ids::lblURL);
   HWND picture = about.control(ids::imgRivano);
@@ -133,6 +61,46 @@ TEST(AboutDrawing, OpensWithTheLinkDrawnAndThePictureOnTheDialogsOwnFace) {
   EXPECT_EQ(drawing.count(link, RGB(0, 0, 255)), 0) << "the link is blue with no pointer over it";
   EXPECT_EQ(drawing.count(picture, RGB(0, 255, 0)), 0) << "the picture shows its mask colour";
   EXPECT_GT(drawing.count(picture, GetSysColor(COLOR_BTNFACE)), 0) << "the picture is not on the dialog's face";
+}
+
+// The dialog is the test's own, so the test may move the pointer over it
+// and read what the link shows without another window in the way.
+TEST(AboutDrawing, TheLinkTurnsBlueUnderThePointerAndBlackAgainAwayFromIt) {
+  DialogOnThread about;
+  ASSERT_NE(about.dialog(), nullptr) << "the version dialog did not open";
+  HWND link = about.control(ids::lblURL);
+  const auto ink = [&](COLORREF colour) {
+    if (!testing::paintedAll(about.dialog())) return -1;
+    return testing::WindowDrawing(about.dialog()).count(link, colour);
+  };
+  SetForegroundWindow(about.dialog());
+  // The pointer well away from the dialog first, wherever a run before
+  // left it.
+  RECT placed{};
+  GetWindowRect(about.dialog(), &placed);
+  const auto pointTo = [](int x, int y) {
+    SetCursorPos(x - 1, y - 1);
+    mouse_event(MOUSEEVENTF_MOVE, 1, 1, 0, 0);
+  };
+  ASSERT_TRUE(testing::waitUntil([&] {
+    pointTo(placed.right + 40, placed.bottom + 40);
+    return ink(RGB(0, 0, 0)) > 0;
+  }, kPatience)) << "the link is not drawn";
+  EXPECT_EQ(ink(RGB(0, 0, 255)), 0) << "the link is blue with no pointer over it";
+  // A pointer motion now and then turns into no message under a loaded
+  // display: the hand moves again on every look.
+  EXPECT_TRUE(testing::waitUntil([&] {
+    testing::hoverOver(link);
+    return ink(RGB(0, 0, 255)) > 0;
+  }, kPatience)) << "the link did not turn blue under the pointer";
+  // Onto the description's last line, below the link.
+  RECT description{};
+  GetWindowRect(about.control(ids::lblDescription), &description);
+  EXPECT_TRUE(testing::waitUntil([&] {
+    pointTo(description.left + 6, description.bottom - 6);
+    return ink(RGB(0, 0, 255)) == 0 && ink(RGB(0, 0, 0)) > 0;
+  }, kPatience)) << "the link stayed blue away from the pointer";
+  pointTo(placed.right + 40, placed.bottom + 40);
 }
 
 // The fonts are objects of the process that made them: read here, in the

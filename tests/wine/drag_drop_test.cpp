@@ -23,6 +23,7 @@
 #include "tests/wine/drop_window.h"
 #include "tests/wine/file_list_data.h"
 #include "tests/wine/main_window_fixture.h"
+#include "tests/wine/window_drawing.h"
 
 namespace rivano {
 namespace {
@@ -89,12 +90,6 @@ POINT centreOf(HWND control) {
   return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-COLORREF screenPixel(POINT at) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF c = GetPixel(screen, at.x, at.y);
-  ReleaseDC(nullptr, screen);
-  return c;
-}
 
 class DragDrop : public MainWindow {
  protected:
@@ -160,7 +155,11 @@ class DragDrop : public MainWindow {
 
   std::wstring source(const std::wstring& name) const { return elsewhere + L"\\" + name; }
   HWND control(HWND window, int id) const { return GetDlgItem(window, id); }
-  COLORREF previewColour(HWND window) const { return screenPixel(centreOf(control(window, ids::picMain))); }
+  // The program's preview, read from the screen while nothing covers it
+  // (CLR_INVALID, no colour, while something does).
+  COLORREF previewColour(HWND window) const {
+    return testing::uncoveredCentre(control(window, ids::picMain)).value_or(CLR_INVALID);
+  }
 
   bool ole = false;
   std::wstring elsewhere;  // a folder the dropped pictures come from

@@ -31,6 +31,7 @@
 #include "platform/dpi.h"
 #include "ui/about/about_ids.h"
 #include "ui/main/main_layout.h"
+#include "tests/wine/window_drawing.h"
 #include "ui/options/options_ids.h"
 
 namespace rivano {
@@ -175,14 +176,13 @@ class HighDpi : public MainWindow {
   }
   // The picture list's header stands as high as a line of its font and
   // its margins.
-  // What the screen shows at a point of the window's client area.
+  // What the screen shows at a point of the window's client area, while
+  // nothing covers it (CLR_INVALID, no colour, while something does): the
+  // window is the program's, so its drawing can be read from the screen only.
   static COLORREF clientPixel(HWND window, int x, int y) {
     POINT p{x, y};
     ClientToScreen(window, &p);
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return colour;
+    return testing::uncoveredPixel(window, p).value_or(CLR_INVALID);
   }
   // How wide the window's own tool tips grow before they wrap.
   static int tipWrapWidth(HWND window) {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "tests/wine/main_window_fixture.h"
+#include "tests/wine/window_drawing.h"
 
 namespace rivano {
 namespace {
@@ -106,14 +107,15 @@ TEST_F(LargePicture, PreviewShowsItAndTheChangeAtCloseWritesItShrunk) {
   HWND box = GetDlgItem(window, main_ids::picMain);
   // A little right of and above the centre, where the picture is red
   // however the box shapes it.
+  // The program is another process: its drawing is read from the screen,
+  // and only while nothing covers the spot (white when covered).
   auto shown = [&] {
     RECT r{};
     GetWindowRect(box, &r);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, (r.left + r.right) / 2 + (r.right - r.left) / 20,
-                                (r.top + r.bottom) / 2 - (r.bottom - r.top) / 20);
-    ReleaseDC(nullptr, screen);
-    return static_cast<std::uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+    const auto c = testing::uncoveredPixel(box, {(r.left + r.right) / 2 + (r.right - r.left) / 20,
+                                                 (r.top + r.bottom) / 2 - (r.bottom - r.top) / 20});
+    if (!c) return std::uint32_t{0xFFFFFF};
+    return static_cast<std::uint32_t>(GetRValue(*c)) << 16 | GetGValue(*c) << 8 | GetBValue(*c);
   };
   EXPECT_TRUE(waitUntil([&] { return closeTo(shown(), 0xC03020, 16); }, kPatience)) << std::hex << shown();
   // The button's handler has written the bitmap once the click returns.

@@ -9,6 +9,9 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <functional>
+
+#include "tests/wine/window_drawing.h"
 
 namespace rivano {
 namespace {
@@ -65,17 +68,13 @@ void useMenu(HWND window, WORD menuKey, WORD itemKey) {
 // cannot read its check marks; the tests see them through what the items
 // do and what the program stores from them.
 
-COLORREF screenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF c = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return c;
-}
+// The program's windows are read from the screen, and only while nothing
+// covers the spot: CLR_INVALID, no colour, while something does.
+COLORREF centreOf(HWND control) { return testing::uncoveredCentre(control).value_or(CLR_INVALID); }
 
-COLORREF centreOf(HWND control) {
-  RECT r{};
-  GetWindowRect(control, &r);
-  return screenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+bool centreShowsOtherThan(HWND control, COLORREF colour) {
+  const COLORREF shown = centreOf(control);
+  return shown != CLR_INVALID && shown != colour;
 }
 
 // Where a control sits inside the picture frame, in twips.
@@ -124,9 +123,11 @@ double bitmapBalance(const std::wstring& exe, int id) {
   return balance;
 }
 
+// No balance (0) while something, a tool tip above all, covers the button.
 double buttonBalance(HWND button) {
   RECT r{};
   GetWindowRect(button, &r);
+  if (!testing::uncovered(button, r)) return 0;
   const int w = r.right - r.left, h = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
@@ -154,8 +155,9 @@ double buttonBalance(HWND button) {
 
 std::wstring shownToolTip(const RunningProgram& program, HWND control) {
   std::wstring shown;
+  // Away until the last tip is gone, so that the one read is the control's.
   SetCursorPos(0, 0);
-  Sleep(300);
+  waitUntil([&] { return program.waitForWindow(TOOLTIPS_CLASSW, 0) == nullptr; }, 10000);
   testing::hoverOver(control);
   waitUntil([&] {
     HWND tip = program.waitForWindow(TOOLTIPS_CLASSW, 0);
@@ -205,11 +207,20 @@ class MainWindowCommands : public MainWindow {
     PostMessageW(GetDlgItem(ask->hwnd, answer), BM_CLICK, 0, 0);
     return waitUntil([&] { return !program.waitForMessageBox(0).has_value(); }, kPatience);
   }
-  // Keys typed into the focused box, then time for the window to take them.
-  void typeKeys(std::initializer_list<WORD> keys) {
+  // Keys typed into the focused box; the window takes them in order, so
+  // once the box's text has changed to what the last one makes of it, all
+  // have been taken.
+  void typeKeys(std::initializer_list<WORD> keys, int box, const std::function<bool(const std::wstring&)>& lastTaken) {
+    const std::wstring before = text(box);
     SetForegroundWindow(window);
     for (WORD k : keys) typeKey(k);
-    Sleep(300);
+    EXPECT_TRUE(waitUntil([&] {
+      const std::wstring now = text(box);
+      return now != before && lastTaken(now);
+    }, kPatience)) << "the box did not take the keys";
+  }
+  static std::function<bool(const std::wstring&)> endsIn(wchar_t last) {
+    return [last](const std::wstring& now) { return !now.empty() && now.back() == last; };
   }
 
   HWND window = nullptr;
@@ -228,7 +239,7 @@ TEST_F(MainWindowCommands, ThresholdsTakeDigitsAndBackspaceOnlyButAPasteFromThei
   // Alt+T selects the down count's text: typing replaces it.
   pressKeys(window, {VK_MENU}, 'T');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtDown); }, kPatience));
-  typeKeys({'A', VK_OEM_MINUS, '1', VK_SPACE, '2'});
+  typeKeys({'A', VK_OEM_MINUS, '1', VK_SPACE, '2'}, main_ids::txtDown, endsIn(L'2'));
   EXPECT_EQ(text(main_ids::txtDown), L"12");
   typeKey(VK_BACK);
   EXPECT_TRUE(waitUntil([&] { return text(main_ids::txtDown) == L"1"; }, kPatience)) << "backspace did not pass";
@@ -241,8 +252,10 @@ TEST_F(MainWindowCommands, ThresholdsTakeDigitsAndBackspaceOnlyButAPasteFromThei
   SetClipboardData(CF_UNICODETEXT, data);
   CloseClipboard();
   pressKeys(window, {VK_CONTROL}, 'V');
-  Sleep(500);
-  EXPECT_EQ(text(main_ids::txtDown), L"1") << "Ctrl+V got past the filter";
+  // A digit after it shows when the box has taken Ctrl+V too.
+  typeKeys({'5'}, main_ids::txtDown, endsIn(L'5'));
+  EXPECT_EQ(text(main_ids::txtDown), L"15") << "Ctrl+V got past the filter";
+  typeKeys({VK_BACK}, main_ids::txtDown, [](const std::wstring& now) { return now == L"1"; });
   // The box's own menu pastes: that is no key and is not filtered.
   RECT r{};
   GetWindowRect(control(main_ids::txtDown), &r);
@@ -290,10 +303,10 @@ TEST_F(MainWindowCommands, ModesEnableTheThresholdsAndValuesAreStoredWhenTheEntr
   // Across 5, down emptied: the other entry is chosen and this one again.
   pressKeys(window, {VK_MENU}, 'Y');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtAcross); }, kPatience));
-  typeKeys({'5'});
+  typeKeys({'5'}, main_ids::txtAcross, endsIn(L'5'));
   pressKeys(window, {VK_MENU}, 'T');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtDown); }, kPatience));
-  typeKeys({VK_BACK});
+  typeKeys({VK_BACK}, main_ids::txtDown, [](const std::wstring& now) { return now.empty(); });
   ASSERT_EQ(text(main_ids::txtDown), L"");
   RemoteListView folders(control(main_ids::lvwMain));
   RemoteListView files(control(main_ids::lvwFile));
@@ -308,7 +321,7 @@ TEST_F(MainWindowCommands, ModesEnableTheThresholdsAndValuesAreStoredWhenTheEntr
   // Edited again and closed: stored with the list.
   pressKeys(window, {VK_MENU}, 'Y');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtAcross); }, kPatience));
-  typeKeys({'7'});
+  typeKeys({'7'}, main_ids::txtAcross, endsIn(L'7'));
   close(program, window);
   EXPECT_EQ(get(kWallList, L"TileX1"), L"7");
   EXPECT_EQ(get(kWallList, L"TileY1"), L"4");
@@ -329,7 +342,7 @@ TEST_F(MainWindowCommands, ANewEntryShowsAutomaticModeWithTwoAndTwo) {
   testing::clickButton(control(main_ids::optTile2));
   pressKeys(window, {VK_MENU}, 'Y');
   ASSERT_TRUE(waitUntil([&] { return testing::focusedControl(window) == control(main_ids::txtAcross); }, kPatience));
-  typeKeys({'6'});
+  typeKeys({'6'}, main_ids::txtAcross, endsIn(L'6'));
   testing::clickButton(control(main_ids::optTile0));
   // The archive dialog, answered as a user does: the name typed, then OK.
   PostMessageW(control(main_ids::cmdArchiver), BM_CLICK, 0, 0);
@@ -445,7 +458,8 @@ TEST_F(MainWindowCommands, ShiftClickDeletesForGoodAndEndsTheShiftModeTheOnlyPic
   pressDelete();
   ASSERT_TRUE(answerShell(program, IDYES));
   EXPECT_TRUE(waitUntil([&] { return files.count() == 0; }, kPatience));
-  EXPECT_TRUE(waitUntil([&] { return centreOf(control(main_ids::picMain)) != RGB(255, 0, 0); }, kPatience))
+  EXPECT_TRUE(waitUntil([&] { return centreShowsOtherThan(control(main_ids::picMain), RGB(255, 0, 0)); },
+                        kPatience))
       << "the deleted picture is still shown";
   EXPECT_FALSE(win::fileExists(single + L"\\only.bmp"));
   close(program, window);
@@ -487,7 +501,8 @@ TEST_F(MainWindowCommands, WideningCoversThePreviewSwapsPictureAndTipAndIsRestor
     HWND button = control(main_ids::cmdWiden);
     HWND check = control(main_ids::chkViewer);
     EXPECT_EQ(widthInTwips(list), 2535);
-    EXPECT_GT(buttonBalance(button) * widenArrow, 0) << "the button does not show bitmap 102";
+    EXPECT_TRUE(waitUntil([&] { return buttonBalance(button) * widenArrow > 0; }, kPatience))
+        << "the button does not show bitmap 102";
     EXPECT_EQ(shownToolTip(program, button), res(667));
     testing::clickButton(button);
     ASSERT_TRUE(waitUntil([&] { return widthInTwips(list) == 4215; }, kPatience));
@@ -499,11 +514,13 @@ TEST_F(MainWindowCommands, WideningCoversThePreviewSwapsPictureAndTipAndIsRestor
     pressKeys(window, {VK_MENU}, 'P');
     ASSERT_TRUE(waitUntil(menuOpen, 5000));
     typeKey('V');
-    Sleep(500);
     // Should the menu stay open on the item, Esc leaves it; an Esc that
     // reached the window would close it.
-    if (menuOpen()) typeKey(VK_ESCAPE);
+    if (!waitUntil([] { return !menuOpen(); }, 2000)) typeKey(VK_ESCAPE);
     waitUntil([] { return !menuOpen(); }, 5000);
+    // A command the item gave is posted to the window: taken once the
+    // list's posted work is.
+    ASSERT_TRUE(testing::waitForPostedMessages(list, kPatience));
     EXPECT_TRUE(isButtonChecked(check)) << "the viewer item worked while the list was wide";
     // Chosen while wide, shown once the list is back.
     choose(L"b.bmp");
@@ -548,7 +565,9 @@ TEST_F(MainWindowCommands, TheViewerSwitchAndItsMenuTwinFollowEachOtherExceptOnA
   testing::clickButton(check);
   ASSERT_TRUE(waitUntil([&] { return !isButtonChecked(check); }, kPatience));
   useMenu(window, 'P', 'V');
-  Sleep(500);
+  // The menu posts its command to the window: taken once the list's posted
+  // work is.
+  ASSERT_TRUE(testing::waitForPostedMessages(control(main_ids::lvwFile), kPatience));
   EXPECT_FALSE(isButtonChecked(check)) << "the menu had followed the box on an empty list";
   useMenu(window, 'P', 'V');
   EXPECT_TRUE(waitUntil([&] { return isButtonChecked(check); }, kPatience));
@@ -562,13 +581,13 @@ TEST_F(MainWindowCommands, TheViewerSwitchAndItsMenuTwinFollowEachOtherExceptOnA
   HWND box = control(main_ids::picMain);
   ASSERT_TRUE(waitUntil([&] { return centreOf(box) == RGB(255, 0, 0); }, kPatience));
   testing::clickButton(check);
-  EXPECT_TRUE(waitUntil([&] { return centreOf(box) != RGB(255, 0, 0); }, kPatience)) << "not cleared";
+  EXPECT_TRUE(waitUntil([&] { return centreShowsOtherThan(box, RGB(255, 0, 0)); }, kPatience)) << "not cleared";
   useMenu(window, 'P', 'V');
   EXPECT_TRUE(waitUntil([&] { return centreOf(box) == RGB(255, 0, 0); }, kPatience)) << "not shown again";
   EXPECT_TRUE(isButtonChecked(check)) << "the menu had not followed the box";
   useMenu(window, 'P', 'V');
   EXPECT_TRUE(waitUntil([&] { return !isButtonChecked(check); }, kPatience));
-  EXPECT_TRUE(waitUntil([&] { return centreOf(box) != RGB(255, 0, 0); }, kPatience)) << "not cleared";
+  EXPECT_TRUE(waitUntil([&] { return centreShowsOtherThan(box, RGB(255, 0, 0)); }, kPatience)) << "not cleared";
   close(program, window);
   EXPECT_EQ(get(kProgramKey + L"\\Option", L"Viwer"), L"0");
 }

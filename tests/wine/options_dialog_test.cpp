@@ -11,6 +11,7 @@
 
 #include "platform/shell_link.h"
 #include "tests/wine/drop_window.h"
+#include "tests/wine/window_drawing.h"
 #include "ui/options/options_ids.h"
 
 namespace rivano {
@@ -286,9 +287,9 @@ TEST_F(OptionsDialog, TabsShowTheirToolTipsWhereverTheirRowLies) {
       shown = tip ? testing::controlText(tip) : L"";
       return shown == res(tipId);
     }, 10000);
-    // Away again, so that the next tip is a new one.
+    // Away again until the tip is gone, so that the next tip is a new one.
     SetCursorPos(0, 0);
-    Sleep(300);
+    waitUntil([&] { return program.waitForWindow(TOOLTIPS_CLASSW, 0) == nullptr; }, kPatience);
     return shown;
   };
   EXPECT_EQ(tipOver(0, IDS_OPTIONS_TAB_TIP_FIRST), res(IDS_OPTIONS_TAB_TIP_FIRST));
@@ -714,19 +715,8 @@ TEST_F(OptionsDialog, TheMarginLabelNeverCoversTheInnerRectangle) {
                         l.bottom <= inside.bottom;
     EXPECT_TRUE(clear || within) << "at " << v << " % the label covers the inner rectangle";
   }
-  // On the screen the outline shows whole at the largest margin.
-  RECT i{};
-  GetWindowRect(inner, &i);
-  auto outlineWhite = [&] {
-    HDC screen = GetDC(nullptr);
-    auto white = [&](int x, int y) { return GetPixel(screen, x, y) == RGB(255, 255, 255); };
-    bool whole = true;
-    for (int x = i.left; x < i.right && whole; ++x) whole = white(x, i.top) && white(x, i.bottom - 1);
-    for (int y = i.top; y < i.bottom && whole; ++y) whole = white(i.left, y) && white(i.right - 1, y);
-    ReleaseDC(nullptr, screen);
-    return whole;
-  };
-  EXPECT_TRUE(waitUntil(outlineWhite, kPatience)) << "part of the inner rectangle is hidden";
+  // That the outline then shows whole is read from the dialog's own
+  // drawing, in the test's process (options_drawing_test).
   clickAndWait(ids::cmdCancel);
   ASSERT_TRUE(dialogClosed(program));
   close(program, window);
@@ -1052,20 +1042,18 @@ TEST_F(HistoryTab, TheSelectedEntryIsPreviewedAndTheViewerSwitchClearsIt) {
   ASSERT_NE(openOptions(program, window), nullptr);
   SetForegroundWindow(dialog);
   HWND box = control(ids::picMain);
-  auto centre = [&] {
-    RECT r{};
-    GetWindowRect(box, &r);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ReleaseDC(nullptr, screen);
-    return c;
-  };
-  const COLORREF before = centre();
+  // The dialog is the program's: read from the screen, and only while no
+  // window lies over the spot (CLR_INVALID, no colour, when one does).
+  auto centre = [&] { return testing::uncoveredCentre(box).value_or(CLR_INVALID); };
+  COLORREF before = CLR_INVALID;
+  ASSERT_TRUE(waitUntil([&] { return (before = centre()) != CLR_INVALID; }, kPatience)) << "the preview is covered";
   clickRow(0);
   EXPECT_TRUE(waitUntil([&] { return centre() == RGB(255, 0, 0); }, kPatience)) << "a.bmp is not shown";
   clickRow(1);
   EXPECT_TRUE(waitUntil([&] { return centre() == RGB(0, 255, 0); }, kPatience)) << "large.bmp is not shown";
-  EXPECT_FALSE(IsWindowVisible(control(ids::pbrMain)));
+  // The centre shows before the last strips are drawn; the bar goes with the last.
+  EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(control(ids::pbrMain)); }, kPatience))
+      << "the progress bar stays after the drawing";
   // Off: the preview is cleared; on: the entry is drawn again.
   clickAndWait(ids::viewerCheckBox);
   EXPECT_TRUE(waitUntil([&] { return centre() == before; }, kPatience)) << "the preview was not cleared";

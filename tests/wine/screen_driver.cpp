@@ -32,6 +32,16 @@ void shiftKey(bool down) {
   SendInput(1, &in, sizeof in);
 }
 
+// Keys go to the foreground window: they wait until it is the one meant
+// (or give up after five seconds and go wherever they go).
+void bringToFront(HWND window) {
+  SetForegroundWindow(window);
+  for (int tries = 0; tries < 250; ++tries) {
+    if (GetForegroundWindow() == window) return;
+    Sleep(20);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,8 +52,7 @@ int main(int argc, char** argv) {
   HWND mainWindow = FindWindowW(L"RivanoMain", nullptr);
   if (std::strcmp(argv[1], "shift") == 0 || std::strcmp(argv[1], "unshift") == 0) {
     if (!mainWindow) return 1;
-    SetForegroundWindow(mainWindow);
-    Sleep(200);
+    bringToFront(mainWindow);
     shiftKey(std::strcmp(argv[1], "shift") == 0);
     return 0;
   }
@@ -73,8 +82,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "tab") == 0) {
     HWND dialog = FindWindowW(L"RivanoOptions", nullptr);
     if (!dialog) return 1;
-    SetForegroundWindow(dialog);
-    Sleep(200);
+    bringToFront(dialog);
     pressCtrlTab();
     return 0;
   }
