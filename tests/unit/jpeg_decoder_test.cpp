@@ -252,7 +252,9 @@ TEST_F(JpegAgainstDjpeg, LargePicturesAgreeAsTheSmallOnesDo) {
   const std::vector<Case> large = {{1601, 1103, "-quality 90", 40},
                                    {1601, 1103, "-quality 95 -sample 1x1 -restart 2", 45},
                                    {1601, 1103, "-quality 80 -sample 2x1", 40},
-                                   {1601, 1103, "-grayscale -quality 90 -restart 1B", 45}};
+                                   {1601, 1103, "-grayscale -quality 90 -restart 1B", 45},
+                                   // Coefficients of more than one band at full size.
+                                   {1601, 1103, "-progressive -quality 90 -sample 1x1", 45}};
   int index = 0;
   for (const Case& c : large) {
     const fs::path jpeg = encode(c, "large" + std::to_string(index++));
