@@ -6,7 +6,6 @@
 namespace rivano::jpeg::detail {
 namespace {
 
-constexpr int kConstBits = 13;
 constexpr int kPass1Bits = 2;
 
 // Damaged data can hold any coefficient; these bounds lie far beyond what
