@@ -81,7 +81,7 @@ class Decoder final : public detail::BlockSink {
   JpegStatus decodeScan(const ScanHeader& scan);
   JpegStatus passProgressiveScan(const ScanHeader& scan);
   JpegStatus decodeProgressiveBands();
-  std::int32_t transformSteps() const;
+  std::int32_t stepCount() const;
   std::int32_t blockRowsPerStep(std::size_t c) const;
   void transformSteps(std::int32_t first, std::int32_t end);
   void idctInto(std::size_t c, std::int32_t bx, std::int32_t by, const std::int16_t* coefficients, bool dcOnly) {
@@ -212,7 +212,10 @@ JpegStatus Decoder::passProgressiveScan(const ScanHeader& scan) {
   // so a scan of AC coefficients of such a component cannot change a
   // pixel, nor can its nonzero bits, which only later AC scans read. Its
   // data is passed over undecoded: damage inside it goes unnoticed, as the
-  // pixels do not depend on it.
+  // pixels do not depend on it. (Under the larger inverse DCTs a scan of
+  // coefficients none of them reads is still decoded: a later refinement
+  // of a band that also holds some it reads depends on the nonzero bits of
+  // all of that band.)
   const bool skipped = scan.ss > 0 && blockSize_[static_cast<std::size_t>(scan.component[0])] == 1;
   detail::ScanProgress progress(s_, s_.pos);
   detail::skipToMarker(s_);
@@ -222,7 +225,7 @@ JpegStatus Decoder::passProgressiveScan(const ScanHeader& scan) {
 
 // Steps of the transform: rows of MCUs, or of blocks in a picture of one
 // component, whose MCU is one block.
-std::int32_t Decoder::transformSteps() const {
+std::int32_t Decoder::stepCount() const {
   const detail::Frame& f = s_.frame;
   return f.components.size() == 1 ? f.components[0].usedBlocksHigh : f.mcusHigh;
 }
@@ -238,7 +241,7 @@ std::int32_t Decoder::blockRowsPerStep(std::size_t c) const {
 // picture is needed.
 JpegStatus Decoder::decodeProgressiveBands() {
   const detail::Frame& f = s_.frame;
-  const std::int32_t steps = transformSteps();
+  const std::int32_t steps = stepCount();
   std::size_t stepBytes = 0;
   for (std::size_t c = 0; c < planes_.size(); ++c) {
     stepBytes += static_cast<std::size_t>(blockRowsPerStep(c)) *
@@ -340,7 +343,7 @@ JpegStatus Decoder::run(PixelImage& image) {
     status = decodeProgressiveBands();
     if (status != JpegStatus::ok) return status;
   } else if (!direct_) {
-    transformSteps(0, transformSteps());
+    transformSteps(0, stepCount());
     for (detail::CoefficientStore& store : coefficients_) store.release();
   }
   if (writer_->rowsWritten() != image_.height || bandOverrun_) return JpegStatus::corrupt;
