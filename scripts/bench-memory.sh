@@ -7,7 +7,9 @@
 # benchmark's 1024 × 768 (decoded at 1/4 of its size), 1920 × 1080 (at 1/2)
 # and 3840 × 2160, which wants more than half of each side of them, so they
 # are decoded at full size and shrunk.
-# RIVANO_BASELINE_EXE=<an older Rivano.exe> adds its peaks for comparison.
+# Beside each, libjpeg-turbo's djpeg decoding the same file natively at the
+# scale the screen leads to (writing nothing, no Wine). RIVANO_BASELINE_EXE=
+# <an older Rivano.exe> adds its peaks for comparison.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -79,6 +81,24 @@ peak_kib() {  # exe picture.jpg
   echo "$best"
 }
 
+# The scale our decoder takes for a picture fitted into a screen: the
+# largest of 1/8, 1/4, 1/2 whose size still covers the fitted size.
+scale_for() {  # picture.jpg WxH
+  local size
+  size=$(identify -format '%w %h' "$1")
+  awk -v size="$size" -v screen="$2" 'BEGIN {
+    split(size, p, " "); split(screen, s, "x")
+    f = s[1] / p[1] < s[2] / p[2] ? s[1] / p[1] : s[2] / p[2]
+    if (f > 1) f = 1
+    fw = int(p[1] * f + 0.5); fh = int(p[2] * f + 0.5)
+    for (n = 8; n > 1; n /= 2) if (int((p[1] + n - 1) / n) >= fw && int((p[2] + n - 1) / n) >= fh) { print n; exit }
+    print 1
+  }'
+}
+djpeg_kib() {  # picture.jpg scale
+  /usr/bin/time -f %M djpeg -scale "1/$2" -outfile /dev/null "$1" 2>&1 | tail -n 1
+}
+
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 goal_kib=$((64 * 1024))
 verdict() { [ "$1" -le "$goal_kib" ] && echo met || echo "NOT MET"; }
@@ -89,7 +109,7 @@ square_half=0
 printf '\nPeak memory of "/S" with shrinking on (MiB; goal 64 MiB each)\n'
 header=$(printf '%-22s %-10s %8s %10s' picture screen "file MiB" Rivano)
 if [ -n "${RIVANO_BASELINE_EXE:-}" ]; then header+=$(printf ' %10s' baseline); fi
-printf '%s  goal\n' "$header"
+printf '%s  goal   djpeg (scale)\n' "$header"
 for screen in 1024x768 1920x1080 3840x2160; do
   if [ "$screen" != 1024x768 ]; then
     wineserver -k 2>/dev/null || true
@@ -104,7 +124,8 @@ for screen in 1024x768 1920x1080 3840x2160; do
     if [ -n "${RIVANO_BASELINE_EXE:-}" ]; then
       line+=$(printf ' %10s' "$(mib "$(peak_kib "${exes[1]}" "$file")")")
     fi
-    printf '%s  %s\n' "$line" "$(verdict "$ours")"
+    scale=$(scale_for "$file" "$screen")
+    printf '%s  %-7s %5s (1/%s)\n' "$line" "$(verdict "$ours")" "$(mib "$(djpeg_kib "$file" "$scale")")" "$scale"
     if [ "$name-$screen" = square-progressive-1920x1080 ]; then square_half=$ours; fi
   done
 done

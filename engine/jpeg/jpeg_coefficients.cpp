@@ -1,5 +1,6 @@
 #include "engine/jpeg/jpeg_coefficients.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -18,9 +19,21 @@ bool used(int size, int u) {
   }
 }
 
+int keptCount(int size) {
+  int count = 0;
+  for (int u = 0; u < 8; ++u) count += used(size, u) ? 1 : 0;
+  return count * count;
+}
+
 }  // namespace
 
-void CoefficientStore::reset(std::int32_t blocksWide, std::int32_t blocksHigh, int idctSize) {
+std::size_t CoefficientStore::rowBytes(std::int32_t blocksWide, int idctSize, bool refined) {
+  const std::size_t block = static_cast<std::size_t>(keptCount(idctSize)) * sizeof(std::int16_t) +
+                            (refined ? sizeof(std::uint64_t) : 0);
+  return static_cast<std::size_t>(blocksWide) * block;
+}
+
+void CoefficientStore::reset(std::int32_t blocksWide, std::int32_t rows, int idctSize, bool refined) {
   count_ = 0;
   // Slots in natural order: with all 64 kept, a block expands by a copy.
   std::array<std::uint8_t, 64> zigzagOf{};
@@ -32,9 +45,17 @@ void CoefficientStore::reset(std::int32_t blocksWide, std::int32_t blocksHigh, i
     naturalOf_[static_cast<std::size_t>(count_++)] = static_cast<std::uint8_t>(n);
   }
   blocksWide_ = blocksWide;
-  const std::size_t blocks = static_cast<std::size_t>(blocksWide) * static_cast<std::size_t>(blocksHigh);
+  firstRow_ = 0;
+  const std::size_t blocks = static_cast<std::size_t>(blocksWide) * static_cast<std::size_t>(rows);
   values_.assign(blocks * static_cast<std::size_t>(count_), 0);
-  nonzero_.assign(blocks, 0);
+  nonzeroStep_ = refined ? 1 : 0;
+  nonzero_.assign(refined ? blocks : 1, 0);
+}
+
+void CoefficientStore::startBand(std::int32_t firstRow) {
+  firstRow_ = firstRow;
+  std::fill(values_.begin(), values_.end(), std::int16_t{0});
+  std::fill(nonzero_.begin(), nonzero_.end(), std::uint64_t{0});
 }
 
 void CoefficientStore::release() {

@@ -1,9 +1,10 @@
-// The coefficients of one component for the whole picture, kept while
-// progressive scans (or sequential scans of single components) fill them
-// in. Only those the inverse DCT of the chosen size reads are kept; of the
-// others one bit per coefficient says whether it is nonzero, which is all
-// that later refinement scans depend on. At 1/8 size this keeps a twelfth
-// of what all 64 would take.
+// The coefficients of one component for a band of block rows (the whole
+// picture, when one band holds it), kept while progressive scans (or
+// sequential scans of single components) fill them in. Only those the
+// inverse DCT of the chosen size reads are kept; of the others one bit per
+// coefficient says whether it is nonzero, which is all that later
+// refinement scans depend on. At 1/8 size this keeps a twelfth of what all
+// 64 would take.
 #pragma once
 
 #include <array>
@@ -42,13 +43,23 @@ struct CoefficientBlock {
 class CoefficientStore {
  public:
   // idctSize 8, 4, 2 or 1: the inverse DCT the blocks will go through.
-  void reset(std::int32_t blocksWide, std::int32_t blocksHigh, int idctSize);
+  // Holds `rows` block rows, from row 0 until startBand moves them.
+  // Without `refined`, no scan sets or refines coefficients beyond the DC
+  // one, so the nonzero bits are not kept.
+  void reset(std::int32_t blocksWide, std::int32_t rows, int idctSize, bool refined = true);
   void release();
+  // Holds block rows firstRow on, all coefficients zero again.
+  void startBand(std::int32_t firstRow);
 
+  // Bytes a block row takes.
+  static std::size_t rowBytes(std::int32_t blocksWide, int idctSize, bool refined);
+
+  // by within the rows held.
   CoefficientBlock at(std::int32_t bx, std::int32_t by) {
-    const std::size_t index = static_cast<std::size_t>(by) * static_cast<std::size_t>(blocksWide_) +
+    const std::size_t index = static_cast<std::size_t>(by - firstRow_) * static_cast<std::size_t>(blocksWide_) +
                               static_cast<std::size_t>(bx);
-    return {values_.data() + index * static_cast<std::size_t>(count_), nonzero_.data() + index, slotOf_.data()};
+    return {values_.data() + index * static_cast<std::size_t>(count_), nonzero_.data() + index * nonzeroStep_,
+            slotOf_.data()};
   }
 
   // All 64 coefficients of a block in natural order, zero where not kept;
@@ -62,6 +73,8 @@ class CoefficientStore {
   std::array<std::uint8_t, 64> naturalOf_{};  // by slot
   int count_ = 0;
   std::int32_t blocksWide_ = 0;
+  std::int32_t firstRow_ = 0;
+  std::size_t nonzeroStep_ = 1;  // 0: every block shares one unused word
   std::vector<std::int16_t> values_;
   std::vector<std::uint64_t> nonzero_;
 };

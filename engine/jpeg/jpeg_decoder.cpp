@@ -23,6 +23,12 @@ using detail::Stream;
 // could otherwise make each of thousands of scans walk the whole picture.
 constexpr int kMaxScans = 256;
 
+// What a progressive picture's coefficients may take at once: beyond it they
+// are decoded a band of rows of MCUs at a time. Small enough that the store
+// of a 24-megapixel picture at full size is a fraction of its pixels, large
+// enough that a band is many rows of MCUs.
+constexpr std::size_t kBandBytes = std::size_t{4} << 20;
+
 std::int32_t ceilDiv(std::int64_t a, std::int64_t b) { return static_cast<std::int32_t>((a + b - 1) / b); }
 
 // Which colours the components hold, decided as the common decoders decide.
@@ -39,7 +45,8 @@ ColorTransform transformOf(const Stream& s) {
 class Decoder final : public detail::BlockSink {
  public:
   // Without `rows` the whole image is made; with them, rows go there.
-  Decoder(std::span<const std::uint8_t> file, int scale, RowSink* rows) : scale_(scale), rows_(rows) {
+  Decoder(std::span<const std::uint8_t> file, int scale, RowSink* rows, std::size_t bandBytes)
+      : scale_(scale), rows_(rows), bandBytes_(bandBytes) {
     s_.file = file;
   }
 
@@ -72,6 +79,11 @@ class Decoder final : public detail::BlockSink {
   JpegStatus prepare(const ScanHeader& scan);
   JpegStatus takeQuant(const ScanHeader& scan);
   JpegStatus decodeScan(const ScanHeader& scan);
+  JpegStatus passProgressiveScan(const ScanHeader& scan);
+  JpegStatus decodeProgressiveBands();
+  std::int32_t stepCount() const;
+  std::int32_t blockRowsPerStep(std::size_t c) const;
+  void transformSteps(std::int32_t first, std::int32_t end);
   void idctInto(std::size_t c, std::int32_t bx, std::int32_t by, const std::int16_t* coefficients, bool dcOnly) {
     Plane& p = planes_[c];
     const int size = blockSize_[c];
@@ -82,12 +94,20 @@ class Decoder final : public detail::BlockSink {
       detail::inverseDct(size, coefficients, s_.frame.components[c].quant.data(), out, p.stride);
     }
   }
-  void transformBuffered();
   void handOnRows();
+
+  // A progressive scan as the first walk through the file found it.
+  struct ProgressiveScan {
+    detail::ScanProgress progress;
+    std::size_t end;  // the marker after its data
+    bool skipped;     // nothing of it reaches the pixels
+  };
 
   Stream s_;
   int scale_;
   RowSink* rows_;
+  std::size_t bandBytes_;
+  std::vector<ProgressiveScan> scans_;
   // Rows for rows_: a ring of bandRows_ rows, of which the writer has
   // filled those up to its rowsWritten() and handedOn_ have gone.
   std::vector<std::uint32_t> band_;
@@ -140,7 +160,9 @@ JpegStatus Decoder::prepare(const ScanHeader& scan) {
     stepRows_[i] = (f.components.size() == 1 ? 1 : c.v) * size;
     p.ringRows = 3 * stepRows_[i];
     p.samples.assign(static_cast<std::size_t>(p.stride) * static_cast<std::size_t>(p.ringRows), 0);
-    if (!direct_) coefficients_[i].reset(c.blocksWide, c.blocksHigh, size);
+    // A progressive picture's stores are sized for a band once all its
+    // scans are known.
+    if (!direct_ && !f.progressive) coefficients_[i].reset(c.blocksWide, c.blocksHigh, size, false);
   }
   image_.width = ceilDiv(f.width, scale_);
   image_.height = ceilDiv(f.height, scale_);
@@ -177,19 +199,97 @@ JpegStatus Decoder::takeQuant(const ScanHeader& scan) {
 }
 
 JpegStatus Decoder::decodeScan(const ScanHeader& scan) {
-  if (s_.frame.progressive) return detail::decodeProgressiveScan(s_, scan, coefficients_);
+  if (s_.frame.progressive) return passProgressiveScan(scan);
   return detail::decodeSequentialScan(s_, scan, dcOnly_, *this);
 }
 
-void Decoder::transformBuffered() {
+// The first walk through a progressive picture only notes where each scan
+// starts and ends; decodeProgressiveBands decodes them.
+JpegStatus Decoder::passProgressiveScan(const ScanHeader& scan) {
+  const JpegStatus status = detail::checkProgressiveScan(s_, scan);
+  if (status != JpegStatus::ok) return status;
+  // The inverse DCT of one pixel per block reads the DC coefficient alone,
+  // so a scan of AC coefficients of such a component cannot change a
+  // pixel, nor can its nonzero bits, which only later AC scans read. Its
+  // data is passed over undecoded: damage inside it goes unnoticed, as the
+  // pixels do not depend on it. (Under the larger inverse DCTs a scan of
+  // coefficients none of them reads is still decoded: a later refinement
+  // of a band that also holds some it reads depends on the nonzero bits of
+  // all of that band.)
+  const bool skipped = scan.ss > 0 && blockSize_[static_cast<std::size_t>(scan.component[0])] == 1;
+  detail::ScanProgress progress(s_, s_.pos);
+  detail::skipToMarker(s_);
+  scans_.push_back({progress, s_.pos, skipped});
+  return JpegStatus::ok;
+}
+
+// Steps of the transform: rows of MCUs, or of blocks in a picture of one
+// component, whose MCU is one block.
+std::int32_t Decoder::stepCount() const {
   const detail::Frame& f = s_.frame;
-  const bool single = f.components.size() == 1;
-  const std::int32_t steps = single ? f.components[0].usedBlocksHigh : f.mcusHigh;
+  return f.components.size() == 1 ? f.components[0].usedBlocksHigh : f.mcusHigh;
+}
+
+std::int32_t Decoder::blockRowsPerStep(std::size_t c) const {
+  return s_.frame.components.size() == 1 ? 1 : s_.frame.components[c].v;
+}
+
+// Every scan is decoded a band of rows at a time, each scan going on from
+// where the band before left it, so that only a band's coefficients (and
+// the nonzero bits refinements read) are held. Each block's coefficients
+// depend on that block's earlier codes alone, so nothing else of the
+// picture is needed.
+JpegStatus Decoder::decodeProgressiveBands() {
+  const detail::Frame& f = s_.frame;
+  const std::int32_t steps = stepCount();
+  std::size_t stepBytes = 0;
+  for (std::size_t c = 0; c < planes_.size(); ++c) {
+    stepBytes += static_cast<std::size_t>(blockRowsPerStep(c)) *
+                 detail::CoefficientStore::rowBytes(f.components[c].blocksWide, blockSize_[c], blockSize_[c] > 1);
+  }
+  const auto bandSteps = static_cast<std::int32_t>(
+      std::clamp<std::size_t>(bandBytes_ / stepBytes, 1, static_cast<std::size_t>(steps)));
+  for (std::size_t c = 0; c < planes_.size(); ++c) {
+    coefficients_[c].reset(f.components[c].blocksWide, bandSteps * blockRowsPerStep(c), blockSize_[c],
+                           blockSize_[c] > 1);
+  }
+  for (std::int32_t first = 0; first < steps; first += bandSteps) {
+    const std::int32_t end = std::min(first + bandSteps, steps);
+    for (std::size_t c = 0; c < planes_.size(); ++c) coefficients_[c].startBand(first * blockRowsPerStep(c));
+    // The tables in force at each scan, which may change between scans,
+    // come from walking the markers again for every band. (On the heap: a
+    // stream is large.)
+    const auto tables = std::make_unique<Stream>();
+    tables->file = s_.file;
+    JpegStatus status = detail::startStream(*tables);
+    for (ProgressiveScan& scan : scans_) {
+      ScanHeader header;
+      Segment what = Segment::scan;
+      if (status == JpegStatus::ok) status = detail::readSegments(*tables, header, what);
+      if (status != JpegStatus::ok || what != Segment::scan) return JpegStatus::corrupt;
+      if (!scan.skipped) {
+        // Rows of the band in this scan's rows: of MCUs, or of the blocks of
+        // its one component.
+        const std::int32_t endRow =
+            header.count == 1 ? end * blockRowsPerStep(static_cast<std::size_t>(header.component[0])) : end;
+        status = detail::decodeProgressiveRows(*tables, header, scan.progress, endRow, coefficients_);
+        if (status != JpegStatus::ok) return status;
+      }
+      tables->pos = scan.end;
+    }
+    transformSteps(first, end);
+  }
+  for (detail::CoefficientStore& store : coefficients_) store.release();
+  return JpegStatus::ok;
+}
+
+void Decoder::transformSteps(std::int32_t first, std::int32_t end) {
+  const detail::Frame& f = s_.frame;
   alignas(16) std::int16_t block[64];
-  for (std::int32_t step = 0; step < steps; ++step) {
+  for (std::int32_t step = first; step < end; ++step) {
     for (std::size_t i = 0; i < planes_.size(); ++i) {
       const Component& c = f.components[i];
-      const int rows = single ? 1 : c.v;
+      const std::int32_t rows = blockRowsPerStep(i);
       for (std::int32_t by = step * rows; by < std::min(step * rows + rows, c.usedBlocksHigh); ++by) {
         for (std::int32_t bx = 0; bx < c.usedBlocksWide; ++bx) {
           const bool dcOnly = coefficients_[i].expand(bx, by, block);
@@ -199,7 +299,6 @@ void Decoder::transformBuffered() {
     }
     writeRows(step);
   }
-  for (detail::CoefficientStore& store : coefficients_) store.release();
 }
 
 void Decoder::handOnRows() {
@@ -240,7 +339,13 @@ JpegStatus Decoder::run(PixelImage& image) {
   for (const Component& c : s_.frame.components) {
     if (!c.seenInScan) return JpegStatus::corrupt;
   }
-  if (!direct_) transformBuffered();
+  if (s_.frame.progressive) {
+    status = decodeProgressiveBands();
+    if (status != JpegStatus::ok) return status;
+  } else if (!direct_) {
+    transformSteps(0, stepCount());
+    for (detail::CoefficientStore& store : coefficients_) store.release();
+  }
   if (writer_->rowsWritten() != image_.height || bandOverrun_) return JpegStatus::corrupt;
   if (!rows_) image = std::move(image_);
   return JpegStatus::ok;
@@ -284,14 +389,23 @@ int supportedScale(int scale) { return scale == 2 || scale == 4 || scale == 8 ? 
 
 JpegStatus decodeJpeg(std::span<const std::uint8_t> file, int scale, PixelImage& image) {
   // On the heap: its stream is large; see readJpegInfo.
-  const auto decoder = std::make_unique<Decoder>(file, supportedScale(scale), nullptr);
+  const auto decoder = std::make_unique<Decoder>(file, supportedScale(scale), nullptr, kBandBytes);
   return decoder->run(image);
 }
 
 JpegStatus decodeJpegRows(std::span<const std::uint8_t> file, int scale, RowSink& rows) {
-  const auto decoder = std::make_unique<Decoder>(file, supportedScale(scale), &rows);
+  const auto decoder = std::make_unique<Decoder>(file, supportedScale(scale), &rows, kBandBytes);
   PixelImage none;
   return decoder->run(none);
 }
+
+namespace detail {
+
+JpegStatus decodeJpegInBands(std::span<const std::uint8_t> file, int scale, std::size_t bandBytes, PixelImage& image) {
+  const auto decoder = std::make_unique<Decoder>(file, supportedScale(scale), nullptr, bandBytes);
+  return decoder->run(image);
+}
+
+}  // namespace detail
 
 }  // namespace rivano::jpeg

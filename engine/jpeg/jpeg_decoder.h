@@ -12,6 +12,7 @@
 // scan) is reported corrupt rather than shown in part.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -63,5 +64,13 @@ class RowSink {
 // that shrinks them as they come never holds the picture at this size.
 // Rows handed on before a failure belong to no picture.
 JpegStatus decodeJpegRows(std::span<const std::uint8_t> file, int scale, RowSink& rows);
+
+namespace detail {
+
+// decodeJpeg, with a progressive picture's coefficients decoded in bands
+// of rows that take at most bandBytes (at least one row of MCUs a band).
+JpegStatus decodeJpegInBands(std::span<const std::uint8_t> file, int scale, std::size_t bandBytes, PixelImage& image);
+
+}  // namespace detail
 
 }  // namespace rivano::jpeg

@@ -1,6 +1,7 @@
 #include "engine/jpeg/jpeg_stream.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace rivano::jpeg::detail {
 
@@ -171,12 +172,16 @@ JpegStatus startStream(Stream& s) {
 }
 
 void skipToMarker(Stream& s) {
+  // Whole scans are passed over this way, so the bytes that cannot start a
+  // marker go by at memchr's pace.
   const std::size_t size = s.file.size();
+  const std::uint8_t* data = s.file.data();
   while (s.pos + 1 < size) {
-    if (s.file[s.pos] == 0xFF) {
-      const int next = s.file[s.pos + 1];
-      if (next != 0 && next != 0xFF && (next < 0xD0 || next > 0xD7)) return;
-    }
+    const void* found = std::memchr(data + s.pos, 0xFF, size - 1 - s.pos);
+    if (!found) break;
+    s.pos = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - data);
+    const int next = data[s.pos + 1];
+    if (next != 0 && next != 0xFF && (next < 0xD0 || next > 0xD7)) return;
     ++s.pos;
   }
   s.pos = size;

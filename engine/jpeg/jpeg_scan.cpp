@@ -7,37 +7,41 @@
 namespace rivano::jpeg::detail {
 namespace {
 
-// Visits the blocks of a scan in order, one MCU after another, taking the
-// restart markers between intervals. decodeBlock(i, bx, by) decodes the
-// block of the scan's i-th component; reset() resets predictions;
-// rowDone(my) follows each row of MCUs.
+// Rows of MCUs of a scan: of blocks, in a scan of one component.
+std::int32_t rowsOf(const Frame& f, const ScanHeader& scan) {
+  return scan.count == 1 ? f.components[static_cast<std::size_t>(scan.component[0])].usedBlocksHigh : f.mcusHigh;
+}
+
+// Visits the blocks of rows [row, endRow) of a scan in order, one MCU after
+// another, taking the restart markers between intervals; `row`,
+// untilRestart and nextRestart are left where the next rows resume.
+// decodeBlock(i, bx, by) decodes the block of the scan's i-th component;
+// reset() resets predictions; rowDone(my) follows each row of MCUs.
 template <class DecodeBlock, class Reset, class RowDone>
-JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, DecodeBlock decodeBlock, Reset reset,
-                    RowDone rowDone) {
+bool walkRows(const Stream& s, const ScanHeader& scan, BitReader& reader, std::int32_t& row, std::int32_t endRow,
+              int& untilRestart, int& nextRestart, DecodeBlock decodeBlock, Reset reset, RowDone rowDone) {
   const Frame& f = s.frame;
   const bool single = scan.count == 1;
   const Component& first = f.components[static_cast<std::size_t>(scan.component[0])];
   const std::int32_t mcusWide = single ? first.usedBlocksWide : f.mcusWide;
-  const std::int32_t mcusHigh = single ? first.usedBlocksHigh : f.mcusHigh;
   const int interval = s.restartInterval;
-  int untilRestart = interval;
-  int nextRestart = 0;
-  for (std::int32_t my = 0; my < mcusHigh; ++my) {
+  for (; row < endRow; ++row) {
+    const std::int32_t my = row;
     for (std::int32_t mx = 0; mx < mcusWide; ++mx) {
       if (interval > 0 && untilRestart == 0) {
-        if (reader.overran() || !reader.restart(nextRestart)) return JpegStatus::corrupt;
+        if (reader.overran() || !reader.restart(nextRestart)) return false;
         nextRestart = (nextRestart + 1) & 7;
         untilRestart = interval;
         reset();
       }
       if (single) {
-        if (!decodeBlock(0, mx, my)) return JpegStatus::corrupt;
+        if (!decodeBlock(0, mx, my)) return false;
       } else {
         for (int i = 0; i < scan.count; ++i) {
           const Component& c = f.components[static_cast<std::size_t>(scan.component[i])];
           for (int v = 0; v < c.v; ++v) {
             for (int h = 0; h < c.h; ++h) {
-              if (!decodeBlock(i, mx * c.h + h, my * c.v + v)) return JpegStatus::corrupt;
+              if (!decodeBlock(i, mx * c.h + h, my * c.v + v)) return false;
             }
           }
         }
@@ -46,7 +50,20 @@ JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, Decode
     }
     rowDone(my);
   }
-  if (reader.overran()) return JpegStatus::corrupt;
+  return true;
+}
+
+// The whole scan, leaving s.pos at the marker after it.
+template <class DecodeBlock, class Reset, class RowDone>
+JpegStatus walkScan(Stream& s, const ScanHeader& scan, BitReader& reader, DecodeBlock decodeBlock, Reset reset,
+                    RowDone rowDone) {
+  std::int32_t row = 0;
+  int untilRestart = s.restartInterval;
+  int nextRestart = 0;
+  if (!walkRows(s, scan, reader, row, rowsOf(s.frame, scan), untilRestart, nextRestart, decodeBlock, reset, rowDone) ||
+      reader.overran()) {
+    return JpegStatus::corrupt;
+  }
   s.pos = reader.position();
   skipToMarker(s);
   return JpegStatus::ok;
@@ -177,7 +194,9 @@ inline std::uint64_t band(int first, int last) {
 
 }  // namespace
 
-JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<CoefficientStore>& coefficients) {
+std::int32_t scanRows(const Frame& f, const ScanHeader& scan) { return rowsOf(f, scan); }
+
+JpegStatus checkProgressiveScan(Stream& s, const ScanHeader& scan) {
   Frame& f = s.frame;
   const bool dcScan = scan.ss == 0;
   const bool first = scan.ah == 0;
@@ -188,9 +207,16 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
     // Refinements and AC bands build on a first DC scan.
     if (!c.dcStarted) return JpegStatus::corrupt;
   }
-  BitReader shared(s.file.data(), s.file.size(), s.pos);
-  std::array<int, 4> predictions{};
-  int eobRun = 0;
+  return JpegStatus::ok;
+}
+
+JpegStatus decodeProgressiveRows(const Stream& s, const ScanHeader& scan, ScanProgress& progress, std::int32_t endRow,
+                                 std::vector<CoefficientStore>& coefficients) {
+  const bool dcScan = scan.ss == 0;
+  const bool first = scan.ah == 0;
+  BitReader shared = progress.reader;
+  std::array<int, 4> predictions = progress.predictions;
+  int eobRun = progress.eobRun;
   const int bit = 1 << scan.al;
   // Works on a copy of the bit reader that the compiler keeps in
   // registers: it cannot know that the stores into the coefficients leave
@@ -203,7 +229,7 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
         const int t = reader.decode(s.dc[static_cast<std::size_t>(scan.dcTable[i])]);
         if (t < 0 || t > 15) return false;
         // Kept to 16 bits as the coefficients are, so damaged data cannot overflow it.
-    predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
+        predictions[i] = static_cast<std::int16_t>(predictions[i] + (t ? reader.receiveExtend(t) : 0));
         block.dc() = static_cast<std::int16_t>(predictions[i] * bit);
       } else if (reader.bit()) {
         block.dc() = static_cast<std::int16_t>(block.dc() | bit);
@@ -287,10 +313,18 @@ JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<
     shared = reader;
     return ok;
   };
-  return walkScan(s, scan, shared, decodeBlock, [&] {
-    predictions.fill(0);
-    eobRun = 0;
-  }, [](std::int32_t) {});
+  const bool walked = walkRows(s, scan, shared, progress.row, std::min(endRow, rowsOf(s.frame, scan)),
+                               progress.untilRestart, progress.nextRestart, decodeBlock, [&] {
+                                 predictions.fill(0);
+                                 eobRun = 0;
+                               }, [](std::int32_t) {});
+  progress.reader = shared;
+  progress.predictions = predictions;
+  progress.eobRun = eobRun;
+  if (!walked) return JpegStatus::corrupt;
+  // Past the data at the end of the scan: it needed more than it had.
+  if (progress.row == rowsOf(s.frame, scan) && shared.overran()) return JpegStatus::corrupt;
+  return JpegStatus::ok;
 }
 
 }  // namespace rivano::jpeg::detail

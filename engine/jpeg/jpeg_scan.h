@@ -28,7 +28,30 @@ class BlockSink {
 JpegStatus decodeSequentialScan(Stream& s, const ScanHeader& scan, const std::array<bool, 4>& dcOnly,
                                 BlockSink& sink);
 
-// Refines the whole-picture coefficients, one store per component.
-JpegStatus decodeProgressiveScan(Stream& s, const ScanHeader& scan, std::vector<CoefficientStore>& coefficients);
+// Rows of MCUs of a scan: of blocks, in a scan of one component alone.
+std::int32_t scanRows(const Frame& f, const ScanHeader& scan);
+
+// Whether a progressive scan may follow those before it, with the tables
+// now in force.
+JpegStatus checkProgressiveScan(Stream& s, const ScanHeader& scan);
+
+// Where the decoding of a progressive scan stands, so that it can go on
+// from there after other scans have been decoded as far.
+struct ScanProgress {
+  ScanProgress(const Stream& s, std::size_t start)
+      : reader(s.file.data(), s.file.size(), start), untilRestart(s.restartInterval) {}
+  BitReader reader;
+  std::int32_t row = 0;  // the next row of MCUs (see scanRows)
+  int untilRestart;
+  int nextRestart = 0;
+  std::array<int, 4> predictions{};
+  int eobRun = 0;  // blocks left of the run of end-of-band codes
+};
+
+// Refines the coefficients of the scan's rows from progress.row up to
+// endRow, which the stores (one per component) hold. Once the last row is
+// in, checks that the scan had all the data it took.
+JpegStatus decodeProgressiveRows(const Stream& s, const ScanHeader& scan, ScanProgress& progress, std::int32_t endRow,
+                                 std::vector<CoefficientStore>& coefficients);
 
 }  // namespace rivano::jpeg::detail

@@ -252,7 +252,9 @@ TEST_F(JpegAgainstDjpeg, LargePicturesAgreeAsTheSmallOnesDo) {
   const std::vector<Case> large = {{1601, 1103, "-quality 90", 40},
                                    {1601, 1103, "-quality 95 -sample 1x1 -restart 2", 45},
                                    {1601, 1103, "-quality 80 -sample 2x1", 40},
-                                   {1601, 1103, "-grayscale -quality 90 -restart 1B", 45}};
+                                   {1601, 1103, "-grayscale -quality 90 -restart 1B", 45},
+                                   // Coefficients of more than one band at full size.
+                                   {1601, 1103, "-progressive -quality 90 -sample 1x1", 45}};
   int index = 0;
   for (const Case& c : large) {
     const fs::path jpeg = encode(c, "large" + std::to_string(index++));
@@ -334,6 +336,51 @@ TEST_F(JpegAgainstDjpeg, RowsHandedOnAreTheWholeDecodesRows) {
       EXPECT_EQ(banded.width, whole.width);
       EXPECT_EQ(banded.height, whole.height);
       EXPECT_TRUE(banded.pixels == whole.pixels);
+    }
+  }
+}
+
+// A progressive picture's scans are decoded a band of rows of MCUs at a
+// time, each going on where the band above left it: EOB runs, restart
+// intervals and refinements of successive approximation that cross a band
+// edge, and a last band shorter than the others, must give the pixels of
+// one band over the whole picture and djpeg's.
+TEST_F(JpegAgainstDjpeg, ProgressivePicturesDecodedInBandsAgreeWithTheWholeAndWithDjpeg) {
+  {
+    // Spectral selection alone, then successive approximation on luma with
+    // bands of the AC coefficients that split where the reduced inverse
+    // DCTs stop reading.
+    std::ofstream script(scratch_ / "bands.scans");
+    script << "0 1 2: 0 0 0 1;\n0: 1 2 0 2;\n0: 3 63 0 2;\n0: 1 63 2 1;\n0: 1 63 1 0;\n"
+              "1: 1 63 0 0;\n2: 1 9 0 0;\n2: 10 63 0 0;\n0 1 2: 0 0 1 0;\n";
+  }
+  const std::string scripted = "-scans " + (scratch_ / "bands.scans").string();
+  const std::vector<Case> cases = {{333, 257, "-progressive -quality 90", 0},
+                                   {333, 257, "-progressive -quality 90 -sample 1x1 -restart 1", 0},
+                                   {333, 250, "-progressive -quality 95 -sample 2x1 -restart 3B", 0},
+                                   {333, 257, "-progressive -grayscale -restart 2", 0},
+                                   {333, 257, "-quality 90 -sample 1x1 " + scripted, 0},
+                                   {301, 203, "-quality 75 -restart 1B " + scripted, 0}};
+  int index = 0;
+  for (const Case& c : cases) {
+    const fs::path jpeg = encode(c, "bands" + std::to_string(index++));
+    ASSERT_FALSE(jpeg.empty()) << caseName(c);
+    const Bytes file = readFile(jpeg);
+    for (int scale : {1, 2, 4, 8}) {
+      SCOPED_TRACE(caseName(c) + " at 1/" + std::to_string(scale));
+      PixelImage whole;
+      ASSERT_EQ(detail::decodeJpegInBands(file, scale, std::size_t{1} << 30, whole), JpegStatus::ok);
+      const PixelImage reference = djpeg(jpeg, scale);
+      ASSERT_EQ(whole.width, reference.width);
+      ASSERT_EQ(whole.height, reference.height);
+      EXPECT_GE(psnr(whole, reference), scale == 1 ? 45.0 : 35.0);
+      // One row of MCUs a band, and bands of a few rows that leave a
+      // shorter one at the bottom.
+      for (const std::size_t bandBytes : {std::size_t{1}, std::size_t{50000}}) {
+        PixelImage banded;
+        ASSERT_EQ(detail::decodeJpegInBands(file, scale, bandBytes, banded), JpegStatus::ok) << bandBytes;
+        EXPECT_TRUE(banded.pixels == whole.pixels) << "bands of at most " << bandBytes << " bytes";
+      }
     }
   }
 }
@@ -469,6 +516,56 @@ TEST(JpegDamage, DamagedPicturesAreCorruptNeverACrash) {
   EXPECT_EQ(decodeJpeg(file, 1, image), JpegStatus::corrupt);
 }
 
+// Where the scan of the luma AC coefficients from 1 on starts and ends.
+struct ScanData {
+  std::size_t start = 0;
+  std::size_t end = 0;
+};
+ScanData firstLumaAcScan(const Bytes& file) {
+  const std::size_t sof = markerAt(file, 0xC2);
+  if (sof + 11 >= file.size()) return {};
+  const std::uint8_t luma = file[sof + 10];
+  for (std::size_t i = markerAt(file, 0xDA); i + 9 < file.size(); ++i) {
+    if (file[i] != 0xFF || file[i + 1] != 0xDA) continue;
+    const std::size_t length = (std::size_t{file[i + 2]} << 8) | file[i + 3];
+    const std::size_t start = i + 2 + length;
+    const int count = file[i + 4];
+    const int ss = file[i + 5 + 2 * count];
+    if (count != 1 || file[i + 5] != luma || ss == 0) continue;
+    std::size_t end = start;
+    while (end + 1 < file.size() && !(file[end] == 0xFF && file[end + 1] != 0 && (file[end + 1] & 0xF8) != 0xD0)) ++end;
+    return {start, end};
+  }
+  return {};
+}
+
+// At 1/8 luma goes through the inverse DCT of one pixel, which reads the
+// DC coefficient alone: the data of its AC scans is passed over, not
+// decoded, so that a preview costs little more than the DC scans. Damage
+// there (here, codes of all ones, which no table has) changes nothing it
+// shows; where those coefficients are read, it is found.
+TEST(JpegDamage, AtAnEighthTheLumaAcScansArePassedOverUndecoded) {
+  const Bytes whole(std::begin(testdata::kProgressive), std::end(testdata::kProgressive));
+  const ScanData scan = firstLumaAcScan(whole);
+  ASSERT_LT(scan.start + 8, scan.end);
+  Bytes damaged = whole;
+  // Stuffed 0xFF bytes only, so the restart markers go but no other marker comes.
+  for (std::size_t i = scan.start; i + 1 < scan.end; i += 2) {
+    damaged[i] = 0xFF;
+    damaged[i + 1] = 0x00;
+  }
+  PixelImage clean;
+  PixelImage passedOver;
+  ASSERT_EQ(decodeJpeg(whole, 8, clean), JpegStatus::ok);
+  ASSERT_EQ(decodeJpeg(damaged, 8, passedOver), JpegStatus::ok);
+  EXPECT_TRUE(passedOver.pixels == clean.pixels);
+  for (int scale : {1, 2, 4}) {
+    PixelImage image;
+    EXPECT_EQ(decodeJpeg(damaged, scale, image), JpegStatus::corrupt) << "at 1/" << scale;
+    EXPECT_EQ(detail::decodeJpegInBands(damaged, scale, 1, image), JpegStatus::corrupt) << "in bands at 1/" << scale;
+  }
+}
+
 std::uint64_t rgbHash(const PixelImage& image) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
   for (const std::uint32_t pixel : image.pixels) {
@@ -492,6 +589,10 @@ TEST(JpegReference, EveryBuildDecodesKeptPicturesAsDjpegDoes) {
     RowCollector rows;
     ASSERT_EQ(decodeJpegRows(r.file, r.scale, rows), JpegStatus::ok);
     EXPECT_EQ(rgbHash(rows.image()), r.rgbHash) << "row by row";
+    // A band of coefficients for each row of MCUs, restarts between them.
+    PixelImage banded;
+    ASSERT_EQ(detail::decodeJpegInBands(r.file, r.scale, 1, banded), JpegStatus::ok);
+    EXPECT_EQ(rgbHash(banded), r.rgbHash) << "in bands";
   }
   JpegInfo info;
   ASSERT_EQ(readJpegInfo(testdata::kProgressive, info), JpegStatus::ok);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 
 #include "engine/jpeg/jpeg_decoder.h"
@@ -138,6 +139,34 @@ TEST_F(LargeJpeg, AtAFractionOfItsSizeAPictureOfManyScansKeepsOnlyTheCoefficient
       const std::size_t peak = testing::peakHeldBytes() - before;
       EXPECT_LT(peak, (scale == 8 ? everyCoefficient / 4 : everyCoefficient * 2 / 3) + bytesOf(image));
     }
+  }
+}
+
+class RowsDropped final : public jpeg::RowSink {
+ public:
+  void row(std::span<const std::uint32_t> pixels) override { rows_ += pixels.empty() ? 0 : 1; }
+  std::int32_t rows() const { return rows_; }
+
+ private:
+  std::int32_t rows_ = 0;
+};
+
+// A progressive picture's coefficients are decoded a band of rows at a
+// time: what the decoder itself holds for 24 megapixels, at full size or
+// at half of it, is a few MiB, where all its coefficients would take from
+// 65 to 76 MB.
+TEST_F(LargeJpeg, AProgressivePictureDecodedRowByRowHoldsABandOfItsCoefficients) {
+  ASSERT_FALSE(progressive_->empty()) << "cjpeg could not be run";
+  for (const int scale : {1, 2}) {
+    SCOPED_TRACE("at 1/" + std::to_string(scale));
+    testing::resetPeakHeldBytes();
+    const std::size_t before = testing::peakHeldBytes();
+    RowsDropped rows;
+    ASSERT_EQ(jpeg::decodeJpegRows(*progressive_, scale, rows), jpeg::JpegStatus::ok);
+    const std::size_t peak = testing::peakHeldBytes() - before;
+    std::printf("progressive 6000 x 4000 at 1/%d row by row: the decoder's peak %zu KiB\n", scale, peak / 1024);
+    EXPECT_EQ(rows.rows(), 4000 / scale);
+    EXPECT_LT(peak, 8 * kMiB);
   }
 }
 
