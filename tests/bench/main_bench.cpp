@@ -310,15 +310,16 @@ int wmain(int argc, wchar_t** argv) {
   printRatio("the same in the other direction", window.reverse, 0.1, "s");
 
   // The even draw lists every source; the two-stage draw lists one. The
-  // pictures are links to one file: the folders' names are what is read.
+  // pictures are links to the 10,000 of `many`, ten to each (a file takes
+  // only so many links): the folders' names are what is read.
   std::vector<std::wstring> sources;
   for (int i = 0; i < 10; ++i) {
     const std::wstring folder = work.path() + L"source" + std::to_wstring(i);
     CreateDirectoryW(folder.c_str(), nullptr);
     for (int n = 0; n < 10000; ++n) {
       const std::wstring name = folder + L"\\p" + std::to_wstring(n) + L".jpg";
-      if (!CreateHardLinkW(name.c_str(), (many + L"\\p0.jpg").c_str(), nullptr))
-        CopyFileW((many + L"\\p0.jpg").c_str(), name.c_str(), FALSE);
+      const std::wstring target = many + L"\\p" + std::to_wstring(n) + L".jpg";
+      if (!CreateHardLinkW(name.c_str(), target.c_str(), nullptr)) CopyFileW(target.c_str(), name.c_str(), FALSE);
     }
     sources.push_back(folder);
   }
