@@ -372,23 +372,9 @@ TEST_F(HighDpi, TheMainWindowTakesTheSuggestedRectangleAndKeepsItsWidenedListAnd
   close(program, window);
 }
 
-struct ChildSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK findChild(HWND child, LPARAM data) {
-  auto* search = reinterpret_cast<ChildSearch*>(data);
-  if (GetDlgCtrlID(child) != search->id) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
 // A control anywhere in a dialog, in whichever frame it lies.
 HWND findControl(HWND dialog, int id) {
-  ChildSearch search{id, nullptr};
-  EnumChildWindows(dialog, findChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return testing::controlInside(dialog, id);
 }
 
 TEST_F(HighDpi, TheOptionsDialogOpensAtItsDpiAndKeepsTheChosenTabAcrossAChange) {

@@ -24,18 +24,6 @@ using testing::mouse;
 
 const std::wstring kOption = kProgramKey + L"\\Option";
 
-struct ChildSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK findChild(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<ChildSearch*>(param);
-  if (GetDlgCtrlID(hwnd) != search->id) return TRUE;
-  search->found = hwnd;
-  return FALSE;
-}
-
 class OptionsDialog : public MainWindow {
  protected:
   void SetUp() override {
@@ -55,9 +43,7 @@ class OptionsDialog : public MainWindow {
   }
   // A control anywhere in the dialog, in whichever frame it lies.
   HWND control(int id) const {
-    ChildSearch search{id, nullptr};
-    EnumChildWindows(dialog, findChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return testing::controlInside(dialog, id);
   }
   std::wstring text(int id) const { return testing::controlText(control(id)); }
   bool checked(int id) const { return testing::isButtonChecked(control(id)); }

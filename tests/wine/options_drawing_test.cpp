@@ -58,18 +58,6 @@ struct DialogParts {
   Services services{registry, registry, archivers, pictures, bitmapFile, desktop};
 };
 
-struct ChildSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK findChild(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<ChildSearch*>(param);
-  if (GetDlgCtrlID(hwnd) != search->id) return TRUE;
-  search->found = hwnd;
-  return FALSE;
-}
-
 class DialogOnThread : private DialogParts, public testing::WindowOnThread {
  public:
   explicit DialogOnThread(int margin)
@@ -77,9 +65,7 @@ class DialogOnThread : private DialogParts, public testing::WindowOnThread {
   HWND dialog() const { return window(); }
   // A control anywhere in the dialog, in whichever frame it lies.
   HWND find(int id) const {
-    ChildSearch search{id, nullptr};
-    EnumChildWindows(dialog(), findChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return testing::controlInside(dialog(), id);
   }
   int tab() const { return static_cast<int>(SendMessageW(find(ids::tbsOptions), TCM_GETCURSEL, 0, 0)); }
 };

@@ -186,22 +186,8 @@ TEST_F(Release, PictureGivenOnTheCommandLineBecomesTheWallpaperAtOnce) {
   EXPECT_EQ(get(kWallList, L"Rireki0"), L"<missing>");
 }
 
-struct ChildSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK findChild(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<ChildSearch*>(param);
-  if (GetDlgCtrlID(hwnd) != search->id) return TRUE;
-  search->found = hwnd;
-  return FALSE;
-}
-
 HWND control(HWND dialog, int id) {
-  ChildSearch search{id, nullptr};
-  EnumChildWindows(dialog, findChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return testing::controlInside(dialog, id);
 }
 
 TEST_F(Release, StartupShortcutFromTheOptionsDialogRunsTheUnpackedProgramSilently) {

@@ -340,6 +340,28 @@ HWND focusedControl(HWND window) {
   return info.hwndFocus;
 }
 
+namespace {
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK matchControlId(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ControlSearch*>(param);
+  if (GetDlgCtrlID(child) != search->id) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND controlInside(HWND window, int id) {
+  ControlSearch search{id, nullptr};
+  EnumChildWindows(window, matchControlId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 void hoverOver(HWND control) {
   RECT r{};
   GetWindowRect(control, &r);

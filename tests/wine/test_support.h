@@ -155,6 +155,9 @@ void chooseMenu(HWND window, int commandId);
 void pressKeys(HWND foreground, std::initializer_list<WORD> held, WORD key);
 // The control of another process's window that has the keyboard focus.
 HWND focusedControl(HWND window);
+// A control anywhere in a window, in whichever frame it lies; null when none
+// has that id.
+HWND controlInside(HWND window, int id);
 // Moves the mouse over the middle of a control, as a user's hand does.
 void hoverOver(HWND control);
 
