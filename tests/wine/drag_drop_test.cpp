@@ -317,7 +317,14 @@ TEST_F(DragDrop, AReplacedPictureKeepsOneRowThatShowsTheNewFile) {
     ASSERT_TRUE(box.has_value()) << "the shell did not ask before replacing";
     HWND button = GetDlgItem(box->hwnd, answer);
     ASSERT_NE(button, nullptr) << narrow(box->title) << ": " << narrow(box->text);
-    SendMessageW(button, BM_CLICK, 0, 0);
+    // A click on a box that is still being made can be lost: answer it
+    // once it shows, and again for as long as it stays.
+    ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(box->hwnd) && IsWindowEnabled(button); }, kPatience));
+    ASSERT_TRUE(waitUntil([&] {
+      if (!IsWindow(box->hwnd)) return true;
+      SendMessageW(button, BM_CLICK, 0, 0);
+      return !IsWindow(box->hwnd);
+    }, kPatience)) << "the shell's question stays unanswered";
   };
   auto dropAndConfirm = [&](const std::wstring& name) { dropAndAnswer(name, IDYES); };
   dropAndConfirm(L"a.bmp");
