@@ -38,8 +38,10 @@ int openErrorFor(DWORD code) {
 }
 
 std::vector<std::uint8_t> readWholeFile(const std::wstring& path) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Shared for deleting too: the shell replacing a dropped picture may
+  // remove the old file while the preview reads it.
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw RunError(openErrorFor(GetLastError()));
   LARGE_INTEGER length{};
   if (!GetFileSizeEx(file.get(), &length)) throw RunError(err::pathFileAccess);
